@@ -1,0 +1,305 @@
+// Audio pipeline core: sources deliver interleaved PCM on demand, sinks pull it from their
+// Input on a worker thread of their own and write it somewhere.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/FileStream.h"
+
+namespace deraz {
+
+// Every error of the pipeline and the codec components.
+class EACSException : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Base of all components: an owner, a name, and notification when a component this one
+// refers to is destroyed.
+class TComponent {
+public:
+    explicit TComponent(TComponent* AOwner = nullptr) : FOwner(AOwner) {}
+    virtual ~TComponent();
+    TComponent(const TComponent&) = delete;
+    TComponent& operator=(const TComponent&) = delete;
+
+    TComponent* Owner() const { return FOwner; }
+    const std::string& Name() const { return FName; }
+    void SetName(std::string Value) { FName = std::move(Value); }
+
+    // Asks that Other's Notification be called when this component is destroyed.
+    void FreeNotification(TComponent* Other);
+    void RemoveFreeNotification(TComponent* Other);
+
+protected:
+    // Called when AComponent, which this component asked to watch, is being destroyed.
+    virtual void Notification(TComponent* /*AComponent*/) {}
+
+private:
+    TComponent* FOwner;
+    std::string FName;
+    std::vector<TComponent*> FFreeNotifies;
+};
+
+using TOutputDoneEvent = std::function<void(TComponent* Sender)>;
+using TOutputProgressEvent = std::function<void(TComponent* Sender)>;
+using TThreadExceptionEvent = std::function<void(TComponent* Sender, const std::exception& E)>;
+
+enum TOutputState : uint8_t { osBusy = 0, osSuspended = 1, osIdle = 2 };
+enum TFileOutputMode : uint8_t { foRewrite = 0, foAppend = 1 };
+
+// Abstract source of PCM.
+class TACSInput : public TComponent {
+public:
+    using TComponent::TComponent;
+
+    virtual int32_t BitsPerSample() = 0;
+    virtual int32_t Channels() = 0;
+    virtual int32_t SampleRate() = 0;
+    // Whole seconds of audio.
+    virtual int32_t TotalTime() { return 0; }
+    // Copies at most BufferSize bytes of PCM into Buffer and returns the count; fewer whenever
+    // the source's own buffer runs dry, 0 only at the end of the data.
+    virtual int32_t GetData(void* Buffer, int32_t BufferSize) = 0;
+    // Flush, with any exception it raises swallowed, then not busy.
+    virtual void Reset();
+    virtual void Init() = 0;
+    virtual void Flush() = 0;
+
+    // Bytes delivered since Init; bytes the read will deliver in all (-1: unknown).
+    int32_t Position() const { return FPosition; }
+    int32_t Size() const { return FSize; }
+    bool Busy() const { return FBusy; }
+
+protected:
+    std::atomic<int32_t> FPosition{0};
+    std::atomic<int32_t> FSize{-1};
+    std::atomic<bool> FBusy{false};
+    // Cursors into the source's decode buffer, 1-based; empty when BufStart > BufEnd.
+    int32_t BufStart = 1;
+    int32_t BufEnd = 0;
+};
+
+// Source that reads a byte stream.
+class TACSStreamedInput : public TACSInput {
+public:
+    using TACSInput::TACSInput;
+    TFileStream* Stream() const { return FStream.get(); }
+
+protected:
+    std::unique_ptr<TFileStream> FStream;
+};
+
+// Source that reads a named file.
+class TACSFileIn : public TACSStreamedInput {
+public:
+    using TACSStreamedInput::TACSStreamedInput;
+
+    const std::string& FileName() const { return FFileName; }
+    void SetFileName(std::string Value) { FFileName = std::move(Value); }
+    int32_t StartSample() const { return FStartSample; }
+    void SetStartSample(int32_t Value) { FStartSample = Value; }
+    int32_t EndSample() const { return FEndSample; }
+    void SetEndSample(int32_t Value) { FEndSample = Value; }
+    bool Loop() const { return FLoop; }
+    void SetLoop(bool Value) { FLoop = Value; }
+    // Whether the last OpenFile found a file it can decode.
+    bool Valid() const { return FValid; }
+    // Sample frames in the file, as its header gives them.
+    int32_t TotalSamples() const { return FTotalSamples; }
+
+    int32_t BitsPerSample() override;
+    int32_t Channels() override;
+    int32_t SampleRate() override;
+    int32_t TotalTime() override;
+    void Init() override;
+    void Flush() override;
+    void Reset() override;
+
+    // Opens the stream when OpenCount is 0, reads the header and fills the format fields,
+    // Size and TotalSamples; always counts one more opening.
+    virtual void OpenFile() = 0;
+    // Closes the stream when OpenCount is 1; counts one opening less.
+    virtual void CloseFile() = 0;
+    // Positions the stream so that decoding starts at sample frame SampleNum.
+    virtual bool Seek(int32_t SampleNum) = 0;
+
+protected:
+    // Reads a format field with the file opened around the access.
+    int32_t ReadFormatField(const int32_t& Field);
+
+    std::string FFileName;
+    int32_t FStartSample = 0;
+    int32_t FEndSample = -1;
+    bool FLoop = false;
+    std::atomic<int32_t> FOpenCount{0};
+    bool FValid = false;
+    int32_t FBitsPerSample = 0;
+    int32_t FSampleRate = 0;
+    int32_t FChannels = 0;
+    int32_t FTotalSamples = 0;
+};
+
+// A busy-wait flag: held around a GetData on an input and around a swap of that input.
+class TSpinFlag {
+public:
+    void Lock() {
+        while (FFlag.exchange(true, std::memory_order_acquire)) std::this_thread::yield();
+    }
+    void Unlock() { FFlag.store(false, std::memory_order_release); }
+
+private:
+    std::atomic<bool> FFlag{false};
+};
+
+// Abstract filter: a source that reads from another source.
+class TACSConverter : public TACSInput {
+public:
+    using TACSInput::TACSInput;
+    ~TACSConverter() override;
+
+    TACSInput* Input() const { return FInput; }
+    virtual void SetInput(TACSInput* Value);
+    // Releases the input lock of this converter and of every converter down its chain of inputs.
+    void UnlockInputs();
+
+protected:
+    void Notification(TComponent* AComponent) override;
+
+    std::atomic<TACSInput*> FInput{nullptr};
+    TSpinFlag InputLock;
+};
+
+class TACSOutput;
+
+// The worker thread of one sink. It sleeps on a condition variable between conversions and is
+// woken by a resume token, so a Run that comes while it is on its way to sleep is never lost.
+class TACSThread {
+public:
+    TACSThread(std::function<bool(bool)> DoOutput, std::function<void()> WhenDone,
+               std::function<void(const std::exception&)> HandleException);
+    // Ends the loop and joins the thread: a running worker makes one last step with Abort set;
+    // a sleeping one is woken only to leave.
+    ~TACSThread();
+
+    std::atomic<bool> SuspendWhenIdle{true};
+    std::atomic<bool> Abort{false};
+
+    bool Suspended() const;
+    // Starts the thread on first use, otherwise wakes it.
+    void Resume();
+
+private:
+    void Execute();
+    // Sleeps until Resume or termination; returns false when the thread is to end.
+    bool Suspend();
+
+    std::function<bool(bool)> FDoOutput;
+    std::function<void()> FWhenDone;
+    std::function<void(const std::exception&)> FHandleException;
+    mutable std::mutex FMutex;
+    std::condition_variable FWake;
+    bool FResumeToken = false;
+    bool FSuspended = true;
+    std::atomic<bool> FTerminating{false};
+    std::thread FThread;
+};
+
+// Abstract sink. It owns a worker thread that calls DoOutput until the input runs dry.
+class TACSOutput : public TComponent {
+public:
+    explicit TACSOutput(TComponent* AOwner = nullptr);
+    ~TACSOutput() override;
+
+    // Starts a conversion and returns at once; raises "Component is buisy" while one runs and
+    // "Input is not assigned" without an input. A failing Prepare arrives through
+    // OnThreadException on this thread.
+    void Run();
+    // Asks the worker to end the conversion at its next step; the output is finished as usual.
+    void Stop();
+    TOutputState Status() const;
+    // Percent of the input consumed (ties to even); 0 without input or when Size is 0,
+    // -1 when Size is unknown.
+    int32_t Progress() const;
+
+    TACSInput* Input() const { return FInput; }
+    virtual void SetInput(TACSInput* Value);
+    bool SuspendWhenIdle() const;
+    void SetSuspendWhenIdle(bool Value);
+    bool Busy() const { return FBusy; }
+
+    TOutputDoneEvent OnDone;
+    TOutputProgressEvent OnProgress;
+    TThreadExceptionEvent OnThreadException;
+
+protected:
+    // One step of output; false when there is nothing more to do.
+    virtual bool DoOutput(bool Abort) = 0;
+    // Completes and closes the output, then flushes the input.
+    virtual void Done() = 0;
+    // Opens the output, initialises the input and writes any header.
+    virtual void Prepare() = 0;
+
+    // Every concrete sink calls this first in its destructor, so that the worker never runs a
+    // step on a partly destroyed sink. A conversion still running is finished (Done) first.
+    void TerminateWorker();
+
+    // The common start of every DoOutput: returns the step's result when there is nothing to
+    // encode (true while CanOutput is false, false after Abort), after reporting progress.
+    std::optional<bool> BeginStep(bool Abort);
+    // GetData on Input under InputLock.
+    int32_t ReadInput(void* Buffer, int32_t BufferSize);
+
+    void Notification(TComponent* AComponent) override;
+
+    std::atomic<bool> FBusy{false};
+    std::atomic<bool> CanOutput{false};
+    int32_t LastProgress = 0;
+    TSpinFlag InputLock;
+
+private:
+    void WhenDone();
+    void HandleException(const std::exception& E);
+
+    std::atomic<TACSInput*> FInput{nullptr};
+    std::unique_ptr<TACSThread> FThread;
+};
+
+// Sink that writes a byte stream.
+class TACSStreamedOutput : public TACSOutput {
+public:
+    using TACSOutput::TACSOutput;
+    TFileStream* Stream() const { return FStream.get(); }
+
+protected:
+    std::unique_ptr<TFileStream> FStream;
+};
+
+// Sink that writes a named file.
+class TACSFileOut : public TACSStreamedOutput {
+public:
+    using TACSStreamedOutput::TACSStreamedOutput;
+
+    const std::string& FileName() const { return FFileName; }
+    void SetFileName(std::string Value) { FFileName = std::move(Value); }
+    TFileOutputMode FileMode() const { return FFileMode; }
+    // The base stores foRewrite whatever it is given; sinks that can append override it.
+    virtual void SetFileMode(TFileOutputMode Value);
+
+protected:
+    std::string FFileName;
+    TFileOutputMode FFileMode = foRewrite;
+};
+
+} // namespace deraz

@@ -1,0 +1,56 @@
+// Helpers shared by the tests: scratch folders, generated audio, and running the peer tools.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace deraz::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TTempDir {
+public:
+    TTempDir();
+    ~TTempDir();
+    TTempDir(const TTempDir&) = delete;
+    TTempDir& operator=(const TTempDir&) = delete;
+    const std::filesystem::path& Path() const { return FPath; }
+    std::string File(const std::string& Name) const { return (FPath / Name).string(); }
+
+private:
+    std::filesystem::path FPath;
+};
+
+// Interleaved 16-bit PCM that sounds like music: a few detuned harmonic voices with vibrato,
+// a decaying percussive noise and slow level changes, different in every channel.
+std::vector<int16_t> MusicLikeSignal(int32_t Frames, int32_t Channels, int32_t SampleRate, uint32_t Seed = 1);
+// The same as unsigned 8-bit samples.
+std::vector<uint8_t> ToUnsigned8(const std::vector<int16_t>& Samples);
+
+// Writes a canonical PCM WAV file (44-byte header).
+void WritePcmWav(const std::string& FileName, const void* Data, size_t Bytes, int32_t Channels,
+                 int32_t SampleRate, int32_t BitsPerSample);
+void WritePcmWav(const std::string& FileName, const std::vector<int16_t>& Samples, int32_t Channels,
+                 int32_t SampleRate);
+
+std::vector<uint8_t> ReadFileBytes(const std::string& FileName);
+void WriteFileBytes(const std::string& FileName, const std::vector<uint8_t>& Bytes);
+
+// Runs a shell command; returns its exit status. Output goes to OutputText when given.
+int RunCommand(const std::string& Command, std::string* OutputText = nullptr);
+// Whether a program is on the PATH.
+bool ToolAvailable(const std::string& Program);
+// Quotes a string for the shell.
+std::string ShellQuote(const std::string& Text);
+
+// Decodes any file ffmpeg reads into raw little-endian PCM of the given sample format
+// ("s16le", "u8", "s24le", ...); an empty vector when ffmpeg fails.
+std::vector<uint8_t> DecodeWithFfmpeg(const std::string& FileName, const std::string& Format = "s16le");
+
+// Signal-to-noise ratio of Test against Reference in dB, over the common length.
+double SignalToNoiseDb(const std::vector<int16_t>& Reference, const std::vector<int16_t>& Test);
+
+std::vector<int16_t> BytesToSamples(const std::vector<uint8_t>& Bytes);
+
+} // namespace deraz::test
