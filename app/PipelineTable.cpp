@@ -1,0 +1,36 @@
+#include "app/PipelineTable.h"
+
+#include "app/FileNames.h"
+
+namespace deraz {
+
+void TPipelineTable::AddSource(const std::string& Extension, TACSFileIn* Source) {
+    FSources.push_back({LowerCase(Extension), Source});
+}
+
+void TPipelineTable::AddSink(const std::string& Extension, TACSFileOut* Sink, TSinkCode Code,
+                             std::function<void(const TOutputChoice&)> ApplyLevel) {
+    FSinks.push_back({LowerCase(Extension), Sink, Code, std::move(ApplyLevel)});
+}
+
+const TSourceRow* TPipelineTable::FindSource(const std::string& Extension) const {
+    std::string Wanted = LowerCase(Extension);
+    for (const auto& Row : FSources)
+        if (Row.Extension == Wanted) return &Row;
+    return nullptr;
+}
+
+const TSinkRow* TPipelineTable::FindSink(const std::string& Extension) const {
+    std::string Wanted = LowerCase(Extension);
+    for (const auto& Row : FSinks)
+        if (Row.Extension == Wanted) return &Row;
+    return nullptr;
+}
+
+TACSFileOut* TPipelineTable::SinkByCode(int32_t Code) const {
+    for (const auto& Row : FSinks)
+        if (Row.Code == Code) return Row.Sink;
+    return nullptr;
+}
+
+} // namespace deraz
