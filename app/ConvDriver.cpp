@@ -55,13 +55,17 @@ std::string CompletionMessage(const TBatchSummary& Summary) {
 
 TConvDriver::TConvDriver(TPipelineTable& Pipelines, std::function<TOutputChoice()> ReadOutputChoice)
     : FPipelines(Pipelines), FReadOutputChoice(std::move(ReadOutputChoice)) {
+    FChannel->Owner = this;
     for (const auto& Row : FPipelines.Sinks()) {
-        Row.Sink->OnProgress = [this](TComponent* Sender) { SinkProgress(Sender); };
-        Row.Sink->OnDone = [this](TComponent* Sender) {
-            Post({ekDone, static_cast<TACSOutput*>(Sender), 100, {}});
+        Row.Sink->OnProgress = [Channel = FChannel](TComponent* Sender) {
+            auto* Sink = static_cast<TACSOutput*>(Sender);
+            Post(*Channel, {ekProgress, Sink, Sink->Progress(), {}});
         };
-        Row.Sink->OnThreadException = [this](TComponent* Sender, const std::exception& E) {
-            Post({ekException, static_cast<TACSOutput*>(Sender), 0, E.what()});
+        Row.Sink->OnDone = [Channel = FChannel](TComponent* Sender) {
+            Post(*Channel, {ekDone, static_cast<TACSOutput*>(Sender), 100, {}});
+        };
+        Row.Sink->OnThreadException = [Channel = FChannel](TComponent* Sender, const std::exception& E) {
+            Post(*Channel, {ekException, static_cast<TACSOutput*>(Sender), 0, E.what()});
         };
     }
 }
@@ -71,11 +75,8 @@ TConvDriver::~TConvDriver() {
         Abort();
         RunToEnd();
     }
-    for (const auto& Row : FPipelines.Sinks()) {
-        Row.Sink->OnProgress = nullptr;
-        Row.Sink->OnDone = nullptr;
-        Row.Sink->OnThreadException = nullptr;
-    }
+    std::lock_guard Lock(FChannel->Mutex);
+    FChannel->Owner = nullptr;
 }
 
 void TConvDriver::Start(std::shared_ptr<TEntryQueue> Queue) {
@@ -102,16 +103,16 @@ void TConvDriver::Abort() {
 void TConvDriver::ProcessEvents() {
     std::deque<TEvent> Events;
     {
-        std::lock_guard Lock(FMutex);
-        Events.swap(FEvents);
+        std::lock_guard Lock(FChannel->Mutex);
+        Events.swap(FChannel->Events);
     }
     for (const auto& Event : Events) Handle(Event);
 }
 
 void TConvDriver::WaitForEvents() {
     {
-        std::unique_lock Lock(FMutex);
-        FPosted.wait(Lock, [this] { return !FEvents.empty(); });
+        std::unique_lock Lock(FChannel->Mutex);
+        FChannel->Posted.wait(Lock, [this] { return !FChannel->Events.empty(); });
     }
     ProcessEvents();
 }
@@ -154,18 +155,14 @@ void TConvDriver::ConvertEntry(const std::string& InputName, const std::string& 
     }
 }
 
-void TConvDriver::Post(TEvent Event) {
-    {
-        std::lock_guard Lock(FMutex);
-        FEvents.push_back(std::move(Event));
-    }
-    FPosted.notify_all();
-    if (OnEventPosted) OnEventPosted();
-}
-
-void TConvDriver::SinkProgress(TComponent* Sender) {
-    TACSFileOut* Active = FPipelines.SinkByCode(FActiveSink);
-    if (Active) Post({ekProgress, static_cast<TACSOutput*>(Sender), Active->Progress(), {}});
+void TConvDriver::Post(TChannel& Channel, TEvent Event) {
+    // Everything under the lock: once the driver has taken it in its destructor, no worker
+    // reaches the driver any more.
+    std::lock_guard Lock(Channel.Mutex);
+    if (!Channel.Owner) return;
+    Channel.Events.push_back(std::move(Event));
+    Channel.Posted.notify_all();
+    if (Channel.Owner->OnEventPosted) Channel.Owner->OnEventPosted();
 }
 
 void TConvDriver::Handle(const TEvent& Event) {

@@ -113,11 +113,17 @@ private:
         int32_t Percent;
         std::string Message;
     };
+    // Where the workers queue their reports. The sinks' handlers share it, so a worker that is
+    // still leaving a handler when the driver goes never touches the driver itself.
+    struct TChannel {
+        std::mutex Mutex;
+        std::condition_variable Posted;
+        std::deque<TEvent> Events;
+        TConvDriver* Owner = nullptr; // null once the driver is gone: reports are dropped
+    };
+    static void Post(TChannel& Channel, TEvent Event);
 
-    void Post(TEvent Event);
     void Handle(const TEvent& Event);
-    // The progress handler every sink calls on its worker.
-    void SinkProgress(TComponent* Sender);
     // Starts entries until one runs; ends the batch when none is left.
     void StartNext();
     void RecordResult(TEntryOutcome Outcome, std::string Message);
@@ -136,12 +142,10 @@ private:
     TACSFileOut* FCurrentSink = nullptr;
     std::string FTemporaryName; // where the running conversion writes
     std::string FFinalName;     // where its output goes once complete
-    std::atomic<int32_t> FActiveSink{scWaveOut};
+    int32_t FActiveSink = scWaveOut;
     std::string FCaption;
 
-    std::mutex FMutex;
-    std::condition_variable FPosted;
-    std::deque<TEvent> FEvents;
+    std::shared_ptr<TChannel> FChannel = std::make_shared<TChannel>();
 };
 
 } // namespace deraz

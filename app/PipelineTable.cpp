@@ -27,10 +27,4 @@ const TSinkRow* TPipelineTable::FindSink(const std::string& Extension) const {
     return nullptr;
 }
 
-TACSFileOut* TPipelineTable::SinkByCode(int32_t Code) const {
-    for (const auto& Row : FSinks)
-        if (Row.Code == Code) return Row.Sink;
-    return nullptr;
-}
-
 } // namespace deraz

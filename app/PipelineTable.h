@@ -37,7 +37,6 @@ public:
     // By extension in any case, with its dot; null when no row has it.
     const TSourceRow* FindSource(const std::string& Extension) const;
     const TSinkRow* FindSink(const std::string& Extension) const;
-    TACSFileOut* SinkByCode(int32_t Code) const;
     const std::vector<TSinkRow>& Sinks() const { return FSinks; }
 
 private:
