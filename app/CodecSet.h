@@ -7,6 +7,7 @@
 
 #include "app/PipelineTable.h"
 #include "codecs/ACS_LAME.h"
+#include "codecs/ACS_MAD.h"
 
 namespace deraz {
 
@@ -18,6 +19,8 @@ public:
 
     TPipelineTable& Pipelines() { return FPipelines; }
 
+    // Sources.
+    std::unique_ptr<TMP3In> MP3In;
     // Sinks.
     std::unique_ptr<TMP3Out> MP3Out;
 

@@ -29,12 +29,15 @@ struct TJob {
     }
 };
 
-std::string FullName(const std::string& Name) { return fs::absolute(Name).lexically_normal().string(); }
+std::string FullName(const std::string& Name) {
+    return fs::absolute(Name).lexically_normal().string();
+}
 
 std::vector<TMediaEntry> MakeEntries(const TCliOptions& Options, const TOutputChoice& Choice) {
     std::string OutputDir;
     if (!Options.OutputDir.empty()) {
-        if (!fs::is_directory(Options.OutputDir)) throw EUsageError("no such directory: " + Options.OutputDir);
+        if (!fs::is_directory(Options.OutputDir))
+            throw EUsageError("no such directory: " + Options.OutputDir);
         OutputDir = FullName(Options.OutputDir);
     }
     std::vector<TMediaEntry> Entries;

@@ -4,9 +4,11 @@
 
 namespace deraz {
 
-const char* const UsageText =
-    "usage: deraz-convert [-f EXT] [-l N] [-o DIR] [-j N] [-q] [--wav-type pcm|ima] [--block-size N] INPUT...\n"
-    "       deraz-convert --info FILE...\n"
+const char* const UsageText = "usage: deraz-convert [-f EXT] [-l N] [-o DIR] [-j N] [-q] [--wav-type "
+                              "pcm|ima] [--block-size N] INPUT...\n"
+                              "       deraz-convert --info FILE...\n";
+
+const char* const HelpText =
     "\n"
     "  -f EXT             output format: ogg, mp3, fla, flac, ape, wav (default: the stored one)\n"
     "  -l N               entry N of the format's quality, bit rate or level list (default: its default)\n"
@@ -25,8 +27,8 @@ int32_t ParseNumber(const std::string& Option, const std::string& Text, int32_t 
     int32_t Value = 0;
     auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Value);
     if (Error != std::errc() || End != Text.data() + Text.size() || Value < Min || Value > Max)
-        throw EUsageError(Option + " takes a number from " + std::to_string(Min) + " to " + std::to_string(Max) +
-                          ", not \"" + Text + "\"");
+        throw EUsageError(Option + " takes a number from " + std::to_string(Min) + " to " +
+                          std::to_string(Max) + ", not \"" + Text + "\"");
     return Value;
 }
 
@@ -65,7 +67,8 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments) {
             Options.Jobs = ParseNumber(Argument, Value(), 1, 1024);
         } else if (Argument == "--wav-type") {
             const std::string& Type = Value();
-            if (Type != "pcm" && Type != "ima") throw EUsageError("--wav-type is pcm or ima, not \"" + Type + "\"");
+            if (Type != "pcm" && Type != "ima")
+                throw EUsageError("--wav-type is pcm or ima, not \"" + Type + "\"");
             Options.ImaAdpcm = Type == "ima";
         } else if (Argument == "--block-size") {
             int32_t Size = ParseNumber(Argument, Value(), 4, 65532);
@@ -87,7 +90,8 @@ TOutputChoice ResolveOutputChoice(const TCliOptions& Options, const TOutputChoic
         Choice.Bitrate = Formats[size_t(Choice.DestExt)].DefaultLevel;
     }
     if (Choice.DestExt < 0 || size_t(Choice.DestExt) >= Formats.size())
-        throw EUsageError("the stored output format " + std::to_string(Choice.DestExt) + " is unknown; use -f");
+        throw EUsageError("the stored output format " + std::to_string(Choice.DestExt) +
+                          " is unknown; use -f");
     const TOutputFormat& Format = Formats[size_t(Choice.DestExt)];
     if (Options.Level) Choice.Bitrate = *Options.Level;
     if (Choice.Bitrate < 0 || size_t(Choice.Bitrate) >= Format.Levels.size())

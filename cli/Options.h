@@ -25,12 +25,14 @@ struct TCliOptions {
     std::optional<int32_t> Level;  // -l
     std::string OutputDir;         // -o
     int32_t Jobs = 0;              // -j; 0: one per processor
-    bool ImaAdpcm = false; // --wav-type ima
+    bool ImaAdpcm = false;         // --wav-type ima
     uint16_t BlockSize = 512;
     std::vector<std::string> Files;
 };
 
+// The two usage lines, and the full help.
 extern const char* const UsageText;
+extern const char* const HelpText;
 
 // Raises EUsageError for anything it cannot take.
 TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments);

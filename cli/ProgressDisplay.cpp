@@ -46,8 +46,8 @@ void TProgressDisplay::EntryFinished(int32_t Job, const TEntryResult& Result, co
         std::fprintf(FOut, "%sconverted %s -> %s\n", Position.c_str(), Entry.InputName.c_str(),
                      Entry.OutputName.c_str());
     else
-        std::fprintf(FOut, "%s%s %s: %s\n", Position.c_str(), OutcomeText(Result.Outcome), Entry.InputName.c_str(),
-                     Result.Message.c_str());
+        std::fprintf(FOut, "%s%s %s: %s\n", Position.c_str(), OutcomeText(Result.Outcome),
+                     Entry.InputName.c_str(), Result.Message.c_str());
     std::fflush(FOut);
 }
 

@@ -12,12 +12,13 @@ int main(int argc, char** argv) {
         TCliOptions Options = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
         if (Options.Help) {
             std::fputs(UsageText, stdout);
+            std::fputs(HelpText, stdout);
             return 0;
         }
         if (Options.Info) return PrintMediaInfo(Options.Files);
         return RunConversion(Options);
     } catch (const EUsageError& E) {
-        std::fprintf(stderr, "deraz-convert: %s\n\n%s", E.what(), UsageText);
+        std::fprintf(stderr, "deraz-convert: %s\n%s", E.what(), UsageText);
         return 2;
     } catch (const std::exception& E) {
         std::fprintf(stderr, "deraz-convert: %s\n", E.what());
