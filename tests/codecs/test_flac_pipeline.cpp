@@ -29,11 +29,11 @@ TEST_P(FLACOutRoundTrip, ReferenceToolsAgreeWithTheInput) {
     // Small reads, so that filling one block takes several calls.
     TPcmSource Source(Pcm, Case.Format, 1001);
     TFLACOut Sink;
-    TSinkRunner Runner(Sink);
+    TCompletion Completion(Sink);
     Sink.SetInput(&Source);
     Sink.SetFileName(File);
     Sink.SetBlockSize(Case.BlockSize);
-    ASSERT_EQ(Runner.Run(), std::nullopt);
+    ASSERT_EQ(RunAndWait(Sink, Completion), "");
     EXPECT_FALSE(Source.Busy());
 
     std::string Output;
@@ -77,21 +77,21 @@ protected:
     std::vector<uint8_t> Pcm;
     std::unique_ptr<TPcmSource> Source;
     TFLACOut Sink;
-    TSinkRunner Runner{Sink};
+    TCompletion Completion{Sink};
 };
 
 TEST_F(FLACOutRun, CoefficientPrecisionIsClampedToTheSampleWidth) {
     Use({2, 16, 44100}, 5000);
     Sink.SetQLPCoeffPrecision(20);
     Sink.SetMaxLPCOrder(8);
-    ASSERT_EQ(Runner.Run(), std::nullopt);
+    ASSERT_EQ(RunAndWait(Sink, Completion), "");
     EXPECT_EQ(Sink.QLPCoeffPrecision(), 15);
     EXPECT_TRUE(DecodeWithFlac(File, 16) == Pcm);
 
     // 8 bits leave room for 20 bits of precision, more than the encoder takes: it refuses.
     Use({1, 8, 8000}, 5000);
     Sink.SetQLPCoeffPrecision(20);
-    EXPECT_EQ(Runner.Run(), "Failed to initialize FLAC encoder.");
+    EXPECT_EQ(RunAndWait(Sink, Completion), "Failed to initialize FLAC encoder.");
     EXPECT_EQ(Sink.QLPCoeffPrecision(), 20);
 }
 
@@ -109,27 +109,25 @@ TEST_F(FLACOutRun, StereoSettersKeepTheirCombinationsConsistent) {
     Sink.SetQLPCoeffPrecisionSearch(true);
     Sink.SetMinResidualPartitionOrder(2);
     Sink.SetMaxResidualPartitionOrder(6);
-    ASSERT_EQ(Runner.Run(), std::nullopt);
+    ASSERT_EQ(RunAndWait(Sink, Completion), "");
     EXPECT_TRUE(DecodeWithFlac(File, 16) == Pcm);
 }
 
 TEST_F(FLACOutRun, FailuresArriveThroughOnThreadException) {
     Use({2, 16, 44100}, 50000);
     Sink.SetFileName("");
-    EXPECT_EQ(Runner.Run(), "File name is not assigned.");
+    EXPECT_EQ(RunAndWait(Sink, Completion), "File name is not assigned.");
 
     // The encoder refuses a block size below its minimum; the input is released again.
     Sink.SetFileName(File);
     Sink.SetBlockSize(8);
-    EXPECT_EQ(Runner.Run(), "Failed to initialize FLAC encoder.");
+    EXPECT_EQ(RunAndWait(Sink, Completion), "Failed to initialize FLAC encoder.");
     EXPECT_FALSE(Source->Busy());
 
     // A full disk is an error, never a finished file.
     Sink.SetBlockSize(4608);
     Sink.SetFileName("/dev/full");
-    auto Error = Runner.Run();
-    ASSERT_TRUE(Error.has_value());
-    EXPECT_EQ(*Error, "Failed to encode data.");
+    EXPECT_EQ(RunAndWait(Sink, Completion), "Failed to encode data.");
     EXPECT_FALSE(Source->Busy());
     EXPECT_EQ(Sink.Status(), osIdle);
 }
@@ -139,7 +137,7 @@ TEST_F(FLACOutRun, StopLeavesAShorterValidFile) {
     Sink.OnProgress = [this](TComponent*) {
         if (Sink.Progress() >= 20) Sink.Stop();
     };
-    ASSERT_EQ(Runner.Run(), std::nullopt);
+    ASSERT_EQ(RunAndWait(Sink, Completion), "");
     EXPECT_EQ(RunCommand("flac -t -s " + ShellQuote(File)), 0);
     auto Decoded = DecodeWithFlac(File, 16);
     EXPECT_GT(Decoded.size(), 0u);
@@ -157,10 +155,10 @@ TEST(FLACReencode, FlacInFeedsFlacOut) {
     TFLACIn Source;
     Source.SetFileName(Dir.File("in.flac"));
     TFLACOut Sink;
-    TSinkRunner Runner(Sink);
+    TCompletion Completion(Sink);
     Sink.SetInput(&Source);
     Sink.SetFileName(Dir.File("out.flac"));
-    ASSERT_EQ(Runner.Run(), std::nullopt);
+    ASSERT_EQ(RunAndWait(Sink, Completion), "");
     EXPECT_EQ(Sink.Progress(), 100);
     EXPECT_TRUE(DecodeWithFlac(Dir.File("out.flac"), 16) == Pcm);
 }
@@ -182,10 +180,10 @@ TEST(FLACInDamaged, ReadingErrorsReachOnThreadException) {
     for (const char* Name : {"corrupted.flac", "truncated.flac", "24bit.flac"}) {
         TFLACIn Source;
         Source.SetFileName(Dir.File(Name));
-        TPcmSink Sink;
-        TSinkRunner Runner(Sink);
+        TMemorySink Sink;
+        TCompletion Completion(Sink);
         Sink.SetInput(&Source);
-        EXPECT_EQ(Runner.Run(), "Error reading FLAC file") << Name;
+        EXPECT_EQ(RunAndWait(Sink, Completion), "Error reading FLAC file") << Name;
         EXPECT_FALSE(Source.Busy()) << Name;
     }
 }
