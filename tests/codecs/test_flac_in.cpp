@@ -170,5 +170,20 @@ TEST(FLACInFormats, TwentyFourBitsAndThreeChannelsAreNotValid) {
     }
 }
 
+TEST(FLACInFormats, FilesThatAreNotFlacAreNotValid) {
+    TTempDir Dir;
+    auto Pcm = MusicPcm(20000, {2, 16, 44100});
+    WritePcmWav(Dir.File("wave.flac"), Pcm.data(), Pcm.size(), 2, 44100, 16);
+    WriteFileBytes(Dir.File("empty.flac"), {});
+    WriteFileBytes(Dir.File("header-only.flac"), {'f', 'L', 'a', 'C'});
+    for (const char* Name : {"wave.flac", "empty.flac", "header-only.flac"}) {
+        TFLACIn Source;
+        Source.SetFileName(Dir.File(Name));
+        EXPECT_EQ(Source.SampleRate(), 0) << Name;
+        EXPECT_FALSE(Source.Valid()) << Name;
+        EXPECT_THROW(ReadAll(Source), EACSException) << Name;
+    }
+}
+
 } // namespace
 } // namespace deraz::test
