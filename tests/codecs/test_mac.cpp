@@ -90,7 +90,12 @@ INSTANTIATE_TEST_SUITE_P(LevelsAndFormats, MACRoundTrip,
                          ::testing::Values(TRoundTrip{1000, 2, 16}, TRoundTrip{2000, 2, 16},
                                            TRoundTrip{3000, 2, 16}, TRoundTrip{4000, 2, 16},
                                            TRoundTrip{1000, 1, 16}, TRoundTrip{3000, 1, 16},
-                                           TRoundTrip{2000, 2, 8}, TRoundTrip{4000, 1, 8}));
+                                           TRoundTrip{2000, 2, 8}, TRoundTrip{4000, 1, 8}),
+                         [](const auto& Info) {
+                             const TRoundTrip& P = Info.param;
+                             return "Level" + std::to_string(P.Level) + "_" + std::to_string(P.Channels) +
+                                    "ch_" + std::to_string(P.Bits) + "bit";
+                         });
 
 TEST_F(MACTest, TinyAndEmptyInputs) {
     for (int32_t Frames : {1, 7}) {
