@@ -210,6 +210,7 @@ void TMACIn::OpenFile() {
     FValid = true;
     if (FOpenCount == 0) {
         EndOfStream = false;
+        FDecompress.reset();
         auto Decompress = std::make_unique<TAPEDecompress>(FFileName);
         int64_t Size = 0, SampleRate = 0, Bits = 0, Channels = 0;
         if (Decompress->Handle()) {
