@@ -36,7 +36,8 @@ std::string Fingerprint(const std::string& FileName) {
 // The files a folder holds, by name.
 std::vector<std::string> Listing(const fs::path& Folder) {
     std::vector<std::string> Names;
-    for (const auto& Entry : fs::directory_iterator(Folder)) Names.push_back(Entry.path().filename().string());
+    for (const auto& Entry : fs::directory_iterator(Folder))
+        Names.push_back(Entry.path().filename().string());
     std::sort(Names.begin(), Names.end());
     return Names;
 }
@@ -76,9 +77,9 @@ TEST_F(Faults, ADiskThatFillsUpPartWay) {
     fs::create_directory(Out);
     // A file size limit gives the same EFBIG a full disk gives, without privileges.
     for (const char* Format : {"wav", "flac", "ape", "ogg", "mp3"}) {
-        TRunResult Run = Convert(std::string("-f ") + Format + " -o " + ShellQuote(Out.string()) + " " +
-                                     ShellQuote(Input),
-                                 "trap '' XFSZ; ulimit -f 40; ");
+        TRunResult Run =
+            Convert(std::string("-f ") + Format + " -o " + ShellQuote(Out.string()) + " " + ShellQuote(Input),
+                    "trap '' XFSZ; ulimit -f 40; ");
         EXPECT_EQ(Run.Status, 1) << Format << ": " << Run.Output;
         EXPECT_NE(Run.Output.find("song.wav"), std::string::npos) << Format << ": " << Run.Output;
         EXPECT_TRUE(Listing(Out).empty()) << Format << ": a partial output was left";
@@ -93,7 +94,8 @@ TEST_F(Faults, AnInputTruncatedWhileItIsRead) {
     WritePcmWav(Long, MusicLikeSignal(44100 * 60, 2, 44100, 7), 2, 44100);
     std::thread Cutter([&] {
         auto Deadline = std::chrono::steady_clock::now() + 20s;
-        while (std::chrono::steady_clock::now() < Deadline && Listing(Out).empty()) std::this_thread::sleep_for(1ms);
+        while (std::chrono::steady_clock::now() < Deadline && Listing(Out).empty())
+            std::this_thread::sleep_for(1ms);
         std::this_thread::sleep_for(50ms);
         fs::resize_file(Long, 100000);
     });
@@ -110,9 +112,9 @@ TEST_F(Faults, AnInputThatIsAFolderOrADevice) {
     fs::create_symlink("/dev/urandom", Dir.Path() / "noise.flac");
     fs::path Out = Dir.Path() / "out";
     fs::create_directory(Out);
-    TRunResult Run = Convert("-f wav -o " + ShellQuote(Out.string()) + " " + ShellQuote(Dir.File("folder.wav")) +
-                             " " + ShellQuote(Dir.File("zeros.mp3")) + " " + ShellQuote(Dir.File("noise.flac")) + " " +
-                             ShellQuote(Input));
+    TRunResult Run = Convert("-f wav -o " + ShellQuote(Out.string()) + " " +
+                             ShellQuote(Dir.File("folder.wav")) + " " + ShellQuote(Dir.File("zeros.mp3")) +
+                             " " + ShellQuote(Dir.File("noise.flac")) + " " + ShellQuote(Input));
     EXPECT_EQ(Run.Status, 1) << Run.Output;
     for (const char* Name : {"folder.wav", "zeros.mp3", "noise.flac"})
         EXPECT_NE(Run.Output.find(Name), std::string::npos) << Name << ": " << Run.Output;
