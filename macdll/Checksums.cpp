@@ -100,6 +100,7 @@ void TMd5::Transform(const uint8_t* Block) {
 }
 
 void TMd5::Update(const uint8_t* Data, size_t Bytes) {
+    if (Bytes == 0) return;
     size_t Used = FBytes % 64;
     FBytes += Bytes;
     if (Used) {

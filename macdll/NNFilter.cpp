@@ -12,7 +12,9 @@ namespace deraz::ape {
 
 namespace {
 
-inline int16_t Saturate16(int32_t V) { return int16_t(std::clamp(V, -32768, 32767)); }
+inline int16_t Saturate16(int32_t V) {
+    return int16_t(std::clamp(V, -32768, 32767));
+}
 
 // Portable kernels; the compiler vectorises them for the baseline instruction set.
 int32_t DotPortable(const int16_t* Weights, const int16_t* History, int32_t Order) {
@@ -45,7 +47,8 @@ __attribute__((target("avx2"))) inline int32_t HorizontalSumAvx2(__m256i V) {
     return _mm_cvtsi128_si32(S);
 }
 
-__attribute__((target("avx2"))) int32_t DotAvx2(const int16_t* Weights, const int16_t* History, int32_t Order) {
+__attribute__((target("avx2"))) int32_t DotAvx2(const int16_t* Weights, const int16_t* History,
+                                                int32_t Order) {
     __m256i Sum = _mm256_setzero_si256();
     for (int32_t I = 0; I < Order; I += 16)
         Sum = _mm256_add_epi32(Sum, _mm256_madd_epi16(_mm256_loadu_si256((const __m256i*)(Weights + I)),
@@ -64,20 +67,22 @@ __attribute__((target("avx2"))) void AdaptAvx2(int16_t* Weights, const int16_t* 
 }
 
 template <bool Add>
-__attribute__((target("avx2"))) int32_t DotAdaptAvx2T(int16_t* Weights, const int16_t* History, const int16_t* Steps,
-                                                      int32_t Order) {
+__attribute__((target("avx2"))) int32_t DotAdaptAvx2T(int16_t* Weights, const int16_t* History,
+                                                      const int16_t* Steps, int32_t Order) {
     __m256i Sum = _mm256_setzero_si256();
     for (int32_t I = 0; I < Order; I += 16) {
         __m256i* W = (__m256i*)(Weights + I);
         const __m256i Old = _mm256_loadu_si256(W);
-        Sum = _mm256_add_epi32(Sum, _mm256_madd_epi16(Old, _mm256_loadu_si256((const __m256i*)(History + I))));
+        Sum =
+            _mm256_add_epi32(Sum, _mm256_madd_epi16(Old, _mm256_loadu_si256((const __m256i*)(History + I))));
         const __m256i D = _mm256_loadu_si256((const __m256i*)(Steps + I));
         _mm256_storeu_si256(W, Add ? _mm256_add_epi16(Old, D) : _mm256_sub_epi16(Old, D));
     }
     return HorizontalSumAvx2(Sum);
 }
 
-int32_t DotAdaptAvx2(int16_t* Weights, const int16_t* History, const int16_t* Steps, int32_t Order, int32_t Adapt) {
+int32_t DotAdaptAvx2(int16_t* Weights, const int16_t* History, const int16_t* Steps, int32_t Order,
+                     int32_t Adapt) {
     return Adapt > 0 ? DotAdaptAvx2T<true>(Weights, History, Steps, Order)
                      : DotAdaptAvx2T<false>(Weights, History, Steps, Order);
 }
@@ -110,7 +115,8 @@ void NNAdapt(int16_t* Weights, const int16_t* Steps, int32_t Order, int32_t Adap
     Kernels().Adapt(Weights, Steps, Order, Adapt);
 }
 
-int32_t NNDotAdapt(int16_t* Weights, const int16_t* History, const int16_t* Steps, int32_t Order, int32_t Adapt) {
+int32_t NNDotAdapt(int16_t* Weights, const int16_t* History, const int16_t* Steps, int32_t Order,
+                   int32_t Adapt) {
     return Kernels().DotAdapt(Weights, History, Steps, Order, Adapt);
 }
 

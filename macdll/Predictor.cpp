@@ -7,10 +7,14 @@ namespace deraz::ape {
 
 namespace {
 
-inline int32_t Sign(int32_t V) { return (V > 0) - (V < 0); }
+inline int32_t Sign(int32_t V) {
+    return (V > 0) - (V < 0);
+}
 
 // (31 * Last) >> 5, wrapping where hostile input would overflow.
-inline int32_t Stage1Term(int32_t Last) { return int32_t(uint32_t(Last) * 31u) >> 5; }
+inline int32_t Stage1Term(int32_t Last) {
+    return int32_t(uint32_t(Last) * 31u) >> 5;
+}
 
 } // namespace
 

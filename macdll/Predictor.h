@@ -8,8 +8,12 @@
 namespace deraz::ape {
 
 // Wrapping 32-bit arithmetic on values that hostile input can push out of range.
-inline int32_t WrapAdd(int32_t A, int32_t B) { return int32_t(uint32_t(A) + uint32_t(B)); }
-inline int32_t WrapSub(int32_t A, int32_t B) { return int32_t(uint32_t(A) - uint32_t(B)); }
+inline int32_t WrapAdd(int32_t A, int32_t B) {
+    return int32_t(uint32_t(A) + uint32_t(B));
+}
+inline int32_t WrapSub(int32_t A, int32_t B) {
+    return int32_t(uint32_t(A) - uint32_t(B));
+}
 
 class TPredictor {
 public:
