@@ -50,7 +50,8 @@ TEST_P(FLACOutRoundTrip, ReferenceToolsAgreeWithTheInput) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, FLACOutRoundTrip,
-                         testing::Values(TEncodeCase{"Stereo16OneSample", {2, 16, 44100}, 1},
+                         testing::Values(TEncodeCase{"Empty", {2, 16, 44100}, 0},
+                                         TEncodeCase{"Stereo16OneSample", {2, 16, 44100}, 1},
                                          TEncodeCase{"Mono16OneSample", {1, 16, 8000}, 1},
                                          TEncodeCase{"Mono8OneSample", {1, 8, 8000}, 1},
                                          TEncodeCase{"Stereo16ExactBlocks", {2, 16, 44100}, 4608 * 4},
