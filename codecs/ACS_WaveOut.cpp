@@ -18,6 +18,34 @@ bool SameFile(const std::string& A, const std::string& B) {
     return std::filesystem::equivalent(std::filesystem::u8path(A), std::filesystem::u8path(B), Error);
 }
 
+// The common fields of a "fmt " chunk.
+struct TFormatFields {
+    uint16_t Tag;
+    int32_t Channels;
+    int32_t SampleRate;
+    uint32_t ByteRate;
+    uint32_t BlockAlign;
+    int32_t BitsPerSample;
+};
+
+void PutChunkStart(uint8_t* At, const char* Id, uint32_t Size) {
+    std::memcpy(At, Id, 4);
+    PutLE32(At + 4, Size);
+}
+
+// The first 36 bytes of a header: "RIFF", "WAVE" and the "fmt " chunk without its extension.
+void PutRiffStart(uint8_t* H, uint32_t RiffSize, uint32_t FormatSize, const TFormatFields& F) {
+    PutChunkStart(H, "RIFF", RiffSize);
+    std::memcpy(H + 8, "WAVE", 4);
+    PutChunkStart(H + 12, "fmt ", FormatSize);
+    PutLE16(H + 20, F.Tag);
+    PutLE16(H + 22, uint32_t(F.Channels));
+    PutLE32(H + 24, uint32_t(F.SampleRate));
+    PutLE32(H + 28, F.ByteRate);
+    PutLE16(H + 32, F.BlockAlign);
+    PutLE16(H + 34, uint32_t(F.BitsPerSample));
+}
+
 } // namespace
 
 TWaveOut::TWaveOut(TComponent* AOwner) : TACSFileOut(AOwner) {}
@@ -99,18 +127,9 @@ void TWaveOut::PreparePcm() {
     } else {
         uint32_t Size = uint32_t(In->Size());
         uint32_t Align = uint32_t(Bits * FChannels) >> 3;
-        std::array<uint8_t, PcmHeaderSize> H{'R', 'I', 'F', 'F', 0,   0,   0,   0,
-                                             'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
-        PutLE32(&H[4], Size + 36);
-        PutLE32(&H[16], 16);
-        PutLE16(&H[20], 1);
-        PutLE16(&H[22], uint32_t(FChannels));
-        PutLE32(&H[24], uint32_t(Rate));
-        PutLE32(&H[28], uint32_t(Rate) * Align);
-        PutLE16(&H[32], Align);
-        PutLE16(&H[34], uint32_t(Bits));
-        std::memcpy(&H[36], "data", 4);
-        PutLE32(&H[40], Size);
+        std::array<uint8_t, PcmHeaderSize> H;
+        PutRiffStart(H.data(), Size + 36, 16, {1, FChannels, Rate, uint32_t(Rate) * Align, Align, Bits});
+        PutChunkStart(&H[36], "data", Size);
         FStream->Write(H.data(), PcmHeaderSize);
     }
     FPcmBuffer.resize(PcmBufferSize);
@@ -133,23 +152,14 @@ void TWaveOut::PrepareAdpcm() {
         FInputFrames = FSizeKnown ? uint32_t(In->Size()) / 2 / uint32_t(FChannels) : 0;
         // The encoder writes whole blocks, the last one padded with silence.
         uint32_t DataSize = (FInputFrames / Spb + 1) * FBlockSize;
-        std::array<uint8_t, ImaHeaderSize> H{'R', 'I', 'F', 'F', 0,   0,   0,   0,
-                                             'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
-        PutLE32(&H[4], DataSize + 52);
-        PutLE32(&H[16], 20);
-        PutLE16(&H[20], 0x11);
-        PutLE16(&H[22], uint32_t(FChannels));
-        PutLE32(&H[24], uint32_t(Rate));
-        PutLE32(&H[28], uint32_t(Rate) / Spb * FBlockSize);
-        PutLE16(&H[32], FBlockSize);
-        PutLE16(&H[34], 4);
-        PutLE16(&H[36], 2);
+        std::array<uint8_t, ImaHeaderSize> H;
+        PutRiffStart(H.data(), DataSize + 52, 20,
+                     {0x11, FChannels, Rate, uint32_t(Rate) / Spb * FBlockSize, FBlockSize, 4});
+        PutLE16(&H[36], 2); // the extension holds the samples per block
         PutLE16(&H[38], Spb);
-        std::memcpy(&H[40], "fact", 4);
-        PutLE32(&H[44], 4);
+        PutChunkStart(&H[40], "fact", 4);
         PutLE32(&H[48], FInputFrames);
-        std::memcpy(&H[52], "data", 4);
-        PutLE32(&H[56], DataSize);
+        PutChunkStart(&H[52], "data", DataSize);
         FStream->Write(H.data(), ImaHeaderSize);
     }
     FIma[0] = FIma[1] = {};

@@ -132,12 +132,21 @@ TEST(WaveIn, GetDataOutsideAReadRaises) {
     EXPECT_THROW(In.GetData(&Byte, 1), EACSException);
 }
 
-TEST(WaveIn, StartAndEndSampleCutPcmExactly) {
+// A TWaveIn on a file of 16-bit stereo music.
+class WaveInPcm : public ::testing::Test {
+protected:
+    void Make(int32_t Frames) {
+        Pcm = StereoMusicBytes(Frames);
+        WritePcmWav(Dir.File("a.wav"), Pcm.data(), Pcm.size(), 2, 44100, 16);
+        In.SetFileName(Dir.File("a.wav"));
+    }
     TTempDir Dir;
-    std::vector<uint8_t> Pcm = StereoMusicBytes(44100);
-    WritePcmWav(Dir.File("a.wav"), Pcm.data(), Pcm.size(), 2, 44100, 16);
+    std::vector<uint8_t> Pcm;
     TWaveIn In;
-    In.SetFileName(Dir.File("a.wav"));
+};
+
+TEST_F(WaveInPcm, StartAndEndSampleCutExactly) {
+    Make(44100);
     In.SetStartSample(1000);
     In.Init();
     EXPECT_EQ(In.Size(), 172400);
@@ -146,12 +155,8 @@ TEST(WaveIn, StartAndEndSampleCutPcmExactly) {
     EXPECT_EQ(ReadAllData(In, 999), std::vector<uint8_t>(Pcm.begin() + 4000, Pcm.begin() + 1333 * 4));
 }
 
-TEST(WaveIn, LoopStartsOverAtStartSample) {
-    TTempDir Dir;
-    std::vector<uint8_t> Pcm = StereoMusicBytes(5000);
-    WritePcmWav(Dir.File("a.wav"), Pcm.data(), Pcm.size(), 2, 44100, 16);
-    TWaveIn In;
-    In.SetFileName(Dir.File("a.wav"));
+TEST_F(WaveInPcm, LoopStartsOverAtStartSample) {
+    Make(5000);
     In.SetStartSample(100);
     In.SetLoop(true);
     In.Init();
