@@ -9,7 +9,6 @@ namespace deraz {
 namespace {
 
 constexpr int32_t PcmBufferSize = 16384;
-constexpr int64_t PcmHeaderSize = 44;
 constexpr int64_t ImaHeaderSize = 60;
 
 // Whether the two names denote the same existing file.
@@ -18,32 +17,9 @@ bool SameFile(const std::string& A, const std::string& B) {
     return std::filesystem::equivalent(std::filesystem::u8path(A), std::filesystem::u8path(B), Error);
 }
 
-// The common fields of a "fmt " chunk.
-struct TFormatFields {
-    uint16_t Tag;
-    int32_t Channels;
-    int32_t SampleRate;
-    uint32_t ByteRate;
-    uint32_t BlockAlign;
-    int32_t BitsPerSample;
-};
-
 void PutChunkStart(uint8_t* At, const char* Id, uint32_t Size) {
     std::memcpy(At, Id, 4);
     PutLE32(At + 4, Size);
-}
-
-// The first 36 bytes of a header: "RIFF", "WAVE" and the "fmt " chunk without its extension.
-void PutRiffStart(uint8_t* H, uint32_t RiffSize, uint32_t FormatSize, const TFormatFields& F) {
-    PutChunkStart(H, "RIFF", RiffSize);
-    std::memcpy(H + 8, "WAVE", 4);
-    PutChunkStart(H + 12, "fmt ", FormatSize);
-    PutLE16(H + 20, F.Tag);
-    PutLE16(H + 22, uint32_t(F.Channels));
-    PutLE32(H + 24, uint32_t(F.SampleRate));
-    PutLE32(H + 28, F.ByteRate);
-    PutLE16(H + 32, F.BlockAlign);
-    PutLE16(H + 34, uint32_t(F.BitsPerSample));
 }
 
 } // namespace
@@ -125,12 +101,8 @@ void TWaveOut::PreparePcm() {
             throw EACSException("Cannot append data in different audio format.");
         FStream->Seek(0, SEEK_END);
     } else {
-        uint32_t Size = uint32_t(In->Size());
-        uint32_t Align = uint32_t(Bits * FChannels) >> 3;
-        std::array<uint8_t, PcmHeaderSize> H;
-        PutRiffStart(H.data(), Size + 36, 16, {1, FChannels, Rate, uint32_t(Rate) * Align, Align, Bits});
-        PutChunkStart(&H[36], "data", Size);
-        FStream->Write(H.data(), PcmHeaderSize);
+        auto H = WaveFileHeader(PcmFormatRecord(FChannels, Rate, Bits), uint32_t(In->Size()));
+        FStream->Write(H.data(), WaveHeaderSize);
     }
     FPcmBuffer.resize(PcmBufferSize);
 }
@@ -153,8 +125,15 @@ void TWaveOut::PrepareAdpcm() {
         // The encoder writes whole blocks, the last one padded with silence.
         uint32_t DataSize = (FInputFrames / Spb + 1) * FBlockSize;
         std::array<uint8_t, ImaHeaderSize> H;
-        PutRiffStart(H.data(), DataSize + 52, 20,
-                     {0x11, FChannels, Rate, uint32_t(Rate) / Spb * FBlockSize, FBlockSize, 4});
+        PutChunkStart(&H[0], "RIFF", DataSize + 52);
+        std::memcpy(&H[8], "WAVE", 4);
+        PutChunkStart(&H[12], "fmt ", 20);
+        PutLE16(&H[20], 0x11);
+        PutLE16(&H[22], uint32_t(FChannels));
+        PutLE32(&H[24], uint32_t(Rate));
+        PutLE32(&H[28], uint32_t(Rate) / Spb * FBlockSize);
+        PutLE16(&H[32], FBlockSize);
+        PutLE16(&H[34], 4);
         PutLE16(&H[36], 2); // the extension holds the samples per block
         PutLE16(&H[38], Spb);
         PutChunkStart(&H[40], "fact", 4);
@@ -223,7 +202,7 @@ void TWaveOut::CompleteHeader() {
     // fewer blocks than the input's Size foretold (a stop, an input that ends early or late).
     if (FSizeKnown && FFileMode != foAppend && !Ima) return;
     int64_t Length = FStream->Size();
-    int64_t DataOffset = FAppending ? FAppendHeader.DataOffset : Ima ? ImaHeaderSize : PcmHeaderSize;
+    int64_t DataOffset = FAppending ? FAppendHeader.DataOffset : Ima ? ImaHeaderSize : WaveHeaderSize;
     int64_t DataSizeOffset = FAppending ? FAppendHeader.DataSizeOffset : DataOffset - 4;
     uint32_t DataSize = uint32_t(Length - DataOffset);
     WriteAt(DataSizeOffset, DataSize);

@@ -1,5 +1,5 @@
 // RIFF WAVE layout: the stream the WAV reader reads from, the header walk that finds the format and
-// the sample data, and little-endian field access shared by the reader and the writer.
+// the sample data, the canonical PCM header, and little-endian field access.
 #pragma once
 
 #include <array>
@@ -99,5 +99,15 @@ struct TWaveHeader {
 // until the first data byte. Finding no usable "RIFF"/"WAVE"/"fmt "/["fact"]/"data" sequence, or
 // an unknown format tag, gives wtUnsupported; otherwise the source stands at the first data byte.
 TWaveHeader WalkWaveHeader(TWaveSource& Source);
+
+constexpr int32_t WaveHeaderSize = 44;
+using TWaveFormatRecord = std::array<uint8_t, 16>;
+
+// The first 16 bytes of a PCM format record.
+TWaveFormatRecord PcmFormatRecord(int32_t Channels, int32_t SampleRate, int32_t BitsPerSample);
+
+// The whole canonical header ("RIFF", "WAVE", a 16-byte "fmt " chunk, "data") for DataBytes bytes
+// of data in the given format.
+std::array<uint8_t, WaveHeaderSize> WaveFileHeader(const TWaveFormatRecord& Format, uint32_t DataBytes);
 
 } // namespace deraz
