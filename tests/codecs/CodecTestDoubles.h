@@ -40,7 +40,7 @@ public:
     void Flush() override { FBusy = false; }
     int32_t GetData(void* Buffer, int32_t BufferSize) override {
         int32_t Count = std::min({BufferSize, FChunkSize, int32_t(FData.size()) - FPosition.load()});
-        std::memcpy(Buffer, FData.data() + FPosition, size_t(Count));
+        if (Count > 0) std::memcpy(Buffer, FData.data() + FPosition, size_t(Count));
         FPosition += Count;
         return Count;
     }
