@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "codecs/ACS_Wave.h"
+#include "codecs/WaveFileHeader.h"
 
 namespace deraz {
 
