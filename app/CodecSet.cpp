@@ -2,12 +2,19 @@
 
 namespace deraz {
 
-TCodecSet::TCodecSet() : MP3In(std::make_unique<TMP3In>()), MP3Out(std::make_unique<TMP3Out>()) {
+TCodecSet::TCodecSet()
+    : MP3In(std::make_unique<TMP3In>()), MACIn(std::make_unique<TMACIn>()),
+      MP3Out(std::make_unique<TMP3Out>()), MACOut(std::make_unique<TMACOut>()) {
     FPipelines.AddSource(".mp3", MP3In.get());
+    FPipelines.AddSource(".ape", MACIn.get());
 
     MP3Out->SetBitRate(br128);
     FPipelines.AddSink(".mp3", MP3Out.get(), scMP3Out, [this](const TOutputChoice& Choice) {
         if (auto Index = MP3BitRateIndex(Choice)) MP3Out->SetBitRate(TMP3BitRate(*Index));
+    });
+    // Through the setter, so that the levels 5000 and 6000 of the list arrive as 2000.
+    FPipelines.AddSink(".ape", MACOut.get(), scMACOut, [this](const TOutputChoice& Choice) {
+        if (auto Level = MACCompressionLevel(Choice)) MACOut->SetCompressionLevel(*Level);
     });
 }
 

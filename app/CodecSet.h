@@ -7,6 +7,7 @@
 
 #include "app/PipelineTable.h"
 #include "codecs/ACS_LAME.h"
+#include "codecs/ACS_MAC.h"
 #include "codecs/ACS_MAD.h"
 
 namespace deraz {
@@ -21,8 +22,10 @@ public:
 
     // Sources.
     std::unique_ptr<TMP3In> MP3In;
+    std::unique_ptr<TMACIn> MACIn;
     // Sinks.
     std::unique_ptr<TMP3Out> MP3Out;
+    std::unique_ptr<TMACOut> MACOut;
 
 private:
     TPipelineTable FPipelines;
