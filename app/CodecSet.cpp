@@ -2,10 +2,7 @@
 
 namespace deraz {
 
-TCodecSet::TCodecSet()
-    : MP3In(std::make_unique<TMP3In>()), FlacIn(std::make_unique<TFLACIn>()),
-      MACIn(std::make_unique<TMACIn>()), MP3Out(std::make_unique<TMP3Out>()),
-      FLACOut(std::make_unique<TFLACOut>()), MACOut(std::make_unique<TMACOut>()) {
+TCodecSet::TCodecSet() {
     FPipelines.AddSource(".mp3", MP3In.get());
     FPipelines.AddSource(".fla", FlacIn.get());
     FPipelines.AddSource(".flac", FlacIn.get());
@@ -30,7 +27,9 @@ TCodecSet::TCodecSet()
     FPipelines.AddSink(".fla", FLACOut.get(), scFLACOut);
     FPipelines.AddSink(".flac", FLACOut.get(), scFLACOut);
 
-    // Through the setter, so that the levels 5000 and 6000 of the list arrive as 2000.
+    // The sink's setter turns levels above 4000 into 2000.
+    MACOut->SetCompressionLevel(2000);
+    MACOut->SetMaxAudioBytes(-1);
     FPipelines.AddSink(".ape", MACOut.get(), scMACOut, [this](const TOutputChoice& Choice) {
         if (auto Level = MACCompressionLevel(Choice)) MACOut->SetCompressionLevel(*Level);
     });
