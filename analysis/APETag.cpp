@@ -35,13 +35,6 @@ bool ReadName(TTntFileStream& Stream, int64_t Limit, std::string& Name) {
 
 } // namespace
 
-void TAPETag::Clear() {
-    FFields.clear();
-    FExists = false;
-    FVersion = 0;
-    FSize = 0;
-}
-
 bool TAPETag::LoadFile(const std::string& FileName) {
     Clear();
     uint8_t Footer[FooterBytes];

@@ -16,11 +16,9 @@ using AField = std::vector<RField>;
 
 class TAPETag {
 public:
-    TAPETag() { Clear(); }
-
     // Reads the tag of FileName; false when the file cannot be opened or is shorter than a footer.
     bool LoadFile(const std::string& FileName);
-    void Clear();
+    void Clear() { *this = TAPETag(); }
 
     // The items read, values cut to 250 bytes.
     const AField& Fields() const { return FFields; }
@@ -35,9 +33,9 @@ private:
     void ReadItems(const std::string& FileName, int64_t TagEnd, uint32_t ItemCount);
 
     AField FFields;
-    bool FExists;
-    int32_t FVersion;
-    int32_t FSize;
+    bool FExists = false;
+    int32_t FVersion = 0;
+    int32_t FSize = 0;
 };
 
 } // namespace deraz

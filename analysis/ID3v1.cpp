@@ -165,18 +165,6 @@ std::string TagField(const uint8_t* Bytes, size_t Length) {
 
 } // namespace
 
-void TID3v1::Clear() {
-    FExists = false;
-    FVersionId = 1;
-    FTitle.clear();
-    FArtist.clear();
-    FAlbum.clear();
-    FYear.clear();
-    FComment.clear();
-    FTrack = 0;
-    FGenreId = 255;
-}
-
 bool TID3v1::LoadFile(const std::string& FileName) {
     Clear();
     uint8_t Tag[128];

@@ -13,11 +13,9 @@ extern const char* const ID3v1Genres[ID3v1GenreCount];
 
 class TID3v1 {
 public:
-    TID3v1() { Clear(); }
-
     // Reads the tag of FileName; false only when the last 128 bytes cannot be read.
     bool LoadFile(const std::string& FileName);
-    void Clear();
+    void Clear() { *this = TID3v1(); }
 
     // A tag was found.
     bool Exists() const { return FExists; }
@@ -41,11 +39,11 @@ public:
     std::string GenreText() const;
 
 private:
-    bool FExists;
-    uint8_t FVersionId;
+    bool FExists = false;
+    uint8_t FVersionId = 1;
     std::string FTitle, FArtist, FAlbum, FYear, FComment;
-    uint8_t FTrack;
-    uint8_t FGenreId;
+    uint8_t FTrack = 0;
+    uint8_t FGenreId = 255;
 };
 
 } // namespace deraz

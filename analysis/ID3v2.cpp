@@ -61,14 +61,16 @@ std::string DecodeText(const std::string& Data) {
 }
 
 // Text of a comment or link frame: the Skip leading bytes and the description up to its
-// terminator removed, the encoding byte kept.
+// terminator removed, the encoding byte kept. A UTF-16 terminator is a whole zero character, so it
+// is looked for at even offsets only.
 std::string DecodeDescribedText(const std::string& Data, size_t Skip) {
     if (Data.empty()) return "";
     char Encoding = Data[0];
     std::string Rest = Data.substr(std::min(Skip, Data.size()));
-    std::string_view Terminator = Encoding == 1 ? std::string_view("\0\0", 2) : std::string_view("\0", 1);
-    size_t End = Rest.find(Terminator);
-    Rest = End == std::string::npos ? "" : Rest.substr(End + Terminator.size());
+    size_t Step = Encoding == 1 ? 2 : 1;
+    size_t End = 0;
+    while (End + Step <= Rest.size() && Rest.compare(End, Step, std::string(Step, '\0')) != 0) End += Step;
+    Rest = End + Step <= Rest.size() ? Rest.substr(End + Step) : "";
     return DecodeText(Encoding + Rest);
 }
 
@@ -79,16 +81,6 @@ int32_t ID3v2TagSize(const uint8_t* Header, int64_t FileSize) {
     int64_t Size = int64_t(Header[6]) * 2097152 + Header[7] * 16384 + Header[8] * 128 + Header[9] + 10;
     if (Header[5] & 0x10) Size += 10;
     return FileSize < Size ? 0 : static_cast<int32_t>(Size);
-}
-
-void TID3v2::Clear() {
-    FExists = false;
-    FVersionId = 0;
-    FSize = 0;
-    FTrack = 0;
-    for (auto* Text : {&FTitle, &FArtist, &FAlbum, &FTrackText, &FYear, &FGenre, &FComment, &FComposer,
-                       &FEncoder, &FCopyrightText, &FLanguage, &FLink})
-        Text->clear();
 }
 
 bool TID3v2::LoadFile(const std::string& FileName) {

@@ -13,11 +13,9 @@ int32_t ID3v2TagSize(const uint8_t* Header, int64_t FileSize);
 
 class TID3v2 {
 public:
-    TID3v2() { Clear(); }
-
     // Reads the tag of FileName; false only when the first 10 bytes cannot be read.
     bool LoadFile(const std::string& FileName);
-    void Clear();
+    void Clear() { *this = TID3v2(); }
 
     // The file starts with "ID3".
     bool Exists() const { return FExists; }
@@ -51,11 +49,11 @@ private:
     void ReadFrames(const std::string& FileName, TSlots& Slots) const;
     void MapFields(const TSlots& Slots);
 
-    bool FExists;
-    uint8_t FVersionId;
-    int32_t FSize;
+    bool FExists = false;
+    uint8_t FVersionId = 0;
+    int32_t FSize = 0;
     std::string FTitle, FArtist, FAlbum;
-    int32_t FTrack;
+    int32_t FTrack = 0;
     std::string FTrackText, FYear, FGenre, FComment, FComposer, FEncoder, FCopyrightText, FLanguage, FLink;
 };
 

@@ -32,25 +32,6 @@ int64_t TotalSamples(uint32_t TotalFrames, uint32_t BlocksPerFrame, uint32_t Fin
 
 } // namespace
 
-void TMonkey::Clear() {
-    FValid = false;
-    FVersion = 0;
-    FVersionText.clear();
-    FChannels = 0;
-    FSampleRate = 0;
-    FBits = 0;
-    FSamples = 0;
-    FBitrate = 0.0;
-    FDuration = 0.0;
-    FCompressionLevel = 0;
-    FCompressionText.clear();
-    FFormatFlags = 0;
-    FFileSize = 0;
-    FId3v1.Clear();
-    FId3v2.Clear();
-    FApeTag.Clear();
-}
-
 bool TMonkey::LoadFile(const std::string& FileName) {
     Clear();
     FId3v2.LoadFile(FileName);

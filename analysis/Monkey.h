@@ -14,11 +14,9 @@ class TTntFileStream;
 
 class TMonkey {
 public:
-    TMonkey() { Clear(); }
-
     // Reads the header and tags of FileName; the result equals Valid.
     bool LoadFile(const std::string& FileName);
-    void Clear();
+    void Clear() { *this = TMonkey(); }
 
     // The header gave usable values.
     bool Valid() const { return FValid; }
@@ -56,19 +54,19 @@ private:
     bool ReadOldHeader(TTntFileStream& Stream);
     bool ReadNewHeader(TTntFileStream& Stream);
 
-    bool FValid;
-    uint16_t FVersion;
+    bool FValid = false;
+    uint16_t FVersion = 0;
     std::string FVersionText;
-    int32_t FChannels;
-    int32_t FSampleRate;
-    int32_t FBits;
-    int64_t FSamples;
-    double FBitrate;
-    double FDuration;
-    int32_t FCompressionLevel;
+    int32_t FChannels = 0;
+    int32_t FSampleRate = 0;
+    int32_t FBits = 0;
+    int64_t FSamples = 0;
+    double FBitrate = 0.0;
+    double FDuration = 0.0;
+    int32_t FCompressionLevel = 0;
     std::string FCompressionText;
-    uint16_t FFormatFlags;
-    int64_t FFileSize;
+    uint16_t FFormatFlags = 0;
+    int64_t FFileSize = 0;
     TID3v1 FId3v1;
     TID3v2 FId3v2;
     TAPETag FApeTag;

@@ -43,17 +43,6 @@ bool IsPacket(const uint8_t* Bytes, uint8_t Type) {
 
 } // namespace
 
-void TOggVorbis::Clear() {
-    FFileSize = 0;
-    FChannels = 0;
-    FSampleRate = 0;
-    FNominalBitrate = 0;
-    FSamples = 0;
-    FId3v2Size = 0;
-    FTrack = 0;
-    for (auto* Text : {&FTitle, &FArtist, &FAlbum, &FDate, &FGenre, &FComment, &FVendor}) Text->clear();
-}
-
 bool TOggVorbis::LoadFile(const std::string& FileName) {
     Clear();
     TTntFileStream Stream(FileName, fmOpenRead | fmShareDenyWrite);

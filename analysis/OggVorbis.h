@@ -10,12 +10,10 @@ class TTntFileStream;
 
 class TOggVorbis {
 public:
-    TOggVorbis() { Clear(); }
-
     // Reads FileName; false when it does not start with a Vorbis stream. Errors of opening or
     // reading the file are raised to the caller.
     bool LoadFile(const std::string& FileName);
-    void Clear();
+    void Clear() { *this = TOggVorbis(); }
 
     // Size of the file in bytes.
     int64_t FileSize() const { return FFileSize; }
@@ -53,14 +51,14 @@ private:
     void ReadComments(TTntFileStream& Stream);
     int32_t LastGranulePosition(TTntFileStream& Stream) const;
 
-    int64_t FFileSize;
-    uint8_t FChannels;
-    int32_t FSampleRate;
-    uint16_t FNominalBitrate;
-    int32_t FSamples;
-    int32_t FId3v2Size;
+    int64_t FFileSize = 0;
+    uint8_t FChannels = 0;
+    int32_t FSampleRate = 0;
+    uint16_t FNominalBitrate = 0;
+    int32_t FSamples = 0;
+    int32_t FId3v2Size = 0;
     std::string FTitle, FArtist, FAlbum;
-    int32_t FTrack;
+    int32_t FTrack = 0;
     std::string FDate, FGenre, FComment, FVendor;
 };
 

@@ -7,22 +7,6 @@
 
 namespace deraz {
 
-void TWAVfile::Clear() {
-    FValid = false;
-    FFormatChunkSize = 0;
-    FFormatTag = 0;
-    FChannels = 0;
-    FSampleRate = 0;
-    FBytesPerSecond = 0;
-    FBlockAlign = 0;
-    FBitsPerSample = 0;
-    FSampleCount = 0;
-    FHeaderSize = 0;
-    FFileSize = 0;
-    FFileName.clear();
-    FBitrate = 0.0;
-}
-
 bool TWAVfile::LoadFile(const std::string& FileName) {
     Clear();
     uint8_t Header[44] = {};

@@ -8,12 +8,10 @@ namespace deraz {
 
 class TWAVfile {
 public:
-    TWAVfile() { Clear(); }
-
     // Reads the header of FileName; false when the file cannot be opened or read, true with
     // Valid false when it is not RIFF/WAVE.
     bool LoadFile(const std::string& FileName);
-    void Clear();
+    void Clear() { *this = TWAVfile(); }
 
     // The header passed the checks.
     bool Valid() const { return FValid; }
@@ -43,19 +41,19 @@ public:
     double Duration() const;
 
 private:
-    bool FValid;
-    uint32_t FFormatChunkSize;
-    uint16_t FFormatTag;
-    uint8_t FChannels;
-    uint32_t FSampleRate;
-    uint32_t FBytesPerSecond;
-    uint16_t FBlockAlign;
-    uint8_t FBitsPerSample;
-    uint32_t FSampleCount;
-    uint32_t FHeaderSize;
-    uint32_t FFileSize;
+    bool FValid = false;
+    uint32_t FFormatChunkSize = 0;
+    uint16_t FFormatTag = 0;
+    uint8_t FChannels = 0;
+    uint32_t FSampleRate = 0;
+    uint32_t FBytesPerSecond = 0;
+    uint16_t FBlockAlign = 0;
+    uint8_t FBitsPerSample = 0;
+    uint32_t FSampleCount = 0;
+    uint32_t FHeaderSize = 0;
+    uint32_t FFileSize = 0;
     std::string FFileName;
-    double FBitrate;
+    double FBitrate = 0.0;
 };
 
 } // namespace deraz
