@@ -48,7 +48,9 @@ TEST(MPEGaudio, AgreesWithFfprobeOnLameFiles) {
         else
             EXPECT_EQ(M.Bitrate() * 1000, P.StreamBitRate);
         EXPECT_EQ(M.EncoderId(), 3);
-        EXPECT_EQ(M.EncoderText().substr(0, 6), "LAME 3");
+        // lame fills spare frame bytes with "LAME3.100" and then "UUUU...", so the signature nearest the
+        // end of a CBR file may carry no version.
+        EXPECT_EQ(M.EncoderText().substr(0, 4), "LAME");
     }
 }
 
