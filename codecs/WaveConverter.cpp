@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "codecs/AcmMpegLayer3.h"
-#include "codecs/WavHeader.h"
+#include "codecs/WaveFileHeader.h"
 
 namespace deraz {
 

@@ -33,14 +33,6 @@ TFileStream::TFileStream(const std::string& FileName, TFileOpenMode Mode) : FFil
     if (!FFile) Fail("Cannot open");
 }
 
-TFileStream::TFileStream(std::vector<uint8_t> Bytes, std::string Name)
-    : FFileName(std::move(Name)), FBytes(std::move(Bytes)) {
-    // An empty buffer still needs room for the stream to point at.
-    if (FBytes.empty()) FBytes.reserve(1);
-    FFile = fmemopen(FBytes.data(), FBytes.size(), "rb");
-    if (!FFile) Fail("Cannot open");
-}
-
 TFileStream::~TFileStream() {
     if (FFile) std::fclose(FFile);
 }

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 namespace deraz {
 
@@ -24,8 +23,6 @@ class TFileStream {
 public:
     // Opens FileName; raises EFileError naming the file and the system's reason on failure.
     TFileStream(const std::string& FileName, TFileOpenMode Mode);
-    // A read-only stream over Bytes, which it keeps; Name stands for the file name in errors.
-    TFileStream(std::vector<uint8_t> Bytes, std::string Name);
     ~TFileStream();
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;
@@ -49,7 +46,6 @@ private:
     [[noreturn]] void Fail(const char* What) const;
 
     std::string FFileName;
-    std::vector<uint8_t> FBytes;
     std::FILE* FFile = nullptr;
 };
 
