@@ -109,16 +109,16 @@ void TConvDriver::ProcessEvents() {
     for (const auto& Event : Events) Handle(Event);
 }
 
-void TConvDriver::WaitForEvents() {
+void TConvDriver::WaitForEvents(std::chrono::milliseconds Timeout) {
     {
         std::unique_lock Lock(FChannel->Mutex);
-        FChannel->Posted.wait(Lock, [this] { return !FChannel->Events.empty(); });
+        FChannel->Posted.wait_for(Lock, Timeout, [this] { return !FChannel->Events.empty(); });
     }
     ProcessEvents();
 }
 
 void TConvDriver::RunToEnd() {
-    while (Running()) WaitForEvents();
+    while (Running()) WaitForEvents(std::chrono::hours(1));
 }
 
 void TConvDriver::ConvertEntry(const std::string& InputName, const std::string& OutputName) {

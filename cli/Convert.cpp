@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -19,6 +20,12 @@ namespace deraz {
 namespace {
 
 namespace fs = std::filesystem;
+
+std::atomic<bool> Interrupted{false};
+
+void Interrupt(int) {
+    Interrupted = true;
+}
 
 // One job: its own components and driver, run on its own thread.
 struct TJob {
@@ -87,11 +94,16 @@ int RunConversion(const TCliOptions& Options) {
     }
 
     TProgressDisplay Display(DisplayMode(Options), Queue->Count(), Jobs, stdout);
-    std::vector<TEntryResult> Results(size_t(Queue->Count()));
+    // Entries that no job reaches (after an interrupt) keep this.
+    std::vector<TEntryResult> Results;
+    for (int32_t I = 0; I < Queue->Count(); ++I)
+        Results.push_back({I, Queue->Entry(I).InputName, eoNotStarted, "The conversion was interrupted."});
     std::mutex Mutex;
     std::condition_variable AllDone;
     int32_t Running = Jobs;
 
+    std::signal(SIGINT, Interrupt);
+    std::signal(SIGTERM, Interrupt);
     std::vector<std::thread> Threads;
     for (int32_t I = 0; I < Jobs; ++I) {
         TConvDriver& Driver = JobList[size_t(I)]->Driver;
@@ -109,7 +121,11 @@ int RunConversion(const TCliOptions& Options) {
         Threads.emplace_back([&, I] {
             TConvDriver& Own = JobList[size_t(I)]->Driver;
             Own.Start(Queue);
-            Own.RunToEnd();
+            while (Own.Running()) {
+                // Interrupted: the running file is finished short and kept, the rest is left.
+                if (Interrupted) Own.Abort();
+                Own.WaitForEvents(std::chrono::milliseconds(100));
+            }
             std::lock_guard Lock(Mutex);
             --Running;
             AllDone.notify_all();

@@ -128,5 +128,23 @@ TEST(ConvertCommand, WithoutAFormatUsesTheStoredOne) {
     EXPECT_TRUE(fs::exists(Dir.File("in0.fla")));
 }
 
+TEST(ConvertCommand, AnInterruptKeepsTheFinishedPartAndListsTheRest) {
+    test::TTempDir Dir;
+    std::string Long = Dir.File("long.flac");
+    ASSERT_EQ(test::RunCommand("sox -n -r 44100 -c 2 -b 16 -t wav - synth 200 sine 300-900 | flac -s -0 -o " +
+                               ShellQuote(Long) + " -"),
+              0);
+    auto Others = MixedInputs(Dir, 2);
+    std::string Command =
+        ShellQuote(DERAZ_CONVERT) + " -q -j 1 -f mp3" + Joined({Long, Others[0], Others[1]});
+    std::string Err;
+    int Status = test::RunCommand("(" + Command + " & pid=$!; sleep 1; kill -INT $pid; wait $pid)", &Err);
+    EXPECT_EQ(Status, 1) << Err;
+    EXPECT_NE(Err.find(Long + ": stopped: "), std::string::npos) << Err;
+    EXPECT_NE(Err.find(Others[1] + ": not started: "), std::string::npos) << Err;
+    EXPECT_GT(fs::file_size(Dir.File("long.mp3")), 0u);
+    for (const auto& Entry : fs::directory_iterator(Dir.Path())) EXPECT_NE(Entry.path().extension(), ".part");
+}
+
 } // namespace
 } // namespace deraz
