@@ -7,6 +7,7 @@ TCodecSet::TCodecSet() {
     FPipelines.AddSource(".fla", FlacIn.get());
     FPipelines.AddSource(".flac", FlacIn.get());
     FPipelines.AddSource(".ape", MACIn.get());
+    FPipelines.AddSource(".wav", WaveIn.get());
 
     MP3Out->SetBitRate(br128);
     FPipelines.AddSink(".mp3", MP3Out.get(), scMP3Out, [this](const TOutputChoice& Choice) {
@@ -33,6 +34,10 @@ TCodecSet::TCodecSet() {
     FPipelines.AddSink(".ape", MACOut.get(), scMACOut, [this](const TOutputChoice& Choice) {
         if (auto Level = MACCompressionLevel(Choice)) MACOut->SetCompressionLevel(*Level);
     });
+
+    WaveOut->SetWavType(wtPCM);
+    WaveOut->SetBlockSize(512);
+    FPipelines.AddSink(".wav", WaveOut.get(), scWaveOut);
 }
 
 } // namespace deraz

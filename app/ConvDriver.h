@@ -141,6 +141,7 @@ private:
     bool FAborting = false;
     int32_t FCurrentIndex = -1; // the entry whose conversion runs, -1 when none
     TACSFileOut* FCurrentSink = nullptr;
+    TACSFileIn* FCurrentSource = nullptr;
     std::string FTemporaryName; // where the running conversion writes
     std::string FFinalName;     // where its output goes once complete
     int32_t FActiveSink = scWaveOut;

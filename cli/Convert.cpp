@@ -31,8 +31,11 @@ void Interrupt(int) {
 struct TJob {
     TCodecSet Codecs;
     TConvDriver Driver;
-    explicit TJob(const TOutputChoice& Choice) : Driver(Codecs.Pipelines(), [Choice] { return Choice; }) {
+    TJob(const TCliOptions& Options, const TOutputChoice& Choice)
+        : Driver(Codecs.Pipelines(), [Choice] { return Choice; }) {
         Driver.SetAllowWavToWav(true);
+        Codecs.WaveOut->SetWavType(Options.ImaAdpcm ? wtDVIADPCM : wtPCM);
+        Codecs.WaveOut->SetBlockSize(Options.BlockSize);
     }
 };
 
@@ -87,7 +90,7 @@ int RunConversion(const TCliOptions& Options) {
 
     std::vector<std::unique_ptr<TJob>> JobList;
     try {
-        for (int32_t I = 0; I < Jobs; ++I) JobList.push_back(std::make_unique<TJob>(Choice));
+        for (int32_t I = 0; I < Jobs; ++I) JobList.push_back(std::make_unique<TJob>(Options, Choice));
     } catch (const std::exception& E) {
         std::fprintf(stderr, "deraz-convert: %s\n", E.what());
         return 1;
