@@ -89,6 +89,9 @@ TEST_P(MACRoundTrip, DecodesExactlyInOursAndFfmpeg) {
     EXPECT_EQ(In.BitsPerSample(), Bits);
     EXPECT_EQ(In.Channels(), Channels);
     EXPECT_EQ(In.TotalTime(), 1);
+    In.Init();
+    EXPECT_EQ(In.Size(), int32_t(Pcm.size()));
+    In.Flush();
     EXPECT_EQ(ReadAllPcm(In), Pcm);
     if (ToolAvailable("ffmpeg")) {
         EXPECT_EQ(DecodeWithFfmpeg(File, Bits == 8 ? "u8" : Bits == 16 ? "s16le" : "s24le"), Pcm);
