@@ -1,13 +1,29 @@
 // deraz-convert: converts audio files from the command line.
 #include <cstdio>
-#include <cstring>
+#include <exception>
+
+#include "cli/Convert.h"
+#include "cli/Info.h"
+#include "cli/Options.h"
+#include "codecs/CodecLibraries.h"
 
 int main(int argc, char** argv) {
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
-        std::puts("usage: deraz-convert [-f EXT] [-l N] [-o DIR] [-j N] [-q] INPUT...\n"
-                  "       deraz-convert --info FILE...");
-        return argc < 2 ? 2 : 0;
+    using namespace deraz;
+    try {
+        LoadCodecLibraries();
+        TCliOptions Options = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+        if (Options.Help) {
+            std::fputs(UsageText, stdout);
+            std::fputs(HelpText, stdout);
+            return 0;
+        }
+        if (Options.Info) return PrintMediaInfo(Options.Files);
+        return RunConversion(Options);
+    } catch (const EUsageError& E) {
+        std::fprintf(stderr, "deraz-convert: %s\n%s", E.what(), UsageText);
+        return 2;
+    } catch (const std::exception& E) {
+        std::fprintf(stderr, "deraz-convert: %s\n", E.what());
+        return 1;
     }
-    std::fputs("deraz-convert: no output format is available yet\n", stderr);
-    return 1;
 }

@@ -67,7 +67,8 @@ std::string FormatNumber(double Value) {
 } // namespace
 
 int32_t VorbisBitRateValue(TVorbisBitRate Rate) {
-    return Rate < std::size(BitRateValues) ? BitRateValues[Rate] : -1;
+    size_t Index = size_t(Rate);
+    return Index < std::size(BitRateValues) ? BitRateValues[Index] : -1;
 }
 
 // ---- TVorbisOut ----
@@ -86,12 +87,13 @@ void TVorbisOut::SetDesiredNominalBitrate(TVorbisBitRate Value) {
     FDesiredNominalBitrate = Value;
     if (Value < FMinimumBitrate) FMinimumBitrate = Value;
     if (Value > FDesiredMaximumBitrate) FDesiredMaximumBitrate = Value;
-    if (Value == brAutoSelect) FDesiredMaximumBitrate = brAutoSelect;
+    if (Value == TVorbisBitRate::brAutoSelect) FDesiredMaximumBitrate = TVorbisBitRate::brAutoSelect;
 }
 
 void TVorbisOut::SetDesiredMaximumBitrate(TVorbisBitRate Value) {
-    if (FDesiredNominalBitrate == brAutoSelect) return;
-    if (Value == brAutoSelect || Value >= FDesiredNominalBitrate) FDesiredMaximumBitrate = Value;
+    if (FDesiredNominalBitrate == TVorbisBitRate::brAutoSelect) return;
+    if (Value == TVorbisBitRate::brAutoSelect || Value >= FDesiredNominalBitrate)
+        FDesiredMaximumBitrate = Value;
 }
 
 void TVorbisOut::SetMinimumBitrate(TVorbisBitRate Value) {
@@ -163,7 +165,7 @@ void TVorbisOut::InitEncoder(int32_t Channels, int32_t SampleRate) {
     FStage = esInfo;
     std::string Setting = std::to_string(Channels) + (Channels == 1 ? " channel at " : " channels at ") +
                           std::to_string(SampleRate) + " Hz";
-    if (FDesiredNominalBitrate == brAutoSelect) {
+    if (FDesiredNominalBitrate == TVorbisBitRate::brAutoSelect) {
         if (Encoder->vorbis_encode_init_vbr(&FInfo, Channels, SampleRate, FCompression) != 0)
             throw EACSException("The Ogg Vorbis encoder refuses quality " + FormatNumber(FCompression) +
                                 " for " + Setting + ".");

@@ -12,7 +12,8 @@
 
 namespace deraz {
 
-enum TVorbisBitRate : uint8_t {
+// Scoped, as the MP3 writer's TMP3BitRate uses the same member names.
+enum class TVorbisBitRate : uint8_t {
     brAutoSelect = 0,
     br45 = 1,
     br48 = 2,
@@ -92,9 +93,9 @@ private:
     std::vector<std::string> FComments;
     int32_t FSerial = 0;
     int32_t FStreamSerial = 0; // the serial written: Serial, unless an appended file already uses it
-    TVorbisBitRate FDesiredNominalBitrate = brAutoSelect;
-    TVorbisBitRate FDesiredMaximumBitrate = brAutoSelect;
-    TVorbisBitRate FMinimumBitrate = brAutoSelect;
+    TVorbisBitRate FDesiredNominalBitrate = TVorbisBitRate::brAutoSelect;
+    TVorbisBitRate FDesiredMaximumBitrate = TVorbisBitRate::brAutoSelect;
+    TVorbisBitRate FMinimumBitrate = TVorbisBitRate::brAutoSelect;
     float FCompression = 0.2f;
     bool FEndOfStream = false;
     int32_t FFrameBytes = 0;

@@ -1,5 +1,7 @@
 #include "codecs/CodecLibraries.h"
 
+#include "codecs/FLACLibrary.h"
+#include "codecs/MadBinding.h"
 #include "codecs/VorbisLibrary.h"
 
 namespace deraz {
@@ -9,7 +11,9 @@ void LoadCodecLibraries() {
     VorbisLibrary();
     VorbisFileLibrary();
     VorbisEncLibrary();
-    // FLAC, MAD and MAC follow here, in that order.
+    FLACLibrary();
+    MadLibrary();
+    // The Monkey's Audio binding (MAC) follows here.
 }
 
 } // namespace deraz

@@ -50,9 +50,15 @@ int32_t TACSFileIn::ReadFormatField(const int32_t& Field) {
     return Value;
 }
 
-int32_t TACSFileIn::BitsPerSample() { return ReadFormatField(FBitsPerSample); }
-int32_t TACSFileIn::Channels() { return ReadFormatField(FChannels); }
-int32_t TACSFileIn::SampleRate() { return ReadFormatField(FSampleRate); }
+int32_t TACSFileIn::BitsPerSample() {
+    return ReadFormatField(FBitsPerSample);
+}
+int32_t TACSFileIn::Channels() {
+    return ReadFormatField(FChannels);
+}
+int32_t TACSFileIn::SampleRate() {
+    return ReadFormatField(FSampleRate);
+}
 
 int32_t TACSFileIn::TotalTime() {
     OpenFile();
@@ -196,9 +202,9 @@ void TACSThread::Execute() {
 // ---- TACSOutput ----
 
 TACSOutput::TACSOutput(TComponent* AOwner) : TComponent(AOwner) {
-    FThread = std::make_unique<TACSThread>([this](bool Abort) { return DoOutput(Abort); },
-                                           [this] { WhenDone(); },
-                                           [this](const std::exception& E) { HandleException(E); });
+    FThread =
+        std::make_unique<TACSThread>([this](bool Abort) { return DoOutput(Abort); }, [this] { WhenDone(); },
+                                     [this](const std::exception& E) { HandleException(E); });
 }
 
 TACSOutput::~TACSOutput() {
@@ -270,8 +276,12 @@ void TACSOutput::SetInput(TACSInput* Value) {
     if (Value) Value->FreeNotification(this);
 }
 
-bool TACSOutput::SuspendWhenIdle() const { return FThread->SuspendWhenIdle; }
-void TACSOutput::SetSuspendWhenIdle(bool Value) { FThread->SuspendWhenIdle = Value; }
+bool TACSOutput::SuspendWhenIdle() const {
+    return FThread->SuspendWhenIdle;
+}
+void TACSOutput::SetSuspendWhenIdle(bool Value) {
+    FThread->SuspendWhenIdle = Value;
+}
 
 std::optional<bool> TACSOutput::BeginStep(bool Abort) {
     if (!CanOutput) return true;
@@ -327,6 +337,8 @@ void TACSOutput::HandleException(const std::exception& E) {
 
 // ---- TACSFileOut ----
 
-void TACSFileOut::SetFileMode(TFileOutputMode /*Value*/) { FFileMode = foRewrite; }
+void TACSFileOut::SetFileMode(TFileOutputMode /*Value*/) {
+    FFileMode = foRewrite;
+}
 
 } // namespace deraz

@@ -51,7 +51,8 @@ TLibraryHandle::~TLibraryHandle() {
     if (FHandle) FreeLibrary(reinterpret_cast<HMODULE>(FHandle));
 }
 void* TLibraryHandle::Symbol(const char* Name) const {
-    return FHandle ? reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(FHandle), Name)) : nullptr;
+    return FHandle ? reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(FHandle), Name))
+                   : nullptr;
 }
 #else
 TLibraryHandle::TLibraryHandle(std::string FileName) : FFileName(std::move(FileName)) {
@@ -60,7 +61,9 @@ TLibraryHandle::TLibraryHandle(std::string FileName) : FFileName(std::move(FileN
 TLibraryHandle::~TLibraryHandle() {
     if (FHandle) dlclose(FHandle);
 }
-void* TLibraryHandle::Symbol(const char* Name) const { return FHandle ? dlsym(FHandle, Name) : nullptr; }
+void* TLibraryHandle::Symbol(const char* Name) const {
+    return FHandle ? dlsym(FHandle, Name) : nullptr;
+}
 #endif
 
 } // namespace deraz

@@ -58,7 +58,9 @@ void TFileStream::Seek(int64_t Offset, int Origin) {
     if (fseeko(FFile, static_cast<off_t>(Offset), Origin) != 0) Fail("Cannot seek in");
 }
 
-int64_t TFileStream::Position() const { return static_cast<int64_t>(ftello(FFile)); }
+int64_t TFileStream::Position() const {
+    return static_cast<int64_t>(ftello(FFile));
+}
 
 int64_t TFileStream::Size() const {
     off_t Here = ftello(FFile);

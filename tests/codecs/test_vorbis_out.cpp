@@ -3,14 +3,15 @@
 #include <filesystem>
 
 #include "codecs/ACS_Vorbis.h"
+#include "tests/codecs/CodecTestDoubles.h"
 #include "tests/codecs/VorbisTestSupport.h"
-#include "tests/support/PipelineSupport.h"
 #include "tests/support/TestSupport.h"
 
 namespace deraz {
 namespace {
 
 using namespace test;
+using enum TVorbisBitRate;
 
 // ogginfo's report on a file, which must pass without warnings or errors.
 void ExpectCleanOgginfo(const std::string& File) {
@@ -21,15 +22,23 @@ void ExpectCleanOgginfo(const std::string& File) {
     EXPECT_EQ(Report.find("ERROR"), std::string::npos) << Report;
 }
 
-// Encodes Source into File with Out and expects a normal end.
-void Encode(TVorbisOut& Out, TPcmSource& Source, const std::string& File) {
-    Out.SetInput(&Source);
-    Out.SetFileName(File);
-    auto Error = RunSinkToEnd(Out);
-    EXPECT_FALSE(Error) << *Error;
-    EXPECT_EQ(Out.Status(), osIdle);
-    EXPECT_FALSE(Source.Busy());
-}
+// A sink with the watch on its end that every run of it reports to.
+struct TVorbisSink {
+    TVorbisOut Out;
+    TCompletion Completion{Out};
+
+    // Runs Out from Source into File; the error message, empty on success.
+    std::string Run(TPcmSource& Source, const std::string& File) {
+        Out.SetInput(&Source);
+        Out.SetFileName(File);
+        std::string Error = RunAndWait(Out, Completion);
+        EXPECT_EQ(Out.Status(), osIdle);
+        EXPECT_FALSE(Source.Busy());
+        return Error;
+    }
+    // The same, expecting a normal end.
+    void Encode(TPcmSource& Source, const std::string& File) { EXPECT_EQ(Run(Source, File), ""); }
+};
 
 struct TEncodeCase {
     int32_t Channels;
@@ -43,22 +52,21 @@ class VorbisOutEncodes : public ::testing::TestWithParam<TEncodeCase> {};
 TEST_P(VorbisOutEncodes, FilesThePeerToolsAcceptWithTheInputsLength) {
     const auto& Case = GetParam();
     TTempDir Dir;
-    auto Samples = MusicLikeSignal(Case.Frames, Case.Channels, Case.SampleRate);
-    std::vector<int16_t> Expected = Samples;
-    std::vector<uint8_t> Pcm;
+    auto Pcm = MusicPcm(Case.Frames, {Case.Channels, Case.Bits, Case.SampleRate});
+    // What the decoder gives back is compared with the input at 16 bits (unsigned 8-bit widened).
+    std::vector<int16_t> Expected(Pcm.size());
     if (Case.Bits == 8) {
-        // Unsigned 8-bit input: what the decoder gives back is compared with the 8-bit signal.
-        Pcm = ToUnsigned8(Samples);
         for (size_t I = 0; I < Pcm.size(); ++I) Expected[I] = int16_t((int32_t(Pcm[I]) - 128) * 256);
     } else {
-        Pcm = SamplesToBytes(Samples);
+        Expected = BytesToSamples(Pcm);
     }
     TPcmSource Source(Pcm, Case.Channels, Case.SampleRate, Case.Bits);
-    TVorbisOut Out;
+    TVorbisSink Sink;
+    TVorbisOut& Out = Sink.Out;
     Out.SetCompression(0.5f);
     Out.SetSerial(0x12345678);
     std::string File = Dir.File("out.ogg");
-    Encode(Out, Source, File);
+    Sink.Encode(Source, File);
 
     ExpectCleanOgginfo(File);
     auto Bytes = ReadFileBytes(File);
@@ -89,13 +97,13 @@ INSTANTIATE_TEST_SUITE_P(Shapes, VorbisOutEncodes,
 
 TEST(VorbisOut, InputInPiecesOfPartialFramesIsReassembled) {
     TTempDir Dir;
-    auto Samples = MusicLikeSignal(11025, 2, 22050);
-    TVorbisOut Out;
-    TPcmSource Whole(SamplesToBytes(Samples), 2, 22050, 16);
-    Encode(Out, Whole, Dir.File("whole.ogg"));
-    TPcmSource Pieces(SamplesToBytes(Samples), 2, 22050, 16);
-    Pieces.ChunkLimit = 7;
-    Encode(Out, Pieces, Dir.File("pieces.ogg"));
+    auto Pcm = MusicPcm(11025, {2, 16, 22050});
+    auto Samples = BytesToSamples(Pcm);
+    TVorbisSink Sink;
+    TPcmSource Whole(Pcm, 2, 22050, 16);
+    Sink.Encode(Whole, Dir.File("whole.ogg"));
+    TPcmSource Pieces(Pcm, 2, 22050, 16, 7);
+    Sink.Encode(Pieces, Dir.File("pieces.ogg"));
     // The encoder's choices depend a little on how its input arrives, so the files differ, but
     // a frame split across pieces must not shift the samples.
     auto FromWhole = BytesToSamples(DecodeWithOggdec(Dir.File("whole.ogg")));
@@ -106,19 +114,20 @@ TEST(VorbisOut, InputInPiecesOfPartialFramesIsReassembled) {
 
 TEST(VorbisOut, CommentsAreWrittenThenForgotten) {
     TTempDir Dir;
-    TPcmSource Source(SamplesToBytes(MusicLikeSignal(4000, 1, 8000)), 1, 8000, 16);
-    TVorbisOut Out;
+    TPcmSource Source(MusicPcm(4000, {1, 16, 8000}), 1, 8000, 16);
+    TVorbisSink Sink;
+    TVorbisOut& Out = Sink.Out;
     Out.SetComments(
         {"ARTIST=Somebody", "TITLE=\xc3\x9cmlaut = fine", "artist=Another", "no separator", "=empty"});
     std::string File = Dir.File("tags.ogg");
-    Encode(Out, Source, File);
+    Sink.Encode(Source, File);
     EXPECT_TRUE(Out.Comments().empty());
 
     std::string Listed;
     ASSERT_EQ(RunCommand("vorbiscomment -l " + ShellQuote(File), &Listed), 0) << Listed;
     EXPECT_EQ(Listed, "ARTIST=Somebody\nTITLE=\xc3\x9cmlaut = fine\nartist=Another\n");
 
-    Encode(Out, Source, File);
+    Sink.Encode(Source, File);
     Listed.clear();
     ASSERT_EQ(RunCommand("vorbiscomment -l " + ShellQuote(File), &Listed), 0);
     EXPECT_EQ(Listed, "");
@@ -163,7 +172,7 @@ double AverageBitrate(const std::string& File) {
 
 TEST(VorbisOut, ManagedBitRatesAverageTheAskedRate) {
     TTempDir Dir;
-    auto Pcm = SamplesToBytes(MusicLikeSignal(44100 * 20, 2, 44100));
+    auto Pcm = MusicPcm(44100 * 20, {2, 16, 44100});
     struct TManaged {
         TVorbisBitRate Nominal, Maximum, Minimum;
         int32_t ExpectMaximum, ExpectMinimum;
@@ -173,12 +182,13 @@ TEST(VorbisOut, ManagedBitRatesAverageTheAskedRate) {
           TManaged{br64, br96, br48, 96000, 48000}, TManaged{br192, br320, brAutoSelect, 320000, 192000}}) {
         SCOPED_TRACE(VorbisBitRateValue(Case.Nominal));
         TPcmSource Source(Pcm, 2, 44100, 16);
-        TVorbisOut Out;
+        TVorbisSink Sink;
+        TVorbisOut& Out = Sink.Out;
         Out.SetDesiredNominalBitrate(Case.Nominal);
         Out.SetDesiredMaximumBitrate(Case.Maximum);
         Out.SetMinimumBitrate(Case.Minimum);
         std::string File = Dir.File("managed.ogg");
-        Encode(Out, Source, File);
+        Sink.Encode(Source, File);
         ExpectCleanOgginfo(File);
         TVorbisIn In;
         In.SetFileName(File);
@@ -194,13 +204,14 @@ TEST(VorbisOut, ManagedBitRatesAverageTheAskedRate) {
 TEST(VorbisOut, AppendingAddsASecondLogicalStream) {
     TTempDir Dir;
     std::string File = Dir.File("chain.ogg");
-    TPcmSource First(SamplesToBytes(MusicLikeSignal(30000, 2, 44100)), 2, 44100, 16);
-    TPcmSource Second(SamplesToBytes(MusicLikeSignal(20001, 2, 44100, 9)), 2, 44100, 16);
-    TVorbisOut Out;
+    TPcmSource First(MusicPcm(30000, {2, 16, 44100}), 2, 44100, 16);
+    TPcmSource Second(MusicPcm(20001, {2, 16, 44100}, 9), 2, 44100, 16);
+    TVorbisSink Sink;
+    TVorbisOut& Out = Sink.Out;
     Out.SetFileMode(foAppend);
     EXPECT_EQ(Out.FileMode(), foAppend);
-    Encode(Out, First, File);  // a missing file is created
-    Encode(Out, Second, File); // the same Serial: the second stream gets the next free one
+    Sink.Encode(First, File);  // a missing file is created
+    Sink.Encode(Second, File); // the same Serial: the second stream gets the next free one
 
     std::string Report;
     RunCommand("ogginfo " + ShellQuote(File), &Report);
@@ -219,8 +230,8 @@ TEST(VorbisOut, ZeroLengthInputGivesAFinishedEmptyStream) {
     TTempDir Dir;
     std::string File = Dir.File("empty.ogg");
     TPcmSource Source({}, 2, 44100, 16);
-    TVorbisOut Out;
-    Encode(Out, Source, File);
+    TVorbisSink Sink;
+    Sink.Encode(Source, File);
     // libvorbis ends an empty stream with a granule position of 0, which ogginfo frowns upon (as it
     // does on oggenc's empty files); the stream must still be complete.
     std::string Report;
@@ -237,13 +248,13 @@ TEST(VorbisOut, ZeroLengthInputGivesAFinishedEmptyStream) {
 TEST(VorbisOut, StoppedConversionLeavesAFinishedShorterFile) {
     TTempDir Dir;
     std::string File = Dir.File("stopped.ogg");
-    TPcmSource Source(SamplesToBytes(MusicLikeSignal(44100 * 10, 2, 44100)), 2, 44100, 16);
-    Source.ChunkLimit = 8192;
-    TVorbisOut Out;
+    TPcmSource Source(MusicPcm(44100 * 10, {2, 16, 44100}), 2, 44100, 16, 8192);
+    TVorbisSink Sink;
+    TVorbisOut& Out = Sink.Out;
     Out.OnProgress = [&](TComponent*) {
         if (Out.Progress() >= 20) Out.Stop();
     };
-    Encode(Out, Source, File);
+    Sink.Encode(Source, File);
     ExpectCleanOgginfo(File);
     size_t Decoded = DecodeWithOggdec(File).size();
     EXPECT_GT(Decoded, size_t(44100 * 4));
@@ -277,29 +288,20 @@ TEST(VorbisOut, PrepareRefusesWhatItCannotEncodeAndReleasesTheInput) {
          }) {
         SCOPED_TRACE(Case.Message);
         TPcmSource Source(std::vector<uint8_t>(4000), Case.Channels, Case.SampleRate, Case.Bits);
-        TVorbisOut Out;
+        TVorbisSink Sink;
+        TVorbisOut& Out = Sink.Out;
         Out.SetCompression(Case.Compression);
         Out.SetDesiredNominalBitrate(Case.Nominal);
-        Out.SetInput(&Source);
-        Out.SetFileName(Case.FileName);
-        auto Error = RunSinkToEnd(Out);
-        ASSERT_TRUE(Error);
-        EXPECT_EQ(*Error, Case.Message);
-        EXPECT_EQ(Out.Status(), osIdle);
-        EXPECT_FALSE(Source.Busy());
+        EXPECT_EQ(Sink.Run(Source, Case.FileName), Case.Message);
     }
 }
 
 TEST(VorbisOut, UnwritableFileFailsTheConversion) {
     TTempDir Dir;
     TPcmSource Source(std::vector<uint8_t>(4000), 2, 44100, 16);
-    TVorbisOut Out;
-    Out.SetInput(&Source);
-    Out.SetFileName(Dir.File("no-such-folder/out.ogg"));
-    auto Error = RunSinkToEnd(Out);
-    ASSERT_TRUE(Error);
-    EXPECT_NE(Error->find("no-such-folder"), std::string::npos) << *Error;
-    EXPECT_EQ(Source.FlushCount, 0);
+    TVorbisSink Sink;
+    std::string Error = Sink.Run(Source, Dir.File("no-such-folder/out.ogg"));
+    EXPECT_NE(Error.find("no-such-folder"), std::string::npos) << Error;
 }
 
 } // namespace

@@ -39,7 +39,8 @@ std::vector<int16_t> MusicLikeSignal(int32_t Frames, int32_t Channels, int32_t S
             double T = double(Frame) / SampleRate;
             double Value = 0.0;
             for (size_t Voice = 0; Voice < Base.size(); ++Voice) {
-                double Frequency = Base[Voice] * (1.0 + 0.002 * Channel) * (1.0 + 0.003 * std::sin(2 * Pi * 5 * T));
+                double Frequency =
+                    Base[Voice] * (1.0 + 0.002 * Channel) * (1.0 + 0.003 * std::sin(2 * Pi * 5 * T));
                 for (int Harmonic = 1; Harmonic <= 4; ++Harmonic)
                     Value += std::sin(2 * Pi * Frequency * Harmonic * T + Voice + Channel) / (Harmonic * 2.0);
             }

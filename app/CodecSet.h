@@ -1,0 +1,34 @@
+// One instance of every codec component, reused for every file, and the table that picks them
+// by extension. Creating the set fails with "<library> library could not be loaded." when a
+// component's codec library is missing.
+#pragma once
+
+#include <memory>
+
+#include "app/PipelineTable.h"
+#include "codecs/ACS_LAME.h"
+#include "codecs/ACS_MAD.h"
+#include "codecs/ACS_Vorbis.h"
+
+namespace deraz {
+
+class TCodecSet {
+public:
+    TCodecSet();
+    TCodecSet(const TCodecSet&) = delete;
+    TCodecSet& operator=(const TCodecSet&) = delete;
+
+    TPipelineTable& Pipelines() { return FPipelines; }
+
+    // Sources.
+    std::unique_ptr<TMP3In> MP3In;
+    std::unique_ptr<TVorbisIn> VorbisIn;
+    // Sinks.
+    std::unique_ptr<TMP3Out> MP3Out;
+    std::unique_ptr<TVorbisOut> VorbisOut;
+
+private:
+    TPipelineTable FPipelines;
+};
+
+} // namespace deraz

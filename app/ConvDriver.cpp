@@ -1,0 +1,247 @@
+#include "app/ConvDriver.h"
+
+#include <algorithm>
+
+#include "app/FileNames.h"
+#include "app/OutputFiles.h"
+
+namespace deraz {
+
+namespace {
+
+// Error texts of the worker name the temporary file; the user knows the final one.
+std::string WithFinalName(std::string Message, const std::string& TemporaryName,
+                          const std::string& FinalName) {
+    for (size_t At = Message.find(TemporaryName); At != std::string::npos;
+         At = Message.find(TemporaryName, At + FinalName.size()))
+        Message.replace(At, TemporaryName.size(), FinalName);
+    return Message;
+}
+
+std::string CountText(size_t Count, const char* What) {
+    return std::to_string(Count) + (Count == 1 ? " file " : " files ") + What;
+}
+
+} // namespace
+
+const char* OutcomeText(TEntryOutcome Outcome) {
+    switch (Outcome) {
+    case eoConverted:
+        return "converted";
+    case eoFailed:
+        return "failed";
+    case eoSkipped:
+        return "skipped";
+    case eoStopped:
+        return "stopped";
+    case eoNotStarted:
+        return "not started";
+    }
+    return "";
+}
+
+std::string CompletionMessage(const TBatchSummary& Summary) {
+    std::string Text = "Convertion completed!";
+    if (Summary.Problems.empty()) return Text;
+    for (TEntryOutcome Outcome : {eoFailed, eoSkipped, eoStopped, eoNotStarted}) {
+        auto Count = std::count_if(Summary.Problems.begin(), Summary.Problems.end(),
+                                   [&](const TEntryResult& R) { return R.Outcome == Outcome; });
+        if (Count > 0) Text += "\n" + CountText(size_t(Count), OutcomeText(Outcome)) + ".";
+    }
+    for (const auto& Problem : Summary.Problems)
+        Text += "\n" + Problem.InputName + ": " + OutcomeText(Problem.Outcome) + ": " + Problem.Message;
+    return Text;
+}
+
+TConvDriver::TConvDriver(TPipelineTable& Pipelines, std::function<TOutputChoice()> ReadOutputChoice)
+    : FPipelines(Pipelines), FReadOutputChoice(std::move(ReadOutputChoice)) {
+    FChannel->Owner = this;
+    for (const auto& Row : FPipelines.Sinks()) {
+        Row.Sink->OnProgress = [Channel = FChannel](TComponent* Sender) {
+            auto* Sink = static_cast<TACSOutput*>(Sender);
+            Post(*Channel, {ekProgress, Sink, Sink->Progress(), {}});
+        };
+        Row.Sink->OnDone = [Channel = FChannel](TComponent* Sender) {
+            Post(*Channel, {ekDone, static_cast<TACSOutput*>(Sender), 100, {}});
+        };
+        Row.Sink->OnThreadException = [Channel = FChannel](TComponent* Sender, const std::exception& E) {
+            Post(*Channel, {ekException, static_cast<TACSOutput*>(Sender), 0, E.what()});
+        };
+    }
+}
+
+TConvDriver::~TConvDriver() {
+    if (Running()) {
+        Abort();
+        RunToEnd();
+    }
+    std::lock_guard Lock(FChannel->Mutex);
+    FChannel->Owner = nullptr;
+}
+
+void TConvDriver::Start(std::shared_ptr<TEntryQueue> Queue) {
+    if (Running()) throw std::runtime_error("A conversion is already running.");
+    if (!Queue || Queue->Count() == 0) throw std::runtime_error("No files added to media bin!");
+    FQueue = std::move(Queue);
+    FSummary = {};
+    FAborting = false;
+    StartNext();
+}
+
+void TConvDriver::Abort() {
+    if (!Running() || FAborting) return;
+    FAborting = true;
+    for (int32_t Index = FQueue->Close(); Index < FQueue->Count(); ++Index)
+        FSummary.Problems.push_back(
+            {Index, FQueue->Entry(Index).InputName, eoNotStarted, "The batch was aborted."});
+    if (FCurrentSink)
+        FCurrentSink->Stop();
+    else
+        EndBatch();
+}
+
+void TConvDriver::ProcessEvents() {
+    std::deque<TEvent> Events;
+    {
+        std::lock_guard Lock(FChannel->Mutex);
+        Events.swap(FChannel->Events);
+    }
+    for (const auto& Event : Events) Handle(Event);
+}
+
+void TConvDriver::WaitForEvents() {
+    {
+        std::unique_lock Lock(FChannel->Mutex);
+        FChannel->Posted.wait(Lock, [this] { return !FChannel->Events.empty(); });
+    }
+    ProcessEvents();
+}
+
+void TConvDriver::RunToEnd() {
+    while (Running()) WaitForEvents();
+}
+
+void TConvDriver::ConvertEntry(const std::string& InputName, const std::string& OutputName) {
+    std::string InputExt = LowerCase(ExtractFileExt(InputName));
+    std::string OutputExt = LowerCase(ExtractFileExt(OutputName));
+    const TSourceRow* Source = FPipelines.FindSource(InputExt);
+    const TSinkRow* Sink = FPipelines.FindSink(OutputExt);
+    if (!Source)
+        throw EEntrySkipped(InputExt.empty() ? "The input file has no extension."
+                                             : "Input files of type " + InputExt + " cannot be converted.");
+    if (!Sink)
+        throw EEntrySkipped(OutputExt.empty() ? "The output file has no extension."
+                                              : "Output files of type " + OutputExt + " cannot be written.");
+    if (InputExt == ".wav" && OutputExt == ".wav" && !FAllowWavToWav)
+        throw EEntrySkipped("WAV files are not converted to WAV.");
+    // Checked before any file is opened: the input must never be the file that is written.
+    if (SameFile(InputName, OutputName))
+        throw std::runtime_error("The output file is the input file; it was left untouched.");
+
+    FActiveSink = Sink->Code;
+    ReportProgress(0);
+    Sink->Sink->SetInput(Source->Source);
+    if (Sink->ApplyLevel) Sink->ApplyLevel(FReadOutputChoice());
+    FFinalName = OutputName;
+    FTemporaryName = TemporaryOutputName(OutputName);
+    Sink->Sink->SetFileName(FTemporaryName);
+    Source->Source->SetFileName(InputName);
+    FCurrentSink = Sink->Sink;
+    try {
+        Sink->Sink->Run();
+    } catch (...) {
+        FCurrentSink = nullptr;
+        throw;
+    }
+}
+
+void TConvDriver::Post(TChannel& Channel, TEvent Event) {
+    // Everything under the lock: once the driver has taken it in its destructor, no worker
+    // reaches the driver any more.
+    std::lock_guard Lock(Channel.Mutex);
+    if (!Channel.Owner) return;
+    Channel.Events.push_back(std::move(Event));
+    Channel.Posted.notify_all();
+    if (Channel.Owner->OnEventPosted) Channel.Owner->OnEventPosted();
+}
+
+void TConvDriver::Handle(const TEvent& Event) {
+    // Reports of a conversion that is no longer current are stale.
+    if (!FCurrentSink || Event.Sender != FCurrentSink) return;
+    switch (Event.Kind) {
+    case ekProgress:
+        ReportProgress(Event.Percent);
+        return;
+    case ekDone:
+        try {
+            CommitOutput(FTemporaryName, FFinalName);
+        } catch (const std::exception& E) {
+            RecordResult(eoFailed, E.what());
+            break;
+        }
+        if (FAborting && FCurrentSink->Progress() != 100) {
+            RecordResult(eoStopped, "Stopped before the end; the output holds what was converted.");
+        } else {
+            ReportProgress(100);
+            RecordResult(eoConverted, {});
+        }
+        break;
+    case ekException:
+        DiscardOutput(FTemporaryName);
+        RecordResult(eoFailed, WithFinalName(Event.Message, FTemporaryName, FFinalName));
+        break;
+    }
+    StartNext();
+}
+
+void TConvDriver::StartNext() {
+    while (!FAborting) {
+        int32_t Index = FQueue->Take();
+        if (Index < 0) break;
+        FCurrentIndex = Index;
+        const TMediaEntry& Entry = FQueue->Entry(Index);
+        SetCaption("Converting: " + std::to_string(Index + 1) + " out of " + std::to_string(FQueue->Count()));
+        if (OnEntryStarted) OnEntryStarted(this, Index, Entry);
+        try {
+            ConvertEntry(Entry.InputName, Entry.OutputName);
+            return; // its sink reports the end
+        } catch (const EEntrySkipped& E) {
+            RecordResult(eoSkipped, E.what());
+        } catch (const std::exception& E) {
+            RecordResult(eoFailed, E.what());
+        }
+    }
+    EndBatch();
+}
+
+void TConvDriver::RecordResult(TEntryOutcome Outcome, std::string Message) {
+    FCurrentSink = nullptr;
+    TEntryResult Result{FCurrentIndex, FQueue->Entry(FCurrentIndex).InputName, Outcome, std::move(Message)};
+    FCurrentIndex = -1;
+    ++FSummary.Count;
+    if (Outcome == eoConverted)
+        ++FSummary.Converted;
+    else
+        FSummary.Problems.push_back(Result);
+    if (OnEntryFinished) OnEntryFinished(this, Result);
+}
+
+void TConvDriver::EndBatch() {
+    FSummary.Aborted = FAborting;
+    std::sort(FSummary.Problems.begin(), FSummary.Problems.end(),
+              [](const TEntryResult& A, const TEntryResult& B) { return A.Index < B.Index; });
+    FQueue = nullptr;
+    SetCaption(FCaption + " Done!");
+    if (OnBatchEnd) OnBatchEnd(this, FSummary);
+}
+
+void TConvDriver::SetCaption(std::string Caption) {
+    FCaption = std::move(Caption);
+    if (OnCaption) OnCaption(this, FCaption);
+}
+
+void TConvDriver::ReportProgress(int32_t Percent) {
+    if (OnProgress) OnProgress(this, std::clamp(Percent, 0, 100));
+}
+
+} // namespace deraz

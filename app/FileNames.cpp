@@ -1,0 +1,46 @@
+#include "app/FileNames.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace deraz {
+
+namespace {
+
+// Where the extension starts, or npos.
+size_t ExtensionStart(const std::string& FileName) {
+    size_t Dot = FileName.find_last_of("./");
+    return Dot != std::string::npos && FileName[Dot] == '.' ? Dot : std::string::npos;
+}
+
+} // namespace
+
+std::string LowerCase(std::string Text) {
+    std::transform(Text.begin(), Text.end(), Text.begin(),
+                   [](unsigned char C) { return static_cast<char>(std::tolower(C)); });
+    return Text;
+}
+
+std::string ExtractFileExt(const std::string& FileName) {
+    size_t Start = ExtensionStart(FileName);
+    return Start == std::string::npos ? std::string() : FileName.substr(Start);
+}
+
+std::string ExtractFileName(const std::string& FileName) {
+    size_t Slash = FileName.find_last_of('/');
+    return Slash == std::string::npos ? FileName : FileName.substr(Slash + 1);
+}
+
+std::string ChangeFileExt(const std::string& FileName, const std::string& Extension) {
+    return FileName.substr(0, ExtensionStart(FileName)) + Extension;
+}
+
+std::string OutputFileName(const std::string& InputName, const std::string& Extension,
+                           const std::string& OutputDir) {
+    std::string Name = ChangeFileExt(InputName, Extension);
+    if (OutputDir.empty()) return Name;
+    std::string Dir = OutputDir.ends_with('/') ? OutputDir : OutputDir + "/";
+    return Dir + ExtractFileName(Name);
+}
+
+} // namespace deraz

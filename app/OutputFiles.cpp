@@ -1,0 +1,40 @@
+#include "app/OutputFiles.h"
+
+#include <atomic>
+#include <filesystem>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace deraz {
+
+namespace fs = std::filesystem;
+
+bool SameFile(const std::string& A, const std::string& B) {
+    std::error_code Error;
+    if (fs::equivalent(A, B, Error)) return true;
+    std::error_code ErrorA, ErrorB;
+    auto CanonicalA = fs::weakly_canonical(A, ErrorA);
+    auto CanonicalB = fs::weakly_canonical(B, ErrorB);
+    return !ErrorA && !ErrorB && CanonicalA == CanonicalB;
+}
+
+std::string TemporaryOutputName(const std::string& FinalName) {
+    static std::atomic<unsigned> Counter{0};
+    return FinalName + "." + std::to_string(getpid()) + "-" + std::to_string(Counter++) + ".part";
+}
+
+void CommitOutput(const std::string& TemporaryName, const std::string& FinalName) {
+    std::error_code Error;
+    fs::rename(TemporaryName, FinalName, Error);
+    if (Error) {
+        DiscardOutput(TemporaryName);
+        throw std::runtime_error("Cannot write " + FinalName + ": " + Error.message());
+    }
+}
+
+void DiscardOutput(const std::string& TemporaryName) {
+    std::error_code Error;
+    fs::remove(TemporaryName, Error);
+}
+
+} // namespace deraz

@@ -1,0 +1,20 @@
+// Output files are written under a temporary name beside their final name and take that name
+// only once complete, so a failed conversion never leaves a partial file or spoils an existing
+// one.
+#pragma once
+
+#include <string>
+
+namespace deraz {
+
+// Whether two names reach the same file (also through links, or when neither exists yet).
+bool SameFile(const std::string& A, const std::string& B);
+// A name in FinalName's directory that no other conversion of this or another process uses.
+std::string TemporaryOutputName(const std::string& FinalName);
+// Gives the temporary file its final name, replacing any file of that name; raises with the
+// system's reason when that fails.
+void CommitOutput(const std::string& TemporaryName, const std::string& FinalName);
+// Removes the temporary file, if there is one.
+void DiscardOutput(const std::string& TemporaryName);
+
+} // namespace deraz

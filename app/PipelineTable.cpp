@@ -1,0 +1,30 @@
+#include "app/PipelineTable.h"
+
+#include "app/FileNames.h"
+
+namespace deraz {
+
+void TPipelineTable::AddSource(const std::string& Extension, TACSFileIn* Source) {
+    FSources.push_back({LowerCase(Extension), Source});
+}
+
+void TPipelineTable::AddSink(const std::string& Extension, TACSFileOut* Sink, TSinkCode Code,
+                             std::function<void(const TOutputChoice&)> ApplyLevel) {
+    FSinks.push_back({LowerCase(Extension), Sink, Code, std::move(ApplyLevel)});
+}
+
+const TSourceRow* TPipelineTable::FindSource(const std::string& Extension) const {
+    std::string Wanted = LowerCase(Extension);
+    for (const auto& Row : FSources)
+        if (Row.Extension == Wanted) return &Row;
+    return nullptr;
+}
+
+const TSinkRow* TPipelineTable::FindSink(const std::string& Extension) const {
+    std::string Wanted = LowerCase(Extension);
+    for (const auto& Row : FSinks)
+        if (Row.Extension == Wanted) return &Row;
+    return nullptr;
+}
+
+} // namespace deraz

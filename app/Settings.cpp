@@ -1,0 +1,87 @@
+#include "app/Settings.h"
+
+#include <filesystem>
+
+namespace deraz {
+
+namespace {
+
+struct TKey {
+    const char* Section;
+    const char* Name;
+};
+
+constexpr TKey kMinimode{"General", "Minimode"};
+constexpr TKey kNotify{"General", "Notify"};
+constexpr TKey kAutoMinimode{"General", "AutoMinimode"};
+constexpr TKey kUseSound{"General", "UseSound"};
+constexpr TKey kDone{"General", "Done"};
+constexpr TKey kError{"General", "Error"};
+constexpr TKey kDestExt{"Output", "DestExt"};
+constexpr TKey kBitrate{"Output", "Bitrate"};
+constexpr TKey kCopyTags{"Output", "CopyTags"};
+
+constexpr int32_t DefaultDestExt = 0;
+constexpr int32_t DefaultBitrate = 5;
+
+std::filesystem::path ExecutableDirectory() {
+    std::error_code Error;
+    auto Path = std::filesystem::read_symlink("/proc/self/exe", Error);
+    return Error ? std::filesystem::current_path() : Path.parent_path();
+}
+
+} // namespace
+
+std::string DefaultSettingsFileName() {
+    return (ExecutableDirectory() / "Varidir.ini").string();
+}
+
+TSettings::TSettings(const std::string& FileName) : FIni(FileName) {}
+
+TPreferences TSettings::Preferences() const {
+    TPreferences Result;
+    Result.Minimode = FIni.ReadBool(kMinimode.Section, kMinimode.Name, false);
+    Result.Notify = FIni.ReadBool(kNotify.Section, kNotify.Name, false);
+    Result.AutoMinimode = AutoMinimode();
+    Result.UseSound = UseSound();
+    Result.Done = DoneSound();
+    Result.Error = FIni.ReadString(kError.Section, kError.Name, "");
+    return Result;
+}
+
+bool TSettings::AutoMinimode() const {
+    return FIni.ReadBool(kAutoMinimode.Section, kAutoMinimode.Name, false);
+}
+bool TSettings::UseSound() const {
+    return FIni.ReadBool(kUseSound.Section, kUseSound.Name, false);
+}
+std::string TSettings::DoneSound() const {
+    return FIni.ReadString(kDone.Section, kDone.Name, "");
+}
+
+int32_t TSettings::DestExt() const {
+    return FIni.ReadInteger(kDestExt.Section, kDestExt.Name, DefaultDestExt);
+}
+int32_t TSettings::Bitrate() const {
+    return FIni.ReadInteger(kBitrate.Section, kBitrate.Name, DefaultBitrate);
+}
+bool TSettings::CopyTags() const {
+    return FIni.ReadBool(kCopyTags.Section, kCopyTags.Name, false);
+}
+
+void TSettings::WritePreferences(const TPreferences& Value) {
+    FIni.WriteBool(kMinimode.Section, kMinimode.Name, Value.Minimode);
+    FIni.WriteBool(kNotify.Section, kNotify.Name, Value.Notify);
+    FIni.WriteBool(kAutoMinimode.Section, kAutoMinimode.Name, Value.AutoMinimode);
+    FIni.WriteBool(kUseSound.Section, kUseSound.Name, Value.UseSound);
+    FIni.WriteString(kDone.Section, kDone.Name, Value.Done);
+    FIni.WriteString(kError.Section, kError.Name, Value.Error);
+}
+
+void TSettings::WriteOutputFormat(int32_t DestExt, int32_t Bitrate, bool CopyTags) {
+    FIni.WriteInteger(kDestExt.Section, kDestExt.Name, DestExt);
+    FIni.WriteInteger(kBitrate.Section, kBitrate.Name, Bitrate);
+    FIni.WriteBool(kCopyTags.Section, kCopyTags.Name, CopyTags);
+}
+
+} // namespace deraz

@@ -1,0 +1,52 @@
+// The program's settings: nine keys in "Varidir.ini" beside the executable. Nothing is kept in
+// memory: every query reads the file at that moment, every change writes its keys at once.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/IniFile.h"
+
+namespace deraz {
+
+// The settings file's full name: the executable's directory followed by "Varidir.ini".
+std::string DefaultSettingsFileName();
+
+// What the preferences dialog stores.
+struct TPreferences {
+    bool Minimode = false;
+    bool Notify = false;
+    bool AutoMinimode = false;
+    bool UseSound = false;
+    std::string Done;  // WAV file played when a batch ends
+    std::string Error; // WAV file meant for conversion errors
+};
+
+class TSettings {
+public:
+    explicit TSettings(const std::string& FileName = DefaultSettingsFileName());
+
+    const std::string& FileName() const { return FIni.FileName(); }
+
+    TPreferences Preferences() const;
+    bool AutoMinimode() const;
+    bool UseSound() const;
+    std::string DoneSound() const;
+
+    // Index into the output format list (0 ".ogg" ... 5 ".wav").
+    int32_t DestExt() const;
+    // Index into that format's bit rate or level list.
+    int32_t Bitrate() const;
+    bool CopyTags() const;
+
+    // The six preference keys, in this order; a refused write raises EIniFileException and keeps
+    // the keys written before it.
+    void WritePreferences(const TPreferences& Value);
+    // "DestExt", "Bitrate" and "CopyTags", in this order.
+    void WriteOutputFormat(int32_t DestExt, int32_t Bitrate, bool CopyTags);
+
+private:
+    TIniFile FIni;
+};
+
+} // namespace deraz

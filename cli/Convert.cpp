@@ -1,0 +1,138 @@
+#include "cli/Convert.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <thread>
+#include <unistd.h>
+
+#include "app/CodecSet.h"
+#include "app/ConvDriver.h"
+#include "app/FileNames.h"
+#include "app/Settings.h"
+#include "cli/ProgressDisplay.h"
+
+namespace deraz {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// One job: its own components and driver, run on its own thread.
+struct TJob {
+    TCodecSet Codecs;
+    TConvDriver Driver;
+    explicit TJob(const TOutputChoice& Choice) : Driver(Codecs.Pipelines(), [Choice] { return Choice; }) {
+        Driver.SetAllowWavToWav(true);
+    }
+};
+
+std::string FullName(const std::string& Name) {
+    return fs::absolute(Name).lexically_normal().string();
+}
+
+std::vector<TMediaEntry> MakeEntries(const TCliOptions& Options, const TOutputChoice& Choice) {
+    std::string OutputDir;
+    if (!Options.OutputDir.empty()) {
+        if (!fs::is_directory(Options.OutputDir))
+            throw EUsageError("no such directory: " + Options.OutputDir);
+        OutputDir = FullName(Options.OutputDir);
+    }
+    std::vector<TMediaEntry> Entries;
+    for (const auto& File : Options.Files) {
+        std::string Input = FullName(File);
+        Entries.push_back({Input, OutputFileName(Input, OutputExtension(Choice.DestExt), OutputDir)});
+    }
+    return Entries;
+}
+
+int32_t JobCount(const TCliOptions& Options, size_t Files) {
+    size_t Jobs = Options.Jobs > 0 ? size_t(Options.Jobs) : std::max(1u, std::thread::hardware_concurrency());
+    return int32_t(std::min(Jobs, Files));
+}
+
+TProgressDisplay::TMode DisplayMode(const TCliOptions& Options) {
+    if (Options.Quiet) return TProgressDisplay::pmQuiet;
+    return isatty(fileno(stdout)) ? TProgressDisplay::pmBars : TProgressDisplay::pmLines;
+}
+
+void PrintSummary(const std::vector<TEntryResult>& Results) {
+    size_t Problems = 0;
+    for (const auto& Result : Results) Problems += Result.Outcome != eoConverted;
+    if (Problems == 0) return;
+    std::fprintf(stderr, "deraz-convert: %zu of %zu files not converted:\n", Problems, Results.size());
+    for (const auto& Result : Results)
+        if (Result.Outcome != eoConverted)
+            std::fprintf(stderr, "  %s: %s: %s\n", Result.InputName.c_str(), OutcomeText(Result.Outcome),
+                         Result.Message.c_str());
+}
+
+} // namespace
+
+int RunConversion(const TCliOptions& Options) {
+    TOutputChoice Stored;
+    if (!Options.Format) {
+        TSettings Settings;
+        Stored = {Settings.DestExt(), Settings.Bitrate()};
+    }
+    TOutputChoice Choice = ResolveOutputChoice(Options, Stored);
+    auto Queue = std::make_shared<TEntryQueue>(MakeEntries(Options, Choice));
+    int32_t Jobs = JobCount(Options, Options.Files.size());
+
+    std::vector<std::unique_ptr<TJob>> JobList;
+    try {
+        for (int32_t I = 0; I < Jobs; ++I) JobList.push_back(std::make_unique<TJob>(Choice));
+    } catch (const std::exception& E) {
+        std::fprintf(stderr, "deraz-convert: %s\n", E.what());
+        return 1;
+    }
+
+    TProgressDisplay Display(DisplayMode(Options), Queue->Count(), Jobs, stdout);
+    std::vector<TEntryResult> Results(size_t(Queue->Count()));
+    std::mutex Mutex;
+    std::condition_variable AllDone;
+    int32_t Running = Jobs;
+
+    std::vector<std::thread> Threads;
+    for (int32_t I = 0; I < Jobs; ++I) {
+        TConvDriver& Driver = JobList[size_t(I)]->Driver;
+        Driver.OnEntryStarted = [&Display, I](TConvDriver*, int32_t, const TMediaEntry& Entry) {
+            Display.EntryStarted(I, Entry);
+        };
+        Driver.OnProgress = [&Display, I](TConvDriver*, int32_t Percent) { Display.Progress(I, Percent); };
+        Driver.OnEntryFinished = [&, I](TConvDriver*, const TEntryResult& Result) {
+            {
+                std::lock_guard Lock(Mutex);
+                Results[size_t(Result.Index)] = Result;
+            }
+            Display.EntryFinished(I, Result, Queue->Entry(Result.Index));
+        };
+        Threads.emplace_back([&, I] {
+            TConvDriver& Own = JobList[size_t(I)]->Driver;
+            Own.Start(Queue);
+            Own.RunToEnd();
+            std::lock_guard Lock(Mutex);
+            --Running;
+            AllDone.notify_all();
+        });
+    }
+    {
+        std::unique_lock Lock(Mutex);
+        while (!AllDone.wait_for(Lock, std::chrono::milliseconds(100), [&] { return Running == 0; })) {
+            Lock.unlock();
+            Display.Redraw();
+            Lock.lock();
+        }
+    }
+    for (auto& Thread : Threads) Thread.join();
+    Display.Redraw();
+
+    PrintSummary(Results);
+    for (const auto& Result : Results)
+        if (Result.Outcome != eoConverted) return 1;
+    return 0;
+}
+
+} // namespace deraz

@@ -1,0 +1,103 @@
+#include "cli/Options.h"
+
+#include <charconv>
+
+namespace deraz {
+
+const char* const UsageText = "usage: deraz-convert [-f EXT] [-l N] [-o DIR] [-j N] [-q] [--wav-type "
+                              "pcm|ima] [--block-size N] INPUT...\n"
+                              "       deraz-convert --info FILE...\n";
+
+const char* const HelpText =
+    "\n"
+    "  -f EXT             output format: ogg, mp3, fla, flac, ape, wav (default: the stored one)\n"
+    "  -l N               entry N of the format's quality, bit rate or level list (default: its default)\n"
+    "  -o DIR             write the outputs into DIR (default: beside each input)\n"
+    "  -j N               convert N files at once (default: one per processor)\n"
+    "  -q                 no progress display\n"
+    "  --wav-type T       WAV output as pcm or ima (IMA ADPCM); default pcm\n"
+    "  --block-size N     IMA ADPCM block size in bytes, a multiple of 4; default 512\n"
+    "  --info FILE...     print the technical data and tags of each file\n"
+    "\n"
+    "Exit status: 0 all converted, 1 any file failed or was skipped, 2 usage error.\n";
+
+namespace {
+
+int32_t ParseNumber(const std::string& Option, const std::string& Text, int32_t Min, int32_t Max) {
+    int32_t Value = 0;
+    auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Value);
+    if (Error != std::errc() || End != Text.data() + Text.size() || Value < Min || Value > Max)
+        throw EUsageError(Option + " takes a number from " + std::to_string(Min) + " to " +
+                          std::to_string(Max) + ", not \"" + Text + "\"");
+    return Value;
+}
+
+} // namespace
+
+TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments) {
+    TCliOptions Options;
+    bool OptionsEnded = false;
+    for (size_t I = 0; I < Arguments.size(); ++I) {
+        const std::string& Argument = Arguments[I];
+        if (OptionsEnded || Argument.empty() || Argument[0] != '-' || Argument == "-") {
+            Options.Files.push_back(Argument);
+            continue;
+        }
+        auto Value = [&]() -> const std::string& {
+            if (I + 1 >= Arguments.size()) throw EUsageError(Argument + " needs a value");
+            return Arguments[++I];
+        };
+        if (Argument == "--") {
+            OptionsEnded = true;
+        } else if (Argument == "-h" || Argument == "--help") {
+            Options.Help = true;
+        } else if (Argument == "--info") {
+            Options.Info = true;
+        } else if (Argument == "-q") {
+            Options.Quiet = true;
+        } else if (Argument == "-f") {
+            int32_t Format = FindOutputFormat(Value());
+            if (Format < 0) throw EUsageError("unknown output format \"" + Arguments[I] + "\"");
+            Options.Format = Format;
+        } else if (Argument == "-l") {
+            Options.Level = ParseNumber(Argument, Value(), 0, 1000);
+        } else if (Argument == "-o") {
+            Options.OutputDir = Value();
+        } else if (Argument == "-j") {
+            Options.Jobs = ParseNumber(Argument, Value(), 1, 1024);
+        } else if (Argument == "--wav-type") {
+            const std::string& Type = Value();
+            if (Type != "pcm" && Type != "ima")
+                throw EUsageError("--wav-type is pcm or ima, not \"" + Type + "\"");
+            Options.ImaAdpcm = Type == "ima";
+        } else if (Argument == "--block-size") {
+            int32_t Size = ParseNumber(Argument, Value(), 4, 65532);
+            if (Size % 4 != 0) throw EUsageError("--block-size must be a multiple of 4");
+            Options.BlockSize = uint16_t(Size);
+        } else {
+            throw EUsageError("unknown option " + Argument);
+        }
+    }
+    if (!Options.Help && Options.Files.empty()) throw EUsageError("no input files");
+    return Options;
+}
+
+TOutputChoice ResolveOutputChoice(const TCliOptions& Options, const TOutputChoice& Stored) {
+    TOutputChoice Choice = Stored;
+    auto Formats = OutputFormats();
+    if (Options.Format) {
+        Choice.DestExt = *Options.Format;
+        Choice.Bitrate = Formats[size_t(Choice.DestExt)].DefaultLevel;
+    }
+    if (Choice.DestExt < 0 || size_t(Choice.DestExt) >= Formats.size())
+        throw EUsageError("the stored output format " + std::to_string(Choice.DestExt) +
+                          " is unknown; use -f");
+    const TOutputFormat& Format = Formats[size_t(Choice.DestExt)];
+    if (Options.Level) Choice.Bitrate = *Options.Level;
+    if (Choice.Bitrate < 0 || size_t(Choice.Bitrate) >= Format.Levels.size())
+        throw EUsageError("level " + std::to_string(Choice.Bitrate) + " is not in the list of " +
+                          Format.Extension + " (0 to " + std::to_string(Format.Levels.size() - 1) + ")");
+    return Choice;
+}
+
+} // namespace deraz

@@ -1,0 +1,44 @@
+// What deraz-convert shows while it works: a bar per running file and one for the batch on a
+// terminal, a plain line per finished file elsewhere, nothing when quiet. Thread-safe: the jobs
+// report from their own threads.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/ConvDriver.h"
+
+namespace deraz {
+
+class TProgressDisplay {
+public:
+    enum TMode : uint8_t { pmQuiet, pmBars, pmLines };
+
+    TProgressDisplay(TMode Mode, int32_t Count, int32_t Jobs, std::FILE* Out);
+
+    void EntryStarted(int32_t Job, const TMediaEntry& Entry);
+    void Progress(int32_t Job, int32_t Percent);
+    void EntryFinished(int32_t Job, const TEntryResult& Result, const TMediaEntry& Entry);
+    // Draws the bars again (terminal only); called from one thread while the jobs run.
+    void Redraw();
+
+private:
+    struct TJobLine {
+        std::string Name; // empty while the job is idle
+        int32_t Percent = 0;
+    };
+    void DrawLocked();
+
+    TMode FMode;
+    int32_t FCount;
+    std::FILE* FOut;
+    std::mutex FMutex;
+    std::vector<TJobLine> FJobs;
+    int32_t FFinished = 0;
+    int32_t FLinesDrawn = 0;
+};
+
+} // namespace deraz

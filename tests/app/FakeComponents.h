@@ -1,0 +1,73 @@
+// A raw-PCM source and sink for driver tests: the source delivers a file's bytes as 16-bit
+// stereo PCM; the sink copies them, failing on the text "FAIL" and optionally pausing per step.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "pipeline/ACS_Classes.h"
+
+namespace deraz::test {
+
+class TRawIn : public TACSFileIn {
+public:
+    bool UnknownSize = false;
+
+    int32_t GetData(void* Buffer, int32_t BufferSize) override {
+        if (!FBusy) throw EACSException("not reading");
+        int32_t Count = int32_t(FStream->Read(Buffer, BufferSize));
+        FPosition += Count;
+        return Count;
+    }
+    void OpenFile() override {
+        if (FOpenCount++ > 0) return;
+        FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::ReadOnly);
+        FValid = true;
+        FBitsPerSample = 16;
+        FChannels = 2;
+        FSampleRate = 44100;
+        FSize = UnknownSize ? -1 : int32_t(FStream->Size());
+        FTotalSamples = int32_t(FStream->Size() / 4);
+    }
+    void CloseFile() override {
+        if (FOpenCount == 1) FStream.reset();
+        if (FOpenCount > 0) --FOpenCount;
+    }
+    bool Seek(int32_t) override { return false; }
+};
+
+class TRawOut : public TACSFileOut {
+public:
+    ~TRawOut() override { TerminateWorker(); }
+
+    std::atomic<int32_t> Prepares{0};
+    std::chrono::microseconds StepDelay{0};
+    std::atomic<int32_t> Level{-1}; // set by the test table's level hook
+
+protected:
+    void Prepare() override {
+        ++Prepares;
+        FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::Create);
+        Input()->Init();
+    }
+    bool DoOutput(bool Abort) override {
+        if (auto R = BeginStep(Abort)) return *R;
+        if (StepDelay.count() > 0) std::this_thread::sleep_for(StepDelay);
+        char Buffer[1024];
+        int32_t Count = ReadInput(Buffer, sizeof Buffer);
+        if (Count > 0 && memmem(Buffer, size_t(Count), "FAIL", 4)) throw EACSException("corrupt data");
+        FStream->Write(Buffer, Count);
+        return Count > 0;
+    }
+    void Done() override {
+        FStream.reset();
+        Input()->Flush();
+    }
+};
+
+} // namespace deraz::test

@@ -1,0 +1,47 @@
+#include "app/Settings.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "tests/support/TestSupport.h"
+
+namespace deraz {
+namespace {
+
+TEST(Settings, AFreshInstallationStartsWithTheDefaults) {
+    test::TTempDir Dir;
+    TSettings Settings(Dir.File("Varidir.ini"));
+    EXPECT_EQ(Settings.DestExt(), 0);
+    EXPECT_EQ(Settings.Bitrate(), 5);
+    EXPECT_FALSE(Settings.CopyTags());
+    EXPECT_FALSE(Settings.AutoMinimode());
+    EXPECT_FALSE(Settings.UseSound());
+    EXPECT_EQ(Settings.DoneSound(), "");
+    TPreferences Defaults = Settings.Preferences();
+    EXPECT_FALSE(Defaults.Minimode || Defaults.Notify || Defaults.AutoMinimode || Defaults.UseSound);
+    EXPECT_FALSE(std::filesystem::exists(Dir.File("Varidir.ini")));
+}
+
+TEST(Settings, WritesTheKeysOfEachDialogInTheirSections) {
+    test::TTempDir Dir;
+    TSettings Settings(Dir.File("Varidir.ini"));
+    Settings.WritePreferences({true, false, true, true, "/s/done.wav", "/s/error.wav"});
+    Settings.WriteOutputFormat(4, -1, true);
+    auto Bytes = test::ReadFileBytes(Settings.FileName());
+    EXPECT_EQ(std::string(Bytes.begin(), Bytes.end()),
+              "[General]\nMinimode=1\nNotify=0\nAutoMinimode=1\nUseSound=1\nDone=/s/done.wav\n"
+              "Error=/s/error.wav\n[Output]\nDestExt=4\nBitrate=-1\nCopyTags=1\n");
+    TPreferences Read = Settings.Preferences();
+    EXPECT_TRUE(Read.Minimode && Read.AutoMinimode && Read.UseSound && !Read.Notify);
+    EXPECT_EQ(Read.Error, "/s/error.wav");
+    EXPECT_EQ(Settings.DestExt(), 4);
+    EXPECT_EQ(Settings.Bitrate(), -1);
+}
+
+TEST(Settings, TheFileLivesBesideTheExecutable) {
+    auto Expected = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "Varidir.ini";
+    EXPECT_EQ(DefaultSettingsFileName(), Expected.string());
+}
+
+} // namespace
+} // namespace deraz
