@@ -6,7 +6,7 @@
 
 #include "codecs/ACS_MAD.h"
 #include "codecs/MadDecoder.h"
-#include "codecs/WavHeader.h"
+#include "codecs/WaveFileHeader.h"
 
 namespace deraz {
 

@@ -81,12 +81,13 @@ INSTANTIATE_TEST_SUITE_P(
                     TReferenceCase{"OneSampleMono8", "-5", {1, 8, 11025}, 1}),
     [](const auto& Info) { return std::string(Info.param.Name); });
 
-// A file of 44100 frames of 16-bit stereo, written by the reference encoder.
-class FLACInFile : public testing::Test {
+// A file of 44100 frames of 16-bit stereo, written by the reference encoder with the options
+// given: seeking by the seek table and by searching the file.
+class FLACInFile : public testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
         Pcm = MusicPcm(Frames, Stereo16, 3);
-        ASSERT_TRUE(EncodeWithFlac(Pcm, Stereo16, "-5 --blocksize=4096", File));
+        ASSERT_TRUE(EncodeWithFlac(Pcm, Stereo16, GetParam(), File));
         Source.SetFileName(File);
     }
     std::vector<uint8_t> Slice(int32_t FirstFrame, int32_t EndFrame) const {
@@ -100,7 +101,7 @@ protected:
     TFLACIn Source;
 };
 
-TEST_F(FLACInFile, StartAndEndSampleCutExactly) {
+TEST_P(FLACInFile, StartAndEndSampleCutExactly) {
     // Block starts, a sample either side of one, the middle of a block, the last sample.
     for (int32_t Start : {1, 4095, 4096, 4097, 10000, Frames - 1}) {
         Source.SetStartSample(Start);
@@ -115,7 +116,7 @@ TEST_F(FLACInFile, StartAndEndSampleCutExactly) {
     }
 }
 
-TEST_F(FLACInFile, LoopRestartsAtStartSampleAndNeverEnds) {
+TEST_P(FLACInFile, LoopRestartsAtStartSampleAndNeverEnds) {
     Source.SetStartSample(40000);
     Source.SetLoop(true);
     const size_t Period = size_t(Frames - 40000) * 4;
@@ -127,7 +128,7 @@ TEST_F(FLACInFile, LoopRestartsAtStartSampleAndNeverEnds) {
             << "round " << Round;
 }
 
-TEST_F(FLACInFile, ReadingWithoutInitAndWithoutNameFails) {
+TEST_P(FLACInFile, ReadingWithoutInitAndWithoutNameFails) {
     uint8_t Buffer[16];
     EXPECT_THROW(
         {
@@ -150,6 +151,9 @@ TEST_F(FLACInFile, ReadingWithoutInitAndWithoutNameFails) {
     Unnamed.SetFileName(File);
     EXPECT_EQ(Unnamed.SampleRate(), 44100);
 }
+
+INSTANTIATE_TEST_SUITE_P(SeekTables, FLACInFile,
+                         testing::Values("-5 --blocksize=4096", "-8 --blocksize=4096 --no-seektable"));
 
 // Formats the pipeline does not carry open as not Valid.
 TEST(FLACInFormats, TwentyFourBitsAndThreeChannelsAreNotValid) {

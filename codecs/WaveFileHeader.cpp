@@ -1,4 +1,4 @@
-#include "codecs/WavHeader.h"
+#include "codecs/WaveFileHeader.h"
 
 #include <algorithm>
 #include <cstring>
