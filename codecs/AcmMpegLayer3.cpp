@@ -31,7 +31,8 @@ uint32_t PcmSize(const WAVEFORMATEX& Source, uint32_t SourceBytes) {
     double Rate = Source.nSamplesPerSec, BlockAlign = Source.nChannels * 2.0;
     double LowestBytesPerSecond = (Rate >= 32000 ? 32000 : 8000) / 8.0;
     double Seconds = SourceBytes / LowestBytesPerSecond;
-    if (Source.nAvgBytesPerSec > 0) Seconds = std::min(Seconds, 2.0 * SourceBytes / Source.nAvgBytesPerSec);
+    if (Source.nAvgBytesPerSec >= LowestBytesPerSecond)
+        Seconds = std::min(Seconds, 2.0 * SourceBytes / Source.nAvgBytesPerSec);
     double Bytes = (Seconds * Rate + 2 * 1152) * BlockAlign;
     return uint32_t(std::min(Bytes, double(UINT32_MAX - 3)) / BlockAlign) * uint32_t(BlockAlign);
 }
@@ -43,7 +44,7 @@ int64_t Convert(const WAVEFORMATEX& /*Source*/, const WAVEFORMATEX& Pcm, const u
         MadLibrary().Functions(),
         [&](uint8_t* Buffer, size_t Count) {
             size_t Got = std::min<size_t>(Count, Size - Read);
-            std::memcpy(Buffer, Data + Read, Got);
+            if (Got) std::memcpy(Buffer, Data + Read, Got);
             Read += Got;
             return Got;
         },

@@ -1,6 +1,7 @@
 #include "codecs/CodecLibraries.h"
 
 #include "codecs/FLACLibrary.h"
+#include "codecs/MACLibrary.h"
 #include "codecs/MadBinding.h"
 #include "codecs/VorbisLibrary.h"
 
@@ -13,7 +14,7 @@ void LoadCodecLibraries() {
     VorbisEncLibrary();
     FLACLibrary();
     MadLibrary();
-    // The Monkey's Audio binding (MAC) follows here.
+    MACLibrary();
 }
 
 } // namespace deraz
