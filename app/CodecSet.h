@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/PipelineTable.h"
+#include "codecs/ACS_FLAC.h"
 #include "codecs/ACS_LAME.h"
 #include "codecs/ACS_MAD.h"
 #include "codecs/ACS_Vorbis.h"
@@ -22,9 +23,11 @@ public:
 
     // Sources.
     std::unique_ptr<TMP3In> MP3In;
+    std::unique_ptr<TFLACIn> FlacIn;
     std::unique_ptr<TVorbisIn> VorbisIn;
     // Sinks.
     std::unique_ptr<TMP3Out> MP3Out;
+    std::unique_ptr<TFLACOut> FLACOut;
     std::unique_ptr<TVorbisOut> VorbisOut;
 
 private:
