@@ -2,13 +2,31 @@
 
 namespace deraz {
 
-TCodecSet::TCodecSet() : MP3In(std::make_unique<TMP3In>()), MP3Out(std::make_unique<TMP3Out>()) {
+TCodecSet::TCodecSet()
+    : MP3In(std::make_unique<TMP3In>()), FlacIn(std::make_unique<TFLACIn>()),
+      MP3Out(std::make_unique<TMP3Out>()), FLACOut(std::make_unique<TFLACOut>()) {
     FPipelines.AddSource(".mp3", MP3In.get());
+    FPipelines.AddSource(".fla", FlacIn.get());
+    FPipelines.AddSource(".flac", FlacIn.get());
 
     MP3Out->SetBitRate(br128);
     FPipelines.AddSink(".mp3", MP3Out.get(), scMP3Out, [this](const TOutputChoice& Choice) {
         if (auto Index = MP3BitRateIndex(Choice)) MP3Out->SetBitRate(TMP3BitRate(*Index));
     });
+
+    // The FLAC encoder keeps these settings for every file.
+    FLACOut->SetBestModelSearch(false);
+    FLACOut->SetBlockSize(4608);
+    FLACOut->SetEnableLooseMidSideStereo(false);
+    FLACOut->SetEnableMidSideStereo(true);
+    FLACOut->SetMaxLPCOrder(0);
+    FLACOut->SetMaxResidualPartitionOrder(0);
+    FLACOut->SetMinResidualPartitionOrder(0);
+    FLACOut->SetQLPCoeffPrecision(0);
+    FLACOut->SetQLPCoeffPrecisionSearch(false);
+    FLACOut->SetVerify(false);
+    FPipelines.AddSink(".fla", FLACOut.get(), scFLACOut);
+    FPipelines.AddSink(".flac", FLACOut.get(), scFLACOut);
 }
 
 } // namespace deraz

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/PipelineTable.h"
+#include "codecs/ACS_FLAC.h"
 #include "codecs/ACS_LAME.h"
 #include "codecs/ACS_MAD.h"
 
@@ -21,8 +22,10 @@ public:
 
     // Sources.
     std::unique_ptr<TMP3In> MP3In;
+    std::unique_ptr<TFLACIn> FlacIn;
     // Sinks.
     std::unique_ptr<TMP3Out> MP3Out;
+    std::unique_ptr<TFLACOut> FLACOut;
 
 private:
     TPipelineTable FPipelines;

@@ -37,6 +37,7 @@ public:
     // By extension in any case, with its dot; null when no row has it.
     const TSourceRow* FindSource(const std::string& Extension) const;
     const TSinkRow* FindSink(const std::string& Extension) const;
+    const std::vector<TSourceRow>& Sources() const { return FSources; }
     const std::vector<TSinkRow>& Sinks() const { return FSinks; }
 
 private:

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/OutputFormats.h"
 #include "platform/IniFile.h"
 
 namespace deraz {
@@ -38,6 +39,8 @@ public:
     // Index into that format's bit rate or level list.
     int32_t Bitrate() const;
     bool CopyTags() const;
+    // "DestExt" and "Bitrate" together, as the driver applies them.
+    TOutputChoice OutputChoice() const { return {DestExt(), Bitrate()}; }
 
     // The six preference keys, in this order; a refused write raises EIniFileException and keeps
     // the keys written before it.

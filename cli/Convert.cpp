@@ -73,10 +73,7 @@ void PrintSummary(const std::vector<TEntryResult>& Results) {
 
 int RunConversion(const TCliOptions& Options) {
     TOutputChoice Stored;
-    if (!Options.Format) {
-        TSettings Settings;
-        Stored = {Settings.DestExt(), Settings.Bitrate()};
-    }
+    if (!Options.Format) Stored = TSettings().OutputChoice();
     TOutputChoice Choice = ResolveOutputChoice(Options, Stored);
     auto Queue = std::make_shared<TEntryQueue>(MakeEntries(Options, Choice));
     int32_t Jobs = JobCount(Options, Options.Files.size());

@@ -93,10 +93,16 @@ TOutputChoice ResolveOutputChoice(const TCliOptions& Options, const TOutputChoic
         throw EUsageError("the stored output format " + std::to_string(Choice.DestExt) +
                           " is unknown; use -f");
     const TOutputFormat& Format = Formats[size_t(Choice.DestExt)];
-    if (Options.Level) Choice.Bitrate = *Options.Level;
-    if (Choice.Bitrate < 0 || size_t(Choice.Bitrate) >= Format.Levels.size())
-        throw EUsageError("level " + std::to_string(Choice.Bitrate) + " is not in the list of " +
-                          Format.Extension + " (0 to " + std::to_string(Format.Levels.size() - 1) + ")");
+    auto InList = [&](int32_t Level) { return Level >= 0 && size_t(Level) < Format.Levels.size(); };
+    if (Options.Level) {
+        if (!InList(*Options.Level))
+            throw EUsageError("level " + std::to_string(*Options.Level) + " is not in the list of " +
+                              Format.Extension + " (0 to " + std::to_string(Format.Levels.size() - 1) + ")");
+        Choice.Bitrate = *Options.Level;
+    } else if (!InList(Choice.Bitrate)) {
+        // A stored entry beyond the list: the list's default.
+        Choice.Bitrate = Format.DefaultLevel;
+    }
     return Choice;
 }
 

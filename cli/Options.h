@@ -38,7 +38,8 @@ extern const char* const HelpText;
 TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments);
 
 // The format and level to convert to: those given, else the stored ones (a stored level is kept
-// only with the stored format); raises EUsageError when the level is not in the format's list.
+// only with the stored format, and only when it is in the list); raises EUsageError when a level
+// given is not in the format's list.
 TOutputChoice ResolveOutputChoice(const TCliOptions& Options, const TOutputChoice& Stored);
 
 } // namespace deraz

@@ -115,8 +115,10 @@ void TFLACOut::ConfigureEncoder() {
     if (Api.encoder_init_stream(FEncoder, WriteCallback, SeekCallback, TellCallback, nullptr, this) !=
         FLAC__STREAM_ENCODER_INIT_STATUS_OK)
         throw EACSException("Failed to initialize FLAC encoder.");
-    FBuffer.resize(size_t(FBytesPerSample) * FBlockSize * FChannels);
-    FSamples.resize(size_t(FBlockSize) * FChannels);
+    // One block per step; the encoder picks the size itself when BlockSize is 0.
+    const size_t Frames = Api.encoder_get_blocksize(FEncoder);
+    FBuffer.resize(size_t(FBytesPerSample) * Frames * FChannels);
+    FSamples.resize(Frames * FChannels);
 }
 
 bool TFLACOut::DoOutput(bool Abort) {

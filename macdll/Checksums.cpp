@@ -111,7 +111,7 @@ void TMd5::Update(const uint8_t* Data, size_t Bytes) {
         Transform(FBuffer.data());
     }
     for (; Bytes >= 64; Data += 64, Bytes -= 64) Transform(Data);
-    std::memcpy(FBuffer.data(), Data, Bytes);
+    if (Bytes) std::memcpy(FBuffer.data(), Data, Bytes);
 }
 
 std::array<uint8_t, 16> TMd5::Final() {

@@ -26,6 +26,7 @@ size_t TFile::ReadAt(int64_t Position, void* Buffer, size_t Bytes) {
 
 bool TFile::WriteAt(int64_t Position, const void* Data, size_t Bytes) {
     if (Position < 0 || fseeko(FHandle, off_t(Position), SEEK_SET) != 0) return false;
+    if (Bytes == 0) return true;
     return std::fwrite(Data, 1, Bytes, FHandle) == Bytes;
 }
 

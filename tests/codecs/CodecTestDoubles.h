@@ -63,6 +63,17 @@ inline std::vector<uint8_t> MusicPcm(int32_t Frames, const TPcmFormat& Format, u
     return Bytes;
 }
 
+// Everything a source delivers from Init to the end of its data, read on this thread.
+inline std::vector<uint8_t> ReadAllPcm(TACSInput& Source, int32_t Piece = 5000) {
+    std::vector<uint8_t> Pcm;
+    std::vector<uint8_t> Buffer(static_cast<size_t>(Piece));
+    Source.Init();
+    while (int32_t Count = Source.GetData(Buffer.data(), Piece))
+        Pcm.insert(Pcm.end(), Buffer.begin(), Buffer.begin() + Count);
+    Source.Flush();
+    return Pcm;
+}
+
 // Runs Sink once more and waits for its end, watched by Completion (made once per sink, so
 // that no handler is replaced while the worker may be inside it); the error message, empty on
 // success.

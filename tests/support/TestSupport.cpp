@@ -157,4 +157,18 @@ std::vector<int16_t> BytesToSamples(const std::vector<uint8_t>& Bytes) {
     return Samples;
 }
 
+bool EncodeWithPeerTool(const std::string& Wav, const std::string& Extension, const std::string& Out) {
+    std::string In = ShellQuote(Wav), Target = ShellQuote(Out);
+    if (Extension == ".wav") return RunCommand("cp " + In + " " + Target) == 0;
+    if (Extension == ".mp3") return RunCommand("lame --quiet -b 128 " + In + " " + Target) == 0;
+    if (Extension == ".fla" || Extension == ".flac")
+        return RunCommand("flac -s -f -o " + Target + " " + In) == 0;
+    if (Extension == ".ogg") return RunCommand("oggenc -Q -o " + Target + " " + In) == 0;
+    // jmac exits 0 even when it fails: look for its output.
+    if (Extension == ".ape")
+        return ToolAvailable("jmac") && RunCommand("jmac c2 " + In + " " + Target + " >/dev/null") == 0 &&
+               fs::exists(Out) && fs::file_size(Out) > 0;
+    return false;
+}
+
 } // namespace deraz::test

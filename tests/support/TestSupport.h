@@ -53,4 +53,8 @@ double SignalToNoiseDb(const std::vector<int16_t>& Reference, const std::vector<
 
 std::vector<int16_t> BytesToSamples(const std::vector<uint8_t>& Bytes);
 
+// Encodes a WAV file into Out with a peer tool, chosen by Extension (".wav" copies, ".mp3" lame
+// at 128 kbit/s, ".fla"/".flac" flac, ".ogg" oggenc, ".ape" jmac); false when none can.
+bool EncodeWithPeerTool(const std::string& Wav, const std::string& Extension, const std::string& Out);
+
 } // namespace deraz::test

@@ -1,0 +1,132 @@
+// deraz-convert as a user runs it: exit status, what it prints, and the files it writes.
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "app/CodecSet.h"
+#include "tests/support/TestSupport.h"
+
+namespace deraz {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ShellQuote;
+
+struct TRun {
+    int Status;
+    std::string Out;
+    std::string Err;
+};
+
+TRun Convert(const std::string& Arguments, const std::string& Program = DERAZ_CONVERT) {
+    test::TTempDir Logs;
+    TRun Run;
+    Run.Status = test::RunCommand("(" + ShellQuote(Program) + " " + Arguments + " >" +
+                                  ShellQuote(Logs.File("out")) + " 2>" + ShellQuote(Logs.File("err")) + ")");
+    auto Out = test::ReadFileBytes(Logs.File("out"));
+    auto Err = test::ReadFileBytes(Logs.File("err"));
+    Run.Out.assign(Out.begin(), Out.end());
+    Run.Err.assign(Err.begin(), Err.end());
+    return Run;
+}
+
+// Inputs of every type the components read, in turn, made from WAV files by the peer tools.
+std::vector<std::string> MixedInputs(const test::TTempDir& Dir, int32_t Count) {
+    TCodecSet Codecs;
+    std::vector<std::string> Types;
+    for (const char* Ext : {".flac", ".mp3", ".wav", ".ogg", ".ape", ".fla"})
+        if (Codecs.Pipelines().FindSource(Ext)) Types.push_back(Ext);
+    std::vector<std::string> Inputs;
+    for (int32_t I = 0; I < Count; ++I) {
+        std::string Wav = Dir.File("s" + std::to_string(I) + ".wav");
+        test::WritePcmWav(Wav, test::MusicLikeSignal(20000 + 3000 * I, 2, 44100, uint32_t(I + 1)), 2, 44100);
+        std::string Input = Dir.File("in" + std::to_string(I) + Types[size_t(I) % Types.size()]);
+        if (test::EncodeWithPeerTool(Wav, Types[size_t(I) % Types.size()], Input)) Inputs.push_back(Input);
+    }
+    return Inputs;
+}
+
+std::string Joined(const std::vector<std::string>& Names) {
+    std::string Text;
+    for (const auto& Name : Names) Text += " " + ShellQuote(Name);
+    return Text;
+}
+
+TEST(ConvertCommand, ParallelJobsWriteTheSameBytesAsOne) {
+    test::TTempDir Dir;
+    auto Inputs = MixedInputs(Dir, 6);
+    TCodecSet Codecs;
+    for (const auto& Sink : Codecs.Pipelines().Sinks()) {
+        std::string Ext = Sink.Extension.substr(1);
+        SCOPED_TRACE(Ext);
+        fs::create_directories(Dir.File("one-" + Ext));
+        fs::create_directories(Dir.File("two-" + Ext));
+        TRun One =
+            Convert("-q -j 1 -f " + Ext + " -o " + ShellQuote(Dir.File("one-" + Ext)) + Joined(Inputs));
+        TRun Two =
+            Convert("-q -j 2 -f " + Ext + " -o " + ShellQuote(Dir.File("two-" + Ext)) + Joined(Inputs));
+        EXPECT_EQ(One.Out + Two.Out, "");
+        // WAV inputs are converted to WAV too, from the command line.
+        EXPECT_EQ(One.Status, 0) << One.Err;
+        EXPECT_EQ(Two.Status, 0) << Two.Err;
+        for (const auto& Input : Inputs) {
+            std::string Name = fs::path(Input).stem().string() + Sink.Extension;
+            auto First = test::ReadFileBytes(Dir.File("one-" + Ext + "/" + Name));
+            EXPECT_FALSE(First.empty()) << Name;
+            EXPECT_EQ(First, test::ReadFileBytes(Dir.File("two-" + Ext + "/" + Name))) << Name;
+        }
+    }
+}
+
+TEST(ConvertCommand, ReportsEachFileThatWasNotConverted) {
+    test::TTempDir Dir;
+    auto Inputs = MixedInputs(Dir, 2);
+    test::WriteFileBytes(Dir.File("notes.txt"), {'h', 'i'});
+    TRun Run = Convert("-f fla -j 3" +
+                       Joined({Inputs[0], Dir.File("missing.mp3"), Dir.File("notes.txt"), Inputs[1]}));
+    EXPECT_EQ(Run.Status, 1);
+    EXPECT_NE(Run.Err.find("2 of 4 files not converted"), std::string::npos) << Run.Err;
+    EXPECT_NE(Run.Err.find(Dir.File("missing.mp3") + ": failed: "), std::string::npos) << Run.Err;
+    EXPECT_NE(
+        Run.Err.find(Dir.File("notes.txt") + ": skipped: Input files of type .txt cannot be converted."),
+        std::string::npos)
+        << Run.Err;
+    // Not a terminal: one plain line per file.
+    EXPECT_NE(Run.Out.find("converted " + Inputs[0] + " -> " + Dir.File("in0.fla")), std::string::npos)
+        << Run.Out;
+    EXPECT_TRUE(fs::exists(Dir.File("in1.fla")));
+    for (const auto& Entry : fs::directory_iterator(Dir.Path())) EXPECT_NE(Entry.path().extension(), ".part");
+}
+
+TEST(ConvertCommand, UsageErrorsEndWithStatusTwo) {
+    test::TTempDir Dir;
+    auto Inputs = MixedInputs(Dir, 1);
+    for (const char* Arguments :
+         {"", "-f aac x.wav", "-f mp3 -l 18 x.wav", "-f wav -l 1 x.wav", "-j 0 x.wav", "--bogus x.wav", "-f",
+          "--wav-type adpcm x.wav", "--block-size 510 x.wav", "-o /nonexistent/dir -f mp3 x.wav"}) {
+        TRun Run = Convert(Arguments);
+        EXPECT_EQ(Run.Status, 2) << Arguments;
+        EXPECT_NE(Run.Err.find("usage: deraz-convert"), std::string::npos) << Arguments;
+    }
+    EXPECT_EQ(Convert("--help").Status, 0);
+    EXPECT_EQ(Convert("-q -f mp3 -l 17" + Joined(Inputs)).Status, 0);
+}
+
+TEST(ConvertCommand, WithoutAFormatUsesTheStoredOne) {
+    test::TTempDir Dir;
+    auto Inputs = MixedInputs(Dir, 1);
+    // A copy of the program with its own settings file beside it.
+    fs::create_directories(Dir.File("bin"));
+    std::string Program = Dir.File("bin/deraz-convert");
+    fs::copy_file(DERAZ_CONVERT, Program);
+    for (const auto& Entry : fs::directory_iterator(fs::path(DERAZ_CONVERT).parent_path()))
+        if (Entry.path().extension() == ".so")
+            fs::create_symlink(Entry.path(), Dir.File("bin/" + Entry.path().filename().string()));
+    std::string Ini = "[output]\nDESTEXT=0x2\n";
+    test::WriteFileBytes(Dir.File("bin/Varidir.ini"), {Ini.begin(), Ini.end()});
+    TRun Run = Convert("-q" + Joined(Inputs), Program);
+    EXPECT_EQ(Run.Status, 0) << Run.Err;
+    EXPECT_TRUE(fs::exists(Dir.File("in0.fla")));
+}
+
+} // namespace
+} // namespace deraz
