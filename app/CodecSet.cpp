@@ -2,12 +2,11 @@
 
 namespace deraz {
 
-TCodecSet::TCodecSet()
-    : MP3In(std::make_unique<TMP3In>()), FlacIn(std::make_unique<TFLACIn>()),
-      MP3Out(std::make_unique<TMP3Out>()), FLACOut(std::make_unique<TFLACOut>()) {
+TCodecSet::TCodecSet() {
     FPipelines.AddSource(".mp3", MP3In.get());
     FPipelines.AddSource(".fla", FlacIn.get());
     FPipelines.AddSource(".flac", FlacIn.get());
+    FPipelines.AddSource(".ape", MACIn.get());
 
     MP3Out->SetBitRate(br128);
     FPipelines.AddSink(".mp3", MP3Out.get(), scMP3Out, [this](const TOutputChoice& Choice) {
@@ -27,6 +26,13 @@ TCodecSet::TCodecSet()
     FLACOut->SetVerify(false);
     FPipelines.AddSink(".fla", FLACOut.get(), scFLACOut);
     FPipelines.AddSink(".flac", FLACOut.get(), scFLACOut);
+
+    // The sink's setter turns levels above 4000 into 2000.
+    MACOut->SetCompressionLevel(2000);
+    MACOut->SetMaxAudioBytes(-1);
+    FPipelines.AddSink(".ape", MACOut.get(), scMACOut, [this](const TOutputChoice& Choice) {
+        if (auto Level = MACCompressionLevel(Choice)) MACOut->SetCompressionLevel(*Level);
+    });
 }
 
 } // namespace deraz

@@ -8,6 +8,7 @@
 #include "app/PipelineTable.h"
 #include "codecs/ACS_FLAC.h"
 #include "codecs/ACS_LAME.h"
+#include "codecs/ACS_MAC.h"
 #include "codecs/ACS_MAD.h"
 
 namespace deraz {
@@ -21,11 +22,13 @@ public:
     TPipelineTable& Pipelines() { return FPipelines; }
 
     // Sources.
-    std::unique_ptr<TMP3In> MP3In;
-    std::unique_ptr<TFLACIn> FlacIn;
+    std::unique_ptr<TMP3In> MP3In = std::make_unique<TMP3In>();
+    std::unique_ptr<TFLACIn> FlacIn = std::make_unique<TFLACIn>();
+    std::unique_ptr<TMACIn> MACIn = std::make_unique<TMACIn>();
     // Sinks.
-    std::unique_ptr<TMP3Out> MP3Out;
-    std::unique_ptr<TFLACOut> FLACOut;
+    std::unique_ptr<TMP3Out> MP3Out = std::make_unique<TMP3Out>();
+    std::unique_ptr<TFLACOut> FLACOut = std::make_unique<TFLACOut>();
+    std::unique_ptr<TMACOut> MACOut = std::make_unique<TMACOut>();
 
 private:
     TPipelineTable FPipelines;

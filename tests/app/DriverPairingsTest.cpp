@@ -112,6 +112,14 @@ TEST(DriverPairings, TheStoredLevelIsReadForEachFile) {
     Batch.Run({{Flac, Dir.File("c.mp3")}});
     EXPECT_EQ(Batch.Codecs.MP3Out->BitRate(), br320);
 
+    // Monkey's Audio levels: entry N is (N + 1) x 1000, and the sink stores 2000 for 5000 and 6000.
+    for (auto [Entry, Level] : {std::pair{2, 3000}, {0, 1000}, {5, 2000}, {3, 4000}, {6, 4000}}) {
+        Settings.WriteOutputFormat(4, Entry, false);
+        Batch.Run({{Flac, Dir.File("level.ape")}});
+        EXPECT_EQ(Batch.Codecs.MACOut->CompressionLevel(), Level) << Entry;
+        EXPECT_EQ(Batch.Results.at(0).Outcome, eoConverted) << Batch.Results[0].Message;
+    }
+
     std::string Probe;
     ASSERT_EQ(test::RunCommand("ffprobe -v error -show_entries stream=bit_rate -of csv=p=0 " +
                                    ShellQuote(Dir.File("a.mp3")),
