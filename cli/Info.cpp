@@ -1,12 +1,11 @@
 #include "cli/Info.h"
 
-#include <cstdio>
+#include "analysis/MediaInfo.h"
+
+#include <iostream>
 
 namespace deraz {
 
-int PrintMediaInfo(const std::vector<std::string>& /*Files*/) {
-    std::fputs("deraz-convert: --info is not available in this build\n", stderr);
-    return 2;
-}
+int PrintMediaInfo(const std::vector<std::string>& Files) { return RunMediaInfo(Files, std::cout); }
 
 } // namespace deraz

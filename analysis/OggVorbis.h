@@ -1,0 +1,65 @@
+// Technical data and comments of an Ogg Vorbis file, read from its pages without decoding.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace deraz {
+
+class TTntFileStream;
+
+class TOggVorbis {
+public:
+    // Reads FileName; false when it does not start with a Vorbis stream. Errors of opening or
+    // reading the file are raised to the caller.
+    bool LoadFile(const std::string& FileName);
+    void Clear() { *this = TOggVorbis(); }
+
+    // Size of the file in bytes.
+    int64_t FileSize() const { return FFileSize; }
+    // Channel count of the identification header.
+    uint8_t Channels() const { return FChannels; }
+    // Sample rate in Hz.
+    int32_t SampleRate() const { return FSampleRate; }
+    // Nominal bitrate of the identification header in kbit/s.
+    uint16_t NominalBitrate() const { return FNominalBitrate; }
+    // Granule position of the last page (its low 32 bits).
+    int32_t Samples() const { return FSamples; }
+    // Bytes of an ID3v2 tag before the first page.
+    int32_t Id3v2Size() const { return FId3v2Size; }
+    const std::string& Title() const { return FTitle; }
+    // ARTIST, or PERFORMER when there is no ARTIST.
+    const std::string& Artist() const { return FArtist; }
+    const std::string& Album() const { return FAlbum; }
+    // Number before any "/" of TRACKNUMBER; 0 when not a number.
+    int32_t Track() const { return FTrack; }
+    const std::string& Date() const { return FDate; }
+    const std::string& Genre() const { return FGenre; }
+    // COMMENT, or DESCRIPTION when there is no COMMENT.
+    const std::string& Comment() const { return FComment; }
+    // Vendor string of the comment header.
+    const std::string& Vendor() const { return FVendor; }
+
+    // Playing time in seconds; estimated from the nominal bitrate when the last page gives none.
+    double Duration() const;
+    // Average bitrate over the whole file in kbit/s.
+    int32_t Bitrate() const;
+    // One or two channels, a sample rate, at least 0.1 s and a bitrate.
+    bool IsValid() const;
+
+private:
+    void ReadComments(TTntFileStream& Stream);
+    int32_t LastGranulePosition(TTntFileStream& Stream) const;
+
+    int64_t FFileSize = 0;
+    uint8_t FChannels = 0;
+    int32_t FSampleRate = 0;
+    uint16_t FNominalBitrate = 0;
+    int32_t FSamples = 0;
+    int32_t FId3v2Size = 0;
+    std::string FTitle, FArtist, FAlbum;
+    int32_t FTrack = 0;
+    std::string FDate, FGenre, FComment, FVendor;
+};
+
+} // namespace deraz

@@ -1,0 +1,209 @@
+// WAV and Monkey's Audio info readers: sox files against ffprobe, hand-built headers.
+#include "analysis/Monkey.h"
+#include "analysis/WAVfile.h"
+#include "tests/analysis/AnalysisTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace deraz::test {
+namespace {
+
+TEST(WAVfile, AgreesWithFfprobeOnSoxFiles) {
+    struct TCase {
+        int Rate, Channels, Bits;
+    };
+    TTempDir Dir;
+    for (TCase C : {TCase{44100, 2, 16}, TCase{8000, 1, 8}, TCase{48000, 2, 24}, TCase{22050, 1, 16}}) {
+        std::string File = MakeWav(Dir, "s.wav", 2.5, C.Rate, C.Channels, C.Bits);
+        TProbe P = Probe(File);
+        TWAVfile W;
+        ASSERT_TRUE(W.LoadFile(File));
+        ASSERT_TRUE(W.Valid());
+        EXPECT_EQ(W.SampleRate(), uint32_t(P.SampleRate));
+        EXPECT_EQ(W.Channels(), P.Channels);
+        EXPECT_EQ(W.BitsPerSample(), C.Bits);
+        // sox puts a "fact" chunk after an extensible fmt chunk; its bytes then count as audio.
+        EXPECT_NEAR(W.Duration(), P.Duration, 12.0 / W.BytesPerSecond() + 1e-9);
+        EXPECT_DOUBLE_EQ(W.Bitrate() * 1000, double(P.StreamBitRate));
+    }
+    TWAVfile W;
+    ASSERT_TRUE(W.LoadFile(MakeWav(Dir, "cd.wav", 1, 44100, 2)));
+    EXPECT_DOUBLE_EQ(W.Bitrate(), 1411.2);
+}
+
+// A WAV header with a fmt chunk of FmtSize bytes, then a chunk of DataSize bytes of which
+// Present are in the file.
+TBytes WavHeader(uint32_t FmtSize, uint32_t DataSize, uint32_t Present) {
+    TBytes H;
+    Append(H, "RIFF");
+    AppendLE32(H, 4 + 8 + FmtSize + 8 + Present);
+    Append(H, "WAVEfmt ");
+    AppendLE32(H, FmtSize);
+    AppendLE16(H, 1);
+    AppendLE16(H, 2);
+    AppendLE32(H, 44100);
+    AppendLE32(H, 176400);
+    AppendLE16(H, 4);
+    AppendLE16(H, 16);
+    AppendZeros(H, FmtSize - 16);
+    Append(H, "data");
+    AppendLE32(H, DataSize);
+    AppendZeros(H, Present);
+    return H;
+}
+
+TEST(WAVfile, HeaderQuirksAndRejects) {
+    TTempDir Dir;
+    std::string File = Dir.File("h.wav");
+    WriteFileBytes(File, WavHeader(18, 17640, 17640));
+    TWAVfile W;
+    ASSERT_TRUE(W.LoadFile(File));
+    EXPECT_EQ(W.HeaderSize(), 46u);
+    EXPECT_EQ(W.SampleCount(), 4410u);
+    EXPECT_DOUBLE_EQ(W.Duration(), 0.1);
+
+    // Without a data size the duration comes from the RIFF size.
+    WriteFileBytes(File, WavHeader(16, 0, 176400));
+    ASSERT_TRUE(W.LoadFile(File));
+    EXPECT_EQ(W.SampleCount(), 0u);
+    EXPECT_DOUBLE_EQ(W.Duration(), 1.0);
+
+    TBytes Bytes = WavHeader(16, 4, 4);
+    Bytes[22] = 0; // no channels
+    WriteFileBytes(File, Bytes);
+    EXPECT_TRUE(W.LoadFile(File));
+    EXPECT_FALSE(W.Valid());
+    EXPECT_EQ(W.Duration(), 0.0);
+    WriteFileBytes(File, TBytes(10, 'x'));
+    EXPECT_TRUE(W.LoadFile(File));
+    EXPECT_FALSE(W.Valid());
+    EXPECT_FALSE(W.LoadFile(Dir.File("missing.wav")));
+    EXPECT_FALSE(W.LoadFile(Dir.Path().string()));
+}
+
+struct TMonkeyHeader {
+    uint16_t Version = 3990;
+    uint16_t Level = 2000;
+    uint16_t Flags = 0;
+    uint16_t Channels = 2;
+    uint32_t SampleRate = 44100;
+    uint32_t BlocksPerFrame = 73728;
+    uint32_t TotalFrames = 3;
+    uint32_t FinalFrameBlocks = 1000;
+    uint32_t DescriptorBytes = 52;
+    uint16_t Bits = 16;
+};
+
+// A Monkey's Audio file with the given header and Payload bytes of frame data.
+TBytes MonkeyFile(const TMonkeyHeader& H, size_t Payload) {
+    TBytes F;
+    Append(F, "MAC ");
+    AppendLE16(F, H.Version);
+    if (H.Version < 3980) {
+        AppendLE16(F, H.Level);
+        AppendLE16(F, H.Flags);
+        AppendLE16(F, H.Channels);
+        AppendLE32(F, H.SampleRate);
+        AppendLE32(F, 44);
+        AppendLE32(F, 0);
+        AppendLE32(F, H.TotalFrames);
+        AppendLE32(F, H.FinalFrameBlocks);
+        AppendZeros(F, 4);
+    } else {
+        AppendLE16(F, 0);
+        AppendLE32(F, H.DescriptorBytes);
+        AppendLE32(F, 24);
+        for (int I = 0; I < 5; ++I) AppendLE32(F, 0);
+        AppendZeros(F, 16 + H.DescriptorBytes - 52);
+        AppendLE16(F, H.Level);
+        AppendLE16(F, H.Flags);
+        AppendLE32(F, H.BlocksPerFrame);
+        AppendLE32(F, H.FinalFrameBlocks);
+        AppendLE32(F, H.TotalFrames);
+        AppendLE16(F, H.Bits);
+        AppendLE16(F, H.Channels);
+        AppendLE32(F, H.SampleRate);
+    }
+    AppendZeros(F, Payload);
+    return F;
+}
+
+TMonkey LoadMonkey(const TTempDir& Dir, const TBytes& Bytes, bool Expected = true) {
+    std::string File = Dir.File("m.ape");
+    WriteFileBytes(File, Bytes);
+    TMonkey M;
+    EXPECT_EQ(M.LoadFile(File), Expected);
+    return M;
+}
+
+TEST(Monkey, CurrentHeaderAndTagsExcludedFromBitrate) {
+    TTempDir Dir;
+    TMonkeyHeader H;
+    TBytes Bytes = MonkeyFile(H, 100000);
+    size_t AudioBytes = Bytes.size();
+    // An APE tag with no items, then an ID3v1 tag.
+    Append(Bytes, "APETAGEX");
+    AppendLE32(Bytes, 2000);
+    AppendLE32(Bytes, 32);
+    AppendLE32(Bytes, 0);
+    AppendZeros(Bytes, 12);
+    Append(Bytes, "TAG");
+    AppendZeros(Bytes, 125);
+    TMonkey M = LoadMonkey(Dir, Bytes);
+    ASSERT_TRUE(M.Valid());
+    EXPECT_EQ(M.VersionText(), "3.99");
+    EXPECT_EQ(M.CompressionText(), "Normal");
+    EXPECT_EQ(M.Samples(), 2 * 73728 + 1000);
+    EXPECT_EQ(M.Bits(), 16);
+    double Seconds = (2 * 73728 + 1000) / 44100.0;
+    EXPECT_DOUBLE_EQ(M.Duration(), Seconds);
+    EXPECT_DOUBLE_EQ(M.Bitrate(), AudioBytes * 8.0 / Seconds / 1000.0);
+    EXPECT_DOUBLE_EQ(M.CompressionRatio(), Bytes.size() / ((2 * 73728 + 1000) * 4.0 + 44) * 100);
+
+    // A longer descriptor is skipped, and an ID3v2 tag before the header too.
+    H.DescriptorBytes = 60;
+    H.Level = 5000;
+    TBytes Tagged{'I', 'D', '3', 3, 0, 0, 0, 0, 0, 20};
+    AppendZeros(Tagged, 20);
+    TBytes Body = MonkeyFile(H, 5000);
+    Tagged.insert(Tagged.end(), Body.begin(), Body.end());
+    M = LoadMonkey(Dir, Tagged);
+    EXPECT_EQ(M.CompressionText(), "Insane");
+    EXPECT_EQ(M.Channels(), 2);
+
+    H.TotalFrames = 0;
+    EXPECT_FALSE(LoadMonkey(Dir, MonkeyFile(H, 100), false).Valid());
+}
+
+TEST(Monkey, OldHeaders) {
+    TTempDir Dir;
+    TMonkeyHeader H;
+    H.Version = 3970;
+    TMonkey M = LoadMonkey(Dir, MonkeyFile(H, 1000));
+    EXPECT_EQ(M.VersionText(), "3.97");
+    EXPECT_EQ(M.Samples(), 2 * 294912 + 1000);
+    EXPECT_EQ(M.CompressionText(), "Normal");
+    H.Level = 2500;
+    EXPECT_EQ(LoadMonkey(Dir, MonkeyFile(H, 1000)).CompressionText(), "2500");
+
+    struct TCase {
+        uint16_t Version, Level, Flags;
+        int64_t BlocksPerFrame;
+        int32_t Bits;
+    };
+    for (TCase C : {TCase{3800, 4000, 0x0001, 73728, 8}, TCase{3800, 3000, 0x0009, 9216, 24},
+                    TCase{3900, 1000, 0, 73728, 16}}) {
+        H.Version = C.Version;
+        H.Level = C.Level;
+        H.Flags = C.Flags;
+        M = LoadMonkey(Dir, MonkeyFile(H, 1000));
+        EXPECT_EQ(M.Samples(), 2 * C.BlocksPerFrame + 1000) << C.Version;
+        EXPECT_EQ(M.Bits(), C.Bits);
+    }
+    TBytes Cut = MonkeyFile(H, 0);
+    Cut.resize(20);
+    EXPECT_FALSE(LoadMonkey(Dir, Cut, false).Valid());
+}
+
+} // namespace
+} // namespace deraz::test

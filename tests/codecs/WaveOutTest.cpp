@@ -1,0 +1,253 @@
+// TWaveOut driven through the pipeline's worker: PCM and IMA ADPCM files that independent tools
+// read back, appending, and how errors end a conversion.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "tests/codecs/WaveTestFiles.h"
+
+namespace deraz::test {
+namespace {
+
+// A source of 16-bit PCM held in memory, in pieces of at most Piece bytes. Hook runs before each
+// GetData with the bytes delivered so far (and may throw to fake a failing input).
+class TMemorySource : public TACSInput {
+public:
+    TMemorySource(std::vector<int16_t> Samples, int32_t Channels, bool SizeKnown = true)
+        : FSamples(std::move(Samples)), FChannels(Channels), FSizeKnown(SizeKnown) {}
+    int32_t BitsPerSample() override { return 16; }
+    int32_t Channels() override { return FChannels; }
+    int32_t SampleRate() override { return 44100; }
+    void Init() override {
+        FBusy = true;
+        FPosition = 0;
+        FSize = FSizeKnown ? int32_t(FSamples.size() * 2) : -1;
+    }
+    void Flush() override { FBusy = false; }
+    int32_t GetData(void* Buffer, int32_t BufferSize) override {
+        if (Hook) Hook(FPosition);
+        int32_t Count = std::min<int32_t>({BufferSize, Piece, int32_t(FSamples.size() * 2) - FPosition});
+        std::memcpy(Buffer, reinterpret_cast<const uint8_t*>(FSamples.data()) + FPosition, size_t(Count));
+        FPosition += Count;
+        return Count;
+    }
+    int32_t Piece = 10000;
+    std::function<void(int32_t)> Hook;
+
+private:
+    std::vector<int16_t> FSamples;
+    int32_t FChannels;
+    bool FSizeKnown;
+};
+
+std::vector<int16_t> Samples(const std::vector<uint8_t>& Bytes) {
+    return BytesToSamples(Bytes);
+}
+
+TRunResult Convert(TACSInput& In, const std::string& FileName, TWavType Type = wtPCM,
+                   uint16_t BlockSize = 512, TFileOutputMode Mode = foRewrite) {
+    TWaveOut Out;
+    Out.SetWavType(Type);
+    Out.SetBlockSize(BlockSize);
+    Out.SetFileMode(Mode);
+    Out.SetFileName(FileName);
+    Out.SetInput(&In);
+    return RunConversion(Out);
+}
+
+TEST(WaveOut, PcmCopiesExactly) {
+    TTempDir Dir;
+    std::vector<int16_t> Music = MusicLikeSignal(44100, 2, 44100);
+    WritePcmWav(Dir.File("in16.wav"), Music, 2, 44100);
+    std::vector<uint8_t> Eight = ToUnsigned8(MusicLikeSignal(12345, 1, 8000));
+    WritePcmWav(Dir.File("in8.wav"), Eight.data(), Eight.size(), 1, 8000, 8);
+    for (const char* Name : {"in16.wav", "in8.wav"}) {
+        TWaveIn In;
+        In.SetFileName(Dir.File(Name));
+        TRunResult Result = Convert(In, Dir.File("out.wav"));
+        ASSERT_TRUE(Result.Finished && !Result.Error) << Name;
+        // The same canonical header and the same data.
+        EXPECT_EQ(ReadFileBytes(Dir.File("out.wav")), ReadFileBytes(Dir.File(Name))) << Name;
+    }
+}
+
+TEST(WaveOut, PcmOfUnknownSizeGetsItsSizesInDone) {
+    TTempDir Dir;
+    std::vector<int16_t> Music = MusicLikeSignal(3001, 2, 44100);
+    TMemorySource In(Music, 2, false);
+    ASSERT_FALSE(Convert(In, Dir.File("out.wav")).Error);
+    WritePcmWav(Dir.File("expected.wav"), Music, 2, 44100);
+    EXPECT_EQ(ReadFileBytes(Dir.File("out.wav")), ReadFileBytes(Dir.File("expected.wav")));
+}
+
+// Our IMA ADPCM output, decoded by sox, by ffmpeg and by TWaveIn, gives the same samples, close to
+// the original; the header counts the blocks written.
+TEST(WaveOut, ImaAdpcmDecodesAlikeEverywhere) {
+    TTempDir Dir;
+    struct TCase {
+        int32_t Channels, Frames;
+        uint16_t BlockSize;
+    };
+    for (TCase Case :
+         {TCase{2, 44100, 512}, TCase{1, 20000, 256}, TCase{2, 9595, 2048}, TCase{1, 1017 * 3, 512}}) {
+        SCOPED_TRACE(testing::Message() << Case.Channels << " channels, block " << Case.BlockSize);
+        std::vector<int16_t> Music = MusicLikeSignal(Case.Frames, Case.Channels, 44100);
+        TMemorySource In(Music, Case.Channels);
+        In.Piece = 3333;
+        std::string File = Dir.File("ima.wav");
+        ASSERT_FALSE(Convert(In, File, wtDVIADPCM, Case.BlockSize).Error);
+
+        int32_t Spb = ima::FramesPerBlock(Case.BlockSize, Case.Channels);
+        std::vector<uint8_t> Bytes = ReadFileBytes(File);
+        uint32_t Blocks = uint32_t(Case.Frames / Spb + 1);
+        ASSERT_EQ(Bytes.size(), 60 + Blocks * Case.BlockSize);
+        EXPECT_EQ(GetLE32(&Bytes[56]), Blocks * Case.BlockSize);
+        EXPECT_EQ(GetLE32(&Bytes[4]), Bytes.size() - 8);
+        EXPECT_EQ(GetLE32(&Bytes[48]), uint32_t(Case.Frames));
+        EXPECT_EQ(GetLE32(&Bytes[28]), 44100u / Spb * Case.BlockSize);
+
+        std::vector<int16_t> Ours = Samples(WaveInData(File));
+        // TWaveIn stops at the first block end at or past the length in "fact"; the tools decode
+        // every block.
+        ASSERT_EQ(Ours.size(), size_t((Case.Frames + Spb - 1) / Spb) * Spb * Case.Channels);
+        ASSERT_EQ(RunCommand("sox -V1 " + ShellQuote(File) + " -t s16 " + ShellQuote(Dir.File("sox.raw"))),
+                  0);
+        std::vector<int16_t> Sox = Samples(ReadFileBytes(Dir.File("sox.raw")));
+        ASSERT_EQ(Sox.size(), size_t(Blocks) * Spb * Case.Channels);
+        EXPECT_TRUE(std::equal(Ours.begin(), Ours.end(), Sox.begin()));
+        EXPECT_GT(SignalToNoiseDb(Samples(DecodeWithFfmpeg(File)), Ours), 40.0);
+
+        // As close to the original as ffmpeg's own encoder gets.
+        WritePcmWav(Dir.File("music.wav"), Music, Case.Channels, 44100);
+        ASSERT_EQ(RunCommand("ffmpeg -nostdin -v error -y -i " + ShellQuote(Dir.File("music.wav")) +
+                             " -c:a adpcm_ima_wav -block_size " + std::to_string(Case.BlockSize) + " " +
+                             ShellQuote(Dir.File("ffmpeg.wav"))),
+                  0);
+        EXPECT_GT(SignalToNoiseDb(Music, Ours),
+                  SignalToNoiseDb(Music, Samples(DecodeWithFfmpeg(Dir.File("ffmpeg.wav")))) - 1.0);
+    }
+}
+
+TEST(WaveOut, AppendingMatchesWritingInOneGo) {
+    TTempDir Dir;
+    std::vector<int16_t> Music = MusicLikeSignal(20000, 2, 44100);
+    std::vector<int16_t> First(Music.begin(), Music.begin() + 2 * 7001),
+        Second(Music.begin() + 2 * 7001, Music.end());
+    // Append to a file that does not exist yet, then to the file written.
+    for (const auto& Part : {First, Second}) {
+        TMemorySource In(Part, 2);
+        ASSERT_FALSE(Convert(In, Dir.File("appended.wav"), wtPCM, 512, foAppend).Error);
+    }
+    WritePcmWav(Dir.File("whole.wav"), Music, 2, 44100);
+    EXPECT_EQ(ReadFileBytes(Dir.File("appended.wav")), ReadFileBytes(Dir.File("whole.wav")));
+
+    // IMA ADPCM: the second part starts a new block; sizes and "fact" count both parts' blocks.
+    for (const auto& Part : {First, Second}) {
+        TMemorySource In(Part, 2);
+        ASSERT_FALSE(Convert(In, Dir.File("ima.wav"), wtDVIADPCM, 1024, foAppend).Error);
+    }
+    std::vector<uint8_t> Bytes = ReadFileBytes(Dir.File("ima.wav"));
+    uint32_t Blocks = (7001 / 1017 + 1) + (12999 / 1017 + 1);
+    EXPECT_EQ(Bytes.size(), 60 + Blocks * 1024);
+    EXPECT_EQ(GetLE32(&Bytes[48]), Blocks * 1017);
+    EXPECT_EQ(Samples(DecodeWithFfmpeg(Dir.File("ima.wav"))).size(), size_t(Blocks) * 1017 * 2);
+    // Appending PCM to it keeps the file's type and block size.
+    TWaveOut Out;
+    Out.SetFileMode(foAppend);
+    Out.SetFileName(Dir.File("ima.wav"));
+    TMemorySource In(First, 2);
+    Out.SetInput(&In);
+    ASSERT_FALSE(RunConversion(Out).Error);
+    EXPECT_EQ(Out.WavType(), wtDVIADPCM);
+    EXPECT_EQ(Out.BlockSize(), 1024);
+}
+
+TEST(WaveOut, PrepareRefusesWhatItCannotWrite) {
+    TTempDir Dir;
+    WritePcmWav(Dir.File("22k.wav"), MusicLikeSignal(100, 2, 22050), 2, 22050);
+    std::vector<uint8_t> Eight(1000, 128);
+    WritePcmWav(Dir.File("8bit.wav"), Eight.data(), Eight.size(), 1, 8000, 8);
+    WriteFileBytes(Dir.File("text.wav"), {'h', 'e', 'l', 'l', 'o'});
+    std::vector<uint8_t> Original = ReadFileBytes(Dir.File("22k.wav"));
+
+    TMemorySource Music(MusicLikeSignal(100, 2, 44100), 2);
+    EXPECT_EQ(Convert(Music, Dir.File("22k.wav"), wtPCM, 512, foAppend).Error,
+              "Cannot append data in different audio format.");
+    EXPECT_EQ(ReadFileBytes(Dir.File("22k.wav")), Original);
+    EXPECT_EQ(Convert(Music, Dir.File("text.wav"), wtPCM, 512, foAppend).Error,
+              "Cannot append data to this .wav file.");
+    EXPECT_EQ(Convert(Music, "").Error, "File name is not assigned.");
+    TWaveIn EightBit;
+    EightBit.SetFileName(Dir.File("8bit.wav"));
+    EXPECT_EQ(Convert(EightBit, Dir.File("out.wav"), wtDVIADPCM).Error,
+              "Cannot encode 8 bit sound into ADPCM.");
+    EXPECT_FALSE(EightBit.Busy());
+    TWaveIn Self;
+    Self.SetFileName(Dir.File("8bit.wav"));
+    EXPECT_TRUE(Convert(Self, Dir.File("8bit.wav")).Error);
+    EXPECT_EQ(ReadFileBytes(Dir.File("8bit.wav")).size(), 1044u);
+}
+
+TEST(WaveOut, SettersKeepOnlyWhatTheWriterSupports) {
+    TWaveOut Out;
+    Out.SetWavType(wtMSADPCM);
+    Out.SetWavType(wtACM);
+    EXPECT_EQ(Out.WavType(), wtPCM);
+    Out.SetBlockSize(510);
+    Out.SetBlockSize(0);
+    EXPECT_EQ(Out.BlockSize(), 512);
+    Out.SetBlockSize(1024);
+    EXPECT_EQ(Out.BlockSize(), 1024);
+}
+
+TEST(WaveOut, WriteErrorEndsTheConversionWithItsReason) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    TMemorySource In(MusicLikeSignal(44100, 2, 44100), 2);
+    TRunResult Result = Convert(In, "/dev/full");
+    ASSERT_TRUE(Result.Error);
+    EXPECT_NE(Result.Error->find("No space left on device"), std::string::npos) << *Result.Error;
+    EXPECT_FALSE(In.Busy());
+}
+
+TEST(WaveOut, FailingInputEndsTheOutputLikeItsEnd) {
+    TTempDir Dir;
+    std::vector<int16_t> Music = MusicLikeSignal(20000, 1, 44100);
+    TMemorySource In(Music, 1);
+    In.Hook = [](int32_t Delivered) {
+        if (Delivered >= 20000) throw EACSException("read failed");
+    };
+    ASSERT_FALSE(Convert(In, Dir.File("out.wav")).Error);
+    std::vector<uint8_t> Data = WaveInData(Dir.File("out.wav"));
+    EXPECT_EQ(Data.size(), 20000u);
+}
+
+// A stop leaves the header that Prepare wrote for PCM, while IMA ADPCM counts what was written.
+TEST(WaveOut, StopFinishesTheFile) {
+    TTempDir Dir;
+    for (TWavType Type : {wtPCM, wtDVIADPCM}) {
+        std::vector<int16_t> Music = MusicLikeSignal(44100, 2, 44100);
+        TMemorySource In(Music, 2);
+        In.Piece = 4040;
+        TWaveOut Out;
+        Out.SetWavType(Type);
+        Out.SetFileName(Dir.File("stopped.wav"));
+        Out.SetInput(&In);
+        In.Hook = [&Out](int32_t Delivered) {
+            if (Delivered >= 8 * 4040) Out.Stop();
+        };
+        ASSERT_FALSE(RunConversion(Out).Error);
+        std::vector<uint8_t> Bytes = ReadFileBytes(Dir.File("stopped.wav"));
+        if (Type == wtPCM) {
+            EXPECT_EQ(GetLE32(&Bytes[40]), 176400u);
+            EXPECT_EQ(Bytes.size(), 44u + 9 * 4040);
+        } else {
+            EXPECT_EQ(Bytes.size(), 60u + 17 * 512); // 9 × 4040 bytes make 18 blocks' worth
+            EXPECT_EQ(GetLE32(&Bytes[56]), Bytes.size() - 60);
+            EXPECT_EQ(GetLE32(&Bytes[48]), 17u * 505);
+        }
+    }
+}
+
+} // namespace
+} // namespace deraz::test
