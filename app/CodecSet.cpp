@@ -8,6 +8,7 @@ TCodecSet::TCodecSet() {
     FPipelines.AddSource(".flac", FlacIn.get());
     FPipelines.AddSource(".ape", MACIn.get());
     FPipelines.AddSource(".wav", WaveIn.get());
+    FPipelines.AddSource(".ogg", VorbisIn.get());
 
     MP3Out->SetBitRate(br128);
     FPipelines.AddSink(".mp3", MP3Out.get(), scMP3Out, [this](const TOutputChoice& Choice) {
@@ -38,6 +39,12 @@ TCodecSet::TCodecSet() {
     WaveOut->SetWavType(wtPCM);
     WaveOut->SetBlockSize(512);
     FPipelines.AddSink(".wav", WaveOut.get(), scWaveOut);
+
+    // Quality mode, with the quality of the stored choice set before each file.
+    VorbisOut->SetCompression(0.5f);
+    FPipelines.AddSink(".ogg", VorbisOut.get(), scVorbisOut, [this](const TOutputChoice& Choice) {
+        if (auto Compression = VorbisCompression(Choice)) VorbisOut->SetCompression(*Compression);
+    });
 }
 
 } // namespace deraz
