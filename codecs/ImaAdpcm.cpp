@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 
 namespace deraz::ima {
 
@@ -52,22 +53,29 @@ inline int16_t ExpandNibble(int32_t& Predictor, int32_t& Row, uint32_t Nibble) {
     return int16_t(Predictor);
 }
 
-// Chooses the nibble that brings the predictor closest to Sample from below in magnitude, then
-// moves the predictor exactly as the decoder will.
+// For each step index, the magnitudes at and above which the nibble's magnitude bits reach
+// 1 … 7. Subtracting step, step / 2 and step / 4 from the difference in turn, as the nibble's bits
+// say, gives the same bits as counting the thresholds the difference reaches; the count needs no
+// chain of dependent comparisons.
+constexpr std::array<std::array<int32_t, 8>, MaxStepIndex + 1> MakeThresholds() {
+    std::array<std::array<int32_t, 8>, MaxStepIndex + 1> Table{};
+    for (size_t Index = 0; Index < Table.size(); ++Index) {
+        int32_t S = StepTable[Index];
+        Table[Index] = {S >> 2,       S >> 1,       (S >> 1) + (S >> 2),     S,
+                        S + (S >> 2), S + (S >> 1), S + (S >> 1) + (S >> 2), INT32_MAX};
+    }
+    return Table;
+}
+
+constexpr auto Thresholds = MakeThresholds();
+
+// Chooses the nibble for Sample, then moves the predictor exactly as the decoder will.
 inline uint32_t QuantizeSample(int32_t& Predictor, int32_t& Row, int32_t Sample) {
-    int32_t Step = StepTable[size_t(Row >> 4)];
+    const std::array<int32_t, 8>& Limits = Thresholds[size_t(Row >> 4)];
     int32_t Difference = Sample - Predictor;
-    uint32_t Nibble = Difference < 0 ? 8 : 0;
     int32_t Magnitude = Difference < 0 ? -Difference : Difference;
-    if (Magnitude >= Step) {
-        Nibble |= 4;
-        Magnitude -= Step;
-    }
-    if (Magnitude >= Step / 2) {
-        Nibble |= 2;
-        Magnitude -= Step >> 1;
-    }
-    if (Magnitude >= Step / 4) Nibble |= 1;
+    uint32_t Nibble = Difference < 0 ? 8 : 0;
+    for (int32_t Limit : Limits) Nibble += Magnitude >= Limit;
     ExpandNibble(Predictor, Row, Nibble);
     return Nibble;
 }
