@@ -1,5 +1,7 @@
 #include "codecs/ACS_Wave.h"
 
+#include "codecs/WaveConverter.h"
+
 #include <algorithm>
 #include <bit>
 #include <climits>
@@ -30,24 +32,13 @@ void TWaveIn::ReadHeader() {
     FDecodable = false;
     FHeader = WalkWaveHeader(*FSource);
     FWavType = FHeader.WavType;
-    FChannels = FHeader.Channels;
-    FSampleRate = int32_t(FHeader.SampleRate);
-    FBitsPerSample = FHeader.BitsPerSample;
-    FSize = 0;
-    FTotalSamples = 0;
+    TakeFormat();
     switch (FWavType) {
     case wtUnsupported:
         FValid = false;
         break;
     case wtPCM:
-        FDecodable = FrameBytes() > 0;
-        FValid = FDecodable;
-        if (FDecodable) {
-            // A data size beyond the end of the file (truncated or still being written) counts
-            // what the file holds.
-            FSize = ClampToInt32(std::min<int64_t>(FHeader.DataSize, FSource->Size() - FHeader.DataOffset));
-            FTotalSamples = FSize / FrameBytes();
-        }
+        TakePcm();
         break;
     case wtDVIADPCM:
     case wtMSADPCM:
@@ -89,8 +80,42 @@ bool TWaveIn::AdpcmDecodable() {
     return FirstBlockGood;
 }
 
+void TWaveIn::TakeFormat() {
+    FChannels = FHeader.Channels;
+    FSampleRate = int32_t(FHeader.SampleRate);
+    FBitsPerSample = FHeader.BitsPerSample;
+    FSize = 0;
+    FTotalSamples = 0;
+}
+
+void TWaveIn::TakePcm() {
+    FDecodable = FrameBytes() > 0;
+    FValid = FDecodable;
+    if (!FDecodable) return;
+    // A data size beyond the end of the file (truncated or still being written) counts what the
+    // file holds.
+    FSize = ClampToInt32(std::min<int64_t>(FHeader.DataSize, FSource->Size() - FHeader.DataOffset));
+    FTotalSamples = FSize / FrameBytes();
+}
+
 void TWaveIn::OpenAcm() {
-    FValid = false;
+    // The whole file is converted into a PCM WAV image in memory, which then stands in for the
+    // file: it is read, sought in and looped over like PCM.
+    std::optional<std::vector<uint8_t>> Image;
+    try {
+        Image = TWaveConverter::ToPcmWave(*FStream);
+    } catch (const std::exception&) {
+    }
+    if (Image) {
+        FSource = std::make_unique<TMemoryWaveSource>(std::move(*Image));
+        FHeader = WalkWaveHeader(*FSource);
+    }
+    if (!Image || FHeader.WavType != wtPCM) {
+        FValid = false;
+        return;
+    }
+    TakeFormat();
+    TakePcm();
 }
 
 void TWaveIn::CloseFile() {
@@ -104,10 +129,10 @@ void TWaveIn::CloseFile() {
 bool TWaveIn::Seek(int32_t SampleNum) {
     OpenFile();
     int64_t Frame = std::max(SampleNum, 0);
-    bool Result = FWavType == wtPCM || FWavType == wtDVIADPCM || FWavType == wtMSADPCM;
-    if (FDecodable && FWavType == wtPCM) {
+    bool Result = FWavType != wtUnsupported;
+    if (FDecodable && (FWavType == wtPCM || FWavType == wtACM)) {
         FSource->Seek(FHeader.DataOffset + Frame * FrameBytes());
-    } else if (FDecodable && Result) {
+    } else if (FDecodable) {
         FSource->Seek(FHeader.DataOffset + Frame / BlockFrames() * FHeader.BlockAlign);
     }
     CloseFile();

@@ -34,7 +34,12 @@ private:
     // Checks the ADPCM layout against the decoder's limits and decodes the first block as a
     // check of its header; false when the file cannot be decoded.
     bool AdpcmDecodable();
-    // MPEG Layer-3 data in a WAV file: recognised, but not converted (no data).
+    // Takes the format fields from the header walk's result, with no data yet.
+    void TakeFormat();
+    // Takes the data size of PCM.
+    void TakePcm();
+    // Compressed data the Audio Compression Manager converts (MPEG Layer-3): the file is turned
+    // into PCM in memory at once; a failed conversion leaves the file not Valid, with no data.
     void OpenAcm();
     // Refills the decode buffer; false when the data has ended.
     bool Refill();

@@ -100,6 +100,7 @@ void TMd5::Transform(const uint8_t* Block) {
 }
 
 void TMd5::Update(const uint8_t* Data, size_t Bytes) {
+    if (Bytes == 0) return;
     size_t Used = FBytes % 64;
     FBytes += Bytes;
     if (Used) {
@@ -111,7 +112,7 @@ void TMd5::Update(const uint8_t* Data, size_t Bytes) {
         Transform(FBuffer.data());
     }
     for (; Bytes >= 64; Data += 64, Bytes -= 64) Transform(Data);
-    if (Bytes) std::memcpy(FBuffer.data(), Data, Bytes);
+    std::memcpy(FBuffer.data(), Data, Bytes);
 }
 
 std::array<uint8_t, 16> TMd5::Final() {

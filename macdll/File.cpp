@@ -20,13 +20,14 @@ int64_t TFile::Size() {
 // Every access seeks first, which also satisfies the C library's rule for switching between
 // reading and writing.
 size_t TFile::ReadAt(int64_t Position, void* Buffer, size_t Bytes) {
+    if (Bytes == 0) return 0;
     if (Position < 0 || fseeko(FHandle, off_t(Position), SEEK_SET) != 0) return 0;
     return std::fread(Buffer, 1, Bytes, FHandle);
 }
 
 bool TFile::WriteAt(int64_t Position, const void* Data, size_t Bytes) {
-    if (Position < 0 || fseeko(FHandle, off_t(Position), SEEK_SET) != 0) return false;
     if (Bytes == 0) return true;
+    if (Position < 0 || fseeko(FHandle, off_t(Position), SEEK_SET) != 0) return false;
     return std::fwrite(Data, 1, Bytes, FHandle) == Bytes;
 }
 

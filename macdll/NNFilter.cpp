@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
 #endif
 
 namespace deraz::ape {
@@ -16,71 +16,108 @@ inline int16_t Saturate16(int32_t V) {
     return int16_t(std::clamp(V, -32768, 32767));
 }
 
-#ifdef __SSE2__
-inline int32_t HorizontalSum(__m128i V) {
-    V = _mm_add_epi32(V, _mm_shuffle_epi32(V, _MM_SHUFFLE(1, 0, 3, 2)));
-    V = _mm_add_epi32(V, _mm_shuffle_epi32(V, _MM_SHUFFLE(2, 3, 0, 1)));
-    return _mm_cvtsi128_si32(V);
-}
-
-template <bool Add>
-inline int32_t DotAdaptSse2(int16_t* Weights, const int16_t* History, const int16_t* Steps, int32_t Order) {
-    __m128i Sum0 = _mm_setzero_si128(), Sum1 = _mm_setzero_si128();
-    for (int32_t I = 0; I < Order; I += 16) {
-        __m128i* W = reinterpret_cast<__m128i*>(Weights + I);
-        const __m128i W0 = _mm_loadu_si128(W), W1 = _mm_loadu_si128(W + 1);
-        const __m128i* H = reinterpret_cast<const __m128i*>(History + I);
-        Sum0 = _mm_add_epi32(Sum0, _mm_madd_epi16(W0, _mm_loadu_si128(H)));
-        Sum1 = _mm_add_epi32(Sum1, _mm_madd_epi16(W1, _mm_loadu_si128(H + 1)));
-        const __m128i* D = reinterpret_cast<const __m128i*>(Steps + I);
-        if constexpr (Add) {
-            _mm_storeu_si128(W, _mm_add_epi16(W0, _mm_loadu_si128(D)));
-            _mm_storeu_si128(W + 1, _mm_add_epi16(W1, _mm_loadu_si128(D + 1)));
-        } else {
-            _mm_storeu_si128(W, _mm_sub_epi16(W0, _mm_loadu_si128(D)));
-            _mm_storeu_si128(W + 1, _mm_sub_epi16(W1, _mm_loadu_si128(D + 1)));
-        }
-    }
-    return HorizontalSum(_mm_add_epi32(Sum0, Sum1));
-}
-#endif
-
-} // namespace
-
-int32_t NNDot(const int16_t* Weights, const int16_t* History, int32_t Order) {
-#ifdef __SSE2__
-    __m128i Sum0 = _mm_setzero_si128(), Sum1 = _mm_setzero_si128();
-    for (int32_t I = 0; I < Order; I += 16) {
-        const __m128i* W = reinterpret_cast<const __m128i*>(Weights + I);
-        const __m128i* H = reinterpret_cast<const __m128i*>(History + I);
-        Sum0 = _mm_add_epi32(Sum0, _mm_madd_epi16(_mm_loadu_si128(W), _mm_loadu_si128(H)));
-        Sum1 = _mm_add_epi32(Sum1, _mm_madd_epi16(_mm_loadu_si128(W + 1), _mm_loadu_si128(H + 1)));
-    }
-    return HorizontalSum(_mm_add_epi32(Sum0, Sum1));
-#else
+// Portable kernels; the compiler vectorises them for the baseline instruction set.
+int32_t DotPortable(const int16_t* Weights, const int16_t* History, int32_t Order) {
     uint32_t Sum = 0;
     for (int32_t I = 0; I < Order; ++I) Sum += uint32_t(int32_t(Weights[I]) * History[I]);
     return int32_t(Sum);
-#endif
 }
 
-void NNAdapt(int16_t* Weights, const int16_t* Steps, int32_t Order, int32_t Adapt) {
+void AdaptPortable(int16_t* Weights, const int16_t* Steps, int32_t Order, int32_t Adapt) {
     if (Adapt > 0)
         for (int32_t I = 0; I < Order; ++I) Weights[I] = int16_t(Weights[I] + Steps[I]);
     else
         for (int32_t I = 0; I < Order; ++I) Weights[I] = int16_t(Weights[I] - Steps[I]);
 }
 
+int32_t DotAdaptPortable(int16_t* Weights, const int16_t* History, const int16_t* Steps, int32_t Order,
+                         int32_t Adapt) {
+    const int32_t Dot = DotPortable(Weights, History, Order);
+    AdaptPortable(Weights, Steps, Order, Adapt);
+    return Dot;
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+#define DERAZ_NN_AVX2 1
+// AVX2 kernels, chosen at run time on processors that have it. Orders are multiples of 16.
+__attribute__((target("avx2"))) inline int32_t HorizontalSumAvx2(__m256i V) {
+    __m128i S = _mm_add_epi32(_mm256_castsi256_si128(V), _mm256_extracti128_si256(V, 1));
+    S = _mm_add_epi32(S, _mm_shuffle_epi32(S, _MM_SHUFFLE(1, 0, 3, 2)));
+    S = _mm_add_epi32(S, _mm_shuffle_epi32(S, _MM_SHUFFLE(2, 3, 0, 1)));
+    return _mm_cvtsi128_si32(S);
+}
+
+__attribute__((target("avx2"))) int32_t DotAvx2(const int16_t* Weights, const int16_t* History,
+                                                int32_t Order) {
+    __m256i Sum = _mm256_setzero_si256();
+    for (int32_t I = 0; I < Order; I += 16)
+        Sum = _mm256_add_epi32(Sum, _mm256_madd_epi16(_mm256_loadu_si256((const __m256i*)(Weights + I)),
+                                                      _mm256_loadu_si256((const __m256i*)(History + I))));
+    return HorizontalSumAvx2(Sum);
+}
+
+__attribute__((target("avx2"))) void AdaptAvx2(int16_t* Weights, const int16_t* Steps, int32_t Order,
+                                               int32_t Adapt) {
+    for (int32_t I = 0; I < Order; I += 16) {
+        __m256i* W = (__m256i*)(Weights + I);
+        const __m256i D = _mm256_loadu_si256((const __m256i*)(Steps + I));
+        const __m256i Old = _mm256_loadu_si256(W);
+        _mm256_storeu_si256(W, Adapt > 0 ? _mm256_add_epi16(Old, D) : _mm256_sub_epi16(Old, D));
+    }
+}
+
+template <bool Add>
+__attribute__((target("avx2"))) int32_t DotAdaptAvx2T(int16_t* Weights, const int16_t* History,
+                                                      const int16_t* Steps, int32_t Order) {
+    __m256i Sum = _mm256_setzero_si256();
+    for (int32_t I = 0; I < Order; I += 16) {
+        __m256i* W = (__m256i*)(Weights + I);
+        const __m256i Old = _mm256_loadu_si256(W);
+        Sum =
+            _mm256_add_epi32(Sum, _mm256_madd_epi16(Old, _mm256_loadu_si256((const __m256i*)(History + I))));
+        const __m256i D = _mm256_loadu_si256((const __m256i*)(Steps + I));
+        _mm256_storeu_si256(W, Add ? _mm256_add_epi16(Old, D) : _mm256_sub_epi16(Old, D));
+    }
+    return HorizontalSumAvx2(Sum);
+}
+
+int32_t DotAdaptAvx2(int16_t* Weights, const int16_t* History, const int16_t* Steps, int32_t Order,
+                     int32_t Adapt) {
+    return Adapt > 0 ? DotAdaptAvx2T<true>(Weights, History, Steps, Order)
+                     : DotAdaptAvx2T<false>(Weights, History, Steps, Order);
+}
+#endif
+
+struct TKernels {
+    int32_t (*Dot)(const int16_t*, const int16_t*, int32_t);
+    void (*Adapt)(int16_t*, const int16_t*, int32_t, int32_t);
+    int32_t (*DotAdapt)(int16_t*, const int16_t*, const int16_t*, int32_t, int32_t);
+};
+
+// Chosen once for the processor, then only read.
+const TKernels& Kernels() {
+    static const TKernels Chosen = [] {
+#ifdef DERAZ_NN_AVX2
+        if (__builtin_cpu_supports("avx2")) return TKernels{DotAvx2, AdaptAvx2, DotAdaptAvx2};
+#endif
+        return TKernels{DotPortable, AdaptPortable, DotAdaptPortable};
+    }();
+    return Chosen;
+}
+
+} // namespace
+
+int32_t NNDot(const int16_t* Weights, const int16_t* History, int32_t Order) {
+    return Kernels().Dot(Weights, History, Order);
+}
+
+void NNAdapt(int16_t* Weights, const int16_t* Steps, int32_t Order, int32_t Adapt) {
+    Kernels().Adapt(Weights, Steps, Order, Adapt);
+}
+
 int32_t NNDotAdapt(int16_t* Weights, const int16_t* History, const int16_t* Steps, int32_t Order,
                    int32_t Adapt) {
-#ifdef __SSE2__
-    return Adapt > 0 ? DotAdaptSse2<true>(Weights, History, Steps, Order)
-                     : DotAdaptSse2<false>(Weights, History, Steps, Order);
-#else
-    const int32_t Dot = NNDot(Weights, History, Order);
-    NNAdapt(Weights, Steps, Order, Adapt);
-    return Dot;
-#endif
+    return Kernels().DotAdapt(Weights, History, Steps, Order, Adapt);
 }
 
 TNNFilter::TNNFilter(int32_t Order, int32_t Shift, bool NewStepRule)

@@ -20,19 +20,18 @@ public:
     TPredictor() { Reset(); }
     void Reset();
     // Sample X with cross input B to the residual that goes to stage 3.
-    int32_t Compress(int32_t X, int32_t B);
+    int32_t Compress(int32_t X, int32_t B) { return Step<false, false>(X, B); }
     // Stage-3 output E with cross input B back to the sample. Interim: exact stage-2 sums.
-    int32_t Decompress(int32_t E, int32_t B, bool Interim);
+    int32_t Decompress(int32_t E, int32_t B, bool Interim) {
+        return Interim ? Step<true, true>(E, B) : Step<true, false>(E, B);
+    }
 
 private:
-    // Stage-1 forward filter of the cross input, and the prediction from both histories.
-    int64_t Predict(int32_t B, bool Interim);
-    void Adapt(int32_t Residual, int32_t A);
+    template <bool Decoding, bool Interim> int32_t Step(int32_t In, int32_t B);
 
-    int32_t FLastA, FLastB;   // stage-1 states
-    int32_t FA[4];            // A(t-1) ... A(t-4)
-    int32_t FB[5];            // B(t) ... B(t-4)
-    int32_t FInA[4], FInB[5]; // the stage-2 inputs of the current sample
+    int32_t FLastA, FLastB; // stage-1 states
+    int32_t FA[4];          // stage-1 outputs A(t-1) ... A(t-4)
+    int32_t FB[4];          // cross inputs after stage 1, B(t-1) ... B(t-4)
     int32_t FCoefA[4], FCoefB[5];
 };
 

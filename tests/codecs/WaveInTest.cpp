@@ -187,5 +187,36 @@ TEST(WaveIn, AdpcmStartSampleStartsAtItsBlock) {
     }
 }
 
+TEST(WaveIn, MpegLayer3InWavIsConvertedWhole) {
+    TTempDir Dir;
+    std::string File =
+        MakeToolWav(Dir, "mp3.wav", "ffmpeg", "-c:a libmp3lame -b:a 128k -f wav", 2, 44100, 44100);
+    TWaveIn In;
+    In.SetFileName(File);
+    std::vector<uint8_t> Ours = ReadAllData(In, 5000);
+    EXPECT_TRUE(In.Valid());
+    EXPECT_EQ(In.WavType(), wtACM);
+    EXPECT_EQ(In.BitsPerSample(), 16);
+    EXPECT_EQ(In.Channels(), 2);
+    EXPECT_EQ(In.SampleRate(), 44100);
+    std::vector<uint8_t> Ffmpeg = DecodeWithFfmpeg(File);
+    EXPECT_EQ(Ours.size(), Ffmpeg.size());
+    EXPECT_GT(SignalToNoiseDb(BytesToSamples(Ffmpeg), BytesToSamples(Ours)), 60.0);
+    // The converted PCM is cut like any PCM.
+    In.SetStartSample(1000);
+    In.SetEndSample(2000);
+    EXPECT_EQ(ReadAllData(In), std::vector<uint8_t>(Ours.begin() + 4000, Ours.begin() + 8000));
+
+    TRiffImage()
+        .Chunk("fmt ", FormatBody(0x55, 2, 44100, 1, 0, {12, 1, 2, 417, 1, 1393}))
+        .Chunk("fact", Le32(44100))
+        .Chunk("data", std::vector<uint8_t>(5000, 0x5A))
+        .Save(Dir.File("junk.wav"));
+    TWaveIn Junk;
+    Junk.SetFileName(Dir.File("junk.wav"));
+    EXPECT_TRUE(ReadAllData(Junk).empty());
+    EXPECT_FALSE(Junk.Valid());
+}
+
 } // namespace
 } // namespace deraz::test
