@@ -116,7 +116,9 @@ void TFrameEncoder::Encode(const uint8_t* Pcm, uint32_t Blocks, std::vector<uint
             Special = (C1Silent ? SpecialC1Silent : 0) | (C0Silent ? SpecialC0Silent : 0) |
                       (Pseudo ? SpecialPseudoStereo : 0);
     }
-    const uint32_t Crc = Crc32(Pcm, size_t(Blocks) * size_t(FFormat.BlockAlign())) >> 1;
+    const size_t PcmBytes = size_t(Blocks) * size_t(FFormat.BlockAlign());
+    Out.reserve(Out.size() + PcmBytes + PcmBytes / 8 + 64); // coded frames are rarely larger
+    const uint32_t Crc = Crc32(Pcm, PcmBytes) >> 1;
     PutBigEndian(Out, Special ? Crc | SpecialFlag : Crc);
     if (Special) PutBigEndian(Out, Special);
 

@@ -27,8 +27,22 @@ constexpr std::array<uint32_t, 65> Cumulative3900 =
                     248,   150,   89,    54,   31,   19,   11,   7,    4,    2});
 static_assert(Cumulative3990[64] == 65536 && Cumulative3900[64] == 65536);
 
-constexpr TSymbolTable Table3990{Cumulative3990.data(), 64};
-constexpr TSymbolTable Table3900{Cumulative3900.data(), 64};
+// For each 256-wide slice of the frequencies, the symbol whose range holds its first value.
+constexpr std::array<uint8_t, 256> MakeStart(const std::array<uint32_t, 65>& C) {
+    std::array<uint8_t, 256> Start{};
+    for (uint32_t Slice = 0; Slice < 256; ++Slice) {
+        uint8_t S = 0;
+        while (C[S + 1] <= Slice << 8) ++S;
+        Start[Slice] = S;
+    }
+    return Start;
+}
+
+constexpr std::array<uint8_t, 256> Start3990 = MakeStart(Cumulative3990);
+constexpr std::array<uint8_t, 256> Start3900 = MakeStart(Cumulative3900);
+
+constexpr TSymbolTable Table3990{Cumulative3990.data(), Start3990.data()};
+constexpr TSymbolTable Table3900{Cumulative3900.data(), Start3900.data()};
 
 constexpr uint32_t EscapeSymbol = 63;
 
@@ -116,7 +130,7 @@ uint32_t TRangeDecoder::DecodeSymbol(const TSymbolTable& Table) {
     if (F >= C[FirstUnitSymbol]) {
         S = FirstUnitSymbol + (F - C[FirstUnitSymbol]);
     } else {
-        S = 0;
+        S = Table.Start[F >> 8];
         while (C[S + 1] <= F) ++S;
     }
     FLow -= R * C[S];

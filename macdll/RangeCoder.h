@@ -10,7 +10,7 @@ namespace deraz::ape {
 // Symbol table of file versions 3990 and later: 64 symbols, total frequency 2^16.
 struct TSymbolTable {
     const uint32_t* Cumulative; // 65 entries, the last one 65536
-    int32_t Symbols;
+    const uint8_t* Start;       // 256 entries: the first symbol to try for a frequency F, by F >> 8
 };
 const TSymbolTable& SymbolTable3990();
 const TSymbolTable& SymbolTable3900();
