@@ -145,7 +145,7 @@ void TNNFilter::Append(int32_t Value) {
     }
 }
 
-void TNNFilter::Compress(int32_t* Values, size_t Count) {
+void TNNFilter::Compress(int32_t* Values, size_t Count, bool Interim) {
     const auto Dot = FKernels.Dot;
     const auto Adapt = FKernels.Adapt;
     for (size_t T = 0; T < Count; ++T) {
@@ -153,7 +153,7 @@ void TNNFilter::Compress(int32_t* Values, size_t Count) {
         const int32_t Input = Values[T];
         const int32_t Residual =
             int32_t(uint32_t(Input) -
-                    uint32_t(Correction(Dot(FWeights.data(), FHistory.data() + Start, FOrder), false)));
+                    uint32_t(Correction(Dot(FWeights.data(), FHistory.data() + Start, FOrder), Interim)));
         Adapt(FWeights.data(), FSteps.data() + Start, FOrder, -SignOf(Residual));
         Values[T] = Residual;
         Append(Input);

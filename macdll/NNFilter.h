@@ -26,9 +26,9 @@ public:
     TNNFilter(int32_t Order, int32_t Shift, bool NewStepRule);
 
     void Reset();
-    // Signal to residual, in place.
-    void Compress(int32_t* Values, size_t Count);
-    // Residual to signal, in place. Interim: exact rounding addition (older 24-bit files).
+    // Signal to residual and back, in place. Interim: an exact rounding addition, as some older
+    // encoders wrote 24-bit files.
+    void Compress(int32_t* Values, size_t Count, bool Interim = false);
     void Decompress(int32_t* Values, size_t Count, bool Interim);
 
 private:
