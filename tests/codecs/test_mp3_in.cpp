@@ -222,6 +222,27 @@ TEST(MP3ToWav, DecodesLameFilesCloseToMpg123) {
     }
 }
 
+TEST(MP3ToWav, TagsAroundTheAudioAreNotDecoded) {
+    TTempDir Dir;
+    auto Samples = MusicLikeSignal(44100 * 2, 2, 44100, 43);
+    std::string File = EncodeWithLame(Dir, "tags", Samples, 2, 44100,
+                                      "-b 128 --add-id3v2 --pad-id3v2-size 3000 --tt Title --ta Artist");
+    auto Bytes = ReadFileBytes(File);
+    ASSERT_EQ(std::string(Bytes.end() - 128, Bytes.end() - 125), "TAG");
+    TMP3ToWav Decoder;
+    TDecoderRun Run;
+    Run.Attach(Decoder);
+    Decoder.SetInputFile(File);
+    Decoder.SetOutputFile(Dir.File("tags.wav"));
+    Decoder.Run();
+    ASSERT_TRUE(Run.Wait());
+    EXPECT_TRUE(Run.Success);
+    auto Expected = DecodeWithMpg123(File);
+    auto Decoded = ReadWav(Dir.File("tags.wav"));
+    EXPECT_EQ(Decoded.size(), Samples.size());
+    EXPECT_GT(SignalToNoiseDb(Expected, Decoded), 60.0);
+}
+
 TEST(MP3ToWav, FailedRunsReportOnceAndLeaveNoFile) {
     TTempDir Dir;
     std::vector<uint8_t> Garbage(50000);
