@@ -23,6 +23,16 @@ std::string TemporaryOutputName(const std::string& FinalName) {
     return FinalName + "." + std::to_string(getpid()) + "-" + std::to_string(Counter++) + ".part";
 }
 
+void RequireRegularFile(const std::string& InputName) {
+    std::error_code Error;
+    fs::file_status Status = fs::status(InputName, Error);
+    if (Status.type() == fs::file_type::not_found) throw std::runtime_error("The input file does not exist.");
+    if (Status.type() == fs::file_type::directory)
+        throw std::runtime_error("The input is a folder, not a file.");
+    if (Status.type() != fs::file_type::regular)
+        throw std::runtime_error("The input is not a regular file (a device or a pipe, say).");
+}
+
 void CommitOutput(const std::string& TemporaryName, const std::string& FinalName) {
     std::error_code Error;
     fs::rename(TemporaryName, FinalName, Error);
