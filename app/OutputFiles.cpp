@@ -25,12 +25,12 @@ std::string TemporaryOutputName(const std::string& FinalName) {
 
 void RequireRegularFile(const std::string& InputName) {
     std::error_code Error;
-    fs::file_status Status = fs::status(InputName, Error);
-    if (Status.type() == fs::file_type::not_found) throw std::runtime_error("The input file does not exist.");
-    if (Status.type() == fs::file_type::directory)
-        throw std::runtime_error("The input is a folder, not a file.");
-    if (Status.type() != fs::file_type::regular)
-        throw std::runtime_error("The input is not a regular file (a device or a pipe, say).");
+    fs::file_type Type = fs::status(InputName, Error).type();
+    // A missing file is left to the source, whose message names the system's reason.
+    if (Type == fs::file_type::not_found || Type == fs::file_type::regular) return;
+    if (Type == fs::file_type::directory)
+        throw std::runtime_error("Cannot open " + InputName + ": it is a folder, not a file.");
+    throw std::runtime_error("Cannot open " + InputName + ": it is not a regular file (a device or a pipe).");
 }
 
 void CommitOutput(const std::string& TemporaryName, const std::string& FinalName) {
