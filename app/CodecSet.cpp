@@ -7,6 +7,7 @@ TCodecSet::TCodecSet() {
     FPipelines.AddSource(".fla", FlacIn.get());
     FPipelines.AddSource(".flac", FlacIn.get());
     FPipelines.AddSource(".ape", MACIn.get());
+    FPipelines.AddSource(".ogg", VorbisIn.get());
 
     MP3Out->SetBitRate(br128);
     FPipelines.AddSink(".mp3", MP3Out.get(), scMP3Out, [this](const TOutputChoice& Choice) {
@@ -32,6 +33,12 @@ TCodecSet::TCodecSet() {
     MACOut->SetMaxAudioBytes(-1);
     FPipelines.AddSink(".ape", MACOut.get(), scMACOut, [this](const TOutputChoice& Choice) {
         if (auto Level = MACCompressionLevel(Choice)) MACOut->SetCompressionLevel(*Level);
+    });
+
+    // Quality mode, with the quality of the stored choice set before each file.
+    VorbisOut->SetCompression(0.5f);
+    FPipelines.AddSink(".ogg", VorbisOut.get(), scVorbisOut, [this](const TOutputChoice& Choice) {
+        if (auto Compression = VorbisCompression(Choice)) VorbisOut->SetCompression(*Compression);
     });
 }
 

@@ -5,10 +5,12 @@
 #include "cli/Convert.h"
 #include "cli/Info.h"
 #include "cli/Options.h"
+#include "codecs/CodecLibraries.h"
 
 int main(int argc, char** argv) {
     using namespace deraz;
     try {
+        LoadCodecLibraries();
         TCliOptions Options = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
         if (Options.Help) {
             std::fputs(UsageText, stdout);

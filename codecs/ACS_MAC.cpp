@@ -212,27 +212,30 @@ void TMACIn::OpenFile() {
         EndOfStream = false;
         FDecompress.reset();
         auto Decompress = std::make_unique<TAPEDecompress>(FFileName);
-        int64_t Size = 0, SampleRate = 0, Bits = 0, Channels = 0;
+        int64_t Blocks = 0, SampleRate = 0, Bits = 0, Channels = 0;
         if (Decompress->Handle()) {
-            Size = Decompress->Info(APE_INFO_WAV_TOTAL_BYTES);
+            Blocks = Decompress->Info(APE_INFO_TOTAL_BLOCKS);
             SampleRate = Decompress->Info(APE_INFO_SAMPLE_RATE);
             Bits = Decompress->Info(APE_INFO_BITS_PER_SAMPLE);
             Channels = Decompress->Info(APE_INFO_CHANNELS);
         }
         // No handle, or a format that the 32-bit byte counts and the decode buffer cannot
         // carry: nothing to decode.
-        if (Size < 0 || Size > INT32_MAX || SampleRate <= 0 || SampleRate > INT32_MAX || Bits < 8 ||
-            Bits > 32 || Bits % 8 != 0 || Channels < 1 || Channels > 32) {
+        if (Blocks < 0 || Blocks > INT32_MAX || SampleRate <= 0 || SampleRate > INT32_MAX || Bits < 8 ||
+            Bits > 32 || Bits % 8 != 0 || Channels < 1 || Channels > 32 ||
+            Blocks * (Bits / 8) * Channels > INT32_MAX) {
             FValid = false;
             FSize = FSampleRate = FBitsPerSample = FChannels = FTotalSamples = 0;
             return;
         }
         FDecompress = std::move(Decompress);
-        FSize = int32_t(Size);
         FSampleRate = int32_t(SampleRate);
         FBitsPerSample = int32_t(Bits);
         FChannels = int32_t(Channels);
-        FTotalSamples = FSize / (FBitsPerSample / 8) / FChannels;
+        FTotalSamples = int32_t(Blocks);
+        // The PCM bytes GetData delivers, without the stored WAV header and trailer, so that a
+        // sink that writes Size into its own header writes the truth.
+        FSize = FTotalSamples * (FBitsPerSample / 8) * FChannels;
     }
     ++FOpenCount;
 }

@@ -2,18 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 
 namespace deraz::ima {
 
 namespace {
-
-constexpr std::array<int32_t, MaxStepIndex + 1> StepTable{
-    7,    8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,   28,
-    31,   34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,  118,
-    130,  143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,  494,
-    544,  598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878, 2066,
-    2272, 2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845, 8630,
-    9493, 10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
 
 constexpr std::array<int32_t, 16> IndexTable{-1, -1, -1, -1, 2, 4, 6, 8, -1, -1, -1, -1, 2, 4, 6, 8};
 
@@ -52,22 +45,29 @@ inline int16_t ExpandNibble(int32_t& Predictor, int32_t& Row, uint32_t Nibble) {
     return int16_t(Predictor);
 }
 
-// Chooses the nibble that brings the predictor closest to Sample from below in magnitude, then
-// moves the predictor exactly as the decoder will.
+// For each step index, the magnitudes at and above which the nibble's magnitude bits reach
+// 1 … 7. Subtracting step, step / 2 and step / 4 from the difference in turn, as the nibble's bits
+// say, gives the same bits as counting the thresholds the difference reaches; the count needs no
+// chain of dependent comparisons.
+constexpr std::array<std::array<int32_t, 8>, MaxStepIndex + 1> MakeThresholds() {
+    std::array<std::array<int32_t, 8>, MaxStepIndex + 1> Table{};
+    for (size_t Index = 0; Index < Table.size(); ++Index) {
+        int32_t S = StepTable[Index];
+        Table[Index] = {S >> 2,       S >> 1,       (S >> 1) + (S >> 2),     S,
+                        S + (S >> 2), S + (S >> 1), S + (S >> 1) + (S >> 2), INT32_MAX};
+    }
+    return Table;
+}
+
+constexpr auto Thresholds = MakeThresholds();
+
+// Chooses the nibble for Sample, then moves the predictor exactly as the decoder will.
 inline uint32_t QuantizeSample(int32_t& Predictor, int32_t& Row, int32_t Sample) {
-    int32_t Step = StepTable[size_t(Row >> 4)];
+    const std::array<int32_t, 8>& Limits = Thresholds[size_t(Row >> 4)];
     int32_t Difference = Sample - Predictor;
-    uint32_t Nibble = Difference < 0 ? 8 : 0;
     int32_t Magnitude = Difference < 0 ? -Difference : Difference;
-    if (Magnitude >= Step) {
-        Nibble |= 4;
-        Magnitude -= Step;
-    }
-    if (Magnitude >= Step / 2) {
-        Nibble |= 2;
-        Magnitude -= Step >> 1;
-    }
-    if (Magnitude >= Step / 4) Nibble |= 1;
+    uint32_t Nibble = Difference < 0 ? 8 : 0;
+    for (int32_t Limit : Limits) Nibble += Magnitude >= Limit;
     ExpandNibble(Predictor, Row, Nibble);
     return Nibble;
 }

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/codecs/VorbisTestSupport.h"
+#include "tests/support/TestSupport.h"
+
+namespace deraz {
+namespace {
+
+using namespace test;
+
+// Runs deraz-convert quietly with Arguments; its exit status, with what it printed in Output.
+int Convert(const std::string& Arguments, std::string* Output = nullptr) {
+    return RunCommand(ShellQuote(DERAZ_CONVERT) + " -q " + Arguments, Output);
+}
+
+std::string OgginfoLine(const std::string& File, const std::string& Label) {
+    std::string Report;
+    RunCommand("ogginfo " + ShellQuote(File), &Report);
+    size_t At = Report.find(Label);
+    return At == std::string::npos ? "" : Report.substr(At, Report.find('\n', At) - At);
+}
+
+class ConvertToOgg : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Input = EncodeWithOggenc(Dir.Path().string(), "music", MusicLikeSignal(44100 * 3 + 5, 2, 44100), 2,
+                                 44100, 2);
+    }
+    // Converts Input to Ogg Vorbis at list entry Level into a folder of its own; the output file.
+    std::string ConvertAtLevel(int Level) {
+        std::string Folder = Dir.File("level" + std::to_string(Level));
+        std::filesystem::create_directory(Folder);
+        std::string Output;
+        EXPECT_EQ(Convert("-f ogg -l " + std::to_string(Level) + " -o " + ShellQuote(Folder) + " " +
+                              ShellQuote(Input),
+                          &Output),
+                  0)
+            << Output;
+        return Folder + "/music.ogg";
+    }
+
+    TTempDir Dir;
+    std::string Input;
+};
+
+TEST_F(ConvertToOgg, EncodesAtTheListsQualityWithTheInputsLength) {
+    std::string Ours = ConvertAtLevel(5);
+    std::string Report;
+    EXPECT_EQ(RunCommand("ogginfo " + ShellQuote(Ours), &Report), 0) << Report;
+    EXPECT_EQ(Report.find("WARNING"), std::string::npos) << Report;
+    EXPECT_EQ(DecodeWithOggdec(Ours).size(), size_t(44100 * 3 + 5) * 4);
+    // Entry 5 is quality 0.6, what oggenc calls -q 6.
+    std::string Reference =
+        EncodeWithOggenc(Dir.Path().string(), "reference", MusicLikeSignal(4410, 2, 44100), 2, 44100, 6);
+    EXPECT_EQ(OgginfoLine(Ours, "Nominal bitrate"), OgginfoLine(Reference, "Nominal bitrate"));
+    EXPECT_NE(OgginfoLine(Ours, "Nominal bitrate"), "");
+}
+
+TEST_F(ConvertToOgg, TheTwoTopEntriesShareQualityOne) {
+    auto Nine = ReadFileBytes(ConvertAtLevel(9));
+    EXPECT_FALSE(Nine.empty());
+    EXPECT_TRUE(Nine == ReadFileBytes(ConvertAtLevel(10)));
+    EXPECT_FALSE(Nine == ReadFileBytes(ConvertAtLevel(8)));
+}
+
+TEST(ConvertFromOgg, FileThatIsNotOggVorbisFailsAndLeavesNoOutput) {
+    TTempDir Dir;
+    std::string Fake = Dir.File("fake.ogg");
+    WritePcmWav(Fake, MusicLikeSignal(4410, 2, 44100), 2, 44100);
+    std::string Folder = Dir.File("out");
+    std::filesystem::create_directory(Folder);
+    std::string Output;
+    EXPECT_EQ(Convert("-f ogg -o " + ShellQuote(Folder) + " " + ShellQuote(Fake), &Output), 1) << Output;
+    EXPECT_NE(Output.find("fake.ogg"), std::string::npos) << Output;
+    EXPECT_TRUE(std::filesystem::is_empty(Folder));
+}
+
+} // namespace
+} // namespace deraz

@@ -1,0 +1,43 @@
+#include "tests/codecs/VorbisTestSupport.h"
+
+#include <stdexcept>
+
+#include "tests/support/TestSupport.h"
+
+namespace deraz::test {
+
+std::string EncodeWithOggenc(const std::string& Folder, const std::string& Name,
+                             const std::vector<int16_t>& Samples, int32_t Channels, int32_t SampleRate,
+                             int Quality, const std::vector<std::string>& Comments) {
+    std::string Wav = Folder + "/" + Name + ".wav";
+    std::string Ogg = Folder + "/" + Name + ".ogg";
+    WritePcmWav(Wav, Samples, Channels, SampleRate);
+    std::string Command = "oggenc -Q -q " + std::to_string(Quality);
+    for (const std::string& Comment : Comments) Command += " -c " + ShellQuote(Comment);
+    std::string Output;
+    if (RunCommand(Command + " -o " + ShellQuote(Ogg) + " " + ShellQuote(Wav), &Output) != 0)
+        throw std::runtime_error("oggenc failed: " + Output);
+    return Ogg;
+}
+
+std::vector<uint8_t> DecodeWithOggdec(const std::string& FileName) {
+    TTempDir Dir;
+    std::string Raw = Dir.File("decoded.raw");
+    if (RunCommand("oggdec -Q -R -o " + ShellQuote(Raw) + " " + ShellQuote(FileName)) != 0) return {};
+    return ReadFileBytes(Raw);
+}
+
+std::vector<uint8_t> ReadSource(TACSInput& Source, int32_t Chunk, size_t Limit) {
+    std::vector<uint8_t> Result;
+    std::vector<uint8_t> Buffer(static_cast<size_t>(Chunk));
+    Source.Init();
+    while (Result.size() < Limit) {
+        int32_t Count = Source.GetData(Buffer.data(), Chunk);
+        if (Count <= 0) break;
+        Result.insert(Result.end(), Buffer.begin(), Buffer.begin() + Count);
+    }
+    Source.Flush();
+    return Result;
+}
+
+} // namespace deraz::test
