@@ -7,6 +7,7 @@ TCodecSet::TCodecSet() {
     FPipelines.AddSource(".fla", FlacIn.get());
     FPipelines.AddSource(".flac", FlacIn.get());
     FPipelines.AddSource(".ape", MACIn.get());
+    FPipelines.AddSource(".wav", WaveIn.get());
     FPipelines.AddSource(".ogg", VorbisIn.get());
 
     MP3Out->SetBitRate(br128);
@@ -34,6 +35,10 @@ TCodecSet::TCodecSet() {
     FPipelines.AddSink(".ape", MACOut.get(), scMACOut, [this](const TOutputChoice& Choice) {
         if (auto Level = MACCompressionLevel(Choice)) MACOut->SetCompressionLevel(*Level);
     });
+
+    WaveOut->SetWavType(wtPCM);
+    WaveOut->SetBlockSize(512);
+    FPipelines.AddSink(".wav", WaveOut.get(), scWaveOut);
 
     // Quality mode, with the quality of the stored choice set before each file.
     VorbisOut->SetCompression(0.5f);

@@ -11,6 +11,7 @@
 #include "codecs/ACS_MAC.h"
 #include "codecs/ACS_MAD.h"
 #include "codecs/ACS_Vorbis.h"
+#include "codecs/ACS_Wave.h"
 
 namespace deraz {
 
@@ -26,11 +27,13 @@ public:
     std::unique_ptr<TMP3In> MP3In = std::make_unique<TMP3In>();
     std::unique_ptr<TFLACIn> FlacIn = std::make_unique<TFLACIn>();
     std::unique_ptr<TMACIn> MACIn = std::make_unique<TMACIn>();
+    std::unique_ptr<TWaveIn> WaveIn = std::make_unique<TWaveIn>();
     std::unique_ptr<TVorbisIn> VorbisIn = std::make_unique<TVorbisIn>();
     // Sinks.
     std::unique_ptr<TMP3Out> MP3Out = std::make_unique<TMP3Out>();
     std::unique_ptr<TFLACOut> FLACOut = std::make_unique<TFLACOut>();
     std::unique_ptr<TMACOut> MACOut = std::make_unique<TMACOut>();
+    std::unique_ptr<TWaveOut> WaveOut = std::make_unique<TWaveOut>();
     std::unique_ptr<TVorbisOut> VorbisOut = std::make_unique<TVorbisOut>();
 
 private:

@@ -18,6 +18,8 @@ std::string WithFinalName(std::string Message, const std::string& TemporaryName,
     return Message;
 }
 
+constexpr const char* UndecodableMessage = "The input file could not be decoded.";
+
 std::string CountText(size_t Count, const char* What) {
     return std::to_string(Count) + (Count == 1 ? " file " : " files ") + What;
 }
@@ -109,16 +111,16 @@ void TConvDriver::ProcessEvents() {
     for (const auto& Event : Events) Handle(Event);
 }
 
-void TConvDriver::WaitForEvents() {
+void TConvDriver::WaitForEvents(std::chrono::milliseconds Timeout) {
     {
         std::unique_lock Lock(FChannel->Mutex);
-        FChannel->Posted.wait(Lock, [this] { return !FChannel->Events.empty(); });
+        FChannel->Posted.wait_for(Lock, Timeout, [this] { return !FChannel->Events.empty(); });
     }
     ProcessEvents();
 }
 
 void TConvDriver::RunToEnd() {
-    while (Running()) WaitForEvents();
+    while (Running()) WaitForEvents(std::chrono::hours(1));
 }
 
 void TConvDriver::ConvertEntry(const std::string& InputName, const std::string& OutputName) {
@@ -138,6 +140,19 @@ void TConvDriver::ConvertEntry(const std::string& InputName, const std::string& 
     if (SameFile(InputName, OutputName))
         throw std::runtime_error("The output file is the input file; it was left untouched.");
 
+    // A file its source cannot decode would make an empty output: refuse it before writing.
+    TACSFileIn* Input = Source->Source;
+    Input->SetFileName(InputName);
+    try {
+        Input->OpenFile();
+    } catch (...) {
+        Input->Reset(); // a source that failed to open is left idle for the next file
+        throw;
+    }
+    bool Decodable = Input->Valid();
+    Input->CloseFile();
+    if (!Decodable) throw std::runtime_error(UndecodableMessage);
+
     FActiveSink = Sink->Code;
     ReportProgress(0);
     Sink->Sink->SetInput(Source->Source);
@@ -145,8 +160,8 @@ void TConvDriver::ConvertEntry(const std::string& InputName, const std::string& 
     FFinalName = OutputName;
     FTemporaryName = TemporaryOutputName(OutputName);
     Sink->Sink->SetFileName(FTemporaryName);
-    Source->Source->SetFileName(InputName);
     FCurrentSink = Sink->Sink;
+    FCurrentSource = Source->Source;
     try {
         Sink->Sink->Run();
     } catch (...) {
@@ -173,6 +188,12 @@ void TConvDriver::Handle(const TEvent& Event) {
         ReportProgress(Event.Percent);
         return;
     case ekDone:
+        // A source that found its file undecodable delivered nothing: no output for it.
+        if (!FCurrentSource->Valid()) {
+            DiscardOutput(FTemporaryName);
+            RecordResult(eoFailed, UndecodableMessage);
+            break;
+        }
         try {
             CommitOutput(FTemporaryName, FFinalName);
         } catch (const std::exception& E) {
@@ -187,6 +208,7 @@ void TConvDriver::Handle(const TEvent& Event) {
         }
         break;
     case ekException:
+        FCurrentSource->Reset();
         DiscardOutput(FTemporaryName);
         RecordResult(eoFailed, WithFinalName(Event.Message, FTemporaryName, FFinalName));
         break;

@@ -7,6 +7,7 @@
 // next entry start, on a sink that has finished.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -79,8 +80,8 @@ public:
 
     // Handles what the workers reported, on the calling thread.
     void ProcessEvents();
-    // Waits until a worker reports, then handles it.
-    void WaitForEvents();
+    // Waits until a worker reports or Timeout has passed, then handles what came.
+    void WaitForEvents(std::chrono::milliseconds Timeout);
     // Waits and handles reports until the batch has ended.
     void RunToEnd();
 
@@ -140,6 +141,7 @@ private:
     bool FAborting = false;
     int32_t FCurrentIndex = -1; // the entry whose conversion runs, -1 when none
     TACSFileOut* FCurrentSink = nullptr;
+    TACSFileIn* FCurrentSource = nullptr;
     std::string FTemporaryName; // where the running conversion writes
     std::string FFinalName;     // where its output goes once complete
     int32_t FActiveSink = scWaveOut;

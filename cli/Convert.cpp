@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -20,12 +21,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
+std::atomic<bool> Interrupted{false};
+
+void Interrupt(int) {
+    Interrupted = true;
+}
+
 // One job: its own components and driver, run on its own thread.
 struct TJob {
     TCodecSet Codecs;
     TConvDriver Driver;
-    explicit TJob(const TOutputChoice& Choice) : Driver(Codecs.Pipelines(), [Choice] { return Choice; }) {
+    TJob(const TCliOptions& Options, const TOutputChoice& Choice)
+        : Driver(Codecs.Pipelines(), [Choice] { return Choice; }) {
         Driver.SetAllowWavToWav(true);
+        Codecs.WaveOut->SetWavType(Options.ImaAdpcm ? wtDVIADPCM : wtPCM);
+        Codecs.WaveOut->SetBlockSize(Options.BlockSize);
     }
 };
 
@@ -80,18 +90,23 @@ int RunConversion(const TCliOptions& Options) {
 
     std::vector<std::unique_ptr<TJob>> JobList;
     try {
-        for (int32_t I = 0; I < Jobs; ++I) JobList.push_back(std::make_unique<TJob>(Choice));
+        for (int32_t I = 0; I < Jobs; ++I) JobList.push_back(std::make_unique<TJob>(Options, Choice));
     } catch (const std::exception& E) {
         std::fprintf(stderr, "deraz-convert: %s\n", E.what());
         return 1;
     }
 
     TProgressDisplay Display(DisplayMode(Options), Queue->Count(), Jobs, stdout);
-    std::vector<TEntryResult> Results(size_t(Queue->Count()));
+    // Entries that no job reaches (after an interrupt) keep this.
+    std::vector<TEntryResult> Results;
+    for (int32_t I = 0; I < Queue->Count(); ++I)
+        Results.push_back({I, Queue->Entry(I).InputName, eoNotStarted, "The conversion was interrupted."});
     std::mutex Mutex;
     std::condition_variable AllDone;
     int32_t Running = Jobs;
 
+    std::signal(SIGINT, Interrupt);
+    std::signal(SIGTERM, Interrupt);
     std::vector<std::thread> Threads;
     for (int32_t I = 0; I < Jobs; ++I) {
         TConvDriver& Driver = JobList[size_t(I)]->Driver;
@@ -109,7 +124,11 @@ int RunConversion(const TCliOptions& Options) {
         Threads.emplace_back([&, I] {
             TConvDriver& Own = JobList[size_t(I)]->Driver;
             Own.Start(Queue);
-            Own.RunToEnd();
+            while (Own.Running()) {
+                // Interrupted: the running file is finished short and kept, the rest is left.
+                if (Interrupted) Own.Abort();
+                Own.WaitForEvents(std::chrono::milliseconds(100));
+            }
             std::lock_guard Lock(Mutex);
             --Running;
             AllDone.notify_all();

@@ -1,6 +1,7 @@
 #include "cli/Options.h"
 
 #include <charconv>
+#include <utility>
 
 namespace deraz {
 
@@ -38,12 +39,23 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments) {
     TCliOptions Options;
     bool OptionsEnded = false;
     for (size_t I = 0; I < Arguments.size(); ++I) {
-        const std::string& Argument = Arguments[I];
+        std::string Argument = Arguments[I];
         if (OptionsEnded || Argument.empty() || Argument[0] != '-' || Argument == "-") {
             Options.Files.push_back(Argument);
             continue;
         }
-        auto Value = [&]() -> const std::string& {
+        // A value may also come attached: "-j2", "--block-size=256".
+        std::optional<std::string> Attached;
+        if (size_t Equals = Argument.find('='); Argument.starts_with("--") && Equals != std::string::npos) {
+            Attached = Argument.substr(Equals + 1);
+            Argument.resize(Equals);
+        } else if (!Argument.starts_with("--") && Argument.size() > 2 &&
+                   std::string("fljo").find(Argument[1]) != std::string::npos) {
+            Attached = Argument.substr(2);
+            Argument.resize(2);
+        }
+        auto Value = [&]() -> std::string {
+            if (Attached) return *std::exchange(Attached, std::nullopt);
             if (I + 1 >= Arguments.size()) throw EUsageError(Argument + " needs a value");
             return Arguments[++I];
         };
@@ -56,8 +68,9 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments) {
         } else if (Argument == "-q") {
             Options.Quiet = true;
         } else if (Argument == "-f") {
-            int32_t Format = FindOutputFormat(Value());
-            if (Format < 0) throw EUsageError("unknown output format \"" + Arguments[I] + "\"");
+            std::string Name = Value();
+            int32_t Format = FindOutputFormat(Name);
+            if (Format < 0) throw EUsageError("unknown output format \"" + Name + "\"");
             Options.Format = Format;
         } else if (Argument == "-l") {
             Options.Level = ParseNumber(Argument, Value(), 0, 1000);
@@ -66,7 +79,7 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments) {
         } else if (Argument == "-j") {
             Options.Jobs = ParseNumber(Argument, Value(), 1, 1024);
         } else if (Argument == "--wav-type") {
-            const std::string& Type = Value();
+            std::string Type = Value();
             if (Type != "pcm" && Type != "ima")
                 throw EUsageError("--wav-type is pcm or ima, not \"" + Type + "\"");
             Options.ImaAdpcm = Type == "ima";
@@ -77,6 +90,7 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments) {
         } else {
             throw EUsageError("unknown option " + Argument);
         }
+        if (Attached) throw EUsageError(Argument + " takes no value");
     }
     if (!Options.Help && Options.Files.empty()) throw EUsageError("no input files");
     return Options;

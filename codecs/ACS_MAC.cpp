@@ -46,11 +46,6 @@ const TMACApi& Api() {
     return MACLibrary().Functions();
 }
 
-// Both components refuse to exist without the library.
-void RequireLibrary() {
-    if (!MACLibrary().Loaded()) throw EACSException(MACLibrary().NotLoadedMessage());
-}
-
 } // namespace
 
 std::string MACErrorText(int32_t Code) {
@@ -66,75 +61,75 @@ EAPEException::EAPEException(int32_t ErrorCode)
 
 TAPECompress::TAPECompress() {
     int ErrorCode = 0;
-    FHandle = Api().APECompress_Create(&ErrorCode);
+    FHandle = Api().c_APECompress_Create(&ErrorCode);
     FErrorCode = ErrorCode;
     if (FErrorCode != 0) {
-        if (FHandle) Api().APECompress_Destroy(FHandle);
+        if (FHandle) Api().c_APECompress_Destroy(FHandle);
         throw EAPEException(FErrorCode);
     }
     if (!FHandle) throw EAPEException(ERROR_INSUFFICIENT_MEMORY);
 }
 
 TAPECompress::~TAPECompress() {
-    Api().APECompress_Destroy(FHandle);
+    Api().c_APECompress_Destroy(FHandle);
 }
 
 int32_t TAPECompress::Start(const std::string& FileName, const WAVEFORMATEX& Format, int32_t MaxAudioBytes,
                             int32_t CompressionLevel) {
-    return Api().APECompress_Start(FHandle, FileName.c_str(), &Format, MaxAudioBytes, CompressionLevel,
-                                   nullptr, -1);
+    return Api().c_APECompress_Start(FHandle, FileName.c_str(), &Format, MaxAudioBytes, CompressionLevel,
+                                     nullptr, -1);
 }
 
 uint8_t* TAPECompress::LockBuffer(int32_t& BytesAvailable) {
     int Available = 0;
-    uint8_t* Buffer = Api().APECompress_LockBuffer(FHandle, &Available);
+    uint8_t* Buffer = Api().c_APECompress_LockBuffer(FHandle, &Available);
     BytesAvailable = Available;
     return Buffer;
 }
 
 int32_t TAPECompress::UnlockBuffer(int32_t BytesAdded) {
-    return Api().APECompress_UnlockBuffer(FHandle, BytesAdded, 1);
+    return Api().c_APECompress_UnlockBuffer(FHandle, BytesAdded, 1);
 }
 
 int32_t TAPECompress::Finish() {
-    return Api().APECompress_Finish(FHandle, nullptr, 0, 0);
+    return Api().c_APECompress_Finish(FHandle, nullptr, 0, 0);
 }
 
 // ---- TAPEDecompress ----
 
 TAPEDecompress::TAPEDecompress(std::string FileName) : FFileName(std::move(FileName)) {
     int ErrorCode = 0;
-    FHandle = Api().APEDecompress_Create(FFileName.c_str(), &ErrorCode);
+    FHandle = Api().c_APEDecompress_Create(FFileName.c_str(), &ErrorCode);
     FErrorCode = ErrorCode;
     if (FErrorCode != 0) {
-        if (FHandle) Api().APEDecompress_Destroy(FHandle);
+        if (FHandle) Api().c_APEDecompress_Destroy(FHandle);
         throw EAPEException(FErrorCode);
     }
 }
 
 TAPEDecompress::~TAPEDecompress() {
-    if (FHandle) Api().APEDecompress_Destroy(FHandle);
+    if (FHandle) Api().c_APEDecompress_Destroy(FHandle);
 }
 
 int32_t TAPEDecompress::GetData(void* Buffer, int32_t Blocks, int32_t& BlocksRetrieved) {
     int Retrieved = 0;
-    int32_t Result = Api().APEDecompress_GetData(FHandle, static_cast<char*>(Buffer), Blocks, &Retrieved);
+    int32_t Result = Api().c_APEDecompress_GetData(FHandle, static_cast<char*>(Buffer), Blocks, &Retrieved);
     BlocksRetrieved = Retrieved;
     return Result;
 }
 
 int32_t TAPEDecompress::Seek(int32_t Block) {
-    return Api().APEDecompress_Seek(FHandle, Block);
+    return Api().c_APEDecompress_Seek(FHandle, Block);
 }
 
 int64_t TAPEDecompress::Info(int Field) {
-    return Api().APEDecompress_GetInfo(FHandle, Field, 0, 0);
+    return Api().c_APEDecompress_GetInfo(FHandle, Field, 0, 0);
 }
 
 // ---- TMACOut ----
 
 TMACOut::TMACOut(TComponent* AOwner) : TACSFileOut(AOwner) {
-    RequireLibrary();
+    RequireLibrary(MACLibrary());
     FBuffer.resize(65536);
 }
 
@@ -201,7 +196,7 @@ void TMACOut::Done() {
 // ---- TMACIn ----
 
 TMACIn::TMACIn(TComponent* AOwner) : TACSFileIn(AOwner) {
-    RequireLibrary();
+    RequireLibrary(MACLibrary());
 }
 
 TMACIn::~TMACIn() = default;

@@ -4,40 +4,6 @@
 
 namespace deraz {
 
-bool TMACApi::Bind(const TLibraryHandle& Library) {
-    // Every name is fetched, in the library's export order, even when an earlier one is missing.
-    bool Ok = true;
-    auto Get = [&](auto& Pointer, const char* Name) { Ok = Library.Fetch(Pointer, Name) && Ok; };
-    Get(ProgressCallback, "ProgressCallback");
-    Get(RemoveTag, "RemoveTag");
-    Get(CompressFile, "CompressFile");
-    Get(ConvertFile, "ConvertFile");
-    Get(DecompressFile, "DecompressFile");
-    Get(FillWaveFormatEx, "FillWaveFormatEx");
-    Get(FillWaveHeader, "FillWaveHeader");
-    Get(GetID3Tag, "GetID3Tag");
-    Get(GetInterfaceCompatibility, "GetInterfaceCompatibility");
-    Get(GetVersionNumber, "GetVersionNumber");
-    Get(ShowFileInfoDialog, "ShowFileInfoDialog");
-    Get(TagFileSimple, "TagFileSimple");
-    Get(VerifyFile, "VerifyFile");
-    Get(APECompress_AddData, "c_APECompress_AddData");
-    Get(APECompress_Create, "c_APECompress_Create");
-    Get(APECompress_Destroy, "c_APECompress_Destroy");
-    Get(APECompress_Finish, "c_APECompress_Finish");
-    Get(APECompress_GetBufferBytesAvailable, "c_APECompress_GetBufferBytesAvailable");
-    Get(APECompress_Kill, "c_APECompress_Kill");
-    Get(APECompress_LockBuffer, "c_APECompress_LockBuffer");
-    Get(APECompress_Start, "c_APECompress_Start");
-    Get(APECompress_UnlockBuffer, "c_APECompress_UnlockBuffer");
-    Get(APEDecompress_Create, "c_APEDecompress_Create");
-    Get(APEDecompress_Destroy, "c_APEDecompress_Destroy");
-    Get(APEDecompress_GetData, "c_APEDecompress_GetData");
-    Get(APEDecompress_GetInfo, "c_APEDecompress_GetInfo");
-    Get(APEDecompress_Seek, "c_APEDecompress_Seek");
-    return Ok;
-}
-
 namespace {
 
 // The library's path in the folder of the running executable; the plain name when that folder

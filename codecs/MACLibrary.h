@@ -1,41 +1,45 @@
 // Binding to the Monkey's Audio library: its entry points, fetched by name when it loads.
 #pragma once
 
+#include "codecs/CodecLibraries.h"
 #include "macdll/MACDll.h"
 #include "platform/CodecLibrary.h"
+
+// Every entry point of the library, in its export order.
+#define DERAZ_MAC_FUNCTIONS(X)                                                                               \
+    X(ProgressCallback)                                                                                      \
+    X(RemoveTag)                                                                                             \
+    X(CompressFile)                                                                                          \
+    X(ConvertFile)                                                                                           \
+    X(DecompressFile)                                                                                        \
+    X(FillWaveFormatEx)                                                                                      \
+    X(FillWaveHeader)                                                                                        \
+    X(GetID3Tag)                                                                                             \
+    X(GetInterfaceCompatibility)                                                                             \
+    X(GetVersionNumber)                                                                                      \
+    X(ShowFileInfoDialog)                                                                                    \
+    X(TagFileSimple)                                                                                         \
+    X(VerifyFile)                                                                                            \
+    X(c_APECompress_AddData)                                                                                 \
+    X(c_APECompress_Create)                                                                                  \
+    X(c_APECompress_Destroy)                                                                                 \
+    X(c_APECompress_Finish)                                                                                  \
+    X(c_APECompress_GetBufferBytesAvailable)                                                                 \
+    X(c_APECompress_Kill)                                                                                    \
+    X(c_APECompress_LockBuffer)                                                                              \
+    X(c_APECompress_Start)                                                                                   \
+    X(c_APECompress_UnlockBuffer)                                                                            \
+    X(c_APEDecompress_Create)                                                                                \
+    X(c_APEDecompress_Destroy)                                                                               \
+    X(c_APEDecompress_GetData)                                                                               \
+    X(c_APEDecompress_GetInfo)                                                                               \
+    X(c_APEDecompress_Seek)
 
 namespace deraz {
 
 struct TMACApi {
-    decltype(&::ProgressCallback) ProgressCallback;
-    decltype(&::RemoveTag) RemoveTag;
-    decltype(&::CompressFile) CompressFile;
-    decltype(&::ConvertFile) ConvertFile;
-    decltype(&::DecompressFile) DecompressFile;
-    decltype(&::FillWaveFormatEx) FillWaveFormatEx;
-    decltype(&::FillWaveHeader) FillWaveHeader;
-    decltype(&::GetID3Tag) GetID3Tag;
-    decltype(&::GetInterfaceCompatibility) GetInterfaceCompatibility;
-    decltype(&::GetVersionNumber) GetVersionNumber;
-    decltype(&::ShowFileInfoDialog) ShowFileInfoDialog;
-    decltype(&::TagFileSimple) TagFileSimple;
-    decltype(&::VerifyFile) VerifyFile;
-    decltype(&::c_APECompress_AddData) APECompress_AddData;
-    decltype(&::c_APECompress_Create) APECompress_Create;
-    decltype(&::c_APECompress_Destroy) APECompress_Destroy;
-    decltype(&::c_APECompress_Finish) APECompress_Finish;
-    decltype(&::c_APECompress_GetBufferBytesAvailable) APECompress_GetBufferBytesAvailable;
-    decltype(&::c_APECompress_Kill) APECompress_Kill;
-    decltype(&::c_APECompress_LockBuffer) APECompress_LockBuffer;
-    decltype(&::c_APECompress_Start) APECompress_Start;
-    decltype(&::c_APECompress_UnlockBuffer) APECompress_UnlockBuffer;
-    decltype(&::c_APEDecompress_Create) APEDecompress_Create;
-    decltype(&::c_APEDecompress_Destroy) APEDecompress_Destroy;
-    decltype(&::c_APEDecompress_GetData) APEDecompress_GetData;
-    decltype(&::c_APEDecompress_GetInfo) APEDecompress_GetInfo;
-    decltype(&::c_APEDecompress_Seek) APEDecompress_Seek;
-
-    bool Bind(const TLibraryHandle& Library);
+    DERAZ_MAC_FUNCTIONS(DERAZ_API_POINTER)
+    bool Bind(const TLibraryHandle& Library) { return DERAZ_MAC_FUNCTIONS(DERAZ_API_FETCH) true; }
 };
 
 // The library, loaded on first use: from the executable's own folder if it is there, else

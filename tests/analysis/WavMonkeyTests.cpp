@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace deraz::test {
 namespace {
 
@@ -203,6 +205,35 @@ TEST(Monkey, OldHeaders) {
     TBytes Cut = MonkeyFile(H, 0);
     Cut.resize(20);
     EXPECT_FALSE(LoadMonkey(Dir, Cut, false).Valid());
+}
+
+TEST(Monkey, AgreesWithFfprobeOnJmacFiles) {
+    struct TCase {
+        int Level, Rate, Channels;
+        const char* Name;
+    };
+    TTempDir Dir;
+    for (TCase C : {TCase{1, 44100, 2, "Fast"}, TCase{2, 22050, 1, "Normal"}, TCase{3, 48000, 2, "High"},
+                    TCase{4, 8000, 1, "Extra High"}}) {
+        SCOPED_TRACE(C.Name);
+        std::string Wav = MakeWav(Dir, "in.wav", 2.3, C.Rate, C.Channels);
+        std::string Ape = Dir.File("out.ape");
+        std::filesystem::remove(Ape);
+        RunTool("jmac c" + std::to_string(C.Level) + " " + ShellQuote(Wav) + " " + ShellQuote(Ape));
+        ASSERT_TRUE(std::filesystem::exists(Ape)); // jmac reports success either way
+        TProbe P = Probe(Ape);
+        TMonkey M;
+        ASSERT_TRUE(M.LoadFile(Ape));
+        EXPECT_EQ(M.SampleRate(), P.SampleRate);
+        EXPECT_EQ(M.Channels(), P.Channels);
+        EXPECT_EQ(M.Bits(), 16);
+        EXPECT_EQ(M.CompressionLevel(), C.Level * 1000);
+        EXPECT_EQ(M.CompressionText(), C.Name);
+        EXPECT_NEAR(M.Duration(), P.Duration, 1e-6);
+        EXPECT_NEAR(M.Bitrate(), P.FormatBitRate / 1000.0, 0.01);
+        EXPECT_NEAR(M.CompressionRatio(), 100.0 * M.FileSize() / double(std::filesystem::file_size(Wav)),
+                    0.01);
+    }
 }
 
 } // namespace

@@ -113,11 +113,12 @@ TEST(ConvDriver, AFailingFileIsReportedAndTheRestConvert) {
     std::vector<TMediaEntry> Entries{{Rig.Input("1.raw", Bytes(5000, 1)), Rig.Dir.File("1.out.raw")},
                                      {Rig.Input("2.raw", Bad), Rig.Dir.File("2.out.raw")},
                                      {Rig.Input("3.raw", Bytes(7000, 3)), Rig.Dir.File("3.out.raw")}};
+    Entries.push_back({Rig.Input("4.raw", {'J', 'U', 'N', 'K', 1, 2, 3, 4}), Rig.Dir.File("4.out.raw")});
     // An older file of the failing entry's output name is left as it was.
     test::WriteFileBytes(Rig.Dir.File("2.out.raw"), {'o', 'l', 'd'});
     Rig.Run(Entries);
 
-    EXPECT_EQ(Rig.Started, (std::vector<int32_t>{0, 1, 2}));
+    EXPECT_EQ(Rig.Started, (std::vector<int32_t>{0, 1, 2, 3}));
     EXPECT_EQ(test::ReadFileBytes(Rig.Dir.File("1.out.raw")), Bytes(5000, 1));
     EXPECT_EQ(test::ReadFileBytes(Rig.Dir.File("2.out.raw")), (std::vector<uint8_t>{'o', 'l', 'd'}));
     EXPECT_EQ(test::ReadFileBytes(Rig.Dir.File("3.out.raw")), Bytes(7000, 3));
@@ -125,12 +126,15 @@ TEST(ConvDriver, AFailingFileIsReportedAndTheRestConvert) {
     ASSERT_EQ(Rig.Ends.size(), 1u);
     const auto& Summary = Rig.Ends[0];
     EXPECT_EQ(Summary.Converted, 2);
-    ASSERT_EQ(Summary.Problems.size(), 1u);
+    ASSERT_EQ(Summary.Problems.size(), 2u);
     EXPECT_EQ(Summary.Problems[0].Index, 1);
     EXPECT_EQ(Summary.Problems[0].Outcome, eoFailed);
     EXPECT_EQ(Summary.Problems[0].Message, "corrupt data");
+    // A file the source cannot decode is a failure, not an empty output.
+    EXPECT_EQ(Summary.Problems[1].Message, "The input file could not be decoded.");
+    EXPECT_FALSE(fs::exists(Rig.Dir.File("4.out.raw")));
     std::string Message = CompletionMessage(Summary);
-    EXPECT_EQ(Message.rfind("Convertion completed!\n1 file failed.\n", 0), 0u) << Message;
+    EXPECT_EQ(Message.rfind("Convertion completed!\n2 files failed.\n", 0), 0u) << Message;
     EXPECT_NE(Message.find(Entries[1].InputName + ": failed: corrupt data"), std::string::npos);
 }
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
+#include <tuple>
 
 #include "tests/support/TestSupport.h"
 
@@ -112,6 +113,14 @@ TEST(DriverPairings, TheStoredLevelIsReadForEachFile) {
     Batch.Run({{Flac, Dir.File("c.mp3")}});
     EXPECT_EQ(Batch.Codecs.MP3Out->BitRate(), br320);
 
+    // Vorbis quality: entries 9 and 10 both encode at 1.0; another format's entry changes nothing.
+    for (auto [Format, Entry, Quality] :
+         {std::tuple{0, 0, 0.1f}, {0, 9, 1.0f}, {0, 4, 0.5f}, {0, 10, 1.0f}, {1, 2, 1.0f}}) {
+        Settings.WriteOutputFormat(Format, Entry, false);
+        Batch.Run({{Flac, Dir.File("quality.ogg")}});
+        EXPECT_FLOAT_EQ(Batch.Codecs.VorbisOut->Compression(), Quality) << Entry;
+        EXPECT_EQ(Batch.Results.at(0).Outcome, eoConverted) << Batch.Results[0].Message;
+    }
     // Monkey's Audio levels: entry N is (N + 1) x 1000, and the sink stores 2000 for 5000 and 6000.
     for (auto [Entry, Level] : {std::pair{2, 3000}, {0, 1000}, {5, 2000}, {3, 4000}, {6, 4000}}) {
         Settings.WriteOutputFormat(4, Entry, false);

@@ -17,17 +17,20 @@ namespace deraz::test {
 class TRawIn : public TACSFileIn {
 public:
     bool UnknownSize = false;
+    // Files starting with "JUNK" open as not decodable and deliver nothing.
 
     int32_t GetData(void* Buffer, int32_t BufferSize) override {
         if (!FBusy) throw EACSException("not reading");
-        int32_t Count = int32_t(FStream->Read(Buffer, BufferSize));
+        int32_t Count = FValid ? int32_t(FStream->Read(Buffer, BufferSize)) : 0;
         FPosition += Count;
         return Count;
     }
     void OpenFile() override {
         if (FOpenCount++ > 0) return;
         FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::ReadOnly);
-        FValid = true;
+        char Head[4] = {};
+        FValid = !(FStream->Read(Head, 4) == 4 && std::memcmp(Head, "JUNK", 4) == 0);
+        FStream->Seek(0);
         FBitsPerSample = 16;
         FChannels = 2;
         FSampleRate = 44100;

@@ -81,10 +81,15 @@ TEST(ConvertCommand, ReportsEachFileThatWasNotConverted) {
     test::TTempDir Dir;
     auto Inputs = MixedInputs(Dir, 2);
     test::WriteFileBytes(Dir.File("notes.txt"), {'h', 'i'});
-    TRun Run = Convert("-f fla -j 3" +
-                       Joined({Inputs[0], Dir.File("missing.mp3"), Dir.File("notes.txt"), Inputs[1]}));
+    test::WriteFileBytes(Dir.File("junk.wav"), std::vector<uint8_t>(5000, 0x5A));
+    TRun Run = Convert("-f fla -j 3" + Joined({Inputs[0], Dir.File("missing.mp3"), Dir.File("notes.txt"),
+                                               Dir.File("junk.wav"), Inputs[1]}));
     EXPECT_EQ(Run.Status, 1);
-    EXPECT_NE(Run.Err.find("2 of 4 files not converted"), std::string::npos) << Run.Err;
+    EXPECT_NE(Run.Err.find("3 of 5 files not converted"), std::string::npos) << Run.Err;
+    EXPECT_NE(Run.Err.find(Dir.File("junk.wav") + ": failed: The input file could not be decoded."),
+              std::string::npos)
+        << Run.Err;
+    EXPECT_FALSE(fs::exists(Dir.File("junk.fla")));
     EXPECT_NE(Run.Err.find(Dir.File("missing.mp3") + ": failed: "), std::string::npos) << Run.Err;
     EXPECT_NE(
         Run.Err.find(Dir.File("notes.txt") + ": skipped: Input files of type .txt cannot be converted."),
@@ -95,6 +100,26 @@ TEST(ConvertCommand, ReportsEachFileThatWasNotConverted) {
         << Run.Out;
     EXPECT_TRUE(fs::exists(Dir.File("in1.fla")));
     for (const auto& Entry : fs::directory_iterator(Dir.Path())) EXPECT_NE(Entry.path().extension(), ".part");
+}
+
+TEST(ConvertCommand, ConvertsWavToWavOnlyToAnotherFile) {
+    test::TTempDir Dir;
+    std::string Wav = Dir.File("pcm.wav");
+    test::WritePcmWav(Wav, test::MusicLikeSignal(10000, 2, 44100), 2, 44100);
+    auto Original = test::ReadFileBytes(Wav);
+    TRun Same = Convert("-q -f wav " + ShellQuote(Wav));
+    EXPECT_EQ(Same.Status, 1);
+    EXPECT_NE(Same.Err.find("The output file is the input file"), std::string::npos) << Same.Err;
+    EXPECT_EQ(test::ReadFileBytes(Wav), Original);
+
+    fs::create_directories(Dir.File("ima"));
+    TRun Ima = Convert("-q -f wav --wav-type ima --block-size 1024 -o " + ShellQuote(Dir.File("ima")) + " " +
+                       ShellQuote(Wav));
+    EXPECT_EQ(Ima.Status, 0) << Ima.Err;
+    auto Written = test::ReadFileBytes(Dir.File("ima/pcm.wav"));
+    ASSERT_GT(Written.size(), 60u);
+    EXPECT_EQ(Written[20] | Written[21] << 8, 0x11); // IMA ADPCM
+    EXPECT_EQ(Written[32] | Written[33] << 8, 1024); // block align
 }
 
 TEST(ConvertCommand, UsageErrorsEndWithStatusTwo) {
@@ -126,6 +151,24 @@ TEST(ConvertCommand, WithoutAFormatUsesTheStoredOne) {
     TRun Run = Convert("-q" + Joined(Inputs), Program);
     EXPECT_EQ(Run.Status, 0) << Run.Err;
     EXPECT_TRUE(fs::exists(Dir.File("in0.fla")));
+}
+
+TEST(ConvertCommand, AnInterruptKeepsTheFinishedPartAndListsTheRest) {
+    test::TTempDir Dir;
+    std::string Long = Dir.File("long.flac");
+    ASSERT_EQ(test::RunCommand("sox -n -r 44100 -c 2 -b 16 -t wav - synth 200 sine 300-900 | flac -s -0 -o " +
+                               ShellQuote(Long) + " -"),
+              0);
+    auto Others = MixedInputs(Dir, 2);
+    std::string Command =
+        ShellQuote(DERAZ_CONVERT) + " -q -j 1 -f mp3" + Joined({Long, Others[0], Others[1]});
+    std::string Err;
+    int Status = test::RunCommand("(" + Command + " & pid=$!; sleep 1; kill -INT $pid; wait $pid)", &Err);
+    EXPECT_EQ(Status, 1) << Err;
+    EXPECT_NE(Err.find(Long + ": stopped: "), std::string::npos) << Err;
+    EXPECT_NE(Err.find(Others[1] + ": not started: "), std::string::npos) << Err;
+    EXPECT_GT(fs::file_size(Dir.File("long.mp3")), 0u);
+    for (const auto& Entry : fs::directory_iterator(Dir.Path())) EXPECT_NE(Entry.path().extension(), ".part");
 }
 
 } // namespace
