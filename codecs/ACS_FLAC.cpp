@@ -11,14 +11,6 @@ namespace deraz {
 
 namespace {
 
-const TFLACApi& FLAC() {
-    return FLACLibrary().Functions();
-}
-
-void RequireLibrary() {
-    if (!FLACLibrary().Loaded()) throw EACSException(FLACLibrary().NotLoadedMessage());
-}
-
 // Little-endian signed samples of Width bytes, sign-extended.
 template <int Width> void SignedSamples(const uint8_t* In, FLAC__int32* Out, size_t Count) {
     for (size_t I = 0; I < Count; ++I, In += Width) {
@@ -33,7 +25,7 @@ template <int Width> void SignedSamples(const uint8_t* In, FLAC__int32* Out, siz
 // ---- TFLACOut ----
 
 TFLACOut::TFLACOut(TComponent* AOwner) : TACSFileOut(AOwner) {
-    RequireLibrary();
+    RequireLibrary(FLACLibrary());
 }
 
 TFLACOut::~TFLACOut() {
@@ -58,7 +50,7 @@ void TFLACOut::Prepare() {
     if (FFileName.empty()) throw EACSException("File name is not assigned.");
     FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::Create);
     EndOfStream = false;
-    FEncoder = FLAC().encoder_new();
+    FEncoder = FLACLibrary()->FLAC__stream_encoder_new();
     if (!FEncoder) {
         Release();
         throw EACSException("Failed to initialize FLAC encoder.");
@@ -92,31 +84,31 @@ void TFLACOut::ConfigureEncoder() {
     if (Bits % 8 != 0 || FBytesPerSample < 1 || FBytesPerSample > 3 || FChannels < 1)
         throw EACSException("Failed to initialize FLAC encoder.");
 
-    const auto& Api = FLAC();
-    Api.encoder_set_verify(FEncoder, FVerify);
-    Api.encoder_set_channels(FEncoder, uint32_t(FChannels));
-    Api.encoder_set_bits_per_sample(FEncoder, uint32_t(Bits));
-    Api.encoder_set_sample_rate(FEncoder, uint32_t(Source->SampleRate()));
+    const auto& Api = FLACLibrary().Functions();
+    Api.FLAC__stream_encoder_set_verify(FEncoder, FVerify);
+    Api.FLAC__stream_encoder_set_channels(FEncoder, uint32_t(FChannels));
+    Api.FLAC__stream_encoder_set_bits_per_sample(FEncoder, uint32_t(Bits));
+    Api.FLAC__stream_encoder_set_sample_rate(FEncoder, uint32_t(Source->SampleRate()));
     if (FChannels == 2) {
-        Api.encoder_set_do_mid_side_stereo(FEncoder, FEnableMidSideStereo);
-        Api.encoder_set_loose_mid_side_stereo(FEncoder, FEnableLooseMidSideStereo);
+        Api.FLAC__stream_encoder_set_do_mid_side_stereo(FEncoder, FEnableMidSideStereo);
+        Api.FLAC__stream_encoder_set_loose_mid_side_stereo(FEncoder, FEnableLooseMidSideStereo);
     }
-    Api.encoder_set_blocksize(FEncoder, FBlockSize);
-    Api.encoder_set_max_lpc_order(FEncoder, FMaxLPCOrder);
+    Api.FLAC__stream_encoder_set_blocksize(FEncoder, FBlockSize);
+    Api.FLAC__stream_encoder_set_max_lpc_order(FEncoder, FMaxLPCOrder);
     if (Bits + FQLPCoeffPrecision > 31) FQLPCoeffPrecision = uint16_t(31 - Bits);
-    Api.encoder_set_qlp_coeff_precision(FEncoder, FQLPCoeffPrecision);
-    Api.encoder_set_do_qlp_coeff_prec_search(FEncoder, FQLPCoeffPrecisionSearch);
-    Api.encoder_set_min_residual_partition_order(FEncoder, FMinResidualPartitionOrder);
-    Api.encoder_set_max_residual_partition_order(FEncoder, FMaxResidualPartitionOrder);
-    Api.encoder_set_do_exhaustive_model_search(FEncoder, FBestModelSearch);
+    Api.FLAC__stream_encoder_set_qlp_coeff_precision(FEncoder, FQLPCoeffPrecision);
+    Api.FLAC__stream_encoder_set_do_qlp_coeff_prec_search(FEncoder, FQLPCoeffPrecisionSearch);
+    Api.FLAC__stream_encoder_set_min_residual_partition_order(FEncoder, FMinResidualPartitionOrder);
+    Api.FLAC__stream_encoder_set_max_residual_partition_order(FEncoder, FMaxResidualPartitionOrder);
+    Api.FLAC__stream_encoder_set_do_exhaustive_model_search(FEncoder, FBestModelSearch);
     if (Source->Size() > 0)
-        Api.encoder_set_total_samples_estimate(
+        Api.FLAC__stream_encoder_set_total_samples_estimate(
             FEncoder, FLAC__uint64(std::llround(double(Source->Size()) / FBytesPerSample / FChannels)));
-    if (Api.encoder_init_stream(FEncoder, WriteCallback, SeekCallback, TellCallback, nullptr, this) !=
-        FLAC__STREAM_ENCODER_INIT_STATUS_OK)
+    if (Api.FLAC__stream_encoder_init_stream(FEncoder, WriteCallback, SeekCallback, TellCallback, nullptr,
+                                             this) != FLAC__STREAM_ENCODER_INIT_STATUS_OK)
         throw EACSException("Failed to initialize FLAC encoder.");
     // One block per step; the encoder picks the size itself when BlockSize is 0.
-    const size_t Frames = Api.encoder_get_blocksize(FEncoder);
+    const size_t Frames = Api.FLAC__stream_encoder_get_blocksize(FEncoder);
     FBuffer.resize(size_t(FBytesPerSample) * Frames * FChannels);
     FSamples.resize(Frames * FChannels);
 }
@@ -136,7 +128,7 @@ bool TFLACOut::DoOutput(bool Abort) {
     }
     if (Filled == 0) return false;
     uint32_t Frames = ConvertSamples(Filled);
-    if (!FLAC().encoder_process_interleaved(FEncoder, FSamples.data(), Frames))
+    if (!FLACLibrary()->FLAC__stream_encoder_process_interleaved(FEncoder, FSamples.data(), Frames))
         throw EACSException("Failed to encode data.");
     return true;
 }
@@ -161,7 +153,7 @@ uint32_t TFLACOut::ConvertSamples(int32_t Bytes) {
 }
 
 void TFLACOut::Done() {
-    bool Finished = !FEncoder || FLAC().encoder_finish(FEncoder);
+    bool Finished = !FEncoder || FLACLibrary()->FLAC__stream_encoder_finish(FEncoder);
     try {
         if (FStream) FStream->Flush();
     } catch (...) {
@@ -175,7 +167,7 @@ void TFLACOut::Done() {
 }
 
 void TFLACOut::Release() {
-    if (FEncoder) FLAC().encoder_delete(FEncoder);
+    if (FEncoder) FLACLibrary()->FLAC__stream_encoder_delete(FEncoder);
     FEncoder = nullptr;
     FStream.reset();
     FBuffer = {};
@@ -213,7 +205,7 @@ FLAC__StreamEncoderTellStatus TFLACOut::TellCallback(const FLAC__StreamEncoder*,
 // ---- TFLACIn ----
 
 TFLACIn::TFLACIn(TComponent* AOwner) : TACSFileIn(AOwner) {
-    RequireLibrary();
+    RequireLibrary(FLACLibrary());
 }
 
 TFLACIn::~TFLACIn() {
@@ -228,16 +220,17 @@ void TFLACIn::OpenFile() {
         FFileSize = FStream->Size();
         FValid = true;
         FKnownLength = false;
-        FDecoder = FLAC().decoder_new();
+        FDecoder = FLACLibrary()->FLAC__stream_decoder_new();
         if (!FDecoder) throw EACSException("Failed to initialize FLAC decoder.");
-        if (FLAC().decoder_init_stream(FDecoder, ReadCallback, SeekCallback, TellCallback, LengthCallback,
-                                       EofCallback, WriteCallback, MetadataCallback, ErrorCallback,
-                                       this) != FLAC__STREAM_DECODER_INIT_STATUS_OK)
+        if (FLACLibrary()->FLAC__stream_decoder_init_stream(
+                FDecoder, ReadCallback, SeekCallback, TellCallback, LengthCallback, EofCallback,
+                WriteCallback, MetadataCallback, ErrorCallback, this) != FLAC__STREAM_DECODER_INIT_STATUS_OK)
             throw EACSException("Failed to initialize FLAC decoder.");
         // Without a stream information block the format is unknown.
         FSampleRate = FChannels = FBitsPerSample = FTotalSamples = 0;
         FSize = 0;
-        FValid = FLAC().decoder_process_until_end_of_metadata(FDecoder) && FValid && FSampleRate > 0;
+        FValid = FLACLibrary()->FLAC__stream_decoder_process_until_end_of_metadata(FDecoder) && FValid &&
+                 FSampleRate > 0;
     } catch (...) {
         ReleaseDecoder();
         FOpenCount = 0;
@@ -269,9 +262,9 @@ void TFLACIn::CloseFile() {
 
 void TFLACIn::ReleaseDecoder() {
     if (FDecoder) {
-        FLAC().decoder_flush(FDecoder);
-        FLAC().decoder_finish(FDecoder);
-        FLAC().decoder_delete(FDecoder);
+        FLACLibrary()->FLAC__stream_decoder_flush(FDecoder);
+        FLACLibrary()->FLAC__stream_decoder_finish(FDecoder);
+        FLACLibrary()->FLAC__stream_decoder_delete(FDecoder);
         FDecoder = nullptr;
     }
     FBlock = {};
@@ -282,9 +275,12 @@ void TFLACIn::ReleaseDecoder() {
 bool TFLACIn::Seek(int32_t SampleNum) {
     if (!FDecoder) return false;
     FBlockReady = false;
-    if (SampleNum >= 0 && FLAC().decoder_seek_absolute(FDecoder, FLAC__uint64(SampleNum))) return true;
+    if (SampleNum >= 0 &&
+        FLACLibrary()->FLAC__stream_decoder_seek_absolute(FDecoder, FLAC__uint64(SampleNum)))
+        return true;
     // A failed seek leaves no position to read from.
-    if (FLAC().decoder_get_state(FDecoder) == FLAC__STREAM_DECODER_SEEK_ERROR) FLAC().decoder_flush(FDecoder);
+    if (FLACLibrary()->FLAC__stream_decoder_get_state(FDecoder) == FLAC__STREAM_DECODER_SEEK_ERROR)
+        FLACLibrary()->FLAC__stream_decoder_flush(FDecoder);
     FValid = false;
     return false;
 }
@@ -321,9 +317,10 @@ int32_t TFLACIn::GetData(void* Buffer, int32_t BufferSize) {
 bool TFLACIn::DecodeBlock() {
     if (!FValid) throw EACSException("Error reading FLAC file");
     if (!FBlockReady) {
-        bool Decoded = FLAC().decoder_process_single(FDecoder);
+        bool Decoded = FLACLibrary()->FLAC__stream_decoder_process_single(FDecoder);
         if (!FValid) throw EACSException("Error reading FLAC file");
-        if (!Decoded && FLAC().decoder_get_state(FDecoder) != FLAC__STREAM_DECODER_END_OF_STREAM)
+        if (!Decoded &&
+            FLACLibrary()->FLAC__stream_decoder_get_state(FDecoder) != FLAC__STREAM_DECODER_END_OF_STREAM)
             throw EACSException("Error reading FLAC file");
         if (!FBlockReady) {
             // The stream ended; short of its declared length the file is cut off.

@@ -1,10 +1,10 @@
 #include "codecs/ACS_Wave.h"
 
-#include "codecs/WaveConverter.h"
-
 #include <algorithm>
 #include <bit>
 #include <climits>
+
+#include "codecs/WaveConverter.h"
 
 namespace deraz {
 

@@ -1,8 +1,8 @@
+#include "codecs/ACS_Wave.h"
+
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
 
-#include "codecs/ACS_Wave.h"
 #include "codecs/WaveFileHeader.h"
 
 namespace deraz {

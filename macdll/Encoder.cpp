@@ -81,13 +81,25 @@ int TEncoder::EncodeFrame(uint32_t Blocks) {
 
 int TEncoder::PutLogical(const uint8_t* Data, size_t Bytes) {
     FLogicalBytes += Bytes;
-    for (size_t I = 0; I < Bytes; ++I) {
-        FPending[FPendingCount++] = Data[I];
-        if (FPendingCount == 4) {
+    // Complete the group begun by the previous call, then whole groups, then keep the rest.
+    while (Bytes && FPendingCount) {
+        FPending[FPendingCount] = *Data++;
+        --Bytes;
+        if (++FPendingCount == 4) {
             FStored.insert(FStored.end(), {FPending[3], FPending[2], FPending[1], FPending[0]});
             FPendingCount = 0;
         }
     }
+    const size_t Groups = Bytes / 4, Old = FStored.size();
+    FStored.resize(Old + 4 * Groups);
+    uint8_t* Out = FStored.data() + Old;
+    for (size_t G = 0; G < Groups; ++G, Data += 4, Out += 4) {
+        Out[0] = Data[3];
+        Out[1] = Data[2];
+        Out[2] = Data[1];
+        Out[3] = Data[0];
+    }
+    for (Bytes %= 4; Bytes; --Bytes) FPending[FPendingCount++] = *Data++;
     return FStored.size() >= StoredChunk ? FlushStored() : ERROR_SUCCESS;
 }
 

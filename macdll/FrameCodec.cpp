@@ -82,8 +82,8 @@ void TChannelPredictor::Reset() {
     for (TNNFilter& Filter : Filters) Filter.Reset();
 }
 
-TFrameEncoder::TFrameEncoder(int32_t Level, int32_t Channels, int32_t BitsPerSample)
-    : FFormat{3990, Level, Channels, BitsPerSample}, FX(Level, true), FY(Level, true) {}
+TFrameEncoder::TFrameEncoder(int32_t Level, int32_t Channels, int32_t BitsPerSample, bool Interim)
+    : FFormat{3990, Level, Channels, BitsPerSample}, FInterim(Interim), FX(Level, true), FY(Level, true) {}
 
 void TFrameEncoder::Encode(const uint8_t* Pcm, uint32_t Blocks, std::vector<uint8_t>& Out) {
     const int32_t Bits = FFormat.BitsPerSample, Bytes = Bits / 8;
@@ -116,7 +116,9 @@ void TFrameEncoder::Encode(const uint8_t* Pcm, uint32_t Blocks, std::vector<uint
             Special = (C1Silent ? SpecialC1Silent : 0) | (C0Silent ? SpecialC0Silent : 0) |
                       (Pseudo ? SpecialPseudoStereo : 0);
     }
-    const uint32_t Crc = Crc32(Pcm, size_t(Blocks) * size_t(FFormat.BlockAlign())) >> 1;
+    const size_t PcmBytes = size_t(Blocks) * size_t(FFormat.BlockAlign());
+    Out.reserve(Out.size() + PcmBytes + PcmBytes / 8 + 64); // coded frames are rarely larger
+    const uint32_t Crc = Crc32(Pcm, PcmBytes) >> 1;
     PutBigEndian(Out, Special ? Crc | SpecialFlag : Crc);
     if (Special) PutBigEndian(Out, Special);
 
@@ -131,19 +133,19 @@ void TFrameEncoder::Encode(const uint8_t* Pcm, uint32_t Blocks, std::vector<uint
             int32_t PreviousX = 0;
             for (uint32_t T = 0; T < Blocks; ++T) {
                 const int32_t X = FValuesX[T], Y = FValuesY[T];
-                FValuesY[T] = FY.Stages.Compress(Y, PreviousX);
-                FValuesX[T] = FX.Stages.Compress(X, Y);
+                FValuesY[T] = FY.Stages.Compress(Y, PreviousX, FInterim);
+                FValuesX[T] = FX.Stages.Compress(X, Y, FInterim);
                 PreviousX = X;
             }
-            for (TNNFilter& Filter : FY.Filters) Filter.Compress(FValuesY.data(), Blocks);
-            for (TNNFilter& Filter : FX.Filters) Filter.Compress(FValuesX.data(), Blocks);
+            for (TNNFilter& Filter : FY.Filters) Filter.Compress(FValuesY.data(), Blocks, FInterim);
+            for (TNNFilter& Filter : FX.Filters) Filter.Compress(FValuesX.data(), Blocks, FInterim);
             for (uint32_t T = 0; T < Blocks; ++T) {
                 EncodeValue(Coder, StateY, FValuesY[T]);
                 EncodeValue(Coder, StateX, FValuesX[T]);
             }
         } else {
-            for (uint32_t T = 0; T < Blocks; ++T) FValuesX[T] = FX.Stages.Compress(FValuesX[T], 0);
-            for (TNNFilter& Filter : FX.Filters) Filter.Compress(FValuesX.data(), Blocks);
+            for (uint32_t T = 0; T < Blocks; ++T) FValuesX[T] = FX.Stages.Compress(FValuesX[T], 0, FInterim);
+            for (TNNFilter& Filter : FX.Filters) Filter.Compress(FValuesX.data(), Blocks, FInterim);
             for (uint32_t T = 0; T < Blocks; ++T) EncodeValue(Coder, StateX, FValuesX[T]);
         }
     }

@@ -30,12 +30,15 @@ struct TChannelPredictor {
 
 class TFrameEncoder {
 public:
-    TFrameEncoder(int32_t Level, int32_t Channels, int32_t BitsPerSample);
+    // Interim: the exact arithmetic some older encoders used for 24-bit audio; decoders try it
+    // when a frame fails its checksum. Our files use the standard arithmetic.
+    TFrameEncoder(int32_t Level, int32_t Channels, int32_t BitsPerSample, bool Interim = false);
     // Appends the logical bytes of a frame of Blocks blocks of PCM to Out.
     void Encode(const uint8_t* Pcm, uint32_t Blocks, std::vector<uint8_t>& Out);
 
 private:
     TFrameFormat FFormat;
+    bool FInterim;
     TChannelPredictor FX, FY;
     std::vector<int32_t> FValuesX, FValuesY;
 };

@@ -73,6 +73,7 @@ template <bool Decoding, bool Interim> int32_t TPredictor::Step(int32_t In, int3
 }
 
 template int32_t TPredictor::Step<false, false>(int32_t, int32_t);
+template int32_t TPredictor::Step<false, true>(int32_t, int32_t);
 template int32_t TPredictor::Step<true, false>(int32_t, int32_t);
 template int32_t TPredictor::Step<true, true>(int32_t, int32_t);
 

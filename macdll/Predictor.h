@@ -19,8 +19,11 @@ class TPredictor {
 public:
     TPredictor() { Reset(); }
     void Reset();
-    // Sample X with cross input B to the residual that goes to stage 3.
-    int32_t Compress(int32_t X, int32_t B) { return Step<false, false>(X, B); }
+    // Sample X with cross input B to the residual that goes to stage 3. Interim: exact sums, as
+    // some older encoders wrote 24-bit files.
+    int32_t Compress(int32_t X, int32_t B, bool Interim = false) {
+        return Interim ? Step<false, true>(X, B) : Step<false, false>(X, B);
+    }
     // Stage-3 output E with cross input B back to the sample. Interim: exact stage-2 sums.
     int32_t Decompress(int32_t E, int32_t B, bool Interim) {
         return Interim ? Step<true, true>(E, B) : Step<true, false>(E, B);

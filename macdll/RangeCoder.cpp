@@ -11,12 +11,11 @@ constexpr uint32_t Top = 0x80000000u;
 constexpr uint32_t Bottom = 0x00800000u;
 constexpr uint32_t CarryFree = 0x7F800000u;
 constexpr int ShiftBits = 23;
-constexpr int FirstUnitSymbol = 21; // from here on every symbol has width 1
 
 // Builds the cumulative table from the widths of symbols 0..20; the rest have width 1.
 constexpr std::array<uint32_t, 65> MakeCumulative(const std::array<uint32_t, 21>& Widths) {
     std::array<uint32_t, 65> C{};
-    for (int S = 0; S < 64; ++S) C[S + 1] = C[S] + (S < FirstUnitSymbol ? Widths[S] : 1);
+    for (int S = 0; S < 64; ++S) C[S + 1] = C[S] + (uint32_t(S) < FirstUnitSymbol ? Widths[size_t(S)] : 1);
     return C;
 }
 
@@ -27,8 +26,22 @@ constexpr std::array<uint32_t, 65> Cumulative3900 =
                     248,   150,   89,    54,   31,   19,   11,   7,    4,    2});
 static_assert(Cumulative3990[64] == 65536 && Cumulative3900[64] == 65536);
 
-constexpr TSymbolTable Table3990{Cumulative3990.data(), 64};
-constexpr TSymbolTable Table3900{Cumulative3900.data(), 64};
+// For each 256-wide slice of the frequencies, the symbol whose range holds its first value.
+constexpr std::array<uint8_t, 256> MakeStart(const std::array<uint32_t, 65>& C) {
+    std::array<uint8_t, 256> Start{};
+    for (uint32_t Slice = 0; Slice < 256; ++Slice) {
+        uint8_t S = 0;
+        while (C[S + 1] <= Slice << 8) ++S;
+        Start[Slice] = S;
+    }
+    return Start;
+}
+
+constexpr std::array<uint8_t, 256> Start3990 = MakeStart(Cumulative3990);
+constexpr std::array<uint8_t, 256> Start3900 = MakeStart(Cumulative3900);
+
+constexpr TSymbolTable Table3990{Cumulative3990.data(), Start3990.data()};
+constexpr TSymbolTable Table3900{Cumulative3900.data(), Start3900.data()};
 
 constexpr uint32_t EscapeSymbol = 63;
 
@@ -45,7 +58,7 @@ const TSymbolTable& SymbolTable3900() {
     return Table3900;
 }
 
-void TRangeEncoder::Normalise() {
+void TRangeEncoder::ShiftOut() {
     while (FRange <= Bottom) {
         if (FLow < CarryFree) {
             Emit(FCache);
@@ -61,25 +74,6 @@ void TRangeEncoder::Normalise() {
         FLow = (FLow << 8) & (Top - 1);
         FRange <<= 8;
     }
-}
-
-void TRangeEncoder::EncodeSymbol(const TSymbolTable& Table, uint32_t Symbol) {
-    Normalise();
-    const uint32_t R = FRange >> 16;
-    FLow += R * Table.Cumulative[Symbol];
-    FRange = R * (Table.Cumulative[Symbol + 1] - Table.Cumulative[Symbol]);
-}
-
-void TRangeEncoder::EncodeRaw16(uint32_t Value) {
-    Normalise();
-    FRange >>= 16;
-    FLow += FRange * Value;
-}
-
-void TRangeEncoder::EncodeUniform(uint32_t Value, uint32_t Count) {
-    Normalise();
-    FRange /= Count;
-    FLow += FRange * Value;
 }
 
 void TRangeEncoder::Finish() {
@@ -101,49 +95,6 @@ TRangeDecoder::TRangeDecoder(const uint8_t* Data, size_t Bytes) : FData(Data), F
     FBuffer = Next();
     FLow = FBuffer >> 1;
     FRange = 1u << 7;
-}
-
-uint32_t TRangeDecoder::DecodeSymbol(const TSymbolTable& Table) {
-    Normalise();
-    const uint32_t R = FRange >> 16;
-    uint32_t F = FLow / R;
-    if (F > 0xFFFF) {
-        FFailed = true;
-        F = 0xFFFF;
-    }
-    const uint32_t* C = Table.Cumulative;
-    uint32_t S;
-    if (F >= C[FirstUnitSymbol]) {
-        S = FirstUnitSymbol + (F - C[FirstUnitSymbol]);
-    } else {
-        S = 0;
-        while (C[S + 1] <= F) ++S;
-    }
-    FLow -= R * C[S];
-    FRange = R * (C[S + 1] - C[S]);
-    return S;
-}
-
-uint32_t TRangeDecoder::DecodeRaw(uint32_t Bits) {
-    Normalise();
-    if (Bits > 20) { // more than the range can hold
-        FFailed = true;
-        return 0;
-    }
-    FRange >>= Bits;
-    const uint32_t V = FLow / FRange;
-    FLow -= V * FRange;
-    if (V >> Bits) FFailed = true;
-    return V;
-}
-
-uint32_t TRangeDecoder::DecodeUniform(uint32_t Count) {
-    Normalise();
-    FRange /= Count;
-    const uint32_t V = FLow / FRange;
-    FLow -= V * FRange;
-    if (V >= Count) FFailed = true;
-    return V;
 }
 
 size_t TRangeDecoder::FinishedPosition() {

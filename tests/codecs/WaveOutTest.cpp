@@ -70,6 +70,16 @@ TEST(WaveOut, PcmCopiesExactly) {
         // The same canonical header and the same data.
         EXPECT_EQ(ReadFileBytes(Dir.File("out.wav")), ReadFileBytes(Dir.File(Name))) << Name;
     }
+    // ADPCM in, PCM out: the data TWaveIn decodes, under a header that counts it.
+    std::string Ms = MakeToolWav(Dir, "ms.wav", "sox", "-e ms-adpcm", 2, 22050);
+    TWaveIn In;
+    In.SetFileName(Ms);
+    ASSERT_FALSE(Convert(In, Dir.File("out.wav")).Error);
+    std::vector<uint8_t> Out = ReadFileBytes(Dir.File("out.wav"));
+    std::vector<uint8_t> Decoded = WaveInData(Ms);
+    ASSERT_EQ(Out.size(), 44 + Decoded.size());
+    EXPECT_TRUE(std::equal(Decoded.begin(), Decoded.end(), Out.begin() + 44));
+    EXPECT_EQ(GetLE32(&Out[40]), uint32_t(In.Size()));
 }
 
 TEST(WaveOut, PcmOfUnknownSizeGetsItsSizesInDone) {
@@ -79,6 +89,12 @@ TEST(WaveOut, PcmOfUnknownSizeGetsItsSizesInDone) {
     ASSERT_FALSE(Convert(In, Dir.File("out.wav")).Error);
     WritePcmWav(Dir.File("expected.wav"), Music, 2, 44100);
     EXPECT_EQ(ReadFileBytes(Dir.File("out.wav")), ReadFileBytes(Dir.File("expected.wav")));
+    // IMA ADPCM counts whole blocks, the last one's padding included.
+    ASSERT_FALSE(Convert(In, Dir.File("ima.wav"), wtDVIADPCM).Error);
+    std::vector<uint8_t> Ima = ReadFileBytes(Dir.File("ima.wav"));
+    EXPECT_EQ(Ima.size(), 60u + 6 * 512);
+    EXPECT_EQ(GetLE32(&Ima[56]), 6u * 512);
+    EXPECT_EQ(GetLE32(&Ima[48]), 6u * 505);
 }
 
 // Our IMA ADPCM output, decoded by sox, by ffmpeg and by TWaveIn, gives the same samples, close to
