@@ -179,6 +179,11 @@ TEST(ID3v2, MutagenEncodings) {
     EXPECT_TRUE(Tag.Exists());
     EXPECT_EQ(Tag.Title(), "");
     EXPECT_EQ(Tag.Artist(), "");
+    // mid3v2 writes version 2.4 frames in UTF-8.
+    RunTool("mid3v2 -a Artist -t Title " + ShellQuote(Utf8));
+    ASSERT_TRUE(Tag.LoadFile(Utf8));
+    EXPECT_EQ(Tag.VersionId(), 4);
+    EXPECT_EQ(Tag.Title(), "");
 }
 
 TEST(ID3v2, Version22FallbacksAndBigEndianText) {
