@@ -47,8 +47,11 @@ std::string FullName(const std::string& Name) {
 std::vector<TMediaEntry> MakeEntries(const TCliOptions& Options, const TOutputChoice& Choice) {
     std::string OutputDir;
     if (!Options.OutputDir.empty()) {
+        std::error_code Error;
+        fs::create_directories(Options.OutputDir, Error);
         if (!fs::is_directory(Options.OutputDir))
-            throw EUsageError("no such directory: " + Options.OutputDir);
+            throw EUsageError("cannot make the output directory " + Options.OutputDir +
+                              (Error ? ": " + Error.message() : ""));
         OutputDir = FullName(Options.OutputDir);
     }
     std::vector<TMediaEntry> Entries;

@@ -145,7 +145,7 @@ TEST(ConvertCommand, UsageErrorsEndWithStatusTwo) {
     auto Inputs = MixedInputs(Dir, 1);
     for (const char* Arguments :
          {"", "-f aac x.wav", "-f mp3 -l 18 x.wav", "-f wav -l 1 x.wav", "-j 0 x.wav", "--bogus x.wav", "-f",
-          "--wav-type adpcm x.wav", "--block-size 510 x.wav", "-o /nonexistent/dir -f mp3 x.wav"}) {
+          "--wav-type adpcm x.wav", "--block-size 510 x.wav", "-o /dev/null/dir -f mp3 x.wav"}) {
         TRun Run = Convert(Arguments);
         EXPECT_EQ(Run.Status, 2) << Arguments;
         EXPECT_NE(Run.Err.find("usage: deraz-convert"), std::string::npos) << Arguments;
