@@ -2,7 +2,7 @@
 # Monkey's Audio through deraz-convert: encoding at each level against JMAC, decoding against
 # ffmpeg decoding the same file.
 ape_dir=$BENCH_DIR/ape
-mkdir -p "$ape_dir"
+mkdir -p "$ape_dir"/level{0,1,2,3} "$ape_dir/decoded"
 # Level index N of deraz-convert is level (N + 1) x 1000; JMAC's cX is the same level.
 for ape_index in 0 1 2 3; do
     bench_ratio "ape encode level $((ape_index + 1))000 vs jmac" \
