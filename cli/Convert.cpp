@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <thread>
 #include <unistd.h>
 
@@ -85,8 +86,20 @@ int RunConversion(const TCliOptions& Options) {
     TOutputChoice Stored;
     if (!Options.Format) Stored = TSettings().OutputChoice();
     TOutputChoice Choice = ResolveOutputChoice(Options, Stored);
-    auto Queue = std::make_shared<TEntryQueue>(MakeEntries(Options, Choice));
-    int32_t Jobs = JobCount(Options, Options.Files.size());
+    // Two inputs that would write one output file: the later ones are not converted, so that
+    // what is written does not depend on which job finishes last.
+    std::vector<TMediaEntry> Entries;
+    std::vector<TEntryResult> Refused;
+    std::set<std::string> Outputs;
+    for (auto& Entry : MakeEntries(Options, Choice)) {
+        if (Outputs.insert(Entry.OutputName).second)
+            Entries.push_back(std::move(Entry));
+        else
+            Refused.push_back({0, Entry.InputName, eoSkipped,
+                               "Another input of this batch writes " + Entry.OutputName + "."});
+    }
+    auto Queue = std::make_shared<TEntryQueue>(std::move(Entries));
+    int32_t Jobs = JobCount(Options, size_t(Queue->Count()));
 
     std::vector<std::unique_ptr<TJob>> JobList;
     try {
@@ -145,6 +158,7 @@ int RunConversion(const TCliOptions& Options) {
     for (auto& Thread : Threads) Thread.join();
     Display.Redraw();
 
+    Results.insert(Results.end(), Refused.begin(), Refused.end());
     PrintSummary(Results);
     for (const auto& Result : Results)
         if (Result.Outcome != eoConverted) return 1;

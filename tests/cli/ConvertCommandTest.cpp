@@ -122,6 +122,24 @@ TEST(ConvertCommand, ConvertsWavToWavOnlyToAnotherFile) {
     EXPECT_EQ(Written[32] | Written[33] << 8, 1024); // block align
 }
 
+TEST(ConvertCommand, TwoInputsForOneOutputConvertTheFirstOnly) {
+    test::TTempDir Dir;
+    fs::create_directories(Dir.File("a"));
+    fs::create_directories(Dir.File("b"));
+    fs::create_directories(Dir.File("out"));
+    test::WritePcmWav(Dir.File("a/x.wav"), test::MusicLikeSignal(8000, 2, 44100, 1), 2, 44100);
+    test::WritePcmWav(Dir.File("b/x.wav"), test::MusicLikeSignal(9000, 2, 44100, 2), 2, 44100);
+    TRun Run = Convert("-q -j 2 -f flac -o " + ShellQuote(Dir.File("out")) +
+                       Joined({Dir.File("a/x.wav"), Dir.File("b/x.wav")}));
+    EXPECT_EQ(Run.Status, 1);
+    EXPECT_NE(Run.Err.find(Dir.File("b/x.wav") + ": skipped: Another input of this batch writes " +
+                           Dir.File("out/x.flac")),
+              std::string::npos)
+        << Run.Err;
+    auto Decoded = test::BytesToSamples(test::DecodeWithFfmpeg(Dir.File("out/x.flac")));
+    EXPECT_EQ(Decoded, test::MusicLikeSignal(8000, 2, 44100, 1));
+}
+
 TEST(ConvertCommand, UsageErrorsEndWithStatusTwo) {
     test::TTempDir Dir;
     auto Inputs = MixedInputs(Dir, 1);
