@@ -96,10 +96,9 @@ void TConvDriver::Abort() {
     for (int32_t Index = FQueue->Close(); Index < FQueue->Count(); ++Index)
         FSummary.Problems.push_back(
             {Index, FQueue->Entry(Index).InputName, eoNotStarted, "The batch was aborted."});
-    if (FCurrentSink)
-        FCurrentSink->Stop();
-    else
-        EndBatch();
+    // Without a running sink the driver is between two entries, inside one of its own events;
+    // StartNext then ends the batch.
+    if (FCurrentSink) FCurrentSink->Stop();
 }
 
 void TConvDriver::ProcessEvents() {
@@ -225,6 +224,10 @@ void TConvDriver::StartNext() {
         const TMediaEntry& Entry = FQueue->Entry(Index);
         SetCaption("Converting: " + std::to_string(Index + 1) + " out of " + std::to_string(FQueue->Count()));
         if (OnEntryStarted) OnEntryStarted(this, Index, Entry);
+        if (FAborting) {
+            RecordResult(eoNotStarted, "The batch was aborted.");
+            break;
+        }
         try {
             ConvertEntry(Entry.InputName, Entry.OutputName);
             return; // its sink reports the end

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <thread>
 #include <unistd.h>
 
@@ -46,8 +47,11 @@ std::string FullName(const std::string& Name) {
 std::vector<TMediaEntry> MakeEntries(const TCliOptions& Options, const TOutputChoice& Choice) {
     std::string OutputDir;
     if (!Options.OutputDir.empty()) {
+        std::error_code Error;
+        fs::create_directories(Options.OutputDir, Error);
         if (!fs::is_directory(Options.OutputDir))
-            throw EUsageError("no such directory: " + Options.OutputDir);
+            throw EUsageError("cannot make the output directory " + Options.OutputDir +
+                              (Error ? ": " + Error.message() : ""));
         OutputDir = FullName(Options.OutputDir);
     }
     std::vector<TMediaEntry> Entries;
@@ -85,8 +89,20 @@ int RunConversion(const TCliOptions& Options) {
     TOutputChoice Stored;
     if (!Options.Format) Stored = TSettings().OutputChoice();
     TOutputChoice Choice = ResolveOutputChoice(Options, Stored);
-    auto Queue = std::make_shared<TEntryQueue>(MakeEntries(Options, Choice));
-    int32_t Jobs = JobCount(Options, Options.Files.size());
+    // Two inputs that would write one output file: the later ones are not converted, so that
+    // what is written does not depend on which job finishes last.
+    std::vector<TMediaEntry> Entries;
+    std::vector<TEntryResult> Refused;
+    std::set<std::string> Outputs;
+    for (auto& Entry : MakeEntries(Options, Choice)) {
+        if (Outputs.insert(Entry.OutputName).second)
+            Entries.push_back(std::move(Entry));
+        else
+            Refused.push_back({0, Entry.InputName, eoSkipped,
+                               "Another input of this batch writes " + Entry.OutputName + "."});
+    }
+    auto Queue = std::make_shared<TEntryQueue>(std::move(Entries));
+    int32_t Jobs = JobCount(Options, size_t(Queue->Count()));
 
     std::vector<std::unique_ptr<TJob>> JobList;
     try {
@@ -145,6 +161,7 @@ int RunConversion(const TCliOptions& Options) {
     for (auto& Thread : Threads) Thread.join();
     Display.Redraw();
 
+    Results.insert(Results.end(), Refused.begin(), Refused.end());
     PrintSummary(Results);
     for (const auto& Result : Results)
         if (Result.Outcome != eoConverted) return 1;

@@ -6,6 +6,8 @@
 
 namespace deraz {
 
-int PrintMediaInfo(const std::vector<std::string>& Files) { return RunMediaInfo(Files, std::cout); }
+int PrintMediaInfo(const std::vector<std::string>& Files) {
+    return RunMediaInfo(Files, std::cout);
+}
 
 } // namespace deraz

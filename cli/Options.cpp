@@ -13,7 +13,7 @@ const char* const HelpText =
     "\n"
     "  -f EXT             output format: ogg, mp3, fla, flac, ape, wav (default: the stored one)\n"
     "  -l N               entry N of the format's quality, bit rate or level list (default: its default)\n"
-    "  -o DIR             write the outputs into DIR (default: beside each input)\n"
+    "  -o DIR             write the outputs into DIR, made when missing (default: beside each input)\n"
     "  -j N               convert N files at once (default: one per processor)\n"
     "  -q                 no progress display\n"
     "  --wav-type T       WAV output as pcm or ima (IMA ADPCM); default pcm\n"

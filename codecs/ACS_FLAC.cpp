@@ -300,7 +300,8 @@ int32_t TFLACIn::GetData(void* Buffer, int32_t BufferSize) {
     if (BufStart >= BufEnd) {
         if (!DecodeBlock()) {
             EndOfStream = true;
-            return 0;
+            // A stream of unknown length loops from here, unless it has nothing to give at all.
+            return FLoop && FPosition > 0 ? GetData(Buffer, BufferSize) : 0;
         }
         BufStart = 0;
         BufEnd = BlockBytes;

@@ -81,9 +81,11 @@ private:
     uint16_t FMinResidualPartitionOrder = 0;
 };
 
-// Decodes an 8- or 16-bit mono or stereo FLAC file into PCM, one decoded block per refill. A file
-// in any other format, or on which the decoder reports an error, is not Valid, and reading it
-// raises "Error reading FLAC file".
+// Decodes an 8- or 16-bit mono or stereo FLAC file into PCM, one decoded block per refill. A read
+// ends exactly after the samples the stream information declares (or at EndSample); a stream that
+// declares none is read to its end. A file in any other format, or on which the decoder reports an
+// error, is not Valid, and reading it raises "Error reading FLAC file", as does a file that ends
+// short of its declared length.
 class TFLACIn : public TACSFileIn {
 public:
     explicit TFLACIn(TComponent* AOwner = nullptr);

@@ -31,6 +31,11 @@ void TMP3Out::CheckInputFormat() {
 void TMP3Out::Prepare() {
     if (FFileName.empty()) throw EACSException("File name is not assigned.");
     TACSInput* Source = Input();
+    // Creating the output must never truncate the file being read.
+    std::error_code Error;
+    if (auto* FileSource = dynamic_cast<TACSFileIn*>(Source);
+        FileSource && std::filesystem::equivalent(FileSource->FileName(), FFileName, Error))
+        throw EACSException("The output file is the input file: " + FFileName);
     Source->Init();
     try {
         CheckInputFormat();

@@ -57,6 +57,15 @@ std::set<uint32_t> SerialsInFile(TFileStream& Stream) {
     return Serials;
 }
 
+// Wanted, or the next number after it that no stream in the file uses: streams in one file
+// need serial numbers of their own, or players drop the later one as damage.
+int32_t FreeSerial(TFileStream& Stream, int32_t Wanted) {
+    std::set<uint32_t> Taken = SerialsInFile(Stream);
+    uint32_t Serial = uint32_t(Wanted);
+    while (Taken.count(Serial) != 0) ++Serial;
+    return int32_t(Serial);
+}
+
 // A number for messages: "0.5", not "0.500000".
 std::string FormatNumber(double Value) {
     char Text[32];
@@ -114,12 +123,8 @@ void TVorbisOut::Prepare() {
         CheckInputFormat(Channels, Source->BitsPerSample());
         FStreamSerial = FSerial;
         if (FFileMode == foAppend) {
-            // A new logical stream follows whatever the file holds. Streams in one file need
-            // serial numbers of their own, or players drop the later one as damage.
-            std::set<uint32_t> Taken = SerialsInFile(*FStream);
-            uint32_t Serial = uint32_t(FSerial);
-            while (Taken.count(Serial) != 0) ++Serial;
-            FStreamSerial = int32_t(Serial);
+            // A new logical stream follows whatever the file holds.
+            FStreamSerial = FreeSerial(*FStream, FSerial);
             FStream->Seek(0, SEEK_END);
         }
         FEndOfStream = false;

@@ -3,20 +3,12 @@
 #include <cstring>
 
 #include "codecs/ACS_MAD.h"
+#include "codecs/CodecLibraries.h"
 
 namespace deraz {
 
-namespace {
-
-const TMpg123Api& LoadedMpg123() {
-    const TMpg123Binding& Library = Mpg123Library();
-    if (!Library.Loaded()) throw EACSException(Library.NotLoadedMessage());
-    return Library.Functions();
-}
-
-} // namespace
-
-TMP3In::TMP3In(TComponent* AOwner) : TACSFileIn(AOwner), Api(LoadedMpg123()) {}
+TMP3In::TMP3In(TComponent* AOwner)
+    : TACSFileIn(AOwner), Api((RequireLibrary(Mpg123Library()), Mpg123Library().Functions())) {}
 
 TMP3In::~TMP3In() {
     CloseDecoder();

@@ -3,6 +3,7 @@
 
 #include "macdll/Decoder.h"
 #include "macdll/Encoder.h"
+#include "macdll/Guarded.h"
 #include "macdll/WaveFormat.h"
 
 #include <algorithm>
@@ -23,17 +24,6 @@ TCompressHandle* Compressor(APE_COMPRESS_HANDLE Handle) {
 }
 TDecoder* Decompressor(APE_DECOMPRESS_HANDLE Handle) {
     return static_cast<TDecoder*>(Handle);
-}
-
-// Runs F, turning an allocation failure into its error code.
-template <class Function> int Guarded(Function&& F) {
-    try {
-        return F();
-    } catch (const std::bad_alloc&) {
-        return ERROR_INSUFFICIENT_MEMORY;
-    } catch (...) {
-        return ERROR_UNDEFINED;
-    }
 }
 
 int64_t LengthMs(const TApeFileInfo& Info) {

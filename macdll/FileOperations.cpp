@@ -3,6 +3,7 @@
 
 #include "macdll/Decoder.h"
 #include "macdll/Encoder.h"
+#include "macdll/Guarded.h"
 #include "macdll/WaveFormat.h"
 
 #include <cstdio>
@@ -43,16 +44,6 @@ private:
 bool SameFile(const char* Input, const char* Output) {
     std::error_code Error;
     return std::filesystem::equivalent(Input, Output, Error);
-}
-
-int Guard(const std::function<int()>& Work) {
-    try {
-        return Work();
-    } catch (const std::bad_alloc&) {
-        return ERROR_INSUFFICIENT_MEMORY;
-    } catch (...) {
-        return ERROR_UNDEFINED;
-    }
 }
 
 // Feeds the decoder's PCM to Sink in chunks, reporting progress.
@@ -161,7 +152,7 @@ int CompressFile(const char* pInputFilename, const char* pOutputFilename, int nC
     if (!pInputFilename || !pOutputFilename) return ERROR_INVALID_FUNCTION_PARAMETER;
     if (SameFile(pInputFilename, pOutputFilename)) return ERROR_INVALID_OUTPUT_FILE;
     TProgress Progress(pPercentageDone, ProgressCallback, pKillFlag);
-    return Guard([&] { return Compress(pInputFilename, pOutputFilename, nCompressionLevel, Progress); });
+    return Guarded([&] { return Compress(pInputFilename, pOutputFilename, nCompressionLevel, Progress); });
 }
 
 int DecompressFile(const char* pInputFilename, const char* pOutputFilename, int* pPercentageDone,
@@ -169,7 +160,7 @@ int DecompressFile(const char* pInputFilename, const char* pOutputFilename, int*
     if (!pInputFilename || !pOutputFilename) return ERROR_INVALID_FUNCTION_PARAMETER;
     if (SameFile(pInputFilename, pOutputFilename)) return ERROR_INVALID_OUTPUT_FILE;
     TProgress Progress(pPercentageDone, ProgressCallback, pKillFlag);
-    return Guard([&] { return Decompress(pInputFilename, pOutputFilename, Progress); });
+    return Guarded([&] { return Decompress(pInputFilename, pOutputFilename, Progress); });
 }
 
 int ConvertFile(const char* pInputFilename, const char* pOutputFilename, int nCompressionLevel,
@@ -177,14 +168,14 @@ int ConvertFile(const char* pInputFilename, const char* pOutputFilename, int nCo
     if (!pInputFilename || !pOutputFilename) return ERROR_INVALID_FUNCTION_PARAMETER;
     if (SameFile(pInputFilename, pOutputFilename)) return ERROR_INVALID_OUTPUT_FILE;
     TProgress Progress(pPercentageDone, ProgressCallback, pKillFlag);
-    return Guard([&] { return Convert(pInputFilename, pOutputFilename, nCompressionLevel, Progress); });
+    return Guarded([&] { return Convert(pInputFilename, pOutputFilename, nCompressionLevel, Progress); });
 }
 
 int VerifyFile(const char* pInputFilename, int* pPercentageDone, APE_PROGRESS_CALLBACK ProgressCallback,
                int* pKillFlag) {
     if (!pInputFilename) return ERROR_INVALID_FUNCTION_PARAMETER;
     TProgress Progress(pPercentageDone, ProgressCallback, pKillFlag);
-    return Guard([&] { return Decompress(pInputFilename, nullptr, Progress); });
+    return Guarded([&] { return Decompress(pInputFilename, nullptr, Progress); });
 }
 
 int FillWaveFormatEx(WAVEFORMATEX* pWaveFormatEx, int nSampleRate, int nBitsPerSample, int nChannels) {

@@ -116,26 +116,29 @@ int32_t TNNFilter::Correction(int32_t Dot, bool Interim) const {
     return int32_t(uint32_t(Dot) + uint32_t(Half)) >> FShift;
 }
 
-// Records the signal value Value: its saturated history entry and its adaptation step.
+int32_t TNNFilter::StepFor(int32_t Value) {
+    if (!FNewStepRule) return -4 * SignOf(Value);
+    // The step grows with the value's size against the running average of sizes: 8, 16 or 32
+    // (the comparisons nest, since the average is never negative).
+    const int64_t Magnitude = std::abs(int64_t(Value)), Average = FAverage;
+    const int32_t Base =
+        8 * (Magnitude > 0) + 8 * (Magnitude > 4 * Average / 3) + 16 * (Magnitude > 3 * Average);
+    FAverage = int32_t(Average + (Magnitude - Average) / 16);
+    return Value < 0 ? Base : -Base;
+}
+
+// Records the signal value Value: its saturated history entry and its adaptation step, after
+// halving the steps of the values of ages 1, 2 and 8 (older files: 4 and 8).
 void TNNFilter::Append(int32_t Value) {
     int16_t* D = FSteps.data() + FPos;
-    int32_t Step;
+    const int32_t Step = StepFor(Value);
     if (FNewStepRule) {
-        // The step grows with the value's size against the running average of sizes: 8, 16 or
-        // 32 (the comparisons nest, since the average is never negative).
-        const int64_t Magnitude = std::abs(int64_t(Value)), Average = FAverage;
-        const int32_t Base =
-            8 * (Magnitude > 0) + 8 * (Magnitude > 4 * Average / 3) + 16 * (Magnitude > 3 * Average);
-        Step = Value < 0 ? Base : -Base;
-        FAverage = int32_t(Average + (Magnitude - Average) / 16);
         D[-1] = int16_t(D[-1] >> 1);
         D[-2] = int16_t(D[-2] >> 1);
-        D[-8] = int16_t(D[-8] >> 1);
     } else {
-        Step = -4 * SignOf(Value);
         D[-4] = int16_t(D[-4] >> 1);
-        D[-8] = int16_t(D[-8] >> 1);
     }
+    D[-8] = int16_t(D[-8] >> 1);
     D[0] = int16_t(Step);
     FHistory[FPos] = Saturate16(Value);
     if (++FPos == FHistory.size()) {
@@ -145,7 +148,66 @@ void TNNFilter::Append(int32_t Value) {
     }
 }
 
+#ifdef __SSE2__
+namespace {
+
+// The window Lanes registers hold (oldest value first) moves on by one value; Value enters last.
+template <int32_t Lanes> inline void ShiftIn(__m128i (&Window)[Lanes], int32_t Value) {
+    for (int32_t L = 0; L + 1 < Lanes; ++L)
+        Window[L] = _mm_or_si128(_mm_srli_si128(Window[L], 2), _mm_slli_si128(Window[L + 1], 14));
+    Window[Lanes - 1] = _mm_insert_epi16(_mm_srli_si128(Window[Lanes - 1], 2), Value, 7);
+}
+
+} // namespace
+
+template <int32_t Order, bool Encoding>
+void TNNFilter::RunShort(int32_t* Values, size_t Count, bool Interim) {
+    constexpr int32_t Lanes = Order / 8;
+    auto LoadAt = [](const int16_t* P) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(P)); };
+    auto StoreAt = [](int16_t* P, __m128i V) { _mm_storeu_si128(reinterpret_cast<__m128i*>(P), V); };
+    int16_t* History = FHistory.data() + FPos - Order;
+    int16_t* Steps = FSteps.data() + FPos - Order;
+    __m128i W[Lanes], H[Lanes], D[Lanes];
+    for (int32_t L = 0; L < Lanes; ++L) {
+        W[L] = LoadAt(FWeights.data() + 8 * L);
+        H[L] = LoadAt(History + 8 * L);
+        D[L] = LoadAt(Steps + 8 * L);
+    }
+    // The steps halved on each new value: ages 1, 2 and 8 (older files: 4 and 8), all in the
+    // newest register.
+    const __m128i Decay =
+        FNewStepRule ? _mm_setr_epi16(-1, 0, 0, 0, 0, 0, -1, -1) : _mm_setr_epi16(-1, 0, 0, 0, -1, 0, 0, 0);
+    for (size_t T = 0; T < Count; ++T) {
+        __m128i Sum = _mm_setzero_si128();
+        for (int32_t L = 0; L < Lanes; ++L) Sum = _mm_add_epi32(Sum, _mm_madd_epi16(W[L], H[L]));
+        Sum = _mm_add_epi32(Sum, _mm_shuffle_epi32(Sum, _MM_SHUFFLE(1, 0, 3, 2)));
+        Sum = _mm_add_epi32(Sum, _mm_shuffle_epi32(Sum, _MM_SHUFFLE(2, 3, 0, 1)));
+        const uint32_t Corr = uint32_t(Correction(_mm_cvtsi128_si32(Sum), Interim));
+        const int32_t Residual = Encoding ? int32_t(uint32_t(Values[T]) - Corr) : Values[T];
+        const int32_t Signal = Encoding ? Values[T] : int32_t(uint32_t(Residual) + Corr);
+        const __m128i Direction = _mm_set1_epi16(int16_t(-SignOf(Residual)));
+        for (int32_t L = 0; L < Lanes; ++L) W[L] = _mm_add_epi16(W[L], _mm_mullo_epi16(D[L], Direction));
+        Values[T] = Encoding ? Residual : Signal;
+        const __m128i Newest = D[Lanes - 1];
+        D[Lanes - 1] =
+            _mm_or_si128(_mm_and_si128(Decay, _mm_srai_epi16(Newest, 1)), _mm_andnot_si128(Decay, Newest));
+        ShiftIn(D, StepFor(Signal));
+        ShiftIn(H, Saturate16(Signal));
+    }
+    // Only the newest Order entries of the window matter from here on.
+    for (int32_t L = 0; L < Lanes; ++L) {
+        StoreAt(FWeights.data() + 8 * L, W[L]);
+        StoreAt(History + 8 * L, H[L]);
+        StoreAt(Steps + 8 * L, D[L]);
+    }
+}
+#endif
+
 void TNNFilter::Compress(int32_t* Values, size_t Count, bool Interim) {
+#ifdef __SSE2__
+    if (FOrder == 16) return RunShort<16, true>(Values, Count, Interim);
+    if (FOrder == 32) return RunShort<32, true>(Values, Count, Interim);
+#endif
     const auto Dot = FKernels.Dot;
     const auto Adapt = FKernels.Adapt;
     for (size_t T = 0; T < Count; ++T) {
@@ -161,6 +223,10 @@ void TNNFilter::Compress(int32_t* Values, size_t Count, bool Interim) {
 }
 
 void TNNFilter::Decompress(int32_t* Values, size_t Count, bool Interim) {
+#ifdef __SSE2__
+    if (FOrder == 16) return RunShort<16, false>(Values, Count, Interim);
+    if (FOrder == 32) return RunShort<32, false>(Values, Count, Interim);
+#endif
     const auto DotAdapt = FKernels.DotAdapt;
     for (size_t T = 0; T < Count; ++T) {
         const size_t Start = FPos - size_t(FOrder);

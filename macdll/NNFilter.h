@@ -33,7 +33,11 @@ public:
 
 private:
     int32_t Correction(int32_t Dot, bool Interim) const;
+    // The adaptation step of a new value; updates the running average of magnitudes.
+    int32_t StepFor(int32_t Value);
     void Append(int32_t Value);
+    // Short filters keep weights, history and steps in registers for a whole run (both directions).
+    template <int32_t Order, bool Encoding> void RunShort(int32_t* Values, size_t Count, bool Interim);
 
     static constexpr size_t Window = 512;
 

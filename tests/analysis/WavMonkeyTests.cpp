@@ -207,32 +207,49 @@ TEST(Monkey, OldHeaders) {
     EXPECT_FALSE(LoadMonkey(Dir, Cut, false).Valid());
 }
 
+// Checks the reader on Ape, encoded from Wav at Level (1 to 4), against ffprobe.
+void CheckAgainstFfprobe(const std::string& Ape, const std::string& Wav, int Level) {
+    const char* Names[] = {"", "Fast", "Normal", "High", "Extra High"};
+    ASSERT_TRUE(std::filesystem::exists(Ape));
+    TProbe P = Probe(Ape);
+    TMonkey M;
+    ASSERT_TRUE(M.LoadFile(Ape));
+    EXPECT_EQ(M.SampleRate(), P.SampleRate);
+    EXPECT_EQ(M.Channels(), P.Channels);
+    EXPECT_EQ(M.Bits(), 16);
+    EXPECT_EQ(M.CompressionLevel(), Level * 1000);
+    EXPECT_EQ(M.CompressionText(), Names[Level]);
+    EXPECT_NEAR(M.Duration(), P.Duration, 1e-6);
+    EXPECT_NEAR(M.Bitrate(), P.FormatBitRate / 1000.0, 0.01);
+    EXPECT_NEAR(M.CompressionRatio(), 100.0 * M.FileSize() / double(std::filesystem::file_size(Wav)), 0.01);
+}
+
+struct TApeCase {
+    int Level, Rate, Channels;
+};
+constexpr TApeCase ApeCases[] = {{1, 44100, 2}, {2, 22050, 1}, {3, 48000, 2}, {4, 8000, 1}};
+
 TEST(Monkey, AgreesWithFfprobeOnJmacFiles) {
-    struct TCase {
-        int Level, Rate, Channels;
-        const char* Name;
-    };
     TTempDir Dir;
-    for (TCase C : {TCase{1, 44100, 2, "Fast"}, TCase{2, 22050, 1, "Normal"}, TCase{3, 48000, 2, "High"},
-                    TCase{4, 8000, 1, "Extra High"}}) {
-        SCOPED_TRACE(C.Name);
+    for (TApeCase C : ApeCases) {
+        SCOPED_TRACE(C.Level);
         std::string Wav = MakeWav(Dir, "in.wav", 2.3, C.Rate, C.Channels);
         std::string Ape = Dir.File("out.ape");
-        std::filesystem::remove(Ape);
+        std::filesystem::remove(Ape); // jmac reports success either way
         RunTool("jmac c" + std::to_string(C.Level) + " " + ShellQuote(Wav) + " " + ShellQuote(Ape));
-        ASSERT_TRUE(std::filesystem::exists(Ape)); // jmac reports success either way
-        TProbe P = Probe(Ape);
-        TMonkey M;
-        ASSERT_TRUE(M.LoadFile(Ape));
-        EXPECT_EQ(M.SampleRate(), P.SampleRate);
-        EXPECT_EQ(M.Channels(), P.Channels);
-        EXPECT_EQ(M.Bits(), 16);
-        EXPECT_EQ(M.CompressionLevel(), C.Level * 1000);
-        EXPECT_EQ(M.CompressionText(), C.Name);
-        EXPECT_NEAR(M.Duration(), P.Duration, 1e-6);
-        EXPECT_NEAR(M.Bitrate(), P.FormatBitRate / 1000.0, 0.01);
-        EXPECT_NEAR(M.CompressionRatio(), 100.0 * M.FileSize() / double(std::filesystem::file_size(Wav)),
-                    0.01);
+        CheckAgainstFfprobe(Ape, Wav, C.Level);
+    }
+}
+
+TEST(Monkey, AgreesWithFfprobeOnFilesOfOurLibrary) {
+    TTempDir Dir;
+    for (TApeCase C : ApeCases) {
+        SCOPED_TRACE(C.Level);
+        std::string Wav = MakeWav(Dir, "in.wav", 2.3, C.Rate, C.Channels);
+        RunTool(std::string(DERAZ_CONVERT) + " -q -f ape -l " + std::to_string(C.Level - 1) + " " +
+                ShellQuote(Wav));
+        CheckAgainstFfprobe(Dir.File("in.ape"), Wav, C.Level);
+        std::filesystem::remove(Dir.File("in.ape"));
     }
 }
 

@@ -246,6 +246,27 @@ TEST(ConvDriver, AbortStopsTheRunningFileKeepsItAndStartsNothingMore) {
     EXPECT_EQ(test::ReadFileBytes(Rig.Dir.File("1.o.raw")), Content);
 }
 
+TEST(ConvDriver, AbortFromTheDriversOwnEventsEndsTheBatchOnce) {
+    for (int Where = 0; Where < 2; ++Where) {
+        TRig Rig;
+        std::vector<TMediaEntry> Entries{{Rig.Input("x.xyz", Bytes(10, 1)), Rig.Dir.File("x.raw")},
+                                         {Rig.Input("1.raw", Bytes(100, 1)), Rig.Dir.File("1.o.raw")},
+                                         {Rig.Input("2.raw", Bytes(100, 2)), Rig.Dir.File("2.o.raw")}};
+        if (Where == 0)
+            Rig.Driver.OnEntryFinished = [](TConvDriver* Sender, const TEntryResult&) { Sender->Abort(); };
+        else
+            Rig.Driver.OnEntryStarted = [](TConvDriver* Sender, int32_t Index, const TMediaEntry&) {
+                if (Index == 1) Sender->Abort();
+            };
+        Rig.Run(Entries);
+        ASSERT_EQ(Rig.Ends.size(), 1u) << Where;
+        EXPECT_EQ(Rig.Out.Prepares, 0) << Where;
+        EXPECT_EQ(Rig.Captions.back(), "Converting: " + std::to_string(Where + 1) + " out of 3 Done!");
+        ASSERT_EQ(Rig.Ends[0].Problems.size(), 3u) << Where;
+        EXPECT_EQ(Rig.Ends[0].Problems[2].Outcome, eoNotStarted);
+    }
+}
+
 TEST(ConvDriver, DestroyingADriverMidConversionFinishesTheFile) {
     TRig Rig;
     Rig.Out.StepDelay = std::chrono::microseconds(200);

@@ -64,6 +64,12 @@ TEST_F(ConvertApe, ApeInputReachesEveryOutput) {
         ASSERT_EQ(Convert("-f " + Ext, Ext, Input), 0) << Ext << ": " << Messages;
         auto Decoded = BytesToSamples(DecodeWithFfmpeg(Dir.File(Ext + "/in" + Sink.Extension)));
         bool Lossless = Ext == "ape" || Ext == "flac" || Ext == "fla" || Ext == "wav";
+        if (Ext == "wav") {
+            // The header announces exactly the PCM the source delivered.
+            auto Wav = ReadFileBytes(Dir.File("wav/in.wav"));
+            ASSERT_EQ(Wav.size(), 44 + Pcm.size());
+            EXPECT_EQ(uint32_t(Wav[40] | Wav[41] << 8 | Wav[42] << 16 | Wav[43] << 24), Pcm.size());
+        }
         if (Lossless) {
             EXPECT_EQ(Decoded, Samples) << Ext;
         } else {

@@ -122,12 +122,30 @@ TEST(ConvertCommand, ConvertsWavToWavOnlyToAnotherFile) {
     EXPECT_EQ(Written[32] | Written[33] << 8, 1024); // block align
 }
 
+TEST(ConvertCommand, TwoInputsForOneOutputConvertTheFirstOnly) {
+    test::TTempDir Dir;
+    fs::create_directories(Dir.File("a"));
+    fs::create_directories(Dir.File("b"));
+    fs::create_directories(Dir.File("out"));
+    test::WritePcmWav(Dir.File("a/x.wav"), test::MusicLikeSignal(8000, 2, 44100, 1), 2, 44100);
+    test::WritePcmWav(Dir.File("b/x.wav"), test::MusicLikeSignal(9000, 2, 44100, 2), 2, 44100);
+    TRun Run = Convert("-q -j 2 -f flac -o " + ShellQuote(Dir.File("out")) +
+                       Joined({Dir.File("a/x.wav"), Dir.File("b/x.wav")}));
+    EXPECT_EQ(Run.Status, 1);
+    EXPECT_NE(Run.Err.find(Dir.File("b/x.wav") + ": skipped: Another input of this batch writes " +
+                           Dir.File("out/x.flac")),
+              std::string::npos)
+        << Run.Err;
+    auto Decoded = test::BytesToSamples(test::DecodeWithFfmpeg(Dir.File("out/x.flac")));
+    EXPECT_EQ(Decoded, test::MusicLikeSignal(8000, 2, 44100, 1));
+}
+
 TEST(ConvertCommand, UsageErrorsEndWithStatusTwo) {
     test::TTempDir Dir;
     auto Inputs = MixedInputs(Dir, 1);
     for (const char* Arguments :
          {"", "-f aac x.wav", "-f mp3 -l 18 x.wav", "-f wav -l 1 x.wav", "-j 0 x.wav", "--bogus x.wav", "-f",
-          "--wav-type adpcm x.wav", "--block-size 510 x.wav", "-o /nonexistent/dir -f mp3 x.wav"}) {
+          "--wav-type adpcm x.wav", "--block-size 510 x.wav", "-o /dev/null/dir -f mp3 x.wav"}) {
         TRun Run = Convert(Arguments);
         EXPECT_EQ(Run.Status, 2) << Arguments;
         EXPECT_NE(Run.Err.find("usage: deraz-convert"), std::string::npos) << Arguments;

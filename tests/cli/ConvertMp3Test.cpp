@@ -1,5 +1,5 @@
-// deraz-convert with MP3 on either side: the bit rate list reaches the encoder, and MP3 input is
-// decoded to exactly what mpg123 decodes.
+// deraz-convert with MP3 on either side: the bit rate list reaches the encoder, MP3 input is
+// decoded to exactly what mpg123 decodes, and MPEG Layer-3 inside WAV files is read.
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -60,6 +60,37 @@ TEST(ConvertMp3, Mp3InputDecodesToExactlyWhatMpg123Decodes) {
     auto Reference = RawFromTool("mpg123 -q -s " + ShellQuote(Input));
     EXPECT_EQ(Ours.size(), size_t(44100 * 2 + 11) * 4);
     EXPECT_TRUE(Ours == Reference) << Ours.size() << " vs " << Reference.size();
+}
+
+TEST(ConvertMp3, WavToMp3AndBackKeepsTheLength) {
+    test::TTempDir Dir;
+    auto Samples = test::MusicLikeSignal(44100 * 2 + 333, 2, 44100, 9);
+    test::WritePcmWav(Dir.File("song.wav"), Samples, 2, 44100);
+    std::filesystem::create_directories(Dir.File("mp3"));
+    std::filesystem::create_directories(Dir.File("back"));
+    ASSERT_EQ(
+        Convert("-f mp3 -l 11 -o " + ShellQuote(Dir.File("mp3")) + " " + ShellQuote(Dir.File("song.wav"))),
+        0);
+    ASSERT_EQ(
+        Convert("-f wav -o " + ShellQuote(Dir.File("back")) + " " + ShellQuote(Dir.File("mp3/song.mp3"))), 0);
+    auto Back = test::BytesToSamples(test::DecodeWithFfmpeg(Dir.File("back/song.wav")));
+    ASSERT_EQ(Back.size(), Samples.size());
+    EXPECT_GT(test::SignalToNoiseDb(Samples, Back), 5.0);
+}
+
+TEST(ConvertMp3, MpegLayer3InsideWavConverts) {
+    test::TTempDir Dir;
+    test::WritePcmWav(Dir.File("pcm.wav"), test::MusicLikeSignal(44100, 1, 44100, 3), 1, 44100);
+    ASSERT_EQ(test::RunCommand("ffmpeg -nostdin -v error -i " + ShellQuote(Dir.File("pcm.wav")) +
+                               " -c:a libmp3lame -f wav " + ShellQuote(Dir.File("layer3.wav"))),
+              0);
+    ASSERT_EQ(
+        Convert("-f flac -o " + ShellQuote(Dir.Path().string()) + " " + ShellQuote(Dir.File("layer3.wav"))),
+        0);
+    auto Ours = test::DecodeWithFfmpeg(Dir.File("layer3.flac"));
+    auto Reference = test::DecodeWithFfmpeg(Dir.File("layer3.wav"));
+    EXPECT_EQ(Ours.size(), Reference.size());
+    EXPECT_GT(test::SignalToNoiseDb(test::BytesToSamples(Reference), test::BytesToSamples(Ours)), 60.0);
 }
 
 } // namespace

@@ -152,6 +152,25 @@ TEST_P(FLACInFile, ReadingWithoutInitAndWithoutNameFails) {
     EXPECT_EQ(Unnamed.SampleRate(), 44100);
 }
 
+// A stream written through a pipe cannot go back to declare its length.
+TEST(FLACInStream, UndeclaredLengthIsReadToTheEndAndLoops) {
+    TTempDir Dir;
+    auto Pcm = MusicPcm(30001, Stereo16, 9);
+    WriteFileBytes(Dir.File("in.raw"), Pcm);
+    ASSERT_EQ(RunCommand("flac -s --force-raw-format --endian=little --sign=signed --channels=2 --bps=16 "
+                         "--sample-rate=44100 -c - < " +
+                         ShellQuote(Dir.File("in.raw")) + " | cat > " + ShellQuote(Dir.File("piped.flac"))),
+              0);
+    TFLACIn Source;
+    Source.SetFileName(Dir.File("piped.flac"));
+    EXPECT_EQ(Source.TotalSamples(), 0);
+    EXPECT_TRUE(ReadAll(Source) == Pcm);
+    Source.SetLoop(true);
+    auto Looped = ReadAll(Source, 5000, Pcm.size() * 2 + 8);
+    ASSERT_GE(Looped.size(), Pcm.size() * 2);
+    EXPECT_TRUE(std::equal(Pcm.begin(), Pcm.end(), Looped.begin() + Pcm.size()));
+}
+
 INSTANTIATE_TEST_SUITE_P(SeekTables, FLACInFile,
                          testing::Values("-5 --blocksize=4096", "-8 --blocksize=4096 --no-seektable"));
 

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "codecs/ACS_LAME.h"
+#include "codecs/ACS_MAD.h"
 #include "tests/codecs/Mp3TestSupport.h"
 
 namespace deraz::test {
@@ -125,6 +126,19 @@ TEST(MP3Out, RefusesWhatItCannotEncodeWithoutLeavingAFile) {
     EXPECT_FALSE(std::filesystem::exists(Dir.File("refused.mp3")));
     EXPECT_FALSE(Surround.Busy());
     EXPECT_FALSE(Wide.Busy());
+}
+
+TEST(MP3Out, NeverWritesOverItsInput) {
+    TTempDir Dir;
+    auto Samples = MusicLikeSignal(Rate, 2, Rate, 13);
+    std::string File = EncodeWithLame(Dir, "self", Samples, 2, Rate, "-b 128");
+    auto Before = ReadFileBytes(File);
+    TMP3In Source;
+    Source.SetFileName(File);
+    TMP3Out Sink;
+    Sink.SetFileName(File);
+    EXPECT_EQ(RunToEnd(Sink, Source), "The output file is the input file: " + File);
+    EXPECT_EQ(ReadFileBytes(File), Before);
 }
 
 TEST(MP3Out, SinksInParallelShareTheLibrary) {

@@ -83,6 +83,31 @@ TEST(DecompressApi, InformationFields) {
     EXPECT_EQ(Info(9999), ERROR_INVALID_FUNCTION_PARAMETER);
 }
 
+TEST(DecompressApi, LeadingId3v2AndTrailingTagsAreSkipped) {
+    TTempDir Dir;
+    const TPcm Pcm = ApeTestPcm(TApeSignal::Music, 5000, 2, 16);
+    ASSERT_EQ(EncodeApe(Dir.File("a.ape"), Pcm, 2000), 0);
+    std::vector<uint8_t> Tagged = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 20};
+    Tagged.resize(Tagged.size() + 20 + 5, 0); // the tag's body, then zero padding
+    const std::vector<uint8_t> Ape = ReadFileBytes(Dir.File("a.ape"));
+    Tagged.insert(Tagged.end(), Ape.begin(), Ape.end());
+    const std::string Item = std::string("\x05\0\0\0\0\0\0\0Title\0", 14) + "hello";
+    Tagged.insert(Tagged.end(), Item.begin(), Item.end());
+    const uint32_t Footer[] = {2000, uint32_t(Item.size() + 32), 1, 0x40000000u, 0, 0};
+    Tagged.insert(Tagged.end(), {'A', 'P', 'E', 'T', 'A', 'G', 'E', 'X'});
+    Tagged.insert(Tagged.end(), reinterpret_cast<const uint8_t*>(Footer),
+                  reinterpret_cast<const uint8_t*>(Footer + 6));
+    Tagged.resize(Tagged.size() + 128, 0); // and an ID3v1 tag
+    std::memcpy(&Tagged[Tagged.size() - 128], "TAG", 3);
+    WriteFileBytes(Dir.File("tagged.ape"), Tagged);
+    TPcm Decoded;
+    ASSERT_EQ(DecodeApe(Dir.File("tagged.ape"), Decoded), 0);
+    EXPECT_EQ(Decoded.Bytes, Pcm.Bytes);
+    ID3_TAG Tag;
+    EXPECT_EQ(GetID3Tag(Dir.File("tagged.ape").c_str(), &Tag), 0);
+    EXPECT_EQ(GetID3Tag(Dir.File("a.ape").c_str(), &Tag), ERROR_UNDEFINED);
+}
+
 TEST(CompressApi, UnknownLengthGetsAnExactSeekTable) {
     TTempDir Dir;
     const TPcm Pcm = ApeTestPcm(TApeSignal::Music, 3 * 73728 + 1, 2, 16);
@@ -91,7 +116,10 @@ TEST(CompressApi, UnknownLengthGetsAnExactSeekTable) {
     // A generous upper bound reserves its table, as the reference encoder does.
     ASSERT_EQ(EncodeApe(Dir.File("bound.ape"), Pcm, 1000, 10 * 73728 * 4), 0);
     EXPECT_EQ(SeekTableBytes(Dir.File("bound.ape")), 10u * 4);
-    for (const char* Name : {"unknown.ape", "bound.ape"}) {
+    // A bound that proves too small: the table grows to fit.
+    ASSERT_EQ(EncodeApe(Dir.File("small.ape"), Pcm, 1000, 73728 * 4), 0);
+    EXPECT_EQ(SeekTableBytes(Dir.File("small.ape")), 4u * 4);
+    for (const char* Name : {"unknown.ape", "bound.ape", "small.ape"}) {
         TPcm Decoded;
         ASSERT_EQ(DecodeApe(Dir.File(Name), Decoded), 0);
         EXPECT_EQ(Decoded.Bytes, Pcm.Bytes) << Name;
