@@ -73,8 +73,8 @@ uint32_t GetBigEndian(const uint8_t* P) {
 } // namespace
 
 TChannelPredictor::TChannelPredictor(int32_t Level, bool NewStepRule) {
-    for (const TFilterSpec& Spec : FiltersForLevel(Level))
-        Filters.emplace_back(Spec.Order, Spec.Shift, NewStepRule);
+    for (const TFilterSpec& Shape : FiltersForLevel(Level))
+        Filters.emplace_back(Shape.Order, Shape.Shift, NewStepRule);
 }
 
 void TChannelPredictor::Reset() {

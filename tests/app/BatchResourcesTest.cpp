@@ -53,7 +53,10 @@ TEST(BatchResources, AThousandEntriesLeaveDescriptorsAndMemoryAsTheyWere) {
     long Memory = ResidentKiB();
     ASSERT_EQ(Batch(1000), 0);
     EXPECT_EQ(OpenDescriptors(), Descriptors);
+#ifndef __SANITIZE_ADDRESS__
+    // AddressSanitizer holds freed memory in quarantine; in that build its leak checker stands in.
     EXPECT_LT(ResidentKiB() - Memory, 16 * 1024) << "memory grew by more than 16 MiB";
+#endif
 }
 
 } // namespace
