@@ -138,6 +138,7 @@ void TConvDriver::ConvertEntry(const std::string& InputName, const std::string& 
     // Checked before any file is opened: the input must never be the file that is written.
     if (SameFile(InputName, OutputName))
         throw std::runtime_error("The output file is the input file; it was left untouched.");
+    RequireRegularFile(InputName);
 
     // A file its source cannot decode would make an empty output: refuse it before writing.
     TACSFileIn* Input = Source->Source;

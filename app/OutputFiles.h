@@ -11,6 +11,9 @@ namespace deraz {
 bool SameFile(const std::string& A, const std::string& B);
 // A name in FinalName's directory that no other conversion of this or another process uses.
 std::string TemporaryOutputName(const std::string& FinalName);
+// Raises when InputName is not a regular file: a folder, or a device or pipe that could be read
+// without end.
+void RequireRegularFile(const std::string& InputName);
 // Gives the temporary file its final name, replacing any file of that name; raises with the
 // system's reason when that fails.
 void CommitOutput(const std::string& TemporaryName, const std::string& FinalName);

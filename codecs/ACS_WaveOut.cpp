@@ -154,13 +154,9 @@ bool TWaveOut::DoOutput(bool Abort) {
 }
 
 bool TWaveOut::OutputPcm() {
-    int32_t Count;
-    try {
-        Count = ReadInput(FPcmBuffer.data(), PcmBufferSize);
-    } catch (const std::exception&) {
-        // An input that fails ends the output as if its data had ended.
-        return false;
-    }
+    // An input that fails raises through the step: the output is still finished (the pipeline
+    // calls Done), and the conversion is reported as failed rather than as complete.
+    int32_t Count = ReadInput(FPcmBuffer.data(), PcmBufferSize);
     if (Count <= 0) return false;
     FStream->Write(FPcmBuffer.data(), Count);
     return true;
@@ -170,12 +166,7 @@ bool TWaveOut::OutputAdpcm() {
     auto* Pcm = reinterpret_cast<uint8_t*>(FBlockPcm.data());
     int32_t Wanted = int32_t(FBlockPcm.size() * 2), Filled = 0;
     while (Filled < Wanted) {
-        int32_t Count = 0;
-        try {
-            Count = ReadInput(Pcm + Filled, Wanted - Filled);
-        } catch (const std::exception&) {
-            // An input that fails ends the output as if its data had ended.
-        }
+        int32_t Count = ReadInput(Pcm + Filled, Wanted - Filled);
         if (Count <= 0) {
             FEndOfInput = true;
             break;

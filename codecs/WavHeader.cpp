@@ -31,6 +31,10 @@ int64_t TFileWaveSource::Read(void* Buffer, int64_t Count) {
         Done += Piece;
         FPosition += Piece;
     }
+    // The file held FSize bytes when it was opened: ending before that means it was cut short
+    // while being read, and what follows would be silently missing from the output.
+    if (Done < Count && FPosition < FSize)
+        throw EFileError("The file " + FStream.FileName() + " was cut short while it was being read.");
     return Done;
 }
 

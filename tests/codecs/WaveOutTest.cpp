@@ -226,14 +226,18 @@ TEST(WaveOut, WriteErrorEndsTheConversionWithItsReason) {
     EXPECT_FALSE(In.Busy());
 }
 
-TEST(WaveOut, FailingInputEndsTheOutputLikeItsEnd) {
+// A failing input is a failed conversion, not a complete one; what came before is still a
+// well-formed file.
+TEST(WaveOut, FailingInputFailsTheConversionAndFinishesTheFile) {
     TTempDir Dir;
     std::vector<int16_t> Music = MusicLikeSignal(20000, 1, 44100);
     TMemorySource In(Music, 1);
     In.Hook = [](int32_t Delivered) {
         if (Delivered >= 20000) throw EACSException("read failed");
     };
-    ASSERT_FALSE(Convert(In, Dir.File("out.wav")).Error);
+    auto Result = Convert(In, Dir.File("out.wav"));
+    ASSERT_TRUE(Result.Error);
+    EXPECT_EQ(*Result.Error, "read failed");
     std::vector<uint8_t> Data = WaveInData(Dir.File("out.wav"));
     EXPECT_EQ(Data.size(), 20000u);
 }

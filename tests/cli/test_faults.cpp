@@ -1,0 +1,148 @@
+// Whole conversions through deraz-convert under faults: each run must end, name the file that
+// failed and why, exit with 1, leave every input as it was and no partial output under a final name.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+#include <unistd.h>
+
+#include "tests/support/TestSupport.h"
+
+namespace deraz::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+struct TRunResult {
+    int Status;
+    std::string Output;
+};
+
+TRunResult Convert(const std::string& Arguments, const std::string& Prefix = "") {
+    TRunResult Result;
+    Result.Status = RunCommand(Prefix + ShellQuote(DERAZ_CONVERT) + " -q " + Arguments, &Result.Output);
+    return Result;
+}
+
+std::string Fingerprint(const std::string& FileName) {
+    auto Bytes = ReadFileBytes(FileName);
+    return std::to_string(Bytes.size()) + ":" +
+           std::to_string(std::hash<std::string_view>()(
+               std::string_view(reinterpret_cast<const char*>(Bytes.data()), Bytes.size())));
+}
+
+// The files a folder holds, by name.
+std::vector<std::string> Listing(const fs::path& Folder) {
+    std::vector<std::string> Names;
+    for (const auto& Entry : fs::directory_iterator(Folder))
+        Names.push_back(Entry.path().filename().string());
+    std::sort(Names.begin(), Names.end());
+    return Names;
+}
+
+struct Faults : ::testing::Test {
+    TTempDir Dir;
+    std::string Input = Dir.File("song.wav");
+    std::string InputPrint;
+
+    void SetUp() override {
+        WritePcmWav(Input, MusicLikeSignal(44100 * 8, 2, 44100), 2, 44100);
+        InputPrint = Fingerprint(Input);
+    }
+    void TearDown() override { EXPECT_EQ(Fingerprint(Input), InputPrint) << "the input changed"; }
+};
+
+TEST_F(Faults, AnOutputFolderWithoutWritePermission) {
+    fs::path Out = Dir.Path() / "locked";
+    fs::create_directory(Out);
+    // Root may write anywhere, so the converter then runs as an unprivileged user.
+    std::string Prefix;
+    if (geteuid() == 0) {
+        Prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+        fs::permissions(Dir.Path(), fs::perms::all, fs::perm_options::replace);
+        fs::permissions(Input, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    }
+    fs::permissions(Out, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
+                             fs::perms::others_exec);
+    TRunResult Run = Convert("-f flac -o " + ShellQuote(Out.string()) + " " + ShellQuote(Input), Prefix);
+    EXPECT_EQ(Run.Status, 1) << Run.Output;
+    EXPECT_NE(Run.Output.find("song.wav"), std::string::npos) << Run.Output;
+    EXPECT_TRUE(Listing(Out).empty());
+}
+
+TEST_F(Faults, ADiskThatFillsUpPartWay) {
+    fs::path Out = Dir.Path() / "out";
+    fs::create_directory(Out);
+    // A file size limit gives the same EFBIG a full disk gives, without privileges.
+    for (const char* Format : {"wav", "flac", "ape", "ogg", "mp3"}) {
+        TRunResult Run =
+            Convert(std::string("-f ") + Format + " -o " + ShellQuote(Out.string()) + " " + ShellQuote(Input),
+                    "trap '' XFSZ; ulimit -f 40; ");
+        EXPECT_EQ(Run.Status, 1) << Format << ": " << Run.Output;
+        EXPECT_NE(Run.Output.find("song.wav"), std::string::npos) << Format << ": " << Run.Output;
+        EXPECT_TRUE(Listing(Out).empty()) << Format << ": a partial output was left";
+    }
+}
+
+TEST_F(Faults, AnInputTruncatedWhileItIsRead) {
+    fs::path Out = Dir.Path() / "out";
+    fs::create_directory(Out);
+    // A long input converted slowly, cut short once the conversion is under way.
+    std::string Long = Dir.File("long.wav");
+    WritePcmWav(Long, MusicLikeSignal(44100 * 60, 2, 44100, 7), 2, 44100);
+    std::thread Cutter([&] {
+        auto Deadline = std::chrono::steady_clock::now() + 20s;
+        while (std::chrono::steady_clock::now() < Deadline && Listing(Out).empty())
+            std::this_thread::sleep_for(1ms);
+        std::this_thread::sleep_for(50ms);
+        fs::resize_file(Long, 100000);
+    });
+    TRunResult Run = Convert("-f ape -l 3 -o " + ShellQuote(Out.string()) + " " + ShellQuote(Long));
+    Cutter.join();
+    EXPECT_EQ(Run.Status, 1) << Run.Output;
+    EXPECT_NE(Run.Output.find("long.wav"), std::string::npos) << Run.Output;
+    EXPECT_TRUE(Listing(Out).empty()) << "a partial output was left";
+}
+
+TEST_F(Faults, AnInputThatIsAFolderOrADevice) {
+    fs::create_directory(Dir.Path() / "folder.wav");
+    fs::create_symlink("/dev/zero", Dir.Path() / "zeros.mp3");
+    fs::create_symlink("/dev/urandom", Dir.Path() / "noise.flac");
+    fs::path Out = Dir.Path() / "out";
+    fs::create_directory(Out);
+    TRunResult Run = Convert("-f wav -o " + ShellQuote(Out.string()) + " " +
+                             ShellQuote(Dir.File("folder.wav")) + " " + ShellQuote(Dir.File("zeros.mp3")) +
+                             " " + ShellQuote(Dir.File("noise.flac")) + " " + ShellQuote(Input));
+    EXPECT_EQ(Run.Status, 1) << Run.Output;
+    for (const char* Name : {"folder.wav", "zeros.mp3", "noise.flac"})
+        EXPECT_NE(Run.Output.find(Name), std::string::npos) << Name << ": " << Run.Output;
+    EXPECT_EQ(Listing(Out), std::vector<std::string>{"song.wav"}) << "the good file still converts";
+}
+
+TEST_F(Faults, FileNamesWithSpacesQuotesAndOtherScripts) {
+    std::string Odd = Dir.File("it's a \"song\" — Ünïcødé 歌.wav");
+    fs::copy_file(Input, Odd);
+    TRunResult Run = Convert("-f flac " + ShellQuote(Odd));
+    EXPECT_EQ(Run.Status, 0) << Run.Output;
+    EXPECT_TRUE(fs::exists(Dir.File("it's a \"song\" — Ünïcødé 歌.flac")));
+    EXPECT_EQ(Fingerprint(Odd), InputPrint);
+}
+
+TEST_F(Faults, ABadFileInTheMiddleOfABatch) {
+    std::string Bad = Dir.File("bad.ogg");
+    WriteFileBytes(Bad, std::vector<uint8_t>(5000, 0x4F));
+    std::string Second = Dir.File("second.wav");
+    fs::copy_file(Input, Second);
+    fs::path Out = Dir.Path() / "out";
+    fs::create_directory(Out);
+    TRunResult Run = Convert("-j 1 -f mp3 -o " + ShellQuote(Out.string()) + " " + ShellQuote(Input) + " " +
+                             ShellQuote(Bad) + " " + ShellQuote(Second));
+    EXPECT_EQ(Run.Status, 1) << Run.Output;
+    EXPECT_NE(Run.Output.find("bad.ogg"), std::string::npos) << Run.Output;
+    EXPECT_EQ(Listing(Out), (std::vector<std::string>{"second.mp3", "song.mp3"}));
+}
+
+} // namespace
+} // namespace deraz::test
