@@ -107,7 +107,7 @@ bool TMonkey::ReadNewHeader(TTntFileStream& Stream) {
 
 double TMonkey::CompressionRatio() const {
     if (!FValid) return 0.0;
-    return double(FFileSize) / (double(FSamples) * (FChannels * FBits / 8.0) + 44.0) * 100.0;
+    return double(FFileSize) / (double(FSamples) * (double(FChannels) * FBits / 8.0) + 44.0) * 100.0;
 }
 
 } // namespace deraz
