@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -44,7 +45,6 @@ bool IsPacket(const uint8_t* Bytes, uint8_t Type) {
 // Fields of a page header.
 constexpr int32_t PageFixedBytes = 27;
 constexpr uint8_t BeginningOfStream = 0x02;
-constexpr int64_t NoGranulePosition = -1;
 
 int64_t GranulePosition(const uint8_t* Page) {
     return int64_t(LittleEndian64(Page + 6));
@@ -84,7 +84,7 @@ bool TOggVorbis::LoadFile(const std::string& FileName) {
     int64_t LastPage = FindLastPage(Stream, Last);
     if (LastPage < 0) return true;
     FSamples = GranulePosition(Last);
-    if (FSamples == NoGranulePosition) return true;
+    if (FSamples < 0) return true;
     FCountedSeconds = FSampleRate > 0 ? double(FSamples) / FSampleRate : 0;
     MeasureChain(Stream, LastPage);
     return true;
@@ -154,7 +154,7 @@ void TOggVorbis::MeasureChain(TTntFileStream& Stream, int64_t LastPage) {
     int64_t LinkFrames = 0;
     int32_t LinkRate = 0;
     auto EndLink = [&] {
-        Frames += LinkFrames;
+        Frames = LinkFrames > INT64_MAX - Frames ? INT64_MAX : Frames + LinkFrames;
         if (LinkRate > 0) Seconds += double(LinkFrames) / LinkRate;
     };
     uint8_t Header[PageFixedBytes], Lacing[255];
@@ -172,7 +172,8 @@ void TOggVorbis::MeasureChain(TTntFileStream& Stream, int64_t LastPage) {
             Stream.Read(Id, IdentificationBytes);
             LinkRate = IsPacket(Id, 1) ? static_cast<int32_t>(LittleEndian32(Id + 12)) : 0;
         }
-        if (int64_t Granule = GranulePosition(Header); Granule != NoGranulePosition) LinkFrames = Granule;
+        // Pages where no packet ends carry -1; other negative positions are damage.
+        if (int64_t Granule = GranulePosition(Header); Granule >= 0) LinkFrames = Granule;
         At += PageFixedBytes + Segments;
         for (int32_t I = 0; I < Segments; ++I) At += Lacing[I];
     }

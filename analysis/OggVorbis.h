@@ -24,7 +24,7 @@ public:
     // Nominal bitrate of the identification header in kbit/s.
     uint16_t NominalBitrate() const { return FNominalBitrate; }
     // Sample frames of every chained stream together, each counted by the granule position of
-    // its last page; -1 when the last page gives no position.
+    // its last page; negative (-1) when the last page gives no position.
     int64_t Samples() const { return FSamples; }
     // Bytes of an ID3v2 tag before the first page.
     int32_t Id3v2Size() const { return FId3v2Size; }
