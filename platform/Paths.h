@@ -6,6 +6,16 @@
 
 namespace deraz {
 
+// The separator the program writes into paths, and every character that ends a folder name
+// (Windows also takes "/" and a drive's ":").
+#ifdef _WIN32
+inline constexpr char PathDelimiter = '\\';
+inline constexpr const char* PathDelimiters = "\\/:";
+#else
+inline constexpr char PathDelimiter = '/';
+inline constexpr const char* PathDelimiters = "/";
+#endif
+
 // The folder of the running executable; the current folder when the system does not say.
 std::filesystem::path ExecutableDirectory();
 

@@ -45,6 +45,16 @@ convert_=$prefix/bin/deraz-convert
 [ "$(sox "$work/tone.wav" -t raw - | md5sum)" = "$(sox "$work/back/tone.wav" -t raw - | md5sum)" ] ||
     fail "the Monkey's Audio round trip changed the sound"
 
+# Without our library, Monkey's Audio is refused by name and the rest still converts.
+private=$(echo "$prefix"/lib/*/deraz)
+mv "$private" "$scratch/hidden"
+status=0
+"$convert_" -q -f ape -o "$work/out" "$work/tone.wav" 2>"$work/errors" || status=$?
+[ $status -eq 1 ] && grep -q "libMACDll.so library could not be loaded." "$work/errors" ||
+    fail "a missing libMACDll.so was not reported (status $status): $(cat "$work/errors")"
+"$convert_" -q -f wav --wav-type ima -o "$work/out" "$work/tone.wav" || fail "WAV to IMA ADPCM without libMACDll.so"
+mv "$scratch/hidden" "$private"
+
 # settings FILE FORMAT: a settings file whose stored output format is FORMAT (an index).
 settings() { printf '[Output]\nDestExt=%s\nBitrate=0\n' "$2" >"$1"; }
 # The output written without -f names the settings file that was read.
