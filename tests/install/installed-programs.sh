@@ -29,7 +29,7 @@ for file in "${installed[@]}"; do
     compgen -G "$prefix/$file" >/dev/null || fail "$file is not installed"
 done
 if [ -x "$build/bin/deraz" ]; then
-    QT_QPA_PLATFORM=offscreen "$prefix/bin/deraz" --version | grep -q . || fail "deraz --version"
+    QT_QPA_PLATFORM=offscreen timeout 20 "$prefix/bin/deraz" --version | grep -q . || fail "deraz --version"
 fi
 if readelf -d "$prefix/bin/deraz-convert" | grep -Eq 'RUNPATH|RPATH'; then
     fail "the installed deraz-convert has a library search path"
@@ -39,9 +39,9 @@ fi
 work=$scratch/work
 mkdir -m 777 "$work" "$work/out" "$work/back" "$work/config"
 sox -n -r 44100 -c 2 -b 16 "$work/tone.wav" synth 1 sine 440 sine 660 2>/dev/null
-convert_=$prefix/bin/deraz-convert
-"$convert_" -q -f ape -o "$work/out" "$work/tone.wav" || fail "WAV to Monkey's Audio"
-"$convert_" -q -f wav -o "$work/back" "$work/out/tone.ape" || fail "Monkey's Audio to WAV"
+converter=$prefix/bin/deraz-convert
+"$converter" -q -f ape -o "$work/out" "$work/tone.wav" || fail "WAV to Monkey's Audio"
+"$converter" -q -f wav -o "$work/back" "$work/out/tone.ape" || fail "Monkey's Audio to WAV"
 [ "$(sox "$work/tone.wav" -t raw - | md5sum)" = "$(sox "$work/back/tone.wav" -t raw - | md5sum)" ] ||
     fail "the Monkey's Audio round trip changed the sound"
 
@@ -49,10 +49,10 @@ convert_=$prefix/bin/deraz-convert
 private=$(echo "$prefix"/lib/*/deraz)
 mv "$private" "$scratch/hidden"
 status=0
-"$convert_" -q -f ape -o "$work/out" "$work/tone.wav" 2>"$work/errors" || status=$?
+"$converter" -q -f ape -o "$work/out" "$work/tone.wav" 2>"$work/errors" || status=$?
 [ $status -eq 1 ] && grep -q "libMACDll.so library could not be loaded." "$work/errors" ||
     fail "a missing libMACDll.so was not reported (status $status): $(cat "$work/errors")"
-"$convert_" -q -f wav --wav-type ima -o "$work/out" "$work/tone.wav" || fail "WAV to IMA ADPCM without libMACDll.so"
+"$converter" -q -f wav --wav-type ima -o "$work/out" "$work/tone.wav" || fail "WAV to IMA ADPCM without libMACDll.so"
 mv "$scratch/hidden" "$private"
 
 # settings FILE FORMAT: a settings file whose stored output format is FORMAT (an index).
@@ -60,7 +60,7 @@ settings() { printf '[Output]\nDestExt=%s\nBitrate=0\n' "$2" >"$1"; }
 # The output written without -f names the settings file that was read.
 output_without_format() {
     rm -f "$work/out"/*
-    "$@" "$convert_" -q -o "$work/out" "$work/tone.wav" || fail "conversion with stored format"
+    "$@" "$converter" -q -o "$work/out" "$work/tone.wav" || fail "conversion with stored format"
     ls "$work/out"
 }
 
