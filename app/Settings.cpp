@@ -20,6 +20,7 @@ constexpr TKey kError{"General", "Error"};
 constexpr TKey kDestExt{"Output", "DestExt"};
 constexpr TKey kBitrate{"Output", "Bitrate"};
 constexpr TKey kCopyTags{"Output", "CopyTags"};
+constexpr TKey kCapBitrate{"Output", "CapBitrate"};
 
 constexpr int32_t DefaultDestExt = 0;
 constexpr int32_t DefaultBitrate = 5;
@@ -69,6 +70,10 @@ bool TSettings::CopyTags() const {
     return FIni.ReadBool(kCopyTags.Section, kCopyTags.Name, false);
 }
 
+bool TSettings::CapBitrate() const {
+    return FIni.ReadBool(kCapBitrate.Section, kCapBitrate.Name, false);
+}
+
 void TSettings::WritePreferences(const TPreferences& Value) {
     FIni.WriteBool(kMinimode.Section, kMinimode.Name, Value.Minimode);
     FIni.WriteBool(kNotify.Section, kNotify.Name, Value.Notify);
@@ -82,6 +87,10 @@ void TSettings::WriteOutputFormat(int32_t DestExt, int32_t Bitrate, bool CopyTag
     FIni.WriteInteger(kDestExt.Section, kDestExt.Name, DestExt);
     FIni.WriteInteger(kBitrate.Section, kBitrate.Name, Bitrate);
     FIni.WriteBool(kCopyTags.Section, kCopyTags.Name, CopyTags);
+}
+
+void TSettings::WriteCapBitrate(bool Value) {
+    FIni.WriteBool(kCapBitrate.Section, kCapBitrate.Name, Value);
 }
 
 } // namespace deraz

@@ -32,9 +32,9 @@ TEST(OutputFormats, ListAndFindTheSixFormats) {
 }
 
 TEST(OutputFormats, StoredLevelsBecomeEncoderSettings) {
-    EXPECT_FLOAT_EQ(*VorbisCompression({0, 0}), 0.1f);
-    EXPECT_FLOAT_EQ(*VorbisCompression({0, 8}), 0.9f);
-    EXPECT_EQ(*VorbisCompression({0, 9}), 1.0f);
+    EXPECT_FLOAT_EQ(*VorbisCompression({0, 0}), 0.0f);
+    EXPECT_FLOAT_EQ(*VorbisCompression({0, 5}), 0.5f);
+    EXPECT_FLOAT_EQ(*VorbisCompression({0, 9}), 0.9f);
     EXPECT_EQ(*VorbisCompression({0, 10}), 1.0f);
     EXPECT_FALSE(VorbisCompression({0, 11}));
     EXPECT_FALSE(VorbisCompression({1, 3}));
