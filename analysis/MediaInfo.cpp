@@ -1,5 +1,6 @@
 #include "analysis/MediaInfo.h"
 
+#include "analysis/ShownTags.h"
 #include "analysis/TextUtils.h"
 
 #include <cctype>
@@ -48,19 +49,23 @@ void FillOggVorbis(const TOggVorbis& R, TMediaInfo& I) {
     I.Encoder = "Ogg Vorbis";
 }
 
-// The ID3v1 fields shown for MPEG and Monkey's Audio files.
-void FillId3v1(const TID3v1& Tag, TMediaInfo& I) {
-    I.Artist = Tag.Artist();
-    I.Title = Tag.Title();
-    I.Album = Tag.Album();
-    I.Track = IntText(Tag.Track());
-    I.Date = Tag.Year();
-    I.Genre = Tag.GenreText();
-    I.Comments = Tag.Comment();
+void FillTags(const TShownTags& Tags, TMediaInfo& I) {
+    I.Artist = Tags.Artist;
+    I.Title = Tags.Title;
+    I.Album = Tags.Album;
+    I.Track = Tags.Track;
+    I.Date = Tags.Date;
+    I.Genre = Tags.Genre;
+    I.Comments = Tags.Comments;
+}
+
+// The richer tag when it is there and holds a shown field, ID3v1 otherwise.
+void FillTags(const TShownTags& Richer, const TID3v1& Id3v1, TMediaInfo& I) {
+    FillTags(Richer.Empty() ? Id3v1Tags(Id3v1) : Richer, I);
 }
 
 void FillMPEG(const TMPEGaudio& R, TMediaInfo& I) {
-    FillId3v1(R.Id3v1(), I);
+    FillTags(R.Id3v2().Exists() ? Id3v2Tags(R.Id3v2()) : TShownTags(), R.Id3v1(), I);
     I.Length = Seconds(R.Duration(), 1);
     I.Bitrate = Kbits((R.Vbr().Found ? "VBR " : "CBR ") + IntText(R.Bitrate()));
     I.FileSize = Bytes(R.FileSize());
@@ -96,7 +101,7 @@ void FillFLAC(const TFLACfile& R, TMediaInfo& I) {
 }
 
 void FillMonkey(const TMonkey& R, TMediaInfo& I) {
-    FillId3v1(R.Id3v1(), I);
+    FillTags(R.ApeTag().Exists() ? ApeTags(R.ApeTag()) : TShownTags(), R.Id3v1(), I);
     I.Length = Seconds(R.Duration(), 3);
     I.Bitrate = Kbits(FormatGeneral(R.Bitrate()));
     I.FileSize = Bytes(R.FileSize());
@@ -233,6 +238,7 @@ bool ReadMediaInfo(TMediaAnalysers& A, const std::string& FileName, TMediaInfo& 
         A.Wav.LoadFile(FileName);
         if (!A.Wav.Valid()) return false;
         FillWAV(A.Wav, Result);
+        FillTags(RiffInfoTags(FileName), Result);
         break;
     }
     Info = std::move(Result);
