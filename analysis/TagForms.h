@@ -62,25 +62,25 @@ inline void UseUtf8InfoStrings() {
     (void)Installed;
 }
 
-// Opens FileName as the TagLib file class of Ext (".mp3", ...) and hands it to Action; false for an
-// extension without one.
+// Opens FileName as the TagLib file class of Ext (".mp3", ...), with its audio properties when
+// asked for, and hands it to Action; false for an extension without one.
 template <typename TAction>
-bool WithTagFile(const std::string& Ext, const std::string& FileName, TAction&& Action) {
+bool WithTagFile(const std::string& Ext, const std::string& FileName, bool ReadProperties, TAction&& Action) {
     const char* Name = FileName.c_str();
     if (Ext == ".mp3") {
-        TagLib::MPEG::File File(Name, false);
+        TagLib::MPEG::File File(Name, ReadProperties);
         Action(File);
     } else if (Ext == ".ogg") {
-        TagLib::Ogg::Vorbis::File File(Name, false);
+        TagLib::Ogg::Vorbis::File File(Name, ReadProperties);
         Action(File);
     } else if (Ext == ".fla" || Ext == ".flac") {
-        TagLib::FLAC::File File(Name, false);
+        TagLib::FLAC::File File(Name, ReadProperties);
         Action(File);
     } else if (Ext == ".ape") {
-        TagLib::APE::File File(Name, false);
+        TagLib::APE::File File(Name, ReadProperties);
         Action(File);
     } else if (Ext == ".wav") {
-        TagLib::RIFF::WAV::File File(Name, false);
+        TagLib::RIFF::WAV::File File(Name, ReadProperties);
         Action(File);
     } else {
         return false;

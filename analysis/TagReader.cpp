@@ -151,7 +151,7 @@ TTagSet ReadFrom(TagLib::RIFF::WAV::File& File) {
 TTagSet ReadTags(const std::string& InputName) {
     UseUtf8InfoStrings();
     TTagSet Tags;
-    WithTagFile(LowerCaseExtension(InputName), InputName, [&](auto& File) {
+    WithTagFile(LowerCaseExtension(InputName), InputName, false, [&](auto& File) {
         if (File.isValid()) Tags = ReadFrom(File);
     });
     return Tags;

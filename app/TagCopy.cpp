@@ -100,8 +100,11 @@ bool WriteInto(TagLib::RIFF::WAV::File& File, const TTagSet& Tags) {
 
 void WriteTags(const std::string& FileName, const std::string& OutputExt, const TTagSet& Tags) {
     UseUtf8InfoStrings();
-    bool Known = WithTagFile(LowerCase(OutputExt), FileName, [&](auto& File) {
-        if (!File.isValid() || File.readOnly())
+    // Only a file TagLib reads as audio of that type is written to: TagLib would add a tag to
+    // anything else.
+    bool Known = WithTagFile(LowerCase(OutputExt), FileName, true, [&](auto& File) {
+        if (!File.isValid() || File.readOnly() || !File.audioProperties() ||
+            File.audioProperties()->sampleRate() <= 0)
             throw std::runtime_error("Cannot write the tags of " + FileName + ": the file cannot be opened.");
         if (!WriteInto(File, Tags))
             throw std::runtime_error("Cannot write the tags of " + FileName + ": saving them failed.");
