@@ -1,8 +1,5 @@
 #include "analysis/TagReader.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "analysis/MediaInfo.h"
 #include "analysis/TagForms.h"
 

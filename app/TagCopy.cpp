@@ -1,5 +1,6 @@
 #include "app/TagCopy.h"
 
+#include <memory>
 #include <stdexcept>
 
 #include "analysis/TagForms.h"
@@ -11,14 +12,15 @@ namespace {
 
 using namespace tagforms;
 
-PropertyMap ToProperties(const TTagSet& Tags, bool JoinTotals) {
+// The fields as a property map, each number joined with its total ("3/12") as ID3v2, APEv2 and
+// LIST/INFO keep them.
+PropertyMap ToProperties(const TTagSet& Tags) {
     PropertyMap Properties;
     for (const auto& [Name, Values] : Tags.Fields) {
         StringList List;
         for (const auto& Value : Values) List.append(Text(Value));
         Properties.insert(Name, List);
     }
-    if (!JoinTotals) return Properties;
     for (auto [Number, Total] : NumberFields) {
         if (!Properties.contains(Total)) continue;
         if (Properties.contains(Number))
@@ -29,8 +31,9 @@ PropertyMap ToProperties(const TTagSet& Tags, bool JoinTotals) {
     return Properties;
 }
 
-TagLib::FLAC::Picture* NewFlacPicture(const TCoverPicture& Cover) {
-    auto* Picture = new TagLib::FLAC::Picture;
+// TagLib takes ownership of the pictures and frames it is handed.
+std::unique_ptr<TagLib::FLAC::Picture> NewFlacPicture(const TCoverPicture& Cover) {
+    auto Picture = std::make_unique<TagLib::FLAC::Picture>();
     Picture->setType(TagLib::FLAC::Picture::FrontCover);
     Picture->setMimeType(Text(Cover.MimeType));
     Picture->setDescription(Text(Cover.Description));
@@ -47,15 +50,15 @@ void SetXiphComment(TagLib::Ogg::XiphComment& Comment, const TTagSet& Tags) {
 
 bool WriteInto(TagLib::MPEG::File& File, const TTagSet& Tags) {
     auto* Tag = File.ID3v2Tag(true);
-    Tag->setProperties(ToProperties(Tags, true));
+    Tag->setProperties(ToProperties(Tags));
     if (Tags.Cover) {
-        auto* Frame = new TagLib::ID3v2::AttachedPictureFrame;
+        auto Frame = std::make_unique<TagLib::ID3v2::AttachedPictureFrame>();
         Frame->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
         Frame->setMimeType(Text(Tags.Cover->MimeType));
         Frame->setDescription(Text(Tags.Cover->Description));
         Frame->setTextEncoding(String::UTF8);
         Frame->setPicture(ByteVector(Tags.Cover->Data.data(), unsigned(Tags.Cover->Data.size())));
-        Tag->addFrame(Frame);
+        Tag->addFrame(Frame.release());
     }
     // Only the tag at the front changes; the audio, its LAME/Info frame included, stays as it is.
     return File.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v4,
@@ -64,19 +67,19 @@ bool WriteInto(TagLib::MPEG::File& File, const TTagSet& Tags) {
 
 bool WriteInto(TagLib::Ogg::Vorbis::File& File, const TTagSet& Tags) {
     SetXiphComment(*File.tag(), Tags);
-    if (Tags.Cover) File.tag()->addPicture(NewFlacPicture(*Tags.Cover));
+    if (Tags.Cover) File.tag()->addPicture(NewFlacPicture(*Tags.Cover).release());
     return File.save();
 }
 
 bool WriteInto(TagLib::FLAC::File& File, const TTagSet& Tags) {
     SetXiphComment(*File.xiphComment(true), Tags);
-    if (Tags.Cover) File.addPicture(NewFlacPicture(*Tags.Cover));
+    if (Tags.Cover) File.addPicture(NewFlacPicture(*Tags.Cover).release());
     return File.save();
 }
 
 bool WriteInto(TagLib::APE::File& File, const TTagSet& Tags) {
     auto* Tag = File.APETag(true);
-    Tag->setProperties(ToProperties(Tags, true));
+    Tag->setProperties(ToProperties(Tags));
     if (Tags.Cover) {
         std::string Name = Tags.Cover->MimeType == "image/png" ? "cover.png" : "cover.jpg";
         ByteVector Value(Name.c_str(), unsigned(Name.size() + 1));
@@ -88,7 +91,7 @@ bool WriteInto(TagLib::APE::File& File, const TTagSet& Tags) {
 
 bool WriteInto(TagLib::RIFF::WAV::File& File, const TTagSet& Tags) {
     auto* Info = File.InfoTag();
-    PropertyMap Properties = ToProperties(Tags, true);
+    PropertyMap Properties = ToProperties(Tags);
     for (auto [InfoId, Name] : InfoFields) {
         if (std::string(InfoId) == "ITRK" || !Properties.contains(Name)) continue;
         Info->setFieldText(InfoId, Properties[Name].toString("; "));
