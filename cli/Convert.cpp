@@ -104,10 +104,6 @@ int RunConversion(const TCliOptions& Options) {
     TOutputChoice Choice = ResolveOutputChoice(Options, TSettings().OutputChoice());
     std::vector<TMediaEntry> Kept;
     auto Queue = std::make_shared<TEntryQueue>(MakeEntries(Options, Choice, Kept));
-    if (Queue->Count() == 0 && Kept.empty()) {
-        std::fprintf(stderr, "deraz-convert: the folders given hold no file to convert\n");
-        return 1;
-    }
     int32_t Jobs = JobCount(Options, size_t(Queue->Count()));
 
     std::vector<std::unique_ptr<TJob>> JobList;

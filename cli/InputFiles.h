@@ -14,7 +14,8 @@ struct TInputFile {
 
 // Every argument in order: a folder gives the files inside it and its subfolders whose
 // extension a conversion reads (.mp3, .ogg, .fla, .flac, .ape, .wav in any case), sorted by
-// path; anything else is taken as a file, so that a missing one fails with its reason.
+// path; anything else, a folder without such files included, is taken as a file, so that it
+// fails with its reason.
 std::vector<TInputFile> ExpandInputs(const std::vector<std::string>& Arguments);
 
 } // namespace deraz
