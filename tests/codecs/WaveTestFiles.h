@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "codecs/ACS_Wave.h"
+#include "codecs/wave/ACS_Wave.h"
 #include "tests/support/PipelineSupport.h"
 #include "tests/support/TestSupport.h"
 
