@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/FileStream.h"
+#include "platform/SystemFile.h"
 
 #include <cstdint>
 #include <string>
@@ -41,9 +42,6 @@ class TTntFileStream {
 public:
     // Opens or creates FileName; raises EFOpenError or EFCreateError on failure.
     TTntFileStream(const std::string& FileName, uint16_t Mode);
-    ~TTntFileStream();
-    TTntFileStream(const TTntFileStream&) = delete;
-    TTntFileStream& operator=(const TTntFileStream&) = delete;
 
     // Reads up to Count bytes; returns how many came (fewer at the end of the file).
     int32_t Read(void* Buffer, int32_t Count);
@@ -57,7 +55,7 @@ public:
     int64_t Size() const;
 
 private:
-    int FHandle = -1;
+    TSystemFile FFile;
     int64_t FPosition = 0;
     std::string FFileName;
 };

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "platform/System.h"
+
 namespace deraz {
 
 namespace {
@@ -23,12 +25,6 @@ constexpr TKey kCopyTags{"Output", "CopyTags"};
 
 constexpr int32_t DefaultDestExt = 0;
 constexpr int32_t DefaultBitrate = 5;
-
-std::filesystem::path ExecutableDirectory() {
-    std::error_code Error;
-    auto Path = std::filesystem::read_symlink("/proc/self/exe", Error);
-    return Error ? std::filesystem::current_path() : Path.parent_path();
-}
 
 } // namespace
 

@@ -142,24 +142,14 @@ void TMACOut::SetCompressionLevel(int32_t Value) {
 }
 
 void TMACOut::Prepare() {
-    if (FFileName.empty()) throw EACSException("File name is not assigned.");
-    TACSInput* Source = Input();
-    Source->Init();
+    CheckOutputName();
+    StartInput();
     EndOfStream = false;
-    try {
-        FCompress = std::make_unique<TAPECompress>();
-        Api().FillWaveFormatEx(&FFormat, Source->SampleRate(), Source->BitsPerSample(), Source->Channels());
-        int32_t Result = FCompress->Start(FFileName, FFormat, FMaxAudioBytes, FCompressionLevel);
-        if (Result != 0) throw EACSException("Error starting APECompress.\r\n" + MACErrorText(Result));
-    } catch (const std::exception&) {
-        // Leave nothing open, so that the source can be read again by the next conversion.
-        FCompress.reset();
-        try {
-            Source->Flush();
-        } catch (const std::exception&) {
-        }
-        throw;
-    }
+    TACSInput* Source = Input();
+    FCompress = std::make_unique<TAPECompress>();
+    Api().FillWaveFormatEx(&FFormat, Source->SampleRate(), Source->BitsPerSample(), Source->Channels());
+    int32_t Result = FCompress->Start(FFileName, FFormat, FMaxAudioBytes, FCompressionLevel);
+    if (Result != 0) throw EACSException("Error starting APECompress.\r\n" + MACErrorText(Result));
 }
 
 bool TMACOut::DoOutput(bool Abort) {
@@ -185,12 +175,14 @@ bool TMACOut::DoOutput(bool Abort) {
     return true;
 }
 
-void TMACOut::Done() {
+void TMACOut::FinishOutput() {
     int32_t Result = FCompress ? FCompress->Finish() : 0;
-    FCompress.reset();
-    if (TACSInput* Source = Input()) Source->Flush();
     // A file whose header or seek table could not be written is not a finished file.
     if (Result != 0) throw EAPEException(Result);
+}
+
+void TMACOut::CloseOutput() {
+    FCompress.reset();
 }
 
 // ---- TMACIn ----
@@ -265,17 +257,16 @@ void TMACIn::Init() {
     EndOfStream = false;
 }
 
-void TMACIn::FillBuffer() {
-    BufStart = 1;
-    BufEnd = 0;
+std::span<const uint8_t> TMACIn::Refill() {
+    int32_t Filled = 0;
     const int32_t BlockAlign = (FBitsPerSample / 8) * FChannels;
     std::optional<int64_t> Limit;
     if (FEndSample != -1) Limit = (int64_t(FEndSample) - FStartSample) * BlockAlign;
     // Stop when not one more block fits: asking the library for none would read as the end.
-    while (!EndOfStream && BufferSize - BufEnd >= BlockAlign) {
-        const int32_t Wanted = (BufferSize - BufEnd) / BlockAlign;
+    while (!EndOfStream && BufferSize - Filled >= BlockAlign) {
+        const int32_t Wanted = (BufferSize - Filled) / BlockAlign;
         int32_t Retrieved = 0;
-        int32_t Result = FDecompress->GetData(FBuffer.data() + BufEnd, Wanted, Retrieved);
+        int32_t Result = FDecompress->GetData(FBuffer.data() + Filled, Wanted, Retrieved);
         // A damaged or cut file is an error, not an early end of the audio.
         if (Result != 0) throw EAPEException(Result);
         if (Retrieved < 0 || Retrieved > Wanted) throw EAPEException(ERROR_DECOMPRESSING_FRAME);
@@ -283,35 +274,16 @@ void TMACIn::FillBuffer() {
             EndOfStream = true;
             break;
         }
-        BufEnd += Retrieved * BlockAlign;
+        Filled += Retrieved * BlockAlign;
         if (Limit) {
             int64_t Left = *Limit - FPosition;
-            if (Left <= BufEnd) {
-                BufEnd = int32_t(std::max<int64_t>(Left, 0));
+            if (Left <= Filled) {
+                Filled = int32_t(std::max<int64_t>(Left, 0));
                 EndOfStream = true;
             }
         }
     }
-}
-
-int32_t TMACIn::GetData(void* Buffer, int32_t BufferSize) {
-    if (!FBusy) throw EACSException("The Stream is not opened");
-    if (BufStart > BufEnd) {
-        BufStart = 1;
-        BufEnd = 0;
-        if (!EndOfStream) FillBuffer();
-        // Start over only once the last bytes of the previous pass have been delivered.
-        if (EndOfStream && FLoop && BufEnd == 0) {
-            Flush();
-            Init();
-            FillBuffer();
-        }
-    }
-    int32_t Count = std::clamp(BufEnd - BufStart + 1, 0, std::max(BufferSize, 0));
-    if (Count > 0) std::memcpy(Buffer, FBuffer.data() + BufStart - 1, size_t(Count));
-    BufStart += Count;
-    FPosition += Count;
-    return Count;
+    return {FBuffer.data(), size_t(Filled)};
 }
 
 } // namespace deraz

@@ -91,8 +91,11 @@ public:
 
 protected:
     bool DoOutput(bool Abort) override;
-    void Done() override;
+    // The library creates the file itself.
     void Prepare() override;
+    // Has the library write the header and seek table.
+    void FinishOutput() override;
+    void CloseOutput() override;
 
 private:
     std::vector<uint8_t> FBuffer;
@@ -110,18 +113,18 @@ public:
     ~TMACIn() override;
 
     int32_t TotalTime() override;
-    int32_t GetData(void* Buffer, int32_t BufferSize) override;
     void Init() override;
     void OpenFile() override;
     void CloseFile() override;
     bool Seek(int32_t SampleNum) override;
 
+protected:
+    // Fills the decode buffer; sets EndOfStream at the end of the data or of the range that
+    // EndSample closes.
+    std::span<const uint8_t> Refill() override;
+
 private:
     static constexpr int32_t BufferSize = 8192;
-
-    // Refills the empty decode buffer; sets EndOfStream at the end of the data or of the range
-    // that EndSample closes.
-    void FillBuffer();
 
     std::array<uint8_t, BufferSize> FBuffer{};
     std::unique_ptr<TAPEDecompress> FDecompress;

@@ -30,7 +30,7 @@ TFLACOut::TFLACOut(TComponent* AOwner) : TACSFileOut(AOwner) {
 
 TFLACOut::~TFLACOut() {
     TerminateWorker();
-    Release();
+    CloseOutput();
 }
 
 void TFLACOut::SetBestModelSearch(bool Value) {
@@ -47,32 +47,12 @@ void TFLACOut::SetEnableLooseMidSideStereo(bool Value) {
 }
 
 void TFLACOut::Prepare() {
-    if (FFileName.empty()) throw EACSException("File name is not assigned.");
-    FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::Create);
+    OpenOutputStream();
     EndOfStream = false;
     FEncoder = FLACLibrary()->FLAC__stream_encoder_new();
-    if (!FEncoder) {
-        Release();
-        throw EACSException("Failed to initialize FLAC encoder.");
-    }
-    TACSInput* Source = Input();
-    try {
-        Source->Init();
-    } catch (...) {
-        Release();
-        throw;
-    }
-    try {
-        ConfigureEncoder();
-    } catch (...) {
-        Release();
-        try {
-            Source->Flush();
-        } catch (const std::exception&) {
-            // The configuration error is the one to report.
-        }
-        throw;
-    }
+    if (!FEncoder) throw EACSException("Failed to initialize FLAC encoder.");
+    StartInput();
+    ConfigureEncoder();
 }
 
 void TFLACOut::ConfigureEncoder() {
@@ -152,21 +132,13 @@ uint32_t TFLACOut::ConvertSamples(int32_t Bytes) {
     return Frames;
 }
 
-void TFLACOut::Done() {
+void TFLACOut::FinishOutput() {
     bool Finished = !FEncoder || FLACLibrary()->FLAC__stream_encoder_finish(FEncoder);
-    try {
-        if (FStream) FStream->Flush();
-    } catch (...) {
-        Release();
-        if (TACSInput* Source = Input()) Source->Flush();
-        throw;
-    }
-    Release();
-    if (TACSInput* Source = Input()) Source->Flush();
+    if (FStream) FStream->Flush();
     if (!Finished) throw EACSException("Failed to encode data.");
 }
 
-void TFLACOut::Release() {
+void TFLACOut::CloseOutput() {
     if (FEncoder) FLACLibrary()->FLAC__stream_encoder_delete(FEncoder);
     FEncoder = nullptr;
     FStream.reset();
@@ -236,8 +208,7 @@ void TFLACIn::OpenFile() {
         FOpenCount = 0;
         throw;
     }
-    EndOfStream = false;
-    FBlockReady = false;
+    FStage = rsDecode;
 }
 
 void TFLACIn::ReadStreamInfo(const FLAC__StreamMetadata_StreamInfo& Info) {
@@ -268,13 +239,13 @@ void TFLACIn::ReleaseDecoder() {
         FDecoder = nullptr;
     }
     FBlock = {};
-    FBlockReady = false;
+    FStage = rsDecode;
     FStream.reset();
 }
 
 bool TFLACIn::Seek(int32_t SampleNum) {
     if (!FDecoder) return false;
-    FBlockReady = false;
+    FStage = rsDecode;
     if (SampleNum >= 0 &&
         FLACLibrary()->FLAC__stream_decoder_seek_absolute(FDecoder, FLAC__uint64(SampleNum)))
         return true;
@@ -285,52 +256,31 @@ bool TFLACIn::Seek(int32_t SampleNum) {
     return false;
 }
 
-int32_t TFLACIn::GetData(void* Buffer, int32_t BufferSize) {
-    if (!FBusy) throw EACSException("The Stream is not opened");
-    if (BufStart >= BufEnd) {
-        BufStart = BufEnd = 0;
-        if (Limited() && FPosition >= FSize) EndOfStream = true;
-    }
-    if (EndOfStream) {
-        if (!FLoop) return 0;
-        Flush();
-        Init();
-        BufStart = BufEnd = 0;
-    }
-    if (BufStart >= BufEnd) {
-        if (!DecodeBlock()) {
-            EndOfStream = true;
-            // A stream of unknown length loops from here, unless it has nothing to give at all.
-            return FLoop && FPosition > 0 ? GetData(Buffer, BufferSize) : 0;
-        }
-        BufStart = 0;
-        BufEnd = BlockBytes;
-    }
-    int32_t Count = std::min(BufferSize, BufEnd - BufStart);
+std::span<const uint8_t> TFLACIn::Refill() {
     // A known length ends the read exactly, also at an EndSample inside a block.
+    if (Limited() && FPosition >= FSize) FStage = rsEnded;
+    if (FStage == rsEnded) return {};
+    if (!FValid) throw EACSException("Error reading FLAC file");
+    if (FStage == rsDecode) DecodeBlock();
+    if (FStage != rsBlockReady) {
+        FStage = rsEnded;
+        return {};
+    }
+    FStage = rsDecode;
+    int32_t Count = BlockBytes;
     if (Limited()) Count = std::min(Count, std::max(0, FSize - FPosition));
-    std::memcpy(Buffer, FBlock.data() + BufStart, size_t(std::max(0, Count)));
-    BufStart += Count;
-    FPosition += Count;
-    return Count;
+    return {FBlock.data(), size_t(Count)};
 }
 
-bool TFLACIn::DecodeBlock() {
+void TFLACIn::DecodeBlock() {
+    bool Decoded = FLACLibrary()->FLAC__stream_decoder_process_single(FDecoder);
     if (!FValid) throw EACSException("Error reading FLAC file");
-    if (!FBlockReady) {
-        bool Decoded = FLACLibrary()->FLAC__stream_decoder_process_single(FDecoder);
-        if (!FValid) throw EACSException("Error reading FLAC file");
-        if (!Decoded &&
-            FLACLibrary()->FLAC__stream_decoder_get_state(FDecoder) != FLAC__STREAM_DECODER_END_OF_STREAM)
-            throw EACSException("Error reading FLAC file");
-        if (!FBlockReady) {
-            // The stream ended; short of its declared length the file is cut off.
-            if (FKnownLength && FPosition < FSize) throw EACSException("Error reading FLAC file");
-            return false;
-        }
-    }
-    FBlockReady = false;
-    return true;
+    if (!Decoded &&
+        FLACLibrary()->FLAC__stream_decoder_get_state(FDecoder) != FLAC__STREAM_DECODER_END_OF_STREAM)
+        throw EACSException("Error reading FLAC file");
+    // The stream ended; short of its declared length the file is cut off.
+    if (FStage != rsBlockReady && FKnownLength && FPosition < FSize)
+        throw EACSException("Error reading FLAC file");
 }
 
 void TFLACIn::StoreBlock(const FLAC__Frame& Frame, const FLAC__int32* const Channels[]) {
@@ -358,7 +308,7 @@ void TFLACIn::StoreBlock(const FLAC__Frame& Frame, const FLAC__int32* const Chan
             if (FChannels == 2) *Out++ = uint8_t(Right[I] + 128);
         }
     }
-    FBlockReady = true;
+    FStage = rsBlockReady;
 }
 
 FLAC__StreamDecoderReadStatus TFLACIn::ReadCallback(const FLAC__StreamDecoder*, FLAC__byte Buffer[],

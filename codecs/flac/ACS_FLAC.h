@@ -44,8 +44,11 @@ public:
 
 protected:
     bool DoOutput(bool Abort) override;
-    void Done() override;
     void Prepare() override;
+    // Finishes the encoder: the last block, the stream information written back.
+    void FinishOutput() override;
+    // Deletes the encoder without finishing it and closes the file.
+    void CloseOutput() override;
 
 private:
     static FLAC__StreamEncoderWriteStatus WriteCallback(const FLAC__StreamEncoder*, const FLAC__byte Buffer[],
@@ -60,8 +63,6 @@ private:
     void ConfigureEncoder();
     // Turns the first Bytes of the PCM buffer into signed samples; returns the whole frames.
     uint32_t ConvertSamples(int32_t Bytes);
-    // Deletes the encoder without finishing it and closes the file.
-    void Release();
 
     std::vector<uint8_t> FBuffer;
     std::vector<FLAC__int32> FSamples;
@@ -91,7 +92,6 @@ public:
     explicit TFLACIn(TComponent* AOwner = nullptr);
     ~TFLACIn() override;
 
-    int32_t GetData(void* Buffer, int32_t BufferSize) override;
     void OpenFile() override;
     void CloseFile() override;
     bool Seek(int32_t SampleNum) override;
@@ -99,7 +99,17 @@ public:
     // The smallest frame in bytes that the stream information declares (0: not declared).
     int32_t MinFrameSize() const { return FMinFrameSize; }
 
+protected:
+    std::span<const uint8_t> Refill() override;
+
 private:
+    // What the next Refill does.
+    enum TReadStage {
+        rsDecode,     // decodes the next block
+        rsBlockReady, // serves the block already decoded (a seek decodes the block it lands in)
+        rsEnded,      // nothing: the stream ended, until the read starts over
+    };
+
     static FLAC__StreamDecoderReadStatus ReadCallback(const FLAC__StreamDecoder*, FLAC__byte Buffer[],
                                                       size_t* Bytes, void* Client);
     static FLAC__StreamDecoderSeekStatus SeekCallback(const FLAC__StreamDecoder*, FLAC__uint64 Offset,
@@ -116,19 +126,18 @@ private:
 
     void ReadStreamInfo(const FLAC__StreamMetadata_StreamInfo& Info);
     void StoreBlock(const FLAC__Frame& Frame, const FLAC__int32* const Channels[]);
-    // Decodes the next block into the block buffer; false at the end of the stream.
-    bool DecodeBlock();
+    // Decodes the next block into the block buffer; the stage stays rsDecode at the end of the
+    // stream.
+    void DecodeBlock();
     // Whether Size is exact: the stream information gives the sample count, or EndSample is set.
     bool Limited() const { return FKnownLength || FEndSample != -1; }
     void ReleaseDecoder();
 
     std::vector<uint8_t> FBlock;
-    // The block buffer holds a decoded block not yet served (decoding or a seek delivered it).
-    bool FBlockReady = false;
+    TReadStage FStage = rsDecode;
     FLAC__StreamDecoder* FDecoder = nullptr;
     int32_t BlockSamples = 0;
     int32_t BlockBytes = 0;
-    bool EndOfStream = false;
     int32_t FMinFrameSize = 0;
     // The stream information gives the sample count.
     bool FKnownLength = false;

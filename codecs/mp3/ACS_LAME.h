@@ -58,7 +58,10 @@ public:
 protected:
     void Prepare() override;
     bool DoOutput(bool Abort) override;
-    void Done() override;
+    // Writes the last frames, the ID3 tag and the LAME/Info frame.
+    void FinishOutput() override;
+    // Ends the encoder and closes the file.
+    void CloseOutput() override;
 
 private:
     static constexpr int32_t PcmBufferSize = 16384;
@@ -72,9 +75,6 @@ private:
     // Replaces the empty frame the encoder reserved at the start of the file by the final
     // LAME/Info frame, so that players know the exact length.
     void WriteLameTagFrame();
-    // Ends the encoder and closes the file.
-    void ReleaseEncoder();
-    void FlushInput();
 
     TLameLibraryUse Lame;
     alignas(int16_t) uint8_t FPcmBuffer[PcmBufferSize];

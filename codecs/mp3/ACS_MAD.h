@@ -21,16 +21,16 @@ public:
     explicit TMP3In(TComponent* AOwner = nullptr);
     ~TMP3In() override;
 
-    int32_t GetData(void* Buffer, int32_t BufferSize) override;
     void OpenFile() override;
     void CloseFile() override;
     bool Seek(int32_t SampleNum) override;
 
+protected:
+    std::span<const uint8_t> Refill() override;
+
 private:
     static constexpr int32_t BufferSize = 16384;
 
-    // Decodes the next piece into the buffer; false at the end of the data.
-    bool Refill();
     // Whether Size is the decoder's estimate, to be corrected as decoding goes on.
     bool SizeIsEstimate() const;
     void CloseDecoder();

@@ -7,6 +7,7 @@
 #include "codecs/mp3/ACS_MAD.h"
 #include "codecs/mp3/MadDecoder.h"
 #include "codecs/wave/WavHeaderWriter.h"
+#include "platform/ByteOrder.h"
 
 namespace deraz {
 
@@ -23,9 +24,7 @@ TAudioRange FindAudio(TFileStream& File) {
     TAudioRange Range{0, File.Size()};
     uint8_t Head[10];
     if (File.ReadExact(Head, sizeof Head) && Head[0] == 'I' && Head[1] == 'D' && Head[2] == '3') {
-        int64_t TagSize =
-            int64_t(Head[6] & 0x7F) << 21 | (Head[7] & 0x7F) << 14 | (Head[8] & 0x7F) << 7 | (Head[9] & 0x7F);
-        Range.Start = std::min(Range.End, 10 + TagSize + (Head[5] & 0x10 ? 10 : 0));
+        Range.Start = std::min(Range.End, ID3v2TagBytes(Head));
     }
     if (Range.End - Range.Start >= 128) {
         uint8_t Tag[3];

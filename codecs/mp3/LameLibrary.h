@@ -5,31 +5,36 @@
 #include <lame/lame.h>
 #include <mutex>
 
-#include "platform/CodecLibrary.h"
+#include "codecs/CodecLibraries.h"
+
+// The entry points the binding fetches, in fetch order.
+// clang-format off
+#define DERAZ_LAME_FUNCTIONS(X) \
+    X(lame_init) \
+    X(lame_set_num_samples) \
+    X(lame_set_in_samplerate) \
+    X(lame_set_num_channels) \
+    X(lame_set_brate) \
+    X(lame_init_params) \
+    X(lame_encode_buffer) \
+    X(lame_encode_buffer_interleaved) \
+    X(lame_encode_flush) \
+    X(lame_get_lametag_frame) \
+    X(lame_close) \
+    X(id3tag_init) \
+    X(id3tag_set_title) \
+    X(id3tag_set_artist) \
+    X(id3tag_set_album) \
+    X(id3tag_set_year) \
+    X(id3tag_set_track) \
+    X(id3tag_set_comment)
+// clang-format on
 
 namespace deraz {
 
 struct TLameApi {
-    decltype(&lame_init) init;
-    decltype(&lame_set_num_samples) set_num_samples;
-    decltype(&lame_set_in_samplerate) set_in_samplerate;
-    decltype(&lame_set_num_channels) set_num_channels;
-    decltype(&lame_set_brate) set_brate;
-    decltype(&lame_init_params) init_params;
-    decltype(&lame_encode_buffer) encode_buffer;
-    decltype(&lame_encode_buffer_interleaved) encode_buffer_interleaved;
-    decltype(&lame_encode_flush) encode_flush;
-    decltype(&lame_get_lametag_frame) get_lametag_frame;
-    decltype(&lame_close) close;
-    decltype(&id3tag_init) id3_init;
-    decltype(&id3tag_set_title) id3_set_title;
-    decltype(&id3tag_set_artist) id3_set_artist;
-    decltype(&id3tag_set_album) id3_set_album;
-    decltype(&id3tag_set_year) id3_set_year;
-    decltype(&id3tag_set_track) id3_set_track;
-    decltype(&id3tag_set_comment) id3_set_comment;
-
-    bool Bind(const TLibraryHandle& Library);
+    DERAZ_LAME_FUNCTIONS(DERAZ_API_POINTER)
+    bool Bind(const TLibraryHandle& Library) { return DERAZ_LAME_FUNCTIONS(DERAZ_API_FETCH) true; }
 };
 
 using TLameBinding = TCodecBinding<TLameApi>;

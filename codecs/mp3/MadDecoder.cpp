@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/ByteOrder.h"
+
 namespace deraz {
 
 namespace {
@@ -10,10 +12,6 @@ namespace {
 constexpr size_t InputChunk = 64 * 1024;
 // Samples every MPEG audio decoder's synthesis filter bank lags behind its input.
 constexpr int64_t DecoderDelay = 529;
-
-uint32_t BigEndian32(const uint8_t* P) {
-    return uint32_t(P[0]) << 24 | P[1] << 16 | P[2] << 8 | P[3];
-}
 
 int16_t ToSample(mad_fixed_t Value) {
     Value += mad_fixed_t(1) << (MAD_F_FRACBITS - 16);
@@ -55,9 +53,9 @@ TMadDecoder::TMadDecoder(const TMadApi& Api, TReader Reader, TWriter Writer)
 
 int64_t TMadDecoder::Run() {
     mad_decoder Decoder;
-    Api.decoder_init(&Decoder, this, Input, nullptr, Filter, Output, Error, nullptr);
-    Api.decoder_run(&Decoder, MAD_DECODER_MODE_SYNC);
-    Api.decoder_finish(&Decoder);
+    Api.mad_decoder_init(&Decoder, this, Input, nullptr, Filter, Output, Error, nullptr);
+    Api.mad_decoder_run(&Decoder, MAD_DECODER_MODE_SYNC);
+    Api.mad_decoder_finish(&Decoder);
     if (FFailure) std::rethrow_exception(FFailure);
     return FDelivered;
 }
@@ -89,7 +87,7 @@ mad_flow TMadDecoder::ReadMore(mad_stream& Stream) {
         std::memset(FInput.data() + Kept, 0, MAD_BUFFER_GUARD);
         Got = MAD_BUFFER_GUARD;
     }
-    Api.stream_buffer(&Stream, FInput.data(), Kept + Got);
+    Api.mad_stream_buffer(&Stream, FInput.data(), Kept + Got);
     return MAD_FLOW_CONTINUE;
 }
 

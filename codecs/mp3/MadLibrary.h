@@ -3,20 +3,25 @@
 
 #include <mad.h>
 
-#include "platform/CodecLibrary.h"
+#include "codecs/CodecLibraries.h"
+
+// The entry points the binding fetches, in fetch order.
+// clang-format off
+#define DERAZ_MAD_FUNCTIONS(X) \
+    X(mad_decoder_init) \
+    X(mad_decoder_finish) \
+    X(mad_decoder_run) \
+    X(mad_decoder_message) \
+    X(mad_stream_buffer) \
+    X(mad_stream_skip) \
+    X(mad_stream_sync)
+// clang-format on
 
 namespace deraz {
 
 struct TMadApi {
-    decltype(&mad_decoder_init) decoder_init;
-    decltype(&mad_decoder_finish) decoder_finish;
-    decltype(&mad_decoder_run) decoder_run;
-    decltype(&mad_decoder_message) decoder_message;
-    decltype(&mad_stream_buffer) stream_buffer;
-    decltype(&mad_stream_skip) stream_skip;
-    decltype(&mad_stream_sync) stream_sync;
-
-    bool Bind(const TLibraryHandle& Library);
+    DERAZ_MAD_FUNCTIONS(DERAZ_API_POINTER)
+    bool Bind(const TLibraryHandle& Library) { return DERAZ_MAD_FUNCTIONS(DERAZ_API_FETCH) true; }
 };
 
 using TMadBinding = TCodecBinding<TMadApi>;

@@ -6,27 +6,32 @@
 #include <mpg123.h>
 #include <sys/types.h>
 
-#include "platform/CodecLibrary.h"
+#include "codecs/CodecLibraries.h"
+
+// The entry points the binding fetches, in fetch order.
+// clang-format off
+#define DERAZ_MPG123_FUNCTIONS(X) \
+    X(mpg123_init) \
+    X(mpg123_new) \
+    X(mpg123_delete) \
+    X(mpg123_param) \
+    X(mpg123_format_none) \
+    X(mpg123_format) \
+    X(mpg123_rates) \
+    X(mpg123_replace_reader_handle) \
+    X(mpg123_open_handle) \
+    X(mpg123_close) \
+    X(mpg123_getformat) \
+    X(mpg123_read) \
+    X(mpg123_length) \
+    X(mpg123_seek)
+// clang-format on
 
 namespace deraz {
 
 struct TMpg123Api {
-    decltype(&mpg123_init) init;
-    decltype(&mpg123_new) create;
-    decltype(&mpg123_delete) destroy;
-    decltype(&mpg123_param) param;
-    decltype(&mpg123_format_none) format_none;
-    decltype(&mpg123_format) format;
-    decltype(&mpg123_rates) rates;
-    decltype(&mpg123_replace_reader_handle) replace_reader_handle;
-    decltype(&mpg123_open_handle) open_handle;
-    decltype(&mpg123_close) close;
-    decltype(&mpg123_getformat) getformat;
-    decltype(&mpg123_read) read;
-    decltype(&mpg123_length) length;
-    decltype(&mpg123_seek) seek;
-
-    bool Bind(const TLibraryHandle& Library);
+    DERAZ_MPG123_FUNCTIONS(DERAZ_API_POINTER)
+    bool Bind(const TLibraryHandle& Library) { return DERAZ_MPG123_FUNCTIONS(DERAZ_API_FETCH) true; }
 };
 
 using TMpg123Binding = TCodecBinding<TMpg123Api>;

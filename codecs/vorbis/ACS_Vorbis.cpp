@@ -5,9 +5,10 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <filesystem>
 #include <limits>
 #include <set>
+
+#include "platform/ByteOrder.h"
 
 namespace deraz {
 
@@ -46,8 +47,7 @@ std::set<uint32_t> SerialsInFile(TFileStream& Stream) {
     uint8_t Lacing[255];
     Stream.Seek(0);
     while (Stream.ReadExact(Header, sizeof Header) && std::memcmp(Header, "OggS", 4) == 0) {
-        Serials.insert(uint32_t(Header[14]) | uint32_t(Header[15]) << 8 | uint32_t(Header[16]) << 16 |
-                       uint32_t(Header[17]) << 24);
+        Serials.insert(LittleEndian32(Header + 14));
         int Segments = Header[26];
         if (!Stream.ReadExact(Lacing, Segments)) break;
         int64_t Body = 0;
@@ -110,44 +110,21 @@ void TVorbisOut::SetMinimumBitrate(TVorbisBitRate Value) {
 }
 
 void TVorbisOut::Prepare() {
-    OpenOutputFile();
+    OpenOutputStream(FFileMode == foAppend);
+    StartInput();
     TACSInput* Source = Input();
-    try {
-        Source->Init();
-    } catch (const std::exception&) {
-        FStream.reset();
-        throw;
+    int32_t Channels = Source->Channels();
+    CheckInputFormat(Channels, Source->BitsPerSample());
+    FStreamSerial = FSerial;
+    if (FFileMode == foAppend) {
+        // A new logical stream follows whatever the file holds.
+        FStreamSerial = FreeSerial(*FStream, FSerial);
+        FStream->Seek(0, SEEK_END);
     }
-    try {
-        int32_t Channels = Source->Channels();
-        CheckInputFormat(Channels, Source->BitsPerSample());
-        FStreamSerial = FSerial;
-        if (FFileMode == foAppend) {
-            // A new logical stream follows whatever the file holds.
-            FStreamSerial = FreeSerial(*FStream, FSerial);
-            FStream->Seek(0, SEEK_END);
-        }
-        FEndOfStream = false;
-        FCarry = 0;
-        InitEncoder(Channels, Source->SampleRate());
-        WriteHeaders();
-    } catch (const std::exception&) {
-        ClearEncoder();
-        FStream.reset();
-        try {
-            Source->Flush();
-        } catch (const std::exception&) {
-        }
-        throw;
-    }
-}
-
-void TVorbisOut::OpenOutputFile() {
-    if (FFileName.empty()) throw EACSException("File name is not assigned.");
-    std::error_code Error;
-    bool Append = FFileMode == foAppend && std::filesystem::exists(std::filesystem::u8path(FFileName), Error);
-    FStream =
-        std::make_unique<TFileStream>(FFileName, Append ? TFileOpenMode::ReadWrite : TFileOpenMode::Create);
+    FEndOfStream = false;
+    FCarry = 0;
+    InitEncoder(Channels, Source->SampleRate());
+    WriteHeaders();
 }
 
 void TVorbisOut::CheckInputFormat(int32_t Channels, int32_t BitsPerSample) const {
@@ -281,24 +258,16 @@ void TVorbisOut::WritePage(const ogg_page& Page) {
     FStream->Write(Page.body, Page.body_len);
 }
 
-void TVorbisOut::Done() {
-    std::exception_ptr Failure;
-    try {
-        // A conversion stopped early still ends its stream, so the shorter file is complete.
-        if (FStage == esStream && !FEndOfStream) FinishStream();
-        if (FStream) FStream->Flush();
-    } catch (const std::exception&) {
-        Failure = std::current_exception();
-    }
-    FStream.reset();
-    try {
-        if (TACSInput* Source = Input()) Source->Flush();
-    } catch (const std::exception&) {
-        if (!Failure) Failure = std::current_exception();
-    }
+void TVorbisOut::FinishOutput() {
+    // The comments belong to the conversion that wrote them.
     FComments.clear();
+    if (FStage == esStream && !FEndOfStream) FinishStream();
+    if (FStream) FStream->Flush();
+}
+
+void TVorbisOut::CloseOutput() {
+    FStream.reset();
     ClearEncoder();
-    if (Failure) std::rethrow_exception(Failure);
 }
 
 void TVorbisOut::ClearEncoder() {
@@ -431,14 +400,13 @@ bool TVorbisIn::SameFormatAsStart() {
     return true;
 }
 
-void TVorbisIn::FillBuffer() {
-    BufStart = 1;
-    BufEnd = 0;
+std::span<const uint8_t> TVorbisIn::Refill() {
+    int32_t Filled = 0;
     if (!FDecoderOpen) FEndOfStream = true;
-    while (!FEndOfStream && BufEnd < DecodeBufferSize) {
+    while (!FEndOfStream && Filled < DecodeBufferSize) {
         long Count =
-            VorbisFileLibrary()->ov_read(&FVorbisFile, reinterpret_cast<char*>(FBuffer.data()) + BufEnd,
-                                         DecodeBufferSize - BufEnd, 0, 2, 1, &FCurrentSection);
+            VorbisFileLibrary()->ov_read(&FVorbisFile, reinterpret_cast<char*>(FBuffer.data()) + Filled,
+                                         DecodeBufferSize - Filled, 0, 2, 1, &FCurrentSection);
         // A hole (damaged or missing pages) is skipped; decoding goes on after it.
         if (Count == OV_HOLE) continue;
         // A later chained stream in another format cannot continue this PCM stream.
@@ -446,34 +414,15 @@ void TVorbisIn::FillBuffer() {
             FEndOfStream = true;
             break;
         }
-        BufEnd += int32_t(Count);
+        Filled += int32_t(Count);
         int32_t Limit = FSize;
-        if (Limit >= 0 && FPosition + BufEnd >= Limit) {
-            BufEnd = std::max(0, Limit - FPosition);
+        if (Limit >= 0 && FPosition + Filled >= Limit) {
+            Filled = std::max(0, Limit - FPosition);
             FEndOfStream = true;
             break;
         }
     }
-}
-
-int32_t TVorbisIn::GetData(void* Buffer, int32_t BufferSize) {
-    if (!FBusy) throw EACSException("The Stream is not opened");
-    if (BufStart > BufEnd) {
-        FillBuffer();
-        // A loop starts again at StartSample once everything up to the end was delivered.
-        if (BufStart > BufEnd && FEndOfStream && FLoop) {
-            Flush();
-            Init();
-            FEndOfStream = false;
-            FillBuffer();
-        }
-    }
-    int32_t Count = std::min(BufferSize, BufEnd - BufStart + 1);
-    if (Count <= 0) return 0;
-    std::memcpy(Buffer, FBuffer.data() + BufStart - 1, size_t(Count));
-    BufStart += Count;
-    FPosition += Count;
-    return Count;
+    return {FBuffer.data(), size_t(Filled)};
 }
 
 } // namespace deraz

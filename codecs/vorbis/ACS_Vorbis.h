@@ -67,14 +67,15 @@ public:
 
 protected:
     bool DoOutput(bool Abort) override;
-    void Done() override;
     void Prepare() override;
+    // Ends the stream, also of a conversion stopped early, so the shorter file is complete.
+    void FinishOutput() override;
+    void CloseOutput() override;
 
 private:
     // How much of the encoder state is set up, in the order it is set up; cleared in reverse.
     enum TEncoderStage { esNone, esInfo, esComment, esAnalysis, esBlock, esStream };
 
-    void OpenOutputFile();
     void CheckInputFormat(int32_t Channels, int32_t BitsPerSample) const;
     void InitEncoder(int32_t Channels, int32_t SampleRate);
     void AddComments();
@@ -118,7 +119,6 @@ public:
     explicit TVorbisIn(TComponent* AOwner = nullptr);
     ~TVorbisIn() override;
 
-    int32_t GetData(void* Buffer, int32_t BufferSize) override;
     void OpenFile() override;
     void CloseFile() override;
     bool Seek(int32_t SampleNum) override;
@@ -129,6 +129,10 @@ public:
     int32_t MaxBitrate() const { return FMaxBitrate; }
     int32_t NominalBitrate() const { return FNominalBitrate; }
     int32_t MinBitrate() const { return FMinBitrate; }
+
+protected:
+    // Decodes into the decode buffer, stopping at Size.
+    std::span<const uint8_t> Refill() override;
 
 private:
     static constexpr int32_t DecodeBufferSize = 8192;
@@ -142,8 +146,6 @@ private:
     void ReadStreamInfo();
     // Forgets the file: not valid, no format, nothing to deliver.
     void Invalidate();
-    // Decodes into the empty decode buffer, stopping at Size.
-    void FillBuffer();
     // Whether the link just read has the format the stream started with.
     bool SameFormatAsStart();
 

@@ -22,12 +22,14 @@ public:
     // The kind of data of the open file (wtUnsupported before any opening).
     TWavType WavType() const { return FWavType; }
 
-    int32_t GetData(void* Buffer, int32_t BufferSize) override;
     void OpenFile() override;
     void CloseFile() override;
     bool Seek(int32_t SampleNum) override;
 
     static constexpr int32_t DecodeBufferSize = 16384;
+
+protected:
+    std::span<const uint8_t> Refill() override;
 
 private:
     void ReadHeader();
@@ -41,10 +43,9 @@ private:
     // Compressed data the Audio Compression Manager converts (MPEG Layer-3): the file is turned
     // into PCM in memory at once; a failed conversion leaves the file not Valid, with no data.
     void OpenAcm();
-    // Refills the decode buffer; false when the data has ended.
-    bool Refill();
-    bool RefillPcm();
-    bool RefillAdpcm();
+    // Refill by the kind of data: the bytes delivered, 0 at the end of the data.
+    int32_t RefillPcm();
+    int32_t RefillAdpcm();
     // Reads and decodes the next ADPCM block; the number of PCM bytes, 0 at the end of the data.
     int32_t DecodeNextBlock();
     int32_t FrameBytes() const { return FBitsPerSample / 8 * FChannels; }
@@ -78,11 +79,11 @@ public:
 
 protected:
     bool DoOutput(bool Abort) override;
-    void Done() override;
     void Prepare() override;
+    // Rewrites the size fields that the data written makes known.
+    void FinishOutput() override;
 
 private:
-    void OpenOutput();
     // Checks the input against the output format, then writes the header or moves to the end of
     // the file being appended to.
     void PrepareFormat();

@@ -139,56 +139,30 @@ bool TWaveIn::Seek(int32_t SampleNum) {
     return Result;
 }
 
-int32_t TWaveIn::GetData(void* Buffer, int32_t BufferSize) {
-    if (!FBusy) throw EACSException("The Stream is not opened");
-    if (BufStart > BufEnd && !Refill()) return 0;
-    int32_t Count = std::clamp(BufEnd - BufStart + 1, 0, std::max(BufferSize, 0));
-    std::memcpy(Buffer, FBuffer.data() + BufStart - 1, size_t(Count));
-    BufStart += Count;
-    FPosition += Count;
-    return Count;
-}
-
-bool TWaveIn::Refill() {
+std::span<const uint8_t> TWaveIn::Refill() {
+    int32_t Count = 0;
     switch (FWavType) {
     case wtPCM:
     case wtACM:
-        return RefillPcm();
+        Count = RefillPcm();
+        break;
     case wtDVIADPCM:
     case wtMSADPCM:
-        return RefillAdpcm();
+        Count = RefillAdpcm();
+        break;
     case wtUnsupported:
         break;
     }
-    return false;
+    return {FBuffer.data(), size_t(std::max(Count, 0))};
 }
 
-bool TWaveIn::RefillPcm() {
-    auto ReadPiece = [this] {
-        int64_t Count = FDecodable ? FSource->Read(FBuffer.data(), DecodeBufferSize) : 0;
-        return int32_t(std::min<int64_t>(Count, int64_t(FSize) - FPosition));
-    };
-    BufStart = 1;
-    int32_t Count = ReadPiece();
-    if (Count <= 0 && FLoop) {
-        // Start over from StartSample.
-        Flush();
-        Init();
-        Count = ReadPiece();
-    }
-    BufEnd = std::max(Count, 0);
-    return BufEnd > 0;
+int32_t TWaveIn::RefillPcm() {
+    int64_t Count = FDecodable ? FSource->Read(FBuffer.data(), DecodeBufferSize) : 0;
+    return int32_t(std::min<int64_t>(Count, int64_t(FSize) - FPosition));
 }
 
-bool TWaveIn::RefillAdpcm() {
-    if (FPosition >= FSize) {
-        if (!FLoop) return false;
-        Flush();
-        Init();
-    }
-    BufStart = 1;
-    BufEnd = DecodeNextBlock();
-    return BufEnd > 0;
+int32_t TWaveIn::RefillAdpcm() {
+    return FPosition < FSize ? DecodeNextBlock() : 0;
 }
 
 int32_t TWaveIn::DecodeNextBlock() {

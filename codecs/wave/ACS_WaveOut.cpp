@@ -12,15 +12,9 @@ namespace {
 constexpr int32_t PcmBufferSize = 16384;
 constexpr int64_t ImaHeaderSize = 60;
 
-// Whether the two names denote the same existing file.
-bool SameFile(const std::string& A, const std::string& B) {
-    std::error_code Error;
-    return std::filesystem::equivalent(std::filesystem::u8path(A), std::filesystem::u8path(B), Error);
-}
-
 void PutChunkStart(uint8_t* At, const char* Id, uint32_t Size) {
     std::memcpy(At, Id, 4);
-    PutLE32(At + 4, Size);
+    PutLittleEndian32(At + 4, Size);
 }
 
 } // namespace
@@ -43,31 +37,9 @@ void TWaveOut::Prepare() {
     FEndOfInput = false;
     FAppending = false;
     FFramesRead = 0;
-    if (FFileName.empty()) throw EACSException("File name is not assigned.");
-    TACSInput* In = Input();
-    if (auto* FileIn = dynamic_cast<TACSFileIn*>(In); FileIn && SameFile(FileIn->FileName(), FFileName))
-        throw EACSException("Cannot write the output over its own input file.");
-    OpenOutput();
-    try {
-        In->Init();
-    } catch (...) {
-        FStream.reset();
-        throw;
-    }
-    try {
-        PrepareFormat();
-    } catch (...) {
-        FStream.reset();
-        In->Flush();
-        throw;
-    }
-}
-
-void TWaveOut::OpenOutput() {
-    std::error_code Error;
-    bool Exists = std::filesystem::exists(std::filesystem::u8path(FFileName), Error);
-    FStream = std::make_unique<TFileStream>(
-        FFileName, FFileMode == foAppend && Exists ? TFileOpenMode::ReadWrite : TFileOpenMode::Create);
+    OpenOutputStream(FFileMode == foAppend);
+    StartInput();
+    PrepareFormat();
 }
 
 void TWaveOut::PrepareFormat() {
@@ -129,16 +101,16 @@ void TWaveOut::PrepareAdpcm() {
         PutChunkStart(&H[0], "RIFF", DataSize + 52);
         std::memcpy(&H[8], "WAVE", 4);
         PutChunkStart(&H[12], "fmt ", 20);
-        PutLE16(&H[20], 0x11);
-        PutLE16(&H[22], uint32_t(FChannels));
-        PutLE32(&H[24], uint32_t(Rate));
-        PutLE32(&H[28], uint32_t(Rate) / Spb * FBlockSize);
-        PutLE16(&H[32], FBlockSize);
-        PutLE16(&H[34], 4);
-        PutLE16(&H[36], 2); // the extension holds the samples per block
-        PutLE16(&H[38], Spb);
+        PutLittleEndian16(&H[20], 0x11);
+        PutLittleEndian16(&H[22], uint32_t(FChannels));
+        PutLittleEndian32(&H[24], uint32_t(Rate));
+        PutLittleEndian32(&H[28], uint32_t(Rate) / Spb * FBlockSize);
+        PutLittleEndian16(&H[32], FBlockSize);
+        PutLittleEndian16(&H[34], 4);
+        PutLittleEndian16(&H[36], 2); // the extension holds the samples per block
+        PutLittleEndian16(&H[38], Spb);
         PutChunkStart(&H[40], "fact", 4);
-        PutLE32(&H[48], FInputFrames);
+        PutLittleEndian32(&H[48], FInputFrames);
         PutChunkStart(&H[52], "data", DataSize);
         FStream->Write(H.data(), ImaHeaderSize);
     }
@@ -183,7 +155,7 @@ bool TWaveOut::OutputAdpcm() {
 
 void TWaveOut::WriteAt(int64_t Offset, uint32_t Value) {
     uint8_t Field[4];
-    PutLE32(Field, Value);
+    PutLittleEndian32(Field, Value);
     FStream->Seek(Offset);
     FStream->Write(Field, 4);
 }
@@ -206,19 +178,10 @@ void TWaveOut::CompleteHeader() {
     WriteAt(4, uint32_t(Length - 8));
 }
 
-void TWaveOut::Done() {
-    std::exception_ptr Failure;
-    if (FStream) {
-        try {
-            CompleteHeader();
-            FStream->Flush();
-        } catch (...) {
-            Failure = std::current_exception();
-        }
-        FStream.reset();
-    }
-    if (TACSInput* In = Input()) In->Flush();
-    if (Failure) std::rethrow_exception(Failure);
+void TWaveOut::FinishOutput() {
+    if (!FStream) return;
+    CompleteHeader();
+    FStream->Flush();
 }
 
 } // namespace deraz

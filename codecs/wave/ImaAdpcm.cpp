@@ -4,6 +4,8 @@
 #include <array>
 #include <climits>
 
+#include "platform/ByteOrder.h"
+
 namespace deraz::ima {
 
 namespace {
@@ -105,7 +107,7 @@ bool DecodeBlock(const uint8_t* Block, int32_t BlockAlign, int32_t Channels, int
     for (int32_t Channel = 0; Channel < Channels; ++Channel) {
         const uint8_t* Header = Block + 4 * Channel;
         if (Header[2] > MaxStepIndex) return false;
-        State[Channel].Predictor = int16_t(Header[0] | (Header[1] << 8));
+        State[Channel].Predictor = int16_t(LittleEndian16(Header));
         State[Channel].StepIndex = Header[2] * 16;
         Out[Channel] = int16_t(State[Channel].Predictor);
     }

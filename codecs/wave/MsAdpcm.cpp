@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/ByteOrder.h"
+
 namespace deraz::msadpcm {
 
 namespace {
@@ -31,7 +33,7 @@ inline int16_t ExpandNibble(TChannel& C, uint32_t Nibble) {
 }
 
 inline int32_t Get16(const uint8_t* P) {
-    return int16_t(P[0] | (P[1] << 8));
+    return int16_t(LittleEndian16(P));
 }
 
 } // namespace

@@ -132,7 +132,7 @@ private:
 bool TWalker::ReadBody(std::vector<uint8_t>& Body) {
     uint8_t SizeField[4];
     if (!ReadBytes(SizeField, 4)) return false;
-    uint32_t Size = GetLE32(SizeField);
+    uint32_t Size = LittleEndian32(SizeField);
     if (Size >= Limit - std::min(FConsumed, Limit)) return false;
     Body.resize(Size);
     return ReadBytes(Body.data(), Size);
@@ -142,18 +142,18 @@ void TWalker::TakeFormat(std::vector<uint8_t>& Body) {
     size_t Declared = Body.size();
     Body.resize(std::max<size_t>(Declared, 22));
     const uint8_t* B = Body.data();
-    FType = TypeOfTag(GetLE16(B));
-    FHeader.Channels = GetLE16(B + 2);
-    FHeader.SampleRate = GetLE32(B + 4);
-    FHeader.BlockAlign = GetLE16(B + 12);
-    FHeader.BitsPerSample = GetLE16(B + 14);
-    FHeader.SamplesPerBlock = GetLE16(B + 18);
-    FHeader.CoefficientPairs = GetLE16(B + 20);
+    FType = TypeOfTag(LittleEndian16(B));
+    FHeader.Channels = LittleEndian16(B + 2);
+    FHeader.SampleRate = LittleEndian32(B + 4);
+    FHeader.BlockAlign = LittleEndian16(B + 12);
+    FHeader.BitsPerSample = LittleEndian16(B + 14);
+    FHeader.SamplesPerBlock = LittleEndian16(B + 18);
+    FHeader.CoefficientPairs = LittleEndian16(B + 20);
     size_t Present = Declared > 22 ? (Declared - 22) / 4 : 0;
     size_t Kept = std::min<size_t>({FHeader.CoefficientPairs, MaxMsCoefficientPairs, Present});
     for (size_t I = 0; I < Kept; ++I) {
-        FHeader.Coefficients[I][0] = int16_t(GetLE16(B + 22 + 4 * I));
-        FHeader.Coefficients[I][1] = int16_t(GetLE16(B + 24 + 4 * I));
+        FHeader.Coefficients[I][0] = int16_t(LittleEndian16(B + 22 + 4 * I));
+        FHeader.Coefficients[I][1] = int16_t(LittleEndian16(B + 24 + 4 * I));
     }
 }
 
@@ -189,7 +189,7 @@ TWalker::TStep TWalker::Step() {
         if (!ReadBody(Body)) return TStep::Failed;
         if (IsFact) {
             Body.resize(std::max<size_t>(Body.size(), 4));
-            FHeader.SampleLength = GetLE32(Body.data());
+            FHeader.SampleLength = LittleEndian32(Body.data());
             FHeader.FactValueOffset = BodyOffset;
             FStage = TStage::Data;
         }
@@ -205,7 +205,7 @@ TWalker::TStep TWalker::Step() {
         FHeader.DataSizeOffset = FSource.Position();
         uint8_t SizeField[4];
         if (!ReadBytes(SizeField, 4)) return TStep::Failed;
-        FHeader.DataSize = GetLE32(SizeField);
+        FHeader.DataSize = LittleEndian32(SizeField);
         FHeader.DataOffset = FSource.Position();
         return TStep::Found;
     }

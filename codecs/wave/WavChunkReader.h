@@ -1,5 +1,5 @@
-// RIFF WAVE layout: the stream the WAV reader reads from, the header walk that finds the format and
-// the sample data, and little-endian field access.
+// RIFF WAVE layout: the stream the WAV reader reads from, and the header walk that finds the
+// format and the sample data.
 #pragma once
 
 #include <array>
@@ -7,26 +7,12 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/ByteOrder.h"
 #include "platform/FileStream.h"
 
 namespace deraz {
 
 enum TWavType : uint8_t { wtUnsupported = 0, wtPCM = 1, wtDVIADPCM = 2, wtMSADPCM = 3, wtACM = 4 };
-
-inline uint16_t GetLE16(const uint8_t* P) {
-    return uint16_t(P[0] | (P[1] << 8));
-}
-inline uint32_t GetLE32(const uint8_t* P) {
-    return uint32_t(GetLE16(P)) | (uint32_t(GetLE16(P + 2)) << 16);
-}
-inline void PutLE16(uint8_t* P, uint32_t Value) {
-    P[0] = uint8_t(Value);
-    P[1] = uint8_t(Value >> 8);
-}
-inline void PutLE32(uint8_t* P, uint32_t Value) {
-    PutLE16(P, Value);
-    PutLE16(P + 2, Value >> 16);
-}
 
 // A readable byte stream of known, fixed size: the WAV file itself, or a WAV image in memory.
 class TWaveSource {

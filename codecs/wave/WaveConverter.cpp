@@ -5,16 +5,9 @@
 
 #include "codecs/wave/AcmMpegLayer3.h"
 #include "codecs/wave/WavHeaderWriter.h"
+#include "platform/ByteOrder.h"
 
 namespace deraz {
-
-namespace {
-
-uint32_t Little32(const uint8_t* P) {
-    return uint32_t(P[0]) | P[1] << 8 | P[2] << 16 | uint32_t(P[3]) << 24;
-}
-
-} // namespace
 
 TWaveConverter::TWaveConverter() {
     InstallMpegLayer3AcmCodec();
@@ -37,9 +30,9 @@ void TWaveConverter::LoadWave(TFileStream& Source) {
     while (Position + 8 <= Length && Position < Length - 1) {
         const uint8_t* Window = File.data() + Position;
         size_t Body = Position + 8;
-        size_t BodySize = std::min<size_t>(Little32(Window + 4), Length - Body);
+        size_t BodySize = std::min<size_t>(LittleEndian32(Window + 4), Length - Body);
         bool Format = std::memcmp(Window, "fmt ", 4) == 0, Fact = std::memcmp(Window, "fact", 4) == 0;
-        bool Data = std::memcmp(Window, "data", 4) == 0 && Little32(Window + 4) > 0;
+        bool Data = std::memcmp(Window, "data", 4) == 0 && LittleEndian32(Window + 4) > 0;
         if (!Format && !Fact && !Data) {
             ++Position;
             continue;

@@ -31,7 +31,6 @@ public:
     WAVEFORMATEX* SourceFormat() { return reinterpret_cast<WAVEFORMATEX*>(FSourceFormat.data()); }
     WAVEFORMATEX* TargetFormat() { return reinterpret_cast<WAVEFORMATEX*>(FTargetFormat.data()); }
     const std::vector<uint8_t>& Contents() const { return FContents; }
-    uint32_t FormatBufferSize() const { return FFormatBufferSize; }
 
     // The whole sequence the WAV reader runs for a compressed file: load File from its start, ask
     // for a PCM format, convert, and return the PCM WAV file; nothing when any step fails.
