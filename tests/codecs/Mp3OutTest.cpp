@@ -128,19 +128,6 @@ TEST(MP3Out, RefusesWhatItCannotEncodeWithoutLeavingAFile) {
     EXPECT_FALSE(Wide.Busy());
 }
 
-TEST(MP3Out, NeverWritesOverItsInput) {
-    TTempDir Dir;
-    auto Samples = MusicLikeSignal(Rate, 2, Rate, 13);
-    std::string File = EncodeWithLame(Dir, "self", Samples, 2, Rate, "-b 128");
-    auto Before = ReadFileBytes(File);
-    TMP3In Source;
-    Source.SetFileName(File);
-    TMP3Out Sink;
-    Sink.SetFileName(File);
-    EXPECT_EQ(RunToEnd(Sink, Source), "The output file is the input file: " + File);
-    EXPECT_EQ(ReadFileBytes(File), Before);
-}
-
 TEST(MP3Out, SinksInParallelShareTheLibrary) {
     TTempDir Dir;
     auto Samples = MusicLikeSignal(Rate, 2, Rate, 11);

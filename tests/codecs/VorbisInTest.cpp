@@ -38,7 +38,7 @@ TEST_P(VorbisInDecodes, ExactlyWhatOggdecGives) {
     EXPECT_EQ(In.Comments(), Comments);
     EXPECT_GT(In.NominalBitrate(), 0);
 
-    auto Ours = ReadSource(In, 65536);
+    auto Ours = ReadAllData(In, 65536);
     auto Reference = DecodeWithOggdec(Ogg);
     ASSERT_EQ(Reference.size(), size_t(Frames) * 2 * Case.Channels);
     EXPECT_TRUE(Ours == Reference) << "decoded PCM differs from oggdec's";
@@ -75,27 +75,27 @@ protected:
 TEST_F(VorbisInRange, EndSampleStopsAfterExactlyTheRange) {
     In.SetStartSample(1000);
     In.SetEndSample(5001);
-    auto Ours = ReadSource(In, 3000);
+    auto Ours = ReadAllData(In, 3000);
     EXPECT_EQ(Ours.size(), size_t(4001 * 2 * 2));
     EXPECT_TRUE(Ours == Slice(1000, 5001));
 
     In.SetStartSample(0);
     In.SetEndSample(777);
-    EXPECT_TRUE(ReadSource(In, 65536) == Slice(0, 777));
+    EXPECT_TRUE(ReadAllData(In, 65536) == Slice(0, 777));
 
     In.SetStartSample(30000);
     In.SetEndSample(-1);
     In.Init();
     EXPECT_EQ(In.Size(), (44100 - 30000) * 2 * 2);
     In.Flush();
-    EXPECT_TRUE(ReadSource(In, 4096) == Slice(30000, 44100));
+    EXPECT_TRUE(ReadAllData(In, 4096) == Slice(30000, 44100));
 }
 
 TEST_F(VorbisInRange, LoopRepeatsTheRangeWithoutEnd) {
     In.SetStartSample(100);
     In.SetEndSample(1100);
     In.SetLoop(true);
-    auto Ours = ReadSource(In, 3000, 5 * 4000);
+    auto Ours = ReadAllData(In, 3000, 5 * 4000);
     ASSERT_GE(Ours.size(), size_t(5 * 4000));
     auto Lap = Slice(100, 1100);
     for (size_t Start = 0; Start + Lap.size() <= Ours.size(); Start += Lap.size())
@@ -119,9 +119,9 @@ TEST(VorbisIn, FilesThatAreNotOggVorbisAreInvalidAndDeliverNothing) {
         EXPECT_FALSE(In.Valid());
         EXPECT_EQ(In.TotalTime(), 0);
         In.SetStartSample(10);
-        EXPECT_TRUE(ReadSource(In).empty());
+        EXPECT_TRUE(ReadAllData(In, 65536).empty());
         In.SetLoop(true);
-        EXPECT_TRUE(ReadSource(In).empty());
+        EXPECT_TRUE(ReadAllData(In, 65536).empty());
     }
 }
 
@@ -152,7 +152,7 @@ TEST(VorbisIn, ChainedStreamStopsWhereTheFormatChanges) {
     TVorbisIn In;
     In.SetFileName(Both);
     EXPECT_EQ(In.Channels(), 1);
-    auto Ours = ReadSource(In);
+    auto Ours = ReadAllData(In, 65536);
     auto First = DecodeWithOggdec(Mono);
     ASSERT_LE(Ours.size(), First.size());
     EXPECT_TRUE(std::equal(Ours.begin(), Ours.end(), First.begin()));

@@ -30,7 +30,7 @@ public:
         SoughtTo = SampleNum;
         return true;
     }
-    int32_t GetData(void*, int32_t) override { return 0; }
+    std::span<const uint8_t> Refill() override { return {}; }
 };
 
 TEST(FileIn, InitComputesTheSizeOfTheRequestedRange) {

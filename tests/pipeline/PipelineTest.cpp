@@ -148,8 +148,8 @@ public:
     ~TFailingDoneSink() override { TerminateWorker(); }
 
 protected:
-    void Done() override {
-        TMemorySink::Done();
+    void FinishOutput() override {
+        TMemorySink::FinishOutput();
         throw EACSException("cannot finish");
     }
 };
@@ -165,6 +165,25 @@ TEST(Errors, AnOutputThatCannotBeFinishedIsAFailureNotASuccess) {
     EXPECT_EQ(Completion.Message(), "cannot finish");
     EXPECT_EQ(Completion.Count(), 1) << "no OnDone besides the error";
     EXPECT_EQ(Sink.Status(), osIdle);
+}
+
+// Runs a conversion whose input fails to flush; the error the conversion ends with.
+template <class Sink> std::string RunWithFailingFlush() {
+    Sink S;
+    TMemorySource Source(CountingBytes(3000));
+    Source.FailFlush = true;
+    S.SetInput(&Source);
+    TCompletion Completion(S);
+    S.Run();
+    if (!Completion.Wait()) return "timed out";
+    EXPECT_EQ(Source.FlushCount, 1);
+    EXPECT_FALSE(S.Busy());
+    return Completion.Failed() ? Completion.Message() : "";
+}
+
+TEST(Errors, TheFinishingStepRunsWholeAndReportsItsFirstError) {
+    EXPECT_EQ(RunWithFailingFlush<TMemorySink>(), "cannot flush");
+    EXPECT_EQ(RunWithFailingFlush<TFailingDoneSink>(), "cannot finish");
 }
 
 TEST(Input, SwappingTheInputWhileBusyContinuesFromTheNewSource) {
@@ -203,7 +222,9 @@ TEST(Worker, ManyBackToBackRunsAreNeverLost) {
     for (int Round = 0; Round < 2000; ++Round) {
         // Run as soon as the previous conversion is done, often while the worker is still on
         // its way to sleep.
-        while (Sink.Busy()) std::this_thread::yield();
+        auto Deadline = std::chrono::steady_clock::now() + 10s;
+        while (Sink.Busy() && std::chrono::steady_clock::now() < Deadline) std::this_thread::yield();
+        ASSERT_FALSE(Sink.Busy()) << "round " << Round;
         Sink.Run();
         ASSERT_TRUE(Completion.Wait(10s)) << "round " << Round;
     }
