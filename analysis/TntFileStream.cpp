@@ -1,6 +1,11 @@
 #include "analysis/TntFileStream.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+
+#include "platform/FileHandle.h"
 
 namespace deraz {
 
@@ -12,14 +17,14 @@ std::string FullPath(const std::string& FileName) {
     return Error ? FileName : Path.lexically_normal().string();
 }
 
-TSystemAccess AccessOf(uint16_t Mode) {
+TFileAccess Access(uint16_t Mode) {
     switch (Mode & 3) {
     case fmOpenWrite:
-        return TSystemAccess::Write;
+        return TFileAccess::Write;
     case fmOpenReadWrite:
-        return TSystemAccess::ReadWrite;
+        return TFileAccess::ReadWrite;
     default:
-        return TSystemAccess::Read;
+        return TFileAccess::Read;
     }
 }
 
@@ -27,25 +32,43 @@ TSystemAccess AccessOf(uint16_t Mode) {
 
 TTntFileStream::TTntFileStream(const std::string& FileName, uint16_t Mode) : FFileName(FileName) {
     if (Mode == fmCreate) {
-        if (!FFile.Create(FileName))
-            throw EFCreateError("Cannot create file \"" + FullPath(FileName) + "\". " + FFile.Error());
+        FHandle = CreateFileHandle(FileName);
+        if (FHandle < 0)
+            throw EFCreateError("Cannot create file \"" + FullPath(FileName) + "\". " + std::strerror(errno));
         return;
     }
-    if (!FFile.Open(FileName, AccessOf(Mode)))
-        throw EFOpenError("Cannot open file \"" + FullPath(FileName) + "\". " + FFile.Error());
+    FHandle = OpenFileHandle(FileName, Access(Mode));
+    if (FHandle < 0)
+        throw EFOpenError("Cannot open file \"" + FullPath(FileName) + "\". " + std::strerror(errno));
+}
+
+TTntFileStream::~TTntFileStream() {
+    if (FHandle >= 0) CloseFileHandle(FHandle);
 }
 
 int32_t TTntFileStream::Read(void* Buffer, int32_t Count) {
-    int64_t Got = FFile.ReadAt(Buffer, Count, FPosition);
-    if (Got < 0) throw EReadError("Cannot read file \"" + FullPath(FFileName) + "\". " + FFile.Error());
-    FPosition += Got;
-    return int32_t(Got);
+    int32_t Done = 0;
+    while (Done < Count) {
+        int64_t Got = ReadFileAt(FHandle, static_cast<char*>(Buffer) + Done, size_t(Count - Done), FPosition);
+        if (Got < 0)
+            throw EReadError("Cannot read file \"" + FullPath(FFileName) + "\". " + std::strerror(errno));
+        if (Got == 0) break;
+        Done += static_cast<int32_t>(Got);
+        FPosition += Got;
+    }
+    return Done;
 }
 
 int32_t TTntFileStream::Write(const void* Buffer, int32_t Count) {
-    int64_t Put = FFile.WriteAt(Buffer, Count, FPosition);
-    FPosition += Put;
-    return int32_t(Put);
+    int32_t Done = 0;
+    while (Done < Count) {
+        int64_t Put =
+            WriteFileAt(FHandle, static_cast<const char*>(Buffer) + Done, size_t(Count - Done), FPosition);
+        if (Put <= 0) break;
+        Done += static_cast<int32_t>(Put);
+        FPosition += Put;
+    }
+    return Done;
 }
 
 int64_t TTntFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
@@ -57,7 +80,7 @@ int64_t TTntFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
 }
 
 int64_t TTntFileStream::Size() const {
-    return FFile.Size();
+    return std::max<int64_t>(FileHandleSize(FHandle), 0);
 }
 
 } // namespace deraz

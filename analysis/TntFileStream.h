@@ -2,7 +2,6 @@
 #pragma once
 
 #include "platform/FileStream.h"
-#include "platform/SystemFile.h"
 
 #include <cstdint>
 #include <string>
@@ -42,6 +41,9 @@ class TTntFileStream {
 public:
     // Opens or creates FileName; raises EFOpenError or EFCreateError on failure.
     TTntFileStream(const std::string& FileName, uint16_t Mode);
+    ~TTntFileStream();
+    TTntFileStream(const TTntFileStream&) = delete;
+    TTntFileStream& operator=(const TTntFileStream&) = delete;
 
     // Reads up to Count bytes; returns how many came (fewer at the end of the file).
     int32_t Read(void* Buffer, int32_t Count);
@@ -55,7 +57,7 @@ public:
     int64_t Size() const;
 
 private:
-    TSystemFile FFile;
+    int FHandle = -1;
     int64_t FPosition = 0;
     std::string FFileName;
 };

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "platform/System.h"
+#include "platform/Paths.h"
 
 namespace deraz {
 
@@ -29,7 +29,7 @@ constexpr int32_t DefaultBitrate = 5;
 } // namespace
 
 std::string DefaultSettingsFileName() {
-    return (ExecutableDirectory() / "Varidir.ini").string();
+    return SettingsFilePath("Varidir.ini").string();
 }
 
 TSettings::TSettings(const std::string& FileName) : FIni(FileName) {}
@@ -65,7 +65,15 @@ bool TSettings::CopyTags() const {
     return FIni.ReadBool(kCopyTags.Section, kCopyTags.Name, false);
 }
 
+// The user's settings folder may not exist before the first write; when it cannot be made, the
+// write that follows fails with the file's name.
+void TSettings::MakeFolder() const {
+    std::error_code Ignored;
+    std::filesystem::create_directories(std::filesystem::path(FileName()).parent_path(), Ignored);
+}
+
 void TSettings::WritePreferences(const TPreferences& Value) {
+    MakeFolder();
     FIni.WriteBool(kMinimode.Section, kMinimode.Name, Value.Minimode);
     FIni.WriteBool(kNotify.Section, kNotify.Name, Value.Notify);
     FIni.WriteBool(kAutoMinimode.Section, kAutoMinimode.Name, Value.AutoMinimode);
@@ -75,6 +83,7 @@ void TSettings::WritePreferences(const TPreferences& Value) {
 }
 
 void TSettings::WriteOutputFormat(int32_t DestExt, int32_t Bitrate, bool CopyTags) {
+    MakeFolder();
     FIni.WriteInteger(kDestExt.Section, kDestExt.Name, DestExt);
     FIni.WriteInteger(kBitrate.Section, kBitrate.Name, Bitrate);
     FIni.WriteBool(kCopyTags.Section, kCopyTags.Name, CopyTags);

@@ -1,6 +1,11 @@
 #include "platform/System.h"
 
+#include <filesystem>
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace deraz {
 
@@ -16,14 +21,12 @@ bool SameFile(const std::string& A, const std::string& B) {
     return !ErrorA && !ErrorB && CanonicalA == CanonicalB;
 }
 
-fs::path ExecutableDirectory() {
-    std::error_code Error;
-    auto Path = fs::read_symlink("/proc/self/exe", Error);
-    return Error ? fs::current_path() : Path.parent_path();
-}
-
 int64_t ProcessId() {
+#ifdef _WIN32
+    return int64_t(::_getpid());
+#else
     return int64_t(::getpid());
+#endif
 }
 
 } // namespace deraz

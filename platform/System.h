@@ -1,9 +1,8 @@
-// What the engine asks of the operating system beyond files: file identity, the running
-// executable's folder and the process id.
+// What the engine asks of the operating system beyond files and paths: file identity and the
+// process id.
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 
 namespace deraz {
@@ -11,9 +10,6 @@ namespace deraz {
 // Whether the two UTF-8 names denote one file: the same existing file (links included), or the
 // same path once made absolute and normalised when either does not exist yet.
 bool SameFile(const std::string& A, const std::string& B);
-
-// The folder of the running executable; the current folder when the system does not tell.
-std::filesystem::path ExecutableDirectory();
 
 // The id of this process, for names that must not collide with another process's.
 int64_t ProcessId();

@@ -1,16 +1,33 @@
 #include "codecs/ape/MACLibrary.h"
 
-#include "platform/System.h"
+#include <memory>
+
+#include "platform/Paths.h"
 
 namespace deraz {
 
-const TCodecBinding<TMACApi>& MACLibrary() {
-    static const TCodecBinding<TMACApi> Beside(
-        (ExecutableDirectory() / CodecLibraryFileName(TCodecLibraryId::MAC)).string());
-    if (Beside.Loaded()) return Beside;
+namespace {
+
+using TMACBinding = TCodecBinding<TMACApi>;
+
+// The library beside the executable, else in the installation's private library folder, else
+// wherever the system's loader finds it.
+std::unique_ptr<const TMACBinding> LoadMACLibrary() {
+    const char* FileName = CodecLibraryFileName(TCodecLibraryId::MAC);
+    const auto Here = ExecutableDirectory();
+    for (const auto& Folder : {Here, Here / DERAZ_PRIVATE_LIBRARY_DIR}) {
+        auto Binding = std::make_unique<const TMACBinding>((Folder / FileName).string());
+        if (Binding->Loaded()) return Binding;
+    }
     // Named plainly, so that its not-loaded message carries the plain file name.
-    static const TCodecBinding<TMACApi> Default(TCodecLibraryId::MAC);
-    return Default;
+    return std::make_unique<const TMACBinding>(TCodecLibraryId::MAC);
+}
+
+} // namespace
+
+const TCodecBinding<TMACApi>& MACLibrary() {
+    static const auto Library = LoadMACLibrary();
+    return *Library;
 }
 
 } // namespace deraz
