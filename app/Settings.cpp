@@ -22,6 +22,7 @@ constexpr TKey kError{"General", "Error"};
 constexpr TKey kDestExt{"Output", "DestExt"};
 constexpr TKey kBitrate{"Output", "Bitrate"};
 constexpr TKey kCopyTags{"Output", "CopyTags"};
+constexpr TKey kCapBitrate{"Output", "CapBitrate"};
 
 constexpr int32_t DefaultDestExt = 0;
 constexpr int32_t DefaultBitrate = 5;
@@ -65,6 +66,10 @@ bool TSettings::CopyTags() const {
     return FIni.ReadBool(kCopyTags.Section, kCopyTags.Name, false);
 }
 
+bool TSettings::CapBitrate() const {
+    return FIni.ReadBool(kCapBitrate.Section, kCapBitrate.Name, false);
+}
+
 // The user's settings folder may not exist before the first write; when it cannot be made, the
 // write that follows fails with the file's name.
 void TSettings::MakeFolder() const {
@@ -87,6 +92,11 @@ void TSettings::WriteOutputFormat(int32_t DestExt, int32_t Bitrate, bool CopyTag
     FIni.WriteInteger(kDestExt.Section, kDestExt.Name, DestExt);
     FIni.WriteInteger(kBitrate.Section, kBitrate.Name, Bitrate);
     FIni.WriteBool(kCopyTags.Section, kCopyTags.Name, CopyTags);
+}
+
+void TSettings::WriteCapBitrate(bool Value) {
+    MakeFolder();
+    FIni.WriteBool(kCapBitrate.Section, kCapBitrate.Name, Value);
 }
 
 } // namespace deraz

@@ -40,8 +40,11 @@ public:
     // Index into that format's bit rate or level list.
     int32_t Bitrate() const;
     bool CopyTags() const;
-    // "DestExt" and "Bitrate" together, as the driver applies them.
-    TOutputChoice OutputChoice() const { return {DestExt(), Bitrate()}; }
+    // "Output"/"CapBitrate": an MP3 or Ogg Vorbis output of a lossy input keeps no more than the
+    // input's bit rate. Default false.
+    bool CapBitrate() const;
+    // The four output keys together, as the driver applies them.
+    TOutputChoice OutputChoice() const { return {DestExt(), Bitrate(), CopyTags(), CapBitrate()}; }
 
     // Writes make the file's folder when it is missing.
     // The six preference keys, in this order; a refused write raises EIniFileException and keeps
@@ -49,6 +52,7 @@ public:
     void WritePreferences(const TPreferences& Value);
     // "DestExt", "Bitrate" and "CopyTags", in this order.
     void WriteOutputFormat(int32_t DestExt, int32_t Bitrate, bool CopyTags);
+    void WriteCapBitrate(bool Value);
 
 private:
     void MakeFolder() const;
