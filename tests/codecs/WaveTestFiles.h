@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "codecs/ACS_Wave.h"
+#include "codecs/wave/ACS_Wave.h"
 #include "tests/support/PipelineSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -59,7 +59,7 @@ public:
     }
     std::vector<uint8_t> Bytes() const {
         std::vector<uint8_t> Out{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
-        PutLE32(&Out[4], uint32_t(FBytes.size() + 4));
+        PutLittleEndian32(&Out[4], uint32_t(FBytes.size() + 4));
         Out.insert(Out.end(), FBytes.begin(), FBytes.end());
         return Out;
     }
@@ -68,7 +68,7 @@ public:
 private:
     void Put32(uint32_t Value) {
         uint8_t Field[4];
-        PutLE32(Field, Value);
+        PutLittleEndian32(Field, Value);
         FBytes.insert(FBytes.end(), Field, Field + 4);
     }
     std::vector<uint8_t> FBytes;
@@ -89,7 +89,7 @@ inline std::vector<uint8_t> FormatBody(uint16_t Tag, uint16_t Channels, uint32_t
 
 inline std::vector<uint8_t> Le32(uint32_t Value) {
     std::vector<uint8_t> Out(4);
-    PutLE32(Out.data(), Value);
+    PutLittleEndian32(Out.data(), Value);
     return Out;
 }
 
