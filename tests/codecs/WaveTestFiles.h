@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "codecs/wave/ACS_Wave.h"
+#include "platform/ByteOrder.h"
 #include "tests/support/PipelineSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -34,7 +35,7 @@ inline uint32_t FactFrames(const std::string& FileName) {
     const char Id[] = "fact";
     auto At = std::search(Bytes.begin(), Bytes.end(), Id, Id + 4);
     if (Bytes.end() - At < 12) throw std::runtime_error("no fact chunk in " + FileName);
-    return GetLE32(&*At + 8);
+    return LittleEndian32(reinterpret_cast<const uint8_t*>(&*At + 8));
 }
 
 // All the PCM a TWaveIn delivers for FileName.
