@@ -194,18 +194,20 @@ void TConvDriver::Handle(const TEvent& Event) {
             RecordResult(eoFailed, UndecodableMessage);
             break;
         }
+        // A shortened file under the final name would pass for a finished conversion.
+        if (FAborting && FCurrentSink->Progress() != 100) {
+            DiscardOutput(FTemporaryName);
+            RecordResult(eoStopped, "Stopped by Abort; no output was written.");
+            break;
+        }
         try {
             CommitOutput(FTemporaryName, FFinalName);
         } catch (const std::exception& E) {
             RecordResult(eoFailed, E.what());
             break;
         }
-        if (FAborting && FCurrentSink->Progress() != 100) {
-            RecordResult(eoStopped, "Stopped before the end; the output holds what was converted.");
-        } else {
-            ReportProgress(100);
-            RecordResult(eoConverted, {});
-        }
+        ReportProgress(100);
+        RecordResult(eoConverted, {});
         break;
     case ekException:
         FCurrentSource->Reset();
