@@ -14,7 +14,10 @@ TParallelBatch::~TParallelBatch() {
     OnEntryFinished = nullptr;
     OnCaption = nullptr;
     OnBatchEnd = nullptr;
-    OnEventPosted = nullptr;
+    {
+        std::lock_guard Lock(FWakeMutex);
+        OnEventPosted = nullptr;
+    }
     Abort();
     RunToEnd();
 }
@@ -46,9 +49,9 @@ void TParallelBatch::AddJob() {
         {
             std::lock_guard Lock(FWakeMutex);
             FPosted = true;
+            if (OnEventPosted) OnEventPosted();
         }
         FWake.notify_all();
-        if (OnEventPosted) OnEventPosted();
     };
     FJobList.push_back(std::move(Job));
 }

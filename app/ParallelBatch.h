@@ -56,7 +56,8 @@ public:
     std::function<void(TParallelBatch* Sender, const TEntryResult& Result)> OnEntryFinished;
     std::function<void(TParallelBatch* Sender, const std::string& Caption)> OnCaption;
     std::function<void(TParallelBatch* Sender, const TBatchSummary& Summary)> OnBatchEnd;
-    // Raised on a worker thread whenever a report waits, so that a front-end can wake its thread.
+    // Raised on a worker thread whenever a report waits, so that a front-end can wake its thread;
+    // set it before the first Start. It must not call back into the batch.
     std::function<void()> OnEventPosted;
 
 private:

@@ -1,0 +1,15 @@
+// Sound notification: a WAV file played to its end, and the system beeps. A file that cannot be
+// played, or a machine without a sound device, gives the beep instead, never an error.
+#pragma once
+
+#include <QString>
+
+namespace deraz {
+
+// Plays FileName and returns when it has ended, or after a bounded wait; user input waits
+// meanwhile. Beeps when the file cannot be played.
+void PlaySoundFile(const QString& FileName);
+// The beep that precedes a message box.
+void MessageBeep();
+
+} // namespace deraz
