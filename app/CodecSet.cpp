@@ -29,7 +29,7 @@ TCodecSet::TCodecSet() {
     FPipelines.AddSink(".fla", FLACOut.get(), scFLACOut);
     FPipelines.AddSink(".flac", FLACOut.get(), scFLACOut);
 
-    // The sink's setter turns levels above 4000 into 2000.
+    // The sink writes "braindead" (6000) as 5000, the highest level of the format.
     MACOut->SetCompressionLevel(2000);
     MACOut->SetMaxAudioBytes(-1);
     FPipelines.AddSink(".ape", MACOut.get(), scMACOut, [this](const TOutputChoice& Choice) {

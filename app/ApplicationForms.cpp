@@ -1,0 +1,85 @@
+#include "app/ApplicationForms.h"
+
+#include "app/MessageBoxes.h"
+#include "app/PlainConversion.h"
+#include "app/uAboutDlg.h"
+#include "app/uConfigOutputDlg.h"
+#include "app/uInfoTagDlg.h"
+#include "app/uMain.h"
+#include "app/uSplashDlg.h"
+
+// The pictures, icons and tune live in a static library, whose resources are registered by hand.
+static void InitResources() {
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace deraz {
+
+TDerazApplication::TDerazApplication(int& Argc, char** Argv) : QApplication(Argc, Argv) {
+    InitResources();
+    setApplicationName("deraz");
+    setWindowIcon(QIcon(":/pictures/deraz.png"));
+}
+
+bool TDerazApplication::notify(QObject* Receiver, QEvent* Event) {
+    try {
+        return QApplication::notify(Receiver, Event);
+    } catch (const std::exception& E) {
+        ShowError(activeWindow(), QString::fromStdString(E.what()));
+        return true;
+    }
+}
+
+TApplicationForms::TApplicationForms(std::string SettingsFileName)
+    : FSettingsFileName(std::move(SettingsFileName)) {}
+
+TApplicationForms::~TApplicationForms() {
+    // The conversion stops before the components it uses go.
+    FMainForm.reset();
+    FCodecs.reset();
+}
+
+void TApplicationForms::Create() {
+    ShowSplash();
+    CreateMainForm();
+    CreateAboutBox();
+    CreateConversion();
+    // The preferences dialog comes here.
+    CreateOutputFormatDialog();
+    // The mini window comes here.
+    CreateMediaInfoWindow();
+}
+
+void TApplicationForms::ShowSplash() {
+    TSplashDlg Splash;
+    Splash.show();
+    while (Splash.TimerActive()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void TApplicationForms::CreateMainForm() {
+    FMainForm = std::make_unique<TMainForm>(FSettingsFileName);
+}
+
+void TApplicationForms::CreateAboutBox() {
+    FAboutBox = new TAboutDlg(FMainForm.get());
+    FMainForm->AboutBox = FAboutBox;
+}
+
+void TApplicationForms::CreateConversion() {
+    FCodecs = std::make_unique<TCodecSet>();
+    FConversion = new TPlainConversion(FMainForm.get(), *FCodecs, FSettingsFileName);
+    FMainForm->OnStartConversion = [this] { FConversion->Start(); };
+    FMainForm->OnStopConversion = [this] { FConversion->Stop(); };
+}
+
+void TApplicationForms::CreateOutputFormatDialog() {
+    FConfigOutputDlg = new TConfigOutputDlg(FMainForm.get(), FSettingsFileName);
+    FMainForm->ConfigOutputDlg = FConfigOutputDlg;
+}
+
+void TApplicationForms::CreateMediaInfoWindow() {
+    FInfoTagDlg = new TInfoTagDlg(FMainForm.get(), FMainForm->Analysers());
+    FMainForm->InfoTagDlg = FInfoTagDlg;
+}
+
+} // namespace deraz

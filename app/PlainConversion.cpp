@@ -1,0 +1,43 @@
+#include "app/PlainConversion.h"
+
+#include "app/CodecSet.h"
+#include "app/MessageBoxes.h"
+#include "app/Settings.h"
+#include "app/uMain.h"
+
+namespace deraz {
+
+TPlainConversion::TPlainConversion(TMainForm* MainForm, TCodecSet& Codecs,
+                                   const std::string& SettingsFileName)
+    : QObject(MainForm), FMainForm(MainForm),
+      FDriver(Codecs.Pipelines(), [SettingsFileName] { return TSettings(SettingsFileName).OutputChoice(); }) {
+    // Reports arrive on the workers' threads; the driver handles them on the UI thread.
+    FDriver.OnEventPosted = [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { FDriver.ProcessEvents(); }, Qt::QueuedConnection);
+    };
+    FDriver.OnCaption = [this](TConvDriver*, const std::string& Caption) {
+        FMainForm->setWindowTitle(QString::fromStdString(Caption));
+    };
+    FDriver.OnBatchEnd = [this](TConvDriver*, const TBatchSummary& Summary) {
+        FMainForm->setWindowTitle(ApplicationTitle);
+        if (!Summary.Aborted) ShowInformation(FMainForm, QString::fromStdString(CompletionMessage(Summary)));
+    };
+}
+
+void TPlainConversion::Start() {
+    if (FDriver.Running()) return;
+    try {
+        FDriver.Start(std::make_shared<TEntryQueue>(FMainForm->Entries()));
+    } catch (const std::exception& E) {
+        ShowError(FMainForm, QString::fromStdString(E.what()));
+    }
+}
+
+void TPlainConversion::Stop() {
+    if (!FDriver.Running()) return;
+    FDriver.Abort();
+    FDriver.RunToEnd();
+}
+
+} // namespace deraz
