@@ -1,11 +1,13 @@
 #include "app/ApplicationForms.h"
 
 #include "app/MessageBoxes.h"
-#include "app/PlainConversion.h"
 #include "app/uAboutDlg.h"
+#include "app/uConfigDlg.h"
 #include "app/uConfigOutputDlg.h"
+#include "app/uConvDlg.h"
 #include "app/uInfoTagDlg.h"
 #include "app/uMain.h"
+#include "app/uMinimodeDlg.h"
 #include "app/uSplashDlg.h"
 
 // The pictures, icons and tune live in a static library, whose resources are registered by hand.
@@ -34,9 +36,10 @@ TApplicationForms::TApplicationForms(std::string SettingsFileName)
     : FSettingsFileName(std::move(SettingsFileName)) {}
 
 TApplicationForms::~TApplicationForms() {
-    // The conversion stops before the components it uses go.
+    // The batch stops before the windows it reports to go.
+    FConvDlg.reset();
+    FMinimodeDlg.reset();
     FMainForm.reset();
-    FCodecs.reset();
 }
 
 void TApplicationForms::Create() {
@@ -44,9 +47,9 @@ void TApplicationForms::Create() {
     CreateMainForm();
     CreateAboutBox();
     CreateConversion();
-    // The preferences dialog comes here.
+    CreatePreferences();
     CreateOutputFormatDialog();
-    // The mini window comes here.
+    CreateMinimode();
     CreateMediaInfoWindow();
 }
 
@@ -66,10 +69,21 @@ void TApplicationForms::CreateAboutBox() {
 }
 
 void TApplicationForms::CreateConversion() {
-    FCodecs = std::make_unique<TCodecSet>();
-    FConversion = new TPlainConversion(FMainForm.get(), *FCodecs, FSettingsFileName);
-    FMainForm->OnStartConversion = [this] { FConversion->Start(); };
-    FMainForm->OnStopConversion = [this] { FConversion->Stop(); };
+    FConvDlg = std::make_unique<TConvDlg>(FMainForm.get(), FSettingsFileName);
+    FMainForm->OnStartConversion = [this] {
+        FConvDlg->StartBatch(FMainForm->Entries(), FMainForm->AutoMinimode());
+    };
+    FMainForm->OnStopConversion = [this] { FConvDlg->StopBatch(); };
+}
+
+void TApplicationForms::CreatePreferences() {
+    FConfigDlg = new TConfigDlg(FSettingsFileName, FMainForm.get());
+    FMainForm->OnShowOptions = [this] { FConfigDlg->exec(); };
+}
+
+void TApplicationForms::CreateMinimode() {
+    FMinimodeDlg = std::make_unique<TMinimodeDlg>(FMainForm.get());
+    FConvDlg->SetMinimode(FMinimodeDlg.get());
 }
 
 void TApplicationForms::CreateOutputFormatDialog() {

@@ -6,15 +6,15 @@
 
 #include <QApplication>
 
-#include "app/CodecSet.h"
-
 namespace deraz {
 
 class TMainForm;
 class TAboutDlg;
 class TConfigOutputDlg;
 class TInfoTagDlg;
-class TPlainConversion;
+class TConfigDlg;
+class TConvDlg;
+class TMinimodeDlg;
 
 // The application object: an exception that reaches an event handler is shown in an error
 // message box instead of ending the program.
@@ -38,14 +38,19 @@ public:
     TAboutDlg* AboutBox() const { return FAboutBox; }
     TConfigOutputDlg* ConfigOutputDlg() const { return FConfigOutputDlg; }
     TInfoTagDlg* InfoTagDlg() const { return FInfoTagDlg; }
+    TConvDlg* ConvDlg() const { return FConvDlg.get(); }
+    TConfigDlg* ConfigDlg() const { return FConfigDlg; }
+    TMinimodeDlg* MinimodeDlg() const { return FMinimodeDlg.get(); }
 
 private:
     void ShowSplash();
     void CreateMainForm();
     void CreateAboutBox();
-    // The conversion's components; creating them fails when a codec library is missing.
+    // The progress dialog; creating the components fails when a codec library is missing.
     void CreateConversion();
+    void CreatePreferences();
     void CreateOutputFormatDialog();
+    void CreateMinimode();
     void CreateMediaInfoWindow();
 
     std::string FSettingsFileName;
@@ -54,8 +59,10 @@ private:
     TAboutDlg* FAboutBox = nullptr;
     TConfigOutputDlg* FConfigOutputDlg = nullptr;
     TInfoTagDlg* FInfoTagDlg = nullptr;
-    std::unique_ptr<TCodecSet> FCodecs;
-    TPlainConversion* FConversion = nullptr;
+    TConfigDlg* FConfigDlg = nullptr;
+    // Windows of their own, shown while the main window is hidden in mini mode.
+    std::unique_ptr<TConvDlg> FConvDlg;
+    std::unique_ptr<TMinimodeDlg> FMinimodeDlg;
 };
 
 } // namespace deraz

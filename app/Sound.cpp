@@ -35,15 +35,15 @@ template <typename TCondition> void WaitUntil(QSoundEffect& Effect, TCondition D
     Loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
-} // namespace
-
-void MessageBeep() {
+void Beep() {
     QApplication::beep();
 }
 
+} // namespace
+
 void PlaySoundFile(const QString& FileName) {
     if (!QFileInfo(FileName).isFile() || QMediaDevices::audioOutputs().isEmpty()) {
-        MessageBeep();
+        Beep();
         return;
     }
     QSoundEffect Effect;
@@ -51,14 +51,14 @@ void PlaySoundFile(const QString& FileName) {
     WaitUntil(
         Effect, [&] { return Effect.status() != QSoundEffect::Loading; }, LongestSoundMs);
     if (Effect.status() != QSoundEffect::Ready) {
-        MessageBeep();
+        Beep();
         return;
     }
     Effect.play();
     WaitUntil(
         Effect, [&] { return Effect.isPlaying(); }, StartTimeoutMs);
     if (!Effect.isPlaying()) {
-        MessageBeep();
+        Beep();
         return;
     }
     WaitUntil(

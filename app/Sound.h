@@ -1,5 +1,5 @@
-// Sound notification: a WAV file played to its end, and the system beeps. A file that cannot be
-// played, or a machine without a sound device, gives the beep instead, never an error.
+// Sound notification: a WAV file played to its end. A file that cannot be
+// played, or a machine without a sound device, gives the system beep instead, never an error.
 #pragma once
 
 #include <QString>
@@ -9,7 +9,5 @@ namespace deraz {
 // Plays FileName and returns when it has ended, or after a bounded wait; user input waits
 // meanwhile. Beeps when the file cannot be played.
 void PlaySoundFile(const QString& FileName);
-// The beep that precedes a message box.
-void MessageBeep();
 
 } // namespace deraz

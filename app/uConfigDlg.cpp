@@ -8,13 +8,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
 
+#include "app/MessageBoxes.h"
 #include "app/Settings.h"
 #include "app/Sound.h"
 #include "app/uWindowStyle.h"
@@ -178,8 +178,7 @@ void TConfigDlg::PlaySound(QLineEdit* Edit) {
         PlaySoundFile(Edit->text());
         return;
     }
-    MessageBeep();
-    QMessageBox::critical(this, windowTitle(), "Please select wave file first!");
+    ShowError(this, "Please select wave file first!");
 }
 
 void TConfigDlg::BtnOKClick() {
@@ -190,8 +189,7 @@ void TConfigDlg::BtnOKClick() {
                                    edConvError->text().toStdString()});
         Settings.WriteParallelConversions(SpinParallel->value());
     } catch (const std::exception& E) {
-        MessageBeep();
-        QMessageBox::critical(this, windowTitle(), QString::fromStdString(E.what()));
+        ShowError(this, QString::fromStdString(E.what()));
         return;
     }
     accept();

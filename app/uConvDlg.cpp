@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/MessageBoxes.h"
 #include "app/ParallelBatch.h"
 #include "app/Settings.h"
 #include "app/Sound.h"
@@ -18,8 +19,6 @@
 namespace deraz {
 
 namespace {
-
-const QString ProgramTitle = "Deraz Audio Converter";
 
 QLabel* BoldLabel(QWidget* Parent, const QString& Caption, QRect Where) {
     auto* Label = new QLabel(Caption, Parent);
@@ -116,10 +115,16 @@ bool TConvDlg::BatchRunning() const {
     return FBatch->Running();
 }
 
+void TConvDlg::StopBatch() {
+    FQuiet = true;
+    FBatch->Abort();
+    FBatch->RunToEnd();
+    FQuiet = false;
+}
+
 void TConvDlg::StartBatch(std::vector<TMediaEntry> Entries, bool AutoMinimode) {
     if (Entries.empty()) {
-        MessageBeep();
-        QMessageBox::critical(FMainWindow, ProgramTitle, "No files added to media bin!");
+        ShowError(FMainWindow, "No files added to media bin!");
         return;
     }
     if (FBatch->Running()) return;
@@ -142,8 +147,7 @@ void TConvDlg::StartBatch(std::vector<TMediaEntry> Entries, bool AutoMinimode) {
     try {
         FBatch->Start(std::move(Entries));
     } catch (const std::exception& E) {
-        MessageBeep();
-        QMessageBox::critical(FMainWindow, ProgramTitle, QString::fromStdString(E.what()));
+        ShowError(FMainWindow, QString::fromStdString(E.what()));
         return;
     }
     // A batch whose every entry was refused has ended already: the dialog shows its end.
@@ -201,6 +205,7 @@ void TConvDlg::BatchEnded(const TBatchSummary& Summary) {
     // batch's own event.
     bool WasMinimode = FMinimode && FMinimode->Active();
     if (WasMinimode) FMinimode->ReturnToNormalMode();
+    if (FQuiet) return;
     QTimer::singleShot(0, this, [this, Summary, WasMinimode] { Announce(Summary, WasMinimode); });
 }
 
@@ -208,16 +213,20 @@ void TConvDlg::Announce(const TBatchSummary& Summary, bool WasMinimode) {
     TPreferences Preferences = TSettings(FSettingsFile).Preferences();
     bool AnyFailed = std::any_of(Summary.Problems.begin(), Summary.Problems.end(),
                                  [](const TEntryResult& R) { return R.Outcome == eoFailed; });
-    const std::string& Sound = AnyFailed && !Preferences.Error.empty() ? Preferences.Error : Preferences.Done;
-    if (Preferences.UseSound)
-        PlaySoundFile(QString::fromStdString(Sound));
-    else
-        MessageBeep();
     if (WasMinimode && Preferences.Notify && FMinimode)
         FMinimode->TrayIcon->ShowBalloonHint(
-            ProgramTitle,
+            ApplicationTitle,
             QString("%1 converted, %2 not converted.").arg(Summary.Converted).arg(Summary.Problems.size()));
-    QMessageBox::information(this, windowTitle(), QString::fromStdString(CompletionMessage(Summary)));
+    QString Message = QString::fromStdString(CompletionMessage(Summary));
+    if (Preferences.UseSound) {
+        // The sound takes the place of the message's beep.
+        const std::string& Sound =
+            AnyFailed && !Preferences.Error.empty() ? Preferences.Error : Preferences.Done;
+        PlaySoundFile(QString::fromStdString(Sound));
+        QMessageBox(QMessageBox::Information, ApplicationTitle, Message, QMessageBox::Ok, this).exec();
+    } else {
+        ShowInformation(this, Message);
+    }
     emit BatchAnnounced();
 }
 

@@ -37,6 +37,9 @@ public:
     // empty list gives "No files added to media bin!".
     void StartBatch(std::vector<TMediaEntry> Entries, bool AutoMinimode);
     bool BatchRunning() const;
+    // Stops a running batch without announcing its end and waits until it has ended; for the
+    // program's end.
+    void StopBatch();
     // Hides this dialog and the main window and goes on in mini mode.
     void BtnSendToClick();
     // During a batch: stops every conversion, without output, and closes. After it: closes.
@@ -82,6 +85,7 @@ private:
     std::atomic<bool> FWakePending{false};
     QElapsedTimer FElapsed;
     int32_t FCurrentPercent = 0;
+    bool FQuiet = false; // the batch ends unannounced
 };
 
 } // namespace deraz
