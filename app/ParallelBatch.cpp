@@ -6,7 +6,10 @@
 namespace deraz {
 
 TParallelBatch::TParallelBatch(std::function<TOutputChoice()> ReadOutputChoice)
-    : FReadOutputChoice(std::move(ReadOutputChoice)) {}
+    : FReadOutputChoice(std::move(ReadOutputChoice)) {
+    // The first job's components are made at once, so a missing codec library shows at start.
+    AddJob();
+}
 
 TParallelBatch::~TParallelBatch() {
     OnEntryStarted = nullptr;

@@ -19,14 +19,16 @@ namespace deraz {
 
 class TParallelBatch {
 public:
+    // Makes the components of one job; raises "<library> library could not be loaded." when a
+    // codec library is missing.
     explicit TParallelBatch(std::function<TOutputChoice()> ReadOutputChoice);
     // Clears the events, stops what runs and waits until every sink has finished.
     ~TParallelBatch();
     TParallelBatch(const TParallelBatch&) = delete;
     TParallelBatch& operator=(const TParallelBatch&) = delete;
 
-    // How many files convert at once in the next batch (at least 1). The components of a job are
-    // made when a batch first needs it, and kept.
+    // How many files convert at once in the next batch (at least 1). The components of a further
+    // job are made when a batch first needs them, and kept.
     int32_t Jobs() const { return FJobs; }
     void SetJobs(int32_t Count);
 

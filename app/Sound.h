@@ -1,5 +1,5 @@
-// Sound notification: a WAV file played to its end. A file that cannot be
-// played, or a machine without a sound device, gives the system beep instead, never an error.
+// Sound notification: a WAV file played to its end. A file that cannot be played, or a machine
+// without a sound device, gives the system beep instead, never an error.
 #pragma once
 
 #include <QString>

@@ -49,27 +49,27 @@ TConfigDlg::TConfigDlg(const std::string& SettingsFile, QWidget* Parent)
     PageControl1->addTab(GeneralTab, "General");
 
     GroupBox1 = new QGroupBox("Mini mode...", GeneralTab);
-    GroupBox1->setGeometry(8, 28, 435, 200);
+    GroupBox1->setGeometry(4, 24, 443, 194);
     CBoxNotify = CheckBox(GroupBox1, "Always notify me when conversion is done.",
-                          "Always notify you when conversion is done or errors orccured.", {10, 20, 415, 20});
+                          "Always notify you when conversion is done or errors orccured.", {8, 20, 431, 20});
     CBoxAuto = CheckBox(GroupBox1, "Automatialy send application to mini mode when conversion starts.",
                         "This will send Deraz Audio Converter to minimode every time you start a conversion "
                         "progress.",
-                        {10, 42, 415, 20});
-    CBoxEnable = CheckBox(GeneralTab, "Mini mode disabled.", "Enable or disable minimode.", {10, 6, 300, 20});
+                        {8, 42, 431, 20});
+    CBoxEnable = CheckBox(GeneralTab, "Mini mode disabled.", "Enable or disable minimode.", {10, 2, 300, 20});
     CBoxSound =
         CheckBox(GroupBox1, "Notify me with sound.",
-                 "Use a sound to tell you if the conversion is done or errors orcoured.", {10, 64, 415, 20});
+                 "Use a sound to tell you if the conversion is done or errors orcoured.", {8, 64, 431, 20});
     BuildSoundGroup();
 
     auto* Before = new QLabel("Convert up to", GeneralTab);
-    Before->setGeometry(10, 236, 88, 22);
+    Before->setGeometry(10, 224, 88, 22);
     SpinParallel = new QSpinBox(GeneralTab);
-    SpinParallel->setGeometry(100, 234, 54, 24);
+    SpinParallel->setGeometry(100, 223, 54, 24);
     SpinParallel->setRange(1, MaxParallel);
     SpinParallel->setToolTip("How many files convert at the same time; 1 converts one after another.");
     auto* After = new QLabel("files at once.", GeneralTab);
-    After->setGeometry(160, 236, 200, 22);
+    After->setGeometry(160, 224, 200, 22);
 
     BtnOK = new QPushButton("OK", this);
     BtnOK->setGeometry(298, 291, 80, 25);
@@ -102,7 +102,7 @@ TConfigDlg::TConfigDlg(const std::string& SettingsFile, QWidget* Parent)
 
 void TConfigDlg::BuildSoundGroup() {
     GroupBox2 = new QGroupBox("Sound notify...", GroupBox1);
-    GroupBox2->setGeometry(10, 86, 415, 108);
+    GroupBox2->setGeometry(8, 84, 427, 104);
     auto Row = [this](int Top, QLabel*& Label, const QString& Caption, QLineEdit*& Edit, const QString& Hint,
                       QPushButton*& Browse, QToolButton*& Play) {
         Label = new QLabel(Caption, GroupBox2);
@@ -122,12 +122,12 @@ void TConfigDlg::BuildSoundGroup() {
         Play->setToolTip("Play the selected audio file.");
         Play->setGeometry(372, Top + 18, 30, 22);
     };
-    Row(18, Lbl1, "Conversion done.", edConvDone, "Filename for done conversion.", Button1, BitBtn1);
+    Row(16, Lbl1, "Conversion done.", edConvDone, "Filename for done conversion.", Button1, BitBtn1);
     Bevel1 = new QFrame(GroupBox2);
     Bevel1->setFrameShape(QFrame::HLine);
     Bevel1->setFrameShadow(QFrame::Sunken);
-    Bevel1->setGeometry(10, 62, 395, 4);
-    Row(64, Lbl2, "Conversion error.", edConvError, "Filename for errors.", Button2, BitBtn2);
+    Bevel1->setGeometry(10, 58, 395, 4);
+    Row(60, Lbl2, "Conversion error.", edConvError, "Filename for errors.", Button2, BitBtn2);
 }
 
 void TConfigDlg::Load() {

@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <filesystem>
+#include <numeric>
 
 #include "app/MessageBoxes.h"
 #include "app/ParallelBatch.h"
@@ -99,7 +101,7 @@ void TConvDlg::ConnectBatch() {
         EntryStarted(Index, Entry);
     };
     FBatch->OnProgress = [this](TParallelBatch*, int32_t Percent) { ShowCurrentPercent(Percent); };
-    FBatch->OnEntryFinished = [this](TParallelBatch*, const TEntryResult&) { EntryFinished(); };
+    FBatch->OnEntryFinished = [this](TParallelBatch*, const TEntryResult& Result) { EntryFinished(Result); };
     FBatch->OnCaption = [this](TParallelBatch*, const std::string& Caption) {
         setWindowTitle(QString::fromStdString(Caption));
     };
@@ -141,6 +143,15 @@ void TConvDlg::StartBatch(std::vector<TMediaEntry> Entries, bool AutoMinimode) {
     LblCurretProg->setText("0%");
     LblOverallProg->setText("0%");
     LblTimeLeft->clear();
+    FInputSizes.clear();
+    for (const TMediaEntry& Entry : Entries) {
+        std::error_code Error;
+        auto Size = std::filesystem::file_size(Entry.InputName, Error);
+        FInputSizes.push_back(Error ? 0.0 : double(Size));
+    }
+    FTotalSize = std::accumulate(FInputSizes.begin(), FInputSizes.end(), 0.0);
+    FFinishedSize = 0;
+    FCurrentIndex = -1;
     FCurrentPercent = 0;
     FElapsed.start();
     FBatch->SetJobs(TSettings(FSettingsFile).ParallelConversions());
@@ -158,6 +169,7 @@ void TConvDlg::StartBatch(std::vector<TMediaEntry> Entries, bool AutoMinimode) {
 }
 
 void TConvDlg::EntryStarted(int32_t Index, const TMediaEntry& Entry) {
+    FCurrentIndex = Index;
     LblInput->setText(QString::fromStdString(Entry.InputName));
     LblOutput->setText(QString::fromStdString(Entry.OutputName));
     ShowCurrentPercent(0);
@@ -171,7 +183,9 @@ void TConvDlg::ShowCurrentPercent(int32_t Percent) {
     ShowTimeLeft();
 }
 
-void TConvDlg::EntryFinished() {
+void TConvDlg::EntryFinished(const TEntryResult& Result) {
+    FFinishedSize += FInputSizes[size_t(Result.Index)];
+    if (Result.Index == FCurrentIndex) FCurrentIndex = -1;
     OverallProg->SetProgress(FBatch->Finished());
     LblOverallProg->setText(PercentText(OverallProg));
     if (FMinimode) {
@@ -182,8 +196,9 @@ void TConvDlg::EntryFinished() {
 }
 
 void TConvDlg::ShowTimeLeft() {
-    // The share of the batch done: finished entries, and the part of the latest one.
-    double Done = (FBatch->Finished() + FCurrentPercent / 100.0) / std::max(FBatch->Count(), 1);
+    // The share of the input done: finished entries, and the part of the one started last.
+    double Current = FCurrentIndex >= 0 ? FInputSizes[size_t(FCurrentIndex)] * FCurrentPercent / 100.0 : 0.0;
+    double Done = FTotalSize > 0 ? (FFinishedSize + Current) / FTotalSize : 0.0;
     if (Done <= 0.02 || Done >= 1.0) return;
     qint64 Left = qint64(FElapsed.elapsed() * (1.0 - Done) / Done / 1000.0 + 0.5);
     LblTimeLeft->setText("Time left: about " + Duration(Left));

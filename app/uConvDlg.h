@@ -22,6 +22,7 @@ class TGauge;
 class TMinimodeDlg;
 class TParallelBatch;
 struct TBatchSummary;
+struct TEntryResult;
 
 class TConvDlg : public QDialog {
     Q_OBJECT
@@ -72,7 +73,7 @@ private:
     void WakeUp();
     void EntryStarted(int32_t Index, const TMediaEntry& Entry);
     void ShowCurrentPercent(int32_t Percent);
-    void EntryFinished();
+    void EntryFinished(const TEntryResult& Result);
     void BatchEnded(const TBatchSummary& Summary);
     void Announce(const TBatchSummary& Summary, bool WasMinimode);
     void ShowTimeLeft();
@@ -84,6 +85,10 @@ private:
     std::unique_ptr<TParallelBatch> FBatch;
     std::atomic<bool> FWakePending{false};
     QElapsedTimer FElapsed;
+    // The time left is estimated from the input bytes converted so far.
+    std::vector<double> FInputSizes;
+    double FTotalSize = 0, FFinishedSize = 0;
+    int32_t FCurrentIndex = -1; // the entry started last
     int32_t FCurrentPercent = 0;
     bool FQuiet = false; // the batch ends unannounced
 };
