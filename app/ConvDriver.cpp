@@ -42,6 +42,11 @@ const char* OutcomeText(TEntryOutcome Outcome) {
     return "";
 }
 
+void SortByEntry(std::vector<TEntryResult>& Results) {
+    std::sort(Results.begin(), Results.end(),
+              [](const TEntryResult& A, const TEntryResult& B) { return A.Index < B.Index; });
+}
+
 std::string CompletionMessage(const TBatchSummary& Summary) {
     std::string Text = "Convertion completed!";
     if (Summary.Problems.empty()) return Text;
@@ -256,8 +261,7 @@ void TConvDriver::RecordResult(TEntryOutcome Outcome, std::string Message) {
 
 void TConvDriver::EndBatch() {
     FSummary.Aborted = FAborting;
-    std::sort(FSummary.Problems.begin(), FSummary.Problems.end(),
-              [](const TEntryResult& A, const TEntryResult& B) { return A.Index < B.Index; });
+    SortByEntry(FSummary.Problems);
     FQueue = nullptr;
     SetCaption(FCaption + " Done!");
     if (OnBatchEnd) OnBatchEnd(this, FSummary);

@@ -48,6 +48,8 @@ struct TBatchSummary {
 
 // "Convertion completed!" followed by a line per entry that was not converted.
 std::string CompletionMessage(const TBatchSummary& Summary);
+// Puts results in the order of their entries.
+void SortByEntry(std::vector<TEntryResult>& Results);
 // "failed", "skipped", ... for an outcome.
 const char* OutcomeText(TEntryOutcome Outcome);
 

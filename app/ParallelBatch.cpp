@@ -105,8 +105,7 @@ void TParallelBatch::DriverEnded(const TBatchSummary& Summary) {
     FSummary.Aborted = FSummary.Aborted || Summary.Aborted;
     FSummary.Problems.insert(FSummary.Problems.end(), Summary.Problems.begin(), Summary.Problems.end());
     if (--FRunning > 0) return;
-    std::sort(FSummary.Problems.begin(), FSummary.Problems.end(),
-              [](const TEntryResult& A, const TEntryResult& B) { return A.Index < B.Index; });
+    SortByEntry(FSummary.Problems);
     FQueue = nullptr;
     SetCaption(FCaption + " Done!");
     if (OnBatchEnd) OnBatchEnd(this, FSummary);

@@ -77,12 +77,7 @@ struct TRig {
         Driver.RunToEnd();
     }
     // Names in the folder that are no finished files.
-    std::vector<std::string> LeftOvers() const {
-        std::vector<std::string> Result;
-        for (const auto& Entry : fs::directory_iterator(Dir.Path()))
-            if (Entry.path().extension() == ".part") Result.push_back(Entry.path().string());
-        return Result;
-    }
+    std::vector<std::string> LeftOvers() const { return test::FilesWithExtension(Dir.Path(), ".part"); }
 };
 
 TEST(ConvDriver, ABatchOfOneConvertsItOnceAndEndsAtOnce) {

@@ -35,12 +35,7 @@ struct TRig {
         test::WritePcmWav(Dir.File(Name), test::MusicLikeSignal(Frames, 2, Rate), 2, Rate);
         return Dir.File(Name);
     }
-    std::vector<std::string> LeftOvers() const {
-        std::vector<std::string> Result;
-        for (const auto& Entry : fs::directory_iterator(Dir.Path()))
-            if (Entry.path().extension() == ".part") Result.push_back(Entry.path().string());
-        return Result;
-    }
+    std::vector<std::string> LeftOvers() const { return test::FilesWithExtension(Dir.Path(), ".part"); }
 };
 
 TEST(ParallelBatch, ConvertsEachEntryOnceAndCountsTheWholeBatch) {

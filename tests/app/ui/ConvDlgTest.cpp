@@ -43,6 +43,16 @@ struct TDesk {
                           Rate / 4);
         return Dir.File(Name);
     }
+    // Count generated inputs NameI.wav, each converted to NameI + OutputExt.
+    std::vector<TMediaEntry> Batch(const std::string& Name, int Count, int32_t Seconds,
+                                   const std::string& OutputExt) {
+        std::vector<TMediaEntry> Entries;
+        for (int I = 0; I < Count; ++I) {
+            std::string Stem = Name + std::to_string(I);
+            Entries.push_back({Wav(Stem + ".wav", Seconds), Dir.File(Stem + OutputExt)});
+        }
+        return Entries;
+    }
     bool WaitForEnd() {
         return QTest::qWaitFor([this] { return Announced.count() > 0; }, BatchTimeoutMs);
     }
@@ -113,8 +123,7 @@ private slots:
         QCOMPARE(test::ReadFileBytes(Entries[1].OutputName), std::vector<uint8_t>({'o', 'l', 'd'}));
         QVERIFY(!fs::exists(Entries[2].OutputName));
         for (const auto& Entry : Entries) QVERIFY(test::ReadFileBytes(Entry.InputName) == InputBytes);
-        for (const auto& File : fs::directory_iterator(Desk.Dir.Path()))
-            QVERIFY(File.path().extension() != ".part");
+        QVERIFY(test::FilesWithExtension(Desk.Dir.Path(), ".part").empty());
         QString Message = Desk.Messages.Texts.value(0);
         QVERIFY2(Message.contains("2 files stopped.") && Message.contains("1 file not started."),
                  qPrintable(Message));
@@ -123,10 +132,7 @@ private slots:
     void AutoMinimodeReturnsWhenTheLastFileHasFinished() {
         TDesk Desk(2);
         TSettings(Desk.Ini).WritePreferences({true, true, true, false, "", ""});
-        std::vector<TMediaEntry> Entries;
-        for (int I = 0; I < 3; ++I)
-            Entries.push_back({Desk.Wav("m" + std::to_string(I) + ".wav", 4),
-                               Desk.Dir.File("m" + std::to_string(I) + ".fla")});
+        std::vector<TMediaEntry> Entries = Desk.Batch("m", 3, 4, ".fla");
         int Returns = 0;
         Desk.Mini.OnReturned = [&] { ++Returns; };
         Desk.Conv.StartBatch(Entries, true);
@@ -147,10 +153,7 @@ private slots:
 
     void ReturnToNormalModeDuringABatchLetsItGoOn() {
         TDesk Desk;
-        std::vector<TMediaEntry> Entries;
-        for (int I = 0; I < 2; ++I)
-            Entries.push_back({Desk.Wav("r" + std::to_string(I) + ".wav", 20),
-                               Desk.Dir.File("r" + std::to_string(I) + ".mp3")});
+        std::vector<TMediaEntry> Entries = Desk.Batch("r", 2, 20, ".mp3");
         int Returns = 0;
         Desk.Mini.OnReturned = [&] { ++Returns; };
         Desk.Conv.StartBatch(Entries, false);
