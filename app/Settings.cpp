@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "platform/Paths.h"
+
 namespace deraz {
 
 namespace {
@@ -32,16 +34,10 @@ int32_t ProcessorCount() {
     return int32_t(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned(MaxParallelConversions)));
 }
 
-std::filesystem::path ExecutableDirectory() {
-    std::error_code Error;
-    auto Path = std::filesystem::read_symlink("/proc/self/exe", Error);
-    return Error ? std::filesystem::current_path() : Path.parent_path();
-}
-
 } // namespace
 
 std::string DefaultSettingsFileName() {
-    return (ExecutableDirectory() / "Varidir.ini").string();
+    return SettingsFilePath("Varidir.ini").string();
 }
 
 TSettings::TSettings(const std::string& FileName) : FIni(FileName) {}
@@ -82,7 +78,15 @@ bool TSettings::CopyTags() const {
     return FIni.ReadBool(kCopyTags.Section, kCopyTags.Name, false);
 }
 
+// The user's settings folder may not exist before the first write; when it cannot be made, the
+// write that follows fails with the file's name.
+void TSettings::MakeFolder() const {
+    std::error_code Ignored;
+    std::filesystem::create_directories(std::filesystem::path(FileName()).parent_path(), Ignored);
+}
+
 void TSettings::WritePreferences(const TPreferences& Value) {
+    MakeFolder();
     FIni.WriteBool(kMinimode.Section, kMinimode.Name, Value.Minimode);
     FIni.WriteBool(kNotify.Section, kNotify.Name, Value.Notify);
     FIni.WriteBool(kAutoMinimode.Section, kAutoMinimode.Name, Value.AutoMinimode);
@@ -96,6 +100,7 @@ void TSettings::WriteParallelConversions(int32_t Value) {
 }
 
 void TSettings::WriteOutputFormat(int32_t DestExt, int32_t Bitrate, bool CopyTags) {
+    MakeFolder();
     FIni.WriteInteger(kDestExt.Section, kDestExt.Name, DestExt);
     FIni.WriteInteger(kBitrate.Section, kBitrate.Name, Bitrate);
     FIni.WriteBool(kCopyTags.Section, kCopyTags.Name, CopyTags);

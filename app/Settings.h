@@ -1,4 +1,4 @@
-// The program's settings: ten keys in "Varidir.ini" beside the executable. Nothing is kept in
+// The program's settings: ten keys in "Varidir.ini". Nothing is kept in
 // memory: every query reads the file at that moment, every change writes its keys at once.
 #pragma once
 
@@ -10,7 +10,8 @@
 
 namespace deraz {
 
-// The settings file's full name: the executable's directory followed by "Varidir.ini".
+// The settings file's full name: "Varidir.ini" beside the executable when it can be written there,
+// otherwise in the user's settings folder (platform/Paths.h).
 std::string DefaultSettingsFileName();
 
 // What the preferences dialog stores.
@@ -44,6 +45,7 @@ public:
     // "DestExt" and "Bitrate" together, as the driver applies them.
     TOutputChoice OutputChoice() const { return {DestExt(), Bitrate()}; }
 
+    // Writes make the file's folder when it is missing.
     // The six preference keys, in this order; a refused write raises EIniFileException and keeps
     // the keys written before it.
     void WritePreferences(const TPreferences& Value);
@@ -52,6 +54,8 @@ public:
     void WriteOutputFormat(int32_t DestExt, int32_t Bitrate, bool CopyTags);
 
 private:
+    void MakeFolder() const;
+
     TIniFile FIni;
 };
 
