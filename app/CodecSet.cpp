@@ -50,7 +50,7 @@ TCodecSet::TCodecSet(bool AllowMissingLibraries) : FAllowMissingLibraries(AllowM
     }
 
     if (Create(MACOut, TRole::Sink, {".ape"})) {
-        // The sink's setter turns levels above 4000 into 2000.
+        // The sink writes "braindead" (6000) as 5000, the highest level of the format.
         MACOut->SetCompressionLevel(2000);
         MACOut->SetMaxAudioBytes(-1);
         FPipelines.AddSink(".ape", MACOut.get(), scMACOut, [this](const TOutputChoice& Choice) {

@@ -44,6 +44,11 @@ const char* OutcomeText(TEntryOutcome Outcome) {
     return "";
 }
 
+void SortByEntry(std::vector<TEntryResult>& Results) {
+    std::sort(Results.begin(), Results.end(),
+              [](const TEntryResult& A, const TEntryResult& B) { return A.Index < B.Index; });
+}
+
 std::string CompletionMessage(const TBatchSummary& Summary) {
     std::string Text = "Convertion completed!";
     if (Summary.Problems.empty()) return Text;
@@ -204,6 +209,12 @@ void TConvDriver::Handle(const TEvent& Event) {
             RecordResult(eoFailed, UndecodableMessage);
             break;
         }
+        // A shortened file under the final name would pass for a finished conversion.
+        if (FAborting && FCurrentSink->Progress() != 100) {
+            DiscardOutput(FTemporaryName);
+            RecordResult(eoStopped, "Stopped by Abort; no output was written.");
+            break;
+        }
         try {
             // Tags go into the temporary file, so an output whose tags failed is never committed.
             if (!FTagSource.empty()) CopyTags(FTagSource, FTemporaryName, ExtractFileExt(FFinalName));
@@ -213,12 +224,8 @@ void TConvDriver::Handle(const TEvent& Event) {
             RecordResult(eoFailed, WithFinalName(E.what(), FTemporaryName, FFinalName));
             break;
         }
-        if (FAborting && FCurrentSink->Progress() != 100) {
-            RecordResult(eoStopped, "Stopped before the end; the output holds what was converted.");
-        } else {
-            ReportProgress(100);
-            RecordResult(eoConverted, {});
-        }
+        ReportProgress(100);
+        RecordResult(eoConverted, {});
         break;
     case ekException:
         FCurrentSource->Reset();
@@ -267,8 +274,7 @@ void TConvDriver::RecordResult(TEntryOutcome Outcome, std::string Message) {
 
 void TConvDriver::EndBatch() {
     FSummary.Aborted = FAborting;
-    std::sort(FSummary.Problems.begin(), FSummary.Problems.end(),
-              [](const TEntryResult& A, const TEntryResult& B) { return A.Index < B.Index; });
+    SortByEntry(FSummary.Problems);
     FQueue = nullptr;
     SetCaption(FCaption + " Done!");
     if (OnBatchEnd) OnBatchEnd(this, FSummary);

@@ -28,7 +28,7 @@ enum TEntryOutcome : uint8_t {
     eoConverted = 0,  // the output file is complete
     eoFailed = 1,     // an error; no output file was left behind
     eoSkipped = 2,    // no pipeline for this pair; nothing was written
-    eoStopped = 3,    // stopped by Abort; the shortened output was kept
+    eoStopped = 3,    // stopped by Abort; no output file was left behind
     eoNotStarted = 4, // the batch was aborted before this entry
 };
 
@@ -48,6 +48,8 @@ struct TBatchSummary {
 
 // "Convertion completed!" followed by a line per entry that was not converted.
 std::string CompletionMessage(const TBatchSummary& Summary);
+// Puts results in the order of their entries.
+void SortByEntry(std::vector<TEntryResult>& Results);
 // "failed", "skipped", ... for an outcome.
 const char* OutcomeText(TEntryOutcome Outcome);
 
@@ -61,7 +63,7 @@ class TConvDriver {
 public:
     // ReadOutputChoice gives the stored format and level at the moment an entry starts.
     TConvDriver(TPipelineTable& Pipelines, std::function<TOutputChoice()> ReadOutputChoice);
-    // Stops a running conversion and waits until its sink has finished.
+    // Stops a running conversion, without output, and waits until its sink has finished.
     ~TConvDriver();
     TConvDriver(const TConvDriver&) = delete;
     TConvDriver& operator=(const TConvDriver&) = delete;
@@ -73,8 +75,8 @@ public:
     // Starts a batch over Queue, which other drivers may share, and starts its first entry at
     // once. Raises "No files added to media bin!" for an empty queue.
     void Start(std::shared_ptr<TEntryQueue> Queue);
-    // Stops the running conversion (keeping its shortened output) and starts nothing more; the
-    // batch ends when that sink has finished.
+    // Stops the running conversion (its partial output is removed, an older file of that name
+    // stays) and starts nothing more; the batch ends when that sink has finished.
     void Abort();
     bool Running() const { return FQueue != nullptr; }
 

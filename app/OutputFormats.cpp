@@ -21,14 +21,16 @@ constexpr const char* MACLevels[] = {"Fast - Poor compression", "Normal - Good c
                                      "High - Good compression", "Extra high - Best compression",
                                      "Insane compression",      "Braindead compression"};
 constexpr const char* WavLevels[] = {"Standard"};
+// The output format dialog opens Monkey's Audio with its short list, which has no "braindead".
+constexpr const char* MACShownLevels[] = {"Fast", "Normal", "High", "Extra high", "Insane"};
 
 constexpr TOutputFormat Formats[] = {
-    {".ogg", "OGG Vorbis Encoder (*.ogg)", VorbisLevels, 5},
-    {".mp3", "Lame MP3 Encoder (*.mp3)", MP3Levels, 11},
-    {".fla", "Free Lossless Audio Codec Encoder (*.fla)", FlaLevels, 0},
-    {".flac", "Free Lossless Audio Codec Encoder (*.flac)", FlacLevels, 0},
-    {".ape", "Monkeys Audio Compression Encoder (*.ape)", MACLevels, 1},
-    {".wav", "Wave Writer (*.wav)", WavLevels, 0},
+    {".ogg", "OGG Vorbis Encoder (*.ogg)", VorbisLevels, 5, VorbisLevels},
+    {".mp3", "Lame MP3 Encoder (*.mp3)", MP3Levels, 11, MP3Levels},
+    {".fla", "Free Lossless Audio Codec Encoder (*.fla)", FlaLevels, 0, FlaLevels},
+    {".flac", "Free Lossless Audio Codec Encoder (*.flac)", FlacLevels, 0, FlacLevels},
+    {".ape", "Monkeys Audio Compression Encoder (*.ape)", MACLevels, 1, MACShownLevels},
+    {".wav", "Wave Writer (*.wav)", WavLevels, 0, WavLevels},
 };
 
 constexpr int32_t VorbisFormat = 0;

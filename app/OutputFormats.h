@@ -10,10 +10,11 @@
 namespace deraz {
 
 struct TOutputFormat {
-    const char* Extension; // given to output names, with its dot
-    const char* Entry;     // the format list's text
-    std::span<const char* const> Levels;
-    int32_t DefaultLevel; // entry selected when the format is chosen
+    const char* Extension;                    // given to output names, with its dot
+    const char* Entry;                        // the format list's text
+    std::span<const char* const> Levels;      // listed when the format is chosen
+    int32_t DefaultLevel;                     // entry selected when the format is chosen
+    std::span<const char* const> ShownLevels; // listed when the dialog opens on the stored format
 };
 
 // Indexed by the stored "DestExt": 0 ".ogg", 1 ".mp3", 2 ".fla", 3 ".flac", 4 ".ape", 5 ".wav".
@@ -36,7 +37,7 @@ struct TOutputChoice {
 // Ogg Vorbis quality: entry i encodes at i / 10, so each entry gets the nominal rate its name
 // states. Nothing when the choice is not an Ogg Vorbis entry.
 std::optional<float> VorbisCompression(const TOutputChoice& Choice);
-// Monkey's Audio level: 1000 to 6000 for entries 0 to 5 (the sink turns 5000 and 6000 into 2000).
+// Monkey's Audio level: 1000 to 6000 for entries 0 to 5 (the sink writes 6000 as 5000).
 std::optional<int32_t> MACCompressionLevel(const TOutputChoice& Choice);
 // MP3 bit rate: the entry is the rank in 8, 16, ..., 320 kbit/s, whatever the format.
 std::optional<int32_t> MP3BitRateIndex(const TOutputChoice& Choice);

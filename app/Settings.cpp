@@ -1,6 +1,8 @@
 #include "app/Settings.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <thread>
 
 #include "platform/Paths.h"
 
@@ -19,6 +21,7 @@ constexpr TKey kAutoMinimode{"General", "AutoMinimode"};
 constexpr TKey kUseSound{"General", "UseSound"};
 constexpr TKey kDone{"General", "Done"};
 constexpr TKey kError{"General", "Error"};
+constexpr TKey kParallel{"General", "ParallelConversions"};
 constexpr TKey kDestExt{"Output", "DestExt"};
 constexpr TKey kBitrate{"Output", "Bitrate"};
 constexpr TKey kCopyTags{"Output", "CopyTags"};
@@ -26,6 +29,11 @@ constexpr TKey kCapBitrate{"Output", "CapBitrate"};
 
 constexpr int32_t DefaultDestExt = 0;
 constexpr int32_t DefaultBitrate = 5;
+constexpr int32_t MaxParallelConversions = 64;
+
+int32_t ProcessorCount() {
+    return int32_t(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned(MaxParallelConversions)));
+}
 
 } // namespace
 
@@ -54,6 +62,11 @@ bool TSettings::UseSound() const {
 }
 std::string TSettings::DoneSound() const {
     return FIni.ReadString(kDone.Section, kDone.Name, "");
+}
+
+int32_t TSettings::ParallelConversions() const {
+    int32_t Value = FIni.ReadInteger(kParallel.Section, kParallel.Name, ProcessorCount());
+    return Value < 1 ? ProcessorCount() : std::min(Value, MaxParallelConversions);
 }
 
 int32_t TSettings::DestExt() const {
@@ -85,6 +98,10 @@ void TSettings::WritePreferences(const TPreferences& Value) {
     FIni.WriteBool(kUseSound.Section, kUseSound.Name, Value.UseSound);
     FIni.WriteString(kDone.Section, kDone.Name, Value.Done);
     FIni.WriteString(kError.Section, kError.Name, Value.Error);
+}
+
+void TSettings::WriteParallelConversions(int32_t Value) {
+    FIni.WriteInteger(kParallel.Section, kParallel.Name, Value);
 }
 
 void TSettings::WriteOutputFormat(int32_t DestExt, int32_t Bitrate, bool CopyTags) {

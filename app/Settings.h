@@ -1,4 +1,4 @@
-// The program's settings: nine keys in "Varidir.ini". Nothing is kept in
+// The program's settings: ten keys in "Varidir.ini". Nothing is kept in
 // memory: every query reads the file at that moment, every change writes its keys at once.
 #pragma once
 
@@ -34,6 +34,8 @@ public:
     bool AutoMinimode() const;
     bool UseSound() const;
     std::string DoneSound() const;
+    // How many files the desktop batch converts at once: 1 to 64, by default one per processor.
+    int32_t ParallelConversions() const;
 
     // Index into the output format list (0 ".ogg" ... 5 ".wav").
     int32_t DestExt() const;
@@ -50,6 +52,7 @@ public:
     // The six preference keys, in this order; a refused write raises EIniFileException and keeps
     // the keys written before it.
     void WritePreferences(const TPreferences& Value);
+    void WriteParallelConversions(int32_t Value);
     // "DestExt", "Bitrate" and "CopyTags", in this order.
     void WriteOutputFormat(int32_t DestExt, int32_t Bitrate, bool CopyTags);
     void WriteCapBitrate(bool Value);

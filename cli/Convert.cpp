@@ -150,7 +150,7 @@ int RunConversion(const TCliOptions& Options) {
             TConvDriver& Own = JobList[size_t(I)]->Driver;
             Own.Start(Queue);
             while (Own.Running()) {
-                // Interrupted: the running file is finished short and kept, the rest is left.
+                // Interrupted: the running file is stopped without output, the rest is left.
                 if (Interrupted) Own.Abort();
                 Own.WaitForEvents(std::chrono::milliseconds(100));
             }

@@ -138,7 +138,9 @@ TMACOut::~TMACOut() {
 }
 
 void TMACOut::SetCompressionLevel(int32_t Value) {
-    FCompressionLevel = (Value == 1000 || Value == 2000 || Value == 3000 || Value == 4000) ? Value : 2000;
+    // 6000 ("braindead") is no level of the file format: it writes the highest one, 5000.
+    if (Value == 6000) Value = 5000;
+    FCompressionLevel = (Value >= 1000 && Value <= 5000 && Value % 1000 == 0) ? Value : 2000;
 }
 
 void TMACOut::Prepare() {

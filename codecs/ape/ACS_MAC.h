@@ -82,7 +82,7 @@ public:
     explicit TMACOut(TComponent* AOwner = nullptr);
     ~TMACOut() override;
 
-    // 1000, 2000, 3000 or 4000; any other value stores 2000.
+    // 1000 to 5000 in steps of 1000; 6000 stores 5000, any other value 2000.
     int32_t CompressionLevel() const { return FCompressionLevel; }
     void SetCompressionLevel(int32_t Value);
     // Upper bound of the audio bytes announced to the library at start; -1 leaves it open.

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include "tests/support/TestSupport.h"
 
@@ -19,7 +20,19 @@ TEST(Settings, AFreshInstallationStartsWithTheDefaults) {
     EXPECT_EQ(Settings.DoneSound(), "");
     TPreferences Defaults = Settings.Preferences();
     EXPECT_FALSE(Defaults.Minimode || Defaults.Notify || Defaults.AutoMinimode || Defaults.UseSound);
+    EXPECT_EQ(Settings.ParallelConversions(), int32_t(std::max(1u, std::thread::hardware_concurrency())));
     EXPECT_FALSE(std::filesystem::exists(Dir.File("Varidir.ini")));
+}
+
+TEST(Settings, ParallelConversionsStayBetweenOneAndSixtyFour) {
+    test::TTempDir Dir;
+    TSettings Settings(Dir.File("Varidir.ini"));
+    for (auto [Stored, Read] : {std::pair{1, 1}, {3, 3}, {64, 64}, {1000, 64}}) {
+        Settings.WriteParallelConversions(Stored);
+        EXPECT_EQ(Settings.ParallelConversions(), Read) << Stored;
+    }
+    Settings.WriteParallelConversions(0);
+    EXPECT_GE(Settings.ParallelConversions(), 1);
 }
 
 TEST(Settings, WritesTheKeysOfEachDialogInTheirSections) {

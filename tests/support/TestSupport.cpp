@@ -103,6 +103,14 @@ std::vector<uint8_t> ReadFileBytes(const std::string& FileName) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>());
 }
 
+std::vector<std::string> FilesWithExtension(const std::filesystem::path& Directory,
+                                            const std::string& Extension) {
+    std::vector<std::string> Result;
+    for (const auto& Entry : std::filesystem::directory_iterator(Directory))
+        if (Entry.path().extension() == Extension) Result.push_back(Entry.path().string());
+    return Result;
+}
+
 void WriteFileBytes(const std::string& FileName, const std::vector<uint8_t>& Bytes) {
     std::ofstream Out(FileName, std::ios::binary | std::ios::trunc);
     Out.write(reinterpret_cast<const char*>(Bytes.data()), std::streamsize(Bytes.size()));

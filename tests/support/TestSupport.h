@@ -35,6 +35,9 @@ void WritePcmWav(const std::string& FileName, const std::vector<int16_t>& Sample
                  int32_t SampleRate);
 
 std::vector<uint8_t> ReadFileBytes(const std::string& FileName);
+// The files directly in Directory whose name ends in Extension (".part").
+std::vector<std::string> FilesWithExtension(const std::filesystem::path& Directory,
+                                            const std::string& Extension);
 void WriteFileBytes(const std::string& FileName, const std::vector<uint8_t>& Bytes);
 
 // Runs a shell command; returns its exit status. Output goes to OutputText when given.

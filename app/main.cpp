@@ -1,0 +1,43 @@
+// The desktop program: loads the codec libraries, shows the splash window, creates the windows
+// and runs until the main window closes.
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/ApplicationForms.h"
+#include "app/MessageBoxes.h"
+#include "app/Settings.h"
+#include "app/uMain.h"
+#include "codecs/CodecLibraries.h"
+
+namespace {
+
+// Whether a window system is at hand: a display, or a platform chosen explicitly.
+bool HaveDisplay() {
+    for (const char* Name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* Value = std::getenv(Name);
+        if (Value && *Value) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!HaveDisplay()) {
+        std::fprintf(stderr, "deraz: no display to open windows on; use deraz-convert to convert files "
+                             "from the command line.\n");
+        return 1;
+    }
+    deraz::LoadCodecLibraries();
+    deraz::TDerazApplication Application(argc, argv);
+    deraz::TApplicationForms Forms(deraz::DefaultSettingsFileName());
+    try {
+        Forms.Create();
+    } catch (const std::exception& E) {
+        std::fprintf(stderr, "deraz: %s\n", E.what());
+        deraz::ShowError(nullptr, QString::fromStdString(E.what()));
+        return 1;
+    }
+    Forms.MainForm()->show();
+    return Application.exec();
+}

@@ -1,0 +1,202 @@
+#include "app/uConfigDlg.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "app/MessageBoxes.h"
+#include "app/Settings.h"
+#include "app/Sound.h"
+#include "app/uWindowStyle.h"
+
+namespace deraz {
+
+namespace {
+
+const QString DoneCaption = "Conversion done. - ";
+const QString ErrorCaption = "Conversion error. - ";
+constexpr int MaxParallel = 64;
+
+QCheckBox* CheckBox(QWidget* Parent, const QString& Caption, const QString& Hint, QRect Where) {
+    auto* Box = new QCheckBox(Caption, Parent);
+    Box->setToolTip(Hint);
+    Box->setGeometry(Where);
+    return Box;
+}
+
+} // namespace
+
+TConfigDlg::TConfigDlg(const std::string& SettingsFile, QWidget* Parent)
+    : QDialog(Parent), FSettingsFile(SettingsFile) {
+    setWindowTitle("Preferences...");
+    setFixedSize(471, 319);
+    DisableCloseButton(this);
+    SetFormColor(this);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setGeometry(8, 6, 455, 282);
+    GeneralTab = new QWidget;
+    PageControl1->addTab(GeneralTab, "General");
+
+    GroupBox1 = new QGroupBox("Mini mode...", GeneralTab);
+    GroupBox1->setGeometry(4, 24, 443, 194);
+    CBoxNotify = CheckBox(GroupBox1, "Always notify me when conversion is done.",
+                          "Always notify you when conversion is done or errors orccured.", {8, 20, 431, 20});
+    CBoxAuto = CheckBox(GroupBox1, "Automatialy send application to mini mode when conversion starts.",
+                        "This will send Deraz Audio Converter to minimode every time you start a conversion "
+                        "progress.",
+                        {8, 42, 431, 20});
+    CBoxEnable = CheckBox(GeneralTab, "Mini mode disabled.", "Enable or disable minimode.", {10, 2, 300, 20});
+    CBoxSound =
+        CheckBox(GroupBox1, "Notify me with sound.",
+                 "Use a sound to tell you if the conversion is done or errors orcoured.", {8, 64, 431, 20});
+    BuildSoundGroup();
+
+    auto* Before = new QLabel("Convert up to", GeneralTab);
+    Before->setGeometry(10, 224, 88, 22);
+    SpinParallel = new QSpinBox(GeneralTab);
+    SpinParallel->setGeometry(100, 223, 54, 24);
+    SpinParallel->setRange(1, MaxParallel);
+    SpinParallel->setToolTip("How many files convert at the same time; 1 converts one after another.");
+    auto* After = new QLabel("files at once.", GeneralTab);
+    After->setGeometry(160, 224, 200, 22);
+
+    BtnOK = new QPushButton("OK", this);
+    BtnOK->setGeometry(298, 291, 80, 25);
+    BtnOK->setDefault(true);
+    BtnCancel = new QPushButton("Cancel", this);
+    BtnCancel->setGeometry(383, 291, 80, 25);
+    OpenWavDlg = new QFileDialog(this);
+    OpenWavDlg->setNameFilter("Windows Wave Files (*.wav)");
+    OpenWavDlg->setFileMode(QFileDialog::ExistingFile);
+
+    // Every control but the main switch starts disabled; loading sets the switches, whose
+    // handlers then enable what they govern.
+    for (QWidget* Control : {static_cast<QWidget*>(GroupBox1), static_cast<QWidget*>(CBoxNotify),
+                             static_cast<QWidget*>(CBoxAuto), static_cast<QWidget*>(CBoxSound)})
+        Control->setEnabled(false);
+    CBoxSoundClick(false);
+    connect(CBoxEnable, &QCheckBox::toggled, this, &TConfigDlg::CBoxEnableClick);
+    connect(CBoxSound, &QCheckBox::toggled, this, &TConfigDlg::CBoxSoundClick);
+    connect(Button1, &QPushButton::clicked, this, [this] {
+        ChooseSound("Please select a sound for done conversion...", edConvDone, Lbl1, DoneCaption);
+    });
+    connect(Button2, &QPushButton::clicked, this,
+            [this] { ChooseSound("Please select a sound for errors...", edConvError, Lbl2, ErrorCaption); });
+    connect(BitBtn1, &QToolButton::clicked, this, [this] { PlaySound(edConvDone); });
+    connect(BitBtn2, &QToolButton::clicked, this, [this] { PlaySound(edConvError); });
+    connect(BtnOK, &QPushButton::clicked, this, &TConfigDlg::BtnOKClick);
+    connect(BtnCancel, &QPushButton::clicked, this, &TConfigDlg::BtnCancelClick);
+    Load();
+}
+
+void TConfigDlg::BuildSoundGroup() {
+    GroupBox2 = new QGroupBox("Sound notify...", GroupBox1);
+    GroupBox2->setGeometry(8, 84, 427, 104);
+    auto Row = [this](int Top, QLabel*& Label, const QString& Caption, QLineEdit*& Edit, const QString& Hint,
+                      QPushButton*& Browse, QToolButton*& Play) {
+        Label = new QLabel(Caption, GroupBox2);
+        Label->setGeometry(10, Top, 395, 16);
+        QFont Bold = Label->font();
+        Bold.setBold(true);
+        Label->setFont(Bold);
+        Edit = new QLineEdit(GroupBox2);
+        Edit->setReadOnly(true);
+        Edit->setToolTip(Hint);
+        Edit->setGeometry(10, Top + 18, 320, 22);
+        Browse = new QPushButton("...", GroupBox2);
+        Browse->setToolTip("Select a audio file.");
+        Browse->setGeometry(336, Top + 18, 30, 22);
+        Play = new QToolButton(GroupBox2);
+        Play->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+        Play->setToolTip("Play the selected audio file.");
+        Play->setGeometry(372, Top + 18, 30, 22);
+    };
+    Row(16, Lbl1, "Conversion done.", edConvDone, "Filename for done conversion.", Button1, BitBtn1);
+    Bevel1 = new QFrame(GroupBox2);
+    Bevel1->setFrameShape(QFrame::HLine);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+    Bevel1->setGeometry(10, 58, 395, 4);
+    Row(60, Lbl2, "Conversion error.", edConvError, "Filename for errors.", Button2, BitBtn2);
+}
+
+void TConfigDlg::Load() {
+    TSettings Settings(FSettingsFile);
+    TPreferences Stored = Settings.Preferences();
+    CBoxEnable->setChecked(Stored.Minimode);
+    CBoxNotify->setChecked(Stored.Notify);
+    CBoxAuto->setChecked(Stored.AutoMinimode);
+    CBoxSound->setChecked(Stored.UseSound);
+    edConvDone->setText(QString::fromStdString(Stored.Done));
+    edConvError->setText(QString::fromStdString(Stored.Error));
+    SpinParallel->setValue(Settings.ParallelConversions());
+}
+
+void TConfigDlg::showEvent(QShowEvent* Event) {
+    PageControl1->setCurrentWidget(GeneralTab);
+    Lbl1->setText(DoneCaption + QFileInfo(edConvDone->text()).fileName());
+    Lbl2->setText(ErrorCaption + QFileInfo(edConvError->text()).fileName());
+    QDialog::showEvent(Event);
+}
+
+void TConfigDlg::CBoxEnableClick(bool Checked) {
+    CBoxEnable->setText(Checked ? "Mini mode enabled." : "Mini mode disabled.");
+    for (QWidget* Control : {static_cast<QWidget*>(GroupBox1), static_cast<QWidget*>(CBoxNotify),
+                             static_cast<QWidget*>(CBoxAuto), static_cast<QWidget*>(CBoxSound)})
+        Control->setEnabled(Checked);
+}
+
+void TConfigDlg::CBoxSoundClick(bool Checked) {
+    for (QWidget* Control :
+         {static_cast<QWidget*>(Lbl1), static_cast<QWidget*>(GroupBox2), static_cast<QWidget*>(Lbl2),
+          static_cast<QWidget*>(BitBtn1), static_cast<QWidget*>(BitBtn2), static_cast<QWidget*>(Button1),
+          static_cast<QWidget*>(Button2), static_cast<QWidget*>(edConvDone),
+          static_cast<QWidget*>(edConvError)})
+        Control->setEnabled(Checked);
+}
+
+void TConfigDlg::ChooseSound(const QString& Title, QLineEdit* Edit, QLabel* Label, const QString& Caption) {
+    OpenWavDlg->setWindowTitle(Title);
+    if (OpenWavDlg->exec() != QDialog::Accepted || OpenWavDlg->selectedFiles().isEmpty()) return;
+    QString Chosen = OpenWavDlg->selectedFiles().first();
+    Edit->setText(QFileInfo(Chosen).absoluteFilePath());
+    Label->setText(Caption + QFileInfo(Chosen).fileName());
+}
+
+void TConfigDlg::PlaySound(QLineEdit* Edit) {
+    if (!Edit->text().isEmpty()) {
+        PlaySoundFile(Edit->text());
+        return;
+    }
+    ShowError(this, "Please select wave file first!");
+}
+
+void TConfigDlg::BtnOKClick() {
+    try {
+        TSettings Settings(FSettingsFile);
+        Settings.WritePreferences({CBoxEnable->isChecked(), CBoxNotify->isChecked(), CBoxAuto->isChecked(),
+                                   CBoxSound->isChecked(), edConvDone->text().toStdString(),
+                                   edConvError->text().toStdString()});
+        Settings.WriteParallelConversions(SpinParallel->value());
+    } catch (const std::exception& E) {
+        ShowError(this, QString::fromStdString(E.what()));
+        return;
+    }
+    accept();
+}
+
+void TConfigDlg::BtnCancelClick() {
+    QDialog::reject();
+}
+
+} // namespace deraz

@@ -1,0 +1,68 @@
+// The preferences dialog: the mini mode switches, the sound files played when a batch ends and
+// how many files convert at once. The settings file is read into the controls once, when the
+// dialog is made; OK writes them, Cancel keeps the controls' changes unwritten.
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+class QCheckBox;
+class QFileDialog;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+class QTabWidget;
+class QToolButton;
+
+namespace deraz {
+
+class TConfigDlg : public QDialog {
+    Q_OBJECT
+public:
+    TConfigDlg(const std::string& SettingsFile, QWidget* Parent = nullptr);
+
+    QTabWidget* PageControl1;
+    QWidget* GeneralTab;
+    QCheckBox* CBoxEnable;
+    QGroupBox* GroupBox1;
+    QCheckBox* CBoxNotify;
+    QCheckBox* CBoxAuto;
+    QCheckBox* CBoxSound;
+    QGroupBox* GroupBox2;
+    QLabel* Lbl1;
+    QLineEdit* edConvDone;
+    QPushButton* Button1;
+    QToolButton* BitBtn1;
+    QFrame* Bevel1;
+    QLabel* Lbl2;
+    QLineEdit* edConvError;
+    QPushButton* Button2;
+    QToolButton* BitBtn2;
+    QSpinBox* SpinParallel;
+    QPushButton* BtnOK;
+    QPushButton* BtnCancel;
+    QFileDialog* OpenWavDlg;
+
+    // Closed only by its own buttons.
+    void reject() override {}
+
+protected:
+    void showEvent(QShowEvent* Event) override;
+
+private:
+    void BuildSoundGroup();
+    void Load();
+    void CBoxEnableClick(bool Checked);
+    void CBoxSoundClick(bool Checked);
+    void ChooseSound(const QString& Title, QLineEdit* Edit, QLabel* Label, const QString& Caption);
+    void PlaySound(QLineEdit* Edit);
+    void BtnOKClick();
+    void BtnCancelClick();
+
+    std::string FSettingsFile;
+};
+
+} // namespace deraz

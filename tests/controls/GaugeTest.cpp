@@ -1,0 +1,178 @@
+// The gauge's range rules and the pictures it composes.
+#include <QApplication>
+#include <QPainter>
+#include <QtTest>
+
+#include "controls/TGauge.h"
+
+using namespace deraz;
+
+namespace {
+
+const QColor Blue(0, 0, 255);
+const QColor White(255, 255, 255);
+
+QColor At(const QImage& Image, int X, int Y) {
+    return Image.pixelColor(X, Y);
+}
+
+// Counts the paint events a widget receives.
+class TPaintCounter : public QObject {
+public:
+    int Count = 0;
+    bool eventFilter(QObject*, QEvent* Event) override {
+        if (Event->type() == QEvent::Paint) ++Count;
+        return false;
+    }
+};
+
+} // namespace
+
+class GaugeTest : public QObject {
+    Q_OBJECT
+private slots:
+    void ProgressStaysInsideTheRange() {
+        TGauge Gauge;
+        QCOMPARE(Gauge.size(), QSize(100, 100));
+        for (auto [Set, Stored] : {std::pair{150, 100}, {-5, 0}, {37, 37}}) {
+            Gauge.SetProgress(Set);
+            QCOMPARE(Gauge.Progress(), Stored);
+        }
+        Gauge.SetMaxValue(20);
+        QCOMPARE(Gauge.Progress(), 20);
+        Gauge.SetMinValue(20);
+        QCOMPARE(Gauge.Percent(), 0);
+        Gauge.SetMaxValue(1000000);
+        Gauge.SetProgress(500020);
+        QCOMPARE(Gauge.Percent(), 50);
+    }
+
+    void RangeSettersRefuseTheWrongSide() {
+        TGauge Gauge;
+        Gauge.SetMinValue(10);
+        try {
+            Gauge.SetMaxValue(5);
+            QFAIL("no error");
+        } catch (const EInvalidOperation& E) {
+            QCOMPARE(QString(E.what()), QString("Value must be between 11 and 2147483647"));
+        }
+        try {
+            Gauge.SetMinValue(101);
+            QFAIL("no error");
+        } catch (const EInvalidOperation& E) {
+            QCOMPARE(QString(E.what()), QString("Value must be between -2147483647 and 99"));
+        }
+        QCOMPARE(Gauge.MinValue(), 10);
+        QCOMPARE(Gauge.MaxValue(), 100);
+    }
+
+    void RepaintsOnlyWhenThePercentChanges() {
+        TGauge Gauge;
+        Gauge.SetMaxValue(1000000);
+        Gauge.SetProgress(1000);
+        Gauge.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&Gauge));
+        TPaintCounter Counter;
+        Gauge.installEventFilter(&Counter);
+        Gauge.SetProgress(1001);
+        QTest::qWait(50);
+        QCOMPARE(Counter.Count, 0);
+        Gauge.SetProgress(20000);
+        QTRY_COMPARE(Counter.Count, 1);
+    }
+
+    void ABorderedBarFillsTheInsideOfItsFrame() {
+        TGauge Gauge;
+        Gauge.resize(60, 20);
+        Gauge.SetShowText(false);
+        Gauge.SetForeColor(Blue);
+        for (int Percent : {100, 0}) {
+            Gauge.SetProgress(Percent);
+            QImage Picture = Gauge.Render();
+            for (int Y = 0; Y < 20; ++Y)
+                for (int X = 0; X < 60; ++X) {
+                    bool Frame = X == 0 || Y == 0 || X == 59 || Y == 19;
+                    QColor Expected = Frame ? QColor(Qt::black) : Percent == 100 ? Blue : White;
+                    QVERIFY2(At(Picture, X, Y) == Expected,
+                             qPrintable(QString("%1,%2 at %3%").arg(X).arg(Y).arg(Percent)));
+                }
+        }
+    }
+
+    void TheTextShowsInvertedOverTheBar() {
+        TGauge Gauge;
+        Gauge.resize(120, 30);
+        Gauge.SetForeColor(Blue);
+        Gauge.SetProgress(50);
+        QImage WithText = Gauge.Render();
+        Gauge.SetShowText(false);
+        QImage Plain = Gauge.Render();
+
+        // Where the text is, as the gauge's font writes "50%" centred in the frame.
+        QImage Expected(Gauge.size(), QImage::Format_RGB32);
+        Expected.fill(Qt::black);
+        QFont Font = Gauge.font();
+        Font.setStyleStrategy(QFont::NoAntialias);
+        QFontMetrics Metrics(Font);
+        {
+            QPainter Painter(&Expected);
+            Painter.setFont(Font);
+            Painter.setPen(Qt::white);
+            int W = Metrics.horizontalAdvance("50%"), H = Metrics.height();
+            Painter.drawText(QRect((119 - W) / 2, (29 - H) / 2, W, H), Qt::AlignLeft | Qt::AlignTop, "50%");
+        }
+        int OverBar = 0, OverBack = 0;
+        for (int Y = 0; Y < 30; ++Y)
+            for (int X = 0; X < 120; ++X) {
+                bool Text = At(Expected, X, Y) == White;
+                QColor Under = At(Plain, X, Y);
+                QColor Shown = At(WithText, X, Y);
+                QColor Inverse(255 - Under.red(), 255 - Under.green(), 255 - Under.blue());
+                QVERIFY2(Shown == (Text ? Inverse : Under), qPrintable(QString("%1,%2").arg(X).arg(Y)));
+                if (Text) ++(Under == Blue ? OverBar : OverBack);
+            }
+        QVERIFY(OverBar > 0);
+        QVERIFY(OverBack > 0);
+    }
+
+    void EveryKindDrawsItsShape() {
+        struct TCase {
+            TGaugeKind Kind;
+            int Percent;
+            QPoint Point;
+            bool Filled; // ForeColor there, otherwise not
+        };
+        const TCase Cases[] = {
+            {gkText, 100, {50, 50}, false},
+            {gkVerticalBar, 50, {50, 80}, true},
+            {gkVerticalBar, 50, {50, 20}, false},
+            {gkHorizontalBar, 30, {20, 50}, true},
+            {gkHorizontalBar, 30, {40, 50}, false},
+            {gkPie, 25, {70, 30}, true},
+            {gkPie, 25, {30, 30}, false},
+            {gkPie, 25, {70, 70}, false},
+            {gkPie, 75, {30, 70}, true},
+            {gkPie, 0, {50, 30}, false},
+            {gkNeedle, 50, {50, 40}, true},
+            {gkNeedle, 50, {30, 60}, false},
+            {gkNeedle, 0, {30, 60}, false},
+            {gkNeedle, 100, {90, 98}, true},
+        };
+        for (const TCase& Case : Cases) {
+            TGauge Gauge;
+            Gauge.SetShowText(false);
+            Gauge.SetForeColor(Blue);
+            Gauge.SetKind(Case.Kind);
+            Gauge.SetProgress(Case.Percent);
+            bool Filled = At(Gauge.Render(), Case.Point.x(), Case.Point.y()) == Blue;
+            QVERIFY2(Filled == Case.Filled, qPrintable(QString("kind %1 at %2%, %3,%4")
+                                                           .arg(Case.Kind)
+                                                           .arg(Case.Percent)
+                                                           .arg(Case.Point.x())
+                                                           .arg(Case.Point.y())));
+        }
+    }
+};
+
+QTEST_MAIN(GaugeTest)
+#include "GaugeTest.moc"
