@@ -2,6 +2,7 @@
 
 #include "app/CodecSet.h"
 #include "app/MessageBoxes.h"
+#include "app/OutputFiles.h"
 #include "app/Settings.h"
 #include "app/uMain.h"
 
@@ -28,7 +29,8 @@ TPlainConversion::TPlainConversion(TMainForm* MainForm, TCodecSet& Codecs,
 void TPlainConversion::Start() {
     if (FDriver.Running()) return;
     try {
-        FDriver.Start(std::make_shared<TEntryQueue>(FMainForm->Entries()));
+        FQueue = std::make_shared<TEntryQueue>(FMainForm->Entries());
+        FDriver.Start(FQueue);
     } catch (const std::exception& E) {
         ShowError(FMainForm, QString::fromStdString(E.what()));
     }
@@ -36,8 +38,15 @@ void TPlainConversion::Start() {
 
 void TPlainConversion::Stop() {
     if (!FDriver.Running()) return;
+    // A conversion cut short is no output: nothing half-written stays under an output's name.
+    std::vector<int32_t> Stopped;
+    FDriver.OnEntryFinished = [&Stopped](TConvDriver*, const TEntryResult& Result) {
+        if (Result.Outcome == eoStopped) Stopped.push_back(Result.Index);
+    };
     FDriver.Abort();
     FDriver.RunToEnd();
+    FDriver.OnEntryFinished = nullptr;
+    for (int32_t Index : Stopped) DiscardOutput(FQueue->Entry(Index).OutputName);
 }
 
 } // namespace deraz

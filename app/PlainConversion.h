@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QObject>
+#include <memory>
 #include <string>
 
 #include "app/ConvDriver.h"
@@ -19,13 +20,15 @@ public:
 
     // Starts a batch over the media bin's entries; an empty media bin gets its error message.
     void Start();
-    // Stops a running batch and waits until its last conversion has finished.
+    // Stops a running batch, waits until its conversion has finished and removes what that
+    // conversion had written.
     void Stop();
     bool Running() const { return FDriver.Running(); }
 
 private:
     TMainForm* FMainForm;
     TConvDriver FDriver;
+    std::shared_ptr<TEntryQueue> FQueue; // the running batch's entries
 };
 
 } // namespace deraz
