@@ -1,6 +1,8 @@
 #include "analysis/MediaInfo.h"
 
+#include "analysis/ShownTags.h"
 #include "analysis/TextUtils.h"
+#include "platform/Paths.h"
 
 #include <cctype>
 #include <cstdio>
@@ -48,19 +50,27 @@ void FillOggVorbis(const TOggVorbis& R, TMediaInfo& I) {
     I.Encoder = "Ogg Vorbis";
 }
 
-// The ID3v1 fields shown for MPEG and Monkey's Audio files.
-void FillId3v1(const TID3v1& Tag, TMediaInfo& I) {
-    I.Artist = Tag.Artist();
-    I.Title = Tag.Title();
-    I.Album = Tag.Album();
-    I.Track = IntText(Tag.Track());
-    I.Date = Tag.Year();
-    I.Genre = Tag.GenreText();
-    I.Comments = Tag.Comment();
+void FillTags(const TShownTags& Tags, TMediaInfo& I) {
+    I.Artist = Tags.Artist;
+    I.Title = Tags.Title;
+    I.Album = Tags.Album;
+    I.Track = Tags.Track;
+    I.Date = Tags.Date;
+    I.Genre = Tags.Genre;
+    I.Comments = Tags.Comments;
+}
+
+// The tag the file carries (for MP3 its ID3v2 tag, for Monkey's Audio its APE tag, when there is
+// one), ID3v1 for the fields it leaves empty.
+void FillTags(TShownTags Richer, const TID3v1& Id3v1, TMediaInfo& I) {
+    TShownTags Plain = Id3v1Tags(Id3v1);
+    for (auto Field : {&TShownTags::Artist, &TShownTags::Title, &TShownTags::Album, &TShownTags::Track,
+                       &TShownTags::Date, &TShownTags::Genre, &TShownTags::Comments})
+        if ((Richer.*Field).empty()) Richer.*Field = Plain.*Field;
+    FillTags(Richer, I);
 }
 
 void FillMPEG(const TMPEGaudio& R, TMediaInfo& I) {
-    FillId3v1(R.Id3v1(), I);
     I.Length = Seconds(R.Duration(), 1);
     I.Bitrate = Kbits((R.Vbr().Found ? "VBR " : "CBR ") + IntText(R.Bitrate()));
     I.FileSize = Bytes(R.FileSize());
@@ -96,7 +106,6 @@ void FillFLAC(const TFLACfile& R, TMediaInfo& I) {
 }
 
 void FillMonkey(const TMonkey& R, TMediaInfo& I) {
-    FillId3v1(R.Id3v1(), I);
     I.Length = Seconds(R.Duration(), 3);
     I.Bitrate = Kbits(FormatGeneral(R.Bitrate()));
     I.FileSize = Bytes(R.FileSize());
@@ -134,7 +143,7 @@ std::string OneLine(const std::string& Text) {
 
 std::string FileExtension(const std::string& FileName) {
     size_t Dot = FileName.rfind('.');
-    size_t Slash = FileName.rfind('/');
+    size_t Slash = FileName.find_last_of(PathDelimiters);
     if (Dot == std::string::npos || (Slash != std::string::npos && Dot < Slash)) return "";
     return FileName.substr(Dot);
 }
@@ -218,6 +227,7 @@ bool ReadMediaInfo(TMediaAnalysers& A, const std::string& FileName, TMediaInfo& 
         A.Mpeg.LoadFile(FileName);
         if (!A.Mpeg.IsValid()) return false;
         FillMPEG(A.Mpeg, Result);
+        FillTags(ShownTags(ReadTags(FileName)), A.Mpeg.Id3v1(), Result);
         break;
     case mkFLAC:
         A.Flac.LoadFile(FileName);
@@ -228,11 +238,13 @@ bool ReadMediaInfo(TMediaAnalysers& A, const std::string& FileName, TMediaInfo& 
         A.Monkey.LoadFile(FileName);
         if (!A.Monkey.Valid()) return false;
         FillMonkey(A.Monkey, Result);
+        FillTags(ShownTags(ReadTags(FileName)), A.Monkey.Id3v1(), Result);
         break;
     case mkWAV:
         A.Wav.LoadFile(FileName);
         if (!A.Wav.Valid()) return false;
         FillWAV(A.Wav, Result);
+        FillTags(ShownTags(ReadTags(FileName)), Result);
         break;
     }
     Info = std::move(Result);

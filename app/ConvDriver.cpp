@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "app/BitrateCap.h"
 #include "app/FileNames.h"
 #include "app/OutputFiles.h"
+#include "app/TagCopy.h"
 
 namespace deraz {
 
@@ -127,6 +129,11 @@ void TConvDriver::ConvertEntry(const std::string& InputName, const std::string& 
     std::string OutputExt = LowerCase(ExtractFileExt(OutputName));
     const TSourceRow* Source = FPipelines.FindSource(InputExt);
     const TSinkRow* Sink = FPipelines.FindSink(OutputExt);
+    using TRole = TPipelineTable::TRole;
+    if (auto* Reason = Source ? nullptr : FPipelines.Unavailable(TRole::Source, InputExt))
+        throw std::runtime_error(*Reason);
+    if (auto* Reason = Sink ? nullptr : FPipelines.Unavailable(TRole::Sink, OutputExt))
+        throw std::runtime_error(*Reason);
     if (!Source)
         throw EEntrySkipped(InputExt.empty() ? "The input file has no extension."
                                              : "Input files of type " + InputExt + " cannot be converted.");
@@ -156,7 +163,10 @@ void TConvDriver::ConvertEntry(const std::string& InputName, const std::string& 
     FActiveSink = Sink->Code;
     ReportProgress(0);
     Sink->Sink->SetInput(Source->Source);
-    if (Sink->ApplyLevel) Sink->ApplyLevel(FReadOutputChoice());
+    TOutputChoice Choice = FReadOutputChoice();
+    if (Choice.CapBitrate) Choice = CapToInputBitrate(Choice, LossyInputBitrate(InputName));
+    if (Sink->ApplyLevel) Sink->ApplyLevel(Choice);
+    FTagSource = Choice.CopyTags ? InputName : std::string();
     FFinalName = OutputName;
     FTemporaryName = TemporaryOutputName(OutputName);
     Sink->Sink->SetFileName(FTemporaryName);
@@ -195,9 +205,12 @@ void TConvDriver::Handle(const TEvent& Event) {
             break;
         }
         try {
+            // Tags go into the temporary file, so an output whose tags failed is never committed.
+            if (!FTagSource.empty()) CopyTags(FTagSource, FTemporaryName, ExtractFileExt(FFinalName));
             CommitOutput(FTemporaryName, FFinalName);
         } catch (const std::exception& E) {
-            RecordResult(eoFailed, E.what());
+            DiscardOutput(FTemporaryName);
+            RecordResult(eoFailed, WithFinalName(E.what(), FTemporaryName, FFinalName));
             break;
         }
         if (FAborting && FCurrentSink->Progress() != 100) {

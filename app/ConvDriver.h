@@ -144,6 +144,7 @@ private:
     TACSFileIn* FCurrentSource = nullptr;
     std::string FTemporaryName; // where the running conversion writes
     std::string FFinalName;     // where its output goes once complete
+    std::string FTagSource;     // the input whose tags its output gets; empty: no tags
     int32_t FActiveSink = scWaveOut;
     std::string FCaption;
 

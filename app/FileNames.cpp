@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string_view>
+
+#include "platform/Paths.h"
 
 namespace deraz {
 
@@ -9,7 +12,7 @@ namespace {
 
 // Where the extension starts, or npos.
 size_t ExtensionStart(const std::string& FileName) {
-    size_t Dot = FileName.find_last_of("./");
+    size_t Dot = FileName.find_last_of(std::string(".") + PathDelimiters);
     return Dot != std::string::npos && FileName[Dot] == '.' ? Dot : std::string::npos;
 }
 
@@ -27,7 +30,7 @@ std::string ExtractFileExt(const std::string& FileName) {
 }
 
 std::string ExtractFileName(const std::string& FileName) {
-    size_t Slash = FileName.find_last_of('/');
+    size_t Slash = FileName.find_last_of(PathDelimiters);
     return Slash == std::string::npos ? FileName : FileName.substr(Slash + 1);
 }
 
@@ -39,7 +42,8 @@ std::string OutputFileName(const std::string& InputName, const std::string& Exte
                            const std::string& OutputDir) {
     std::string Name = ChangeFileExt(InputName, Extension);
     if (OutputDir.empty()) return Name;
-    std::string Dir = OutputDir.ends_with('/') ? OutputDir : OutputDir + "/";
+    bool Ended = std::string_view(PathDelimiters).find(OutputDir.back()) != std::string_view::npos;
+    std::string Dir = Ended ? OutputDir : OutputDir + PathDelimiter;
     return Dir + ExtractFileName(Name);
 }
 

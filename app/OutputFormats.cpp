@@ -60,8 +60,7 @@ int32_t FindOutputFormat(const std::string& Extension) {
 std::optional<float> VorbisCompression(const TOutputChoice& Choice) {
     if (Choice.DestExt != VorbisFormat || !InRange(Choice.Bitrate, int32_t(std::size(VorbisLevels))))
         return std::nullopt;
-    int32_t Level = std::min((Choice.Bitrate + 1) * 10, 100);
-    return float(Level) / 100.0f;
+    return float(Choice.Bitrate) / 10.0f;
 }
 
 std::optional<int32_t> MACCompressionLevel(const TOutputChoice& Choice) {

@@ -25,14 +25,17 @@ std::string OutputExtension(int32_t DestExt);
 // when there is none.
 int32_t FindOutputFormat(const std::string& Extension);
 
-// A stored output choice: format index and the index into its level list.
+// A stored output choice: format index, the index into its level list, and the two options that
+// apply to every output.
 struct TOutputChoice {
     int32_t DestExt = 0;
     int32_t Bitrate = 5;
+    bool CopyTags = false;   // carry the input's tags and cover picture to the output
+    bool CapBitrate = false; // a lossy input's lower bit rate caps the chosen one
 };
 
-// Ogg Vorbis quality: 0.1 to 0.9 for entries 0 to 8, 1.0 for 9 and 10. Nothing when the choice is
-// not an Ogg Vorbis entry.
+// Ogg Vorbis quality: entry i encodes at i / 10, so each entry gets the nominal rate its name
+// states. Nothing when the choice is not an Ogg Vorbis entry.
 std::optional<float> VorbisCompression(const TOutputChoice& Choice);
 // Monkey's Audio level: 1000 to 6000 for entries 0 to 5 (the sink writes 6000 as 5000).
 std::optional<int32_t> MACCompressionLevel(const TOutputChoice& Choice);

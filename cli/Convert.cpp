@@ -13,7 +13,9 @@
 #include "app/CodecSet.h"
 #include "app/ConvDriver.h"
 #include "app/FileNames.h"
+#include "app/OutputNames.h"
 #include "app/Settings.h"
+#include "cli/InputFiles.h"
 #include "cli/ProgressDisplay.h"
 
 namespace deraz {
@@ -30,13 +32,14 @@ void Interrupt(int) {
 
 // One job: its own components and driver, run on its own thread.
 struct TJob {
-    TCodecSet Codecs;
+    // A missing codec library fails only the files that need it.
+    TCodecSet Codecs{true};
     TConvDriver Driver;
     TJob(const TCliOptions& Options, const TOutputChoice& Choice)
         : Driver(Codecs.Pipelines(), [Choice] { return Choice; }) {
         Driver.SetAllowWavToWav(true);
-        Codecs.WaveOut->SetWavType(Options.ImaAdpcm ? wtDVIADPCM : wtPCM);
-        Codecs.WaveOut->SetBlockSize(Options.BlockSize);
+        Codecs.WaveOut->SetWavType(Options.ImaAdpcm.value_or(false) ? wtDVIADPCM : wtPCM);
+        Codecs.WaveOut->SetBlockSize(Options.BlockSize.value_or(512));
     }
 };
 
@@ -44,7 +47,11 @@ std::string FullName(const std::string& Name) {
     return fs::absolute(Name).lexically_normal().string();
 }
 
-std::vector<TMediaEntry> MakeEntries(const TCliOptions& Options, const TOutputChoice& Choice) {
+// The batch: every input with its output name. An output name that an earlier input of the batch
+// writes gets a number ("name (1).ext"), so no input is lost; an existing output is replaced,
+// left alone (those entries go to Kept) or avoided by a number, as IfExists says.
+std::vector<TMediaEntry> MakeEntries(const TCliOptions& Options, const TOutputChoice& Choice,
+                                     std::vector<TMediaEntry>& Kept) {
     std::string OutputDir;
     if (!Options.OutputDir.empty()) {
         std::error_code Error;
@@ -55,9 +62,18 @@ std::vector<TMediaEntry> MakeEntries(const TCliOptions& Options, const TOutputCh
         OutputDir = FullName(Options.OutputDir);
     }
     std::vector<TMediaEntry> Entries;
-    for (const auto& File : Options.Files) {
-        std::string Input = FullName(File);
-        Entries.push_back({Input, OutputFileName(Input, OutputExtension(Choice.DestExt), OutputDir)});
+    std::set<std::string> Outputs;
+    auto InUse = [&](const std::string& Name) {
+        return Outputs.contains(Name) || (Options.IfExists == ieRename && fs::exists(Name));
+    };
+    for (const auto& Input : ExpandInputs(Options.Files)) {
+        std::string Output =
+            FreeName(OutputFileName(Input.Path, OutputExtension(Choice.DestExt), OutputDir), InUse);
+        Outputs.insert(Output);
+        if (Options.IfExists == ieSkip && fs::exists(Output))
+            Kept.push_back({Input.Path, Output});
+        else
+            Entries.push_back({Input.Path, Output});
     }
     return Entries;
 }
@@ -86,22 +102,9 @@ void PrintSummary(const std::vector<TEntryResult>& Results) {
 } // namespace
 
 int RunConversion(const TCliOptions& Options) {
-    TOutputChoice Stored;
-    if (!Options.Format) Stored = TSettings().OutputChoice();
-    TOutputChoice Choice = ResolveOutputChoice(Options, Stored);
-    // Two inputs that would write one output file: the later ones are not converted, so that
-    // what is written does not depend on which job finishes last.
-    std::vector<TMediaEntry> Entries;
-    std::vector<TEntryResult> Refused;
-    std::set<std::string> Outputs;
-    for (auto& Entry : MakeEntries(Options, Choice)) {
-        if (Outputs.insert(Entry.OutputName).second)
-            Entries.push_back(std::move(Entry));
-        else
-            Refused.push_back({0, Entry.InputName, eoSkipped,
-                               "Another input of this batch writes " + Entry.OutputName + "."});
-    }
-    auto Queue = std::make_shared<TEntryQueue>(std::move(Entries));
+    TOutputChoice Choice = ResolveOutputChoice(Options, TSettings().OutputChoice());
+    std::vector<TMediaEntry> Kept;
+    auto Queue = std::make_shared<TEntryQueue>(MakeEntries(Options, Choice, Kept));
     int32_t Jobs = JobCount(Options, size_t(Queue->Count()));
 
     std::vector<std::unique_ptr<TJob>> JobList;
@@ -112,7 +115,12 @@ int RunConversion(const TCliOptions& Options) {
         return 1;
     }
 
-    TProgressDisplay Display(DisplayMode(Options), Queue->Count(), Jobs, stdout);
+    // The progress counts every input, the existing outputs kept first.
+    TProgressDisplay Display(DisplayMode(Options), Queue->Count() + int32_t(Kept.size()), std::max(Jobs, 1),
+                             stdout);
+    for (const auto& Entry : Kept)
+        Display.EntryFinished(0, {0, Entry.InputName, eoSkipped, Entry.OutputName + " exists; it was kept."},
+                              Entry);
     // Entries that no job reaches (after an interrupt) keep this.
     std::vector<TEntryResult> Results;
     for (int32_t I = 0; I < Queue->Count(); ++I)
@@ -124,6 +132,7 @@ int RunConversion(const TCliOptions& Options) {
     std::signal(SIGINT, Interrupt);
     std::signal(SIGTERM, Interrupt);
     std::vector<std::thread> Threads;
+    // Jobs is 0 when every output existed and was kept.
     for (int32_t I = 0; I < Jobs; ++I) {
         TConvDriver& Driver = JobList[size_t(I)]->Driver;
         Driver.OnEntryStarted = [&Display, I](TConvDriver*, int32_t, const TMediaEntry& Entry) {
@@ -161,7 +170,6 @@ int RunConversion(const TCliOptions& Options) {
     for (auto& Thread : Threads) Thread.join();
     Display.Redraw();
 
-    Results.insert(Results.end(), Refused.begin(), Refused.end());
     PrintSummary(Results);
     for (const auto& Result : Results)
         if (Result.Outcome != eoConverted) return 1;

@@ -3,23 +3,35 @@
 #include <charconv>
 #include <utility>
 
+#include "app/BitrateCap.h"
+#include "app/FileNames.h"
+
 namespace deraz {
 
-const char* const UsageText = "usage: deraz-convert [-f EXT] [-l N] [-o DIR] [-j N] [-q] [--wav-type "
-                              "pcm|ima] [--block-size N] INPUT...\n"
-                              "       deraz-convert --info FILE...\n";
+const char* const UsageText =
+    "usage: deraz-convert [-f EXT] [-l LEVEL] [-o DIR] [-j N] [-q] [OPTION...] INPUT...\n"
+    "       deraz-convert --info FILE...\n"
+    "       deraz-convert --levels [EXT] | --version | --help\n";
 
 const char* const HelpText =
     "\n"
     "  -f EXT             output format: ogg, mp3, fla, flac, ape, wav (default: the stored one)\n"
-    "  -l N               entry N of the format's quality, bit rate or level list (default: its default)\n"
+    "  -l LEVEL           an entry of the format's quality, bit rate or level list: its index, its\n"
+    "                     bit rate (-l 192k) or its name (-l insane); see --levels (default: its default)\n"
     "  -o DIR             write the outputs into DIR, made when missing (default: beside each input)\n"
     "  -j N               convert N files at once (default: one per processor)\n"
     "  -q                 no progress display\n"
+    "  --copy-tags        carry tags and cover picture to the outputs (default: the stored choice)\n"
+    "  --no-copy-tags     write outputs without tags\n"
+    "  --cap-bitrate      MP3 and Ogg Vorbis from a lossy input: no more bit rate than the input has\n"
+    "  --if-exists WHAT   an existing output: overwrite (default), skip, or rename (\"name (1).ext\")\n"
     "  --wav-type T       WAV output as pcm or ima (IMA ADPCM); default pcm\n"
     "  --block-size N     IMA ADPCM block size in bytes, a multiple of 4; default 512\n"
     "  --info FILE...     print the technical data and tags of each file\n"
+    "  --levels [EXT]     list each format's levels with their index and default\n"
+    "  --version          print the version\n"
     "\n"
+    "An INPUT that is a folder gives every convertible file inside it and its subfolders.\n"
     "Exit status: 0 all converted, 1 any file failed or was skipped, 2 usage error.\n";
 
 namespace {
@@ -65,6 +77,32 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments) {
             Options.Help = true;
         } else if (Argument == "--info") {
             Options.Info = true;
+        } else if (Argument == "--version") {
+            Options.Version = true;
+        } else if (Argument == "--levels") {
+            // The format is optional: taken only when the next argument names one.
+            if (Attached)
+                Options.Levels = Value();
+            else if (I + 1 < Arguments.size() && FindOutputFormat(Arguments[I + 1]) >= 0)
+                Options.Levels = Arguments[++I];
+            else
+                Options.Levels = "";
+            if (!Options.Levels->empty() && FindOutputFormat(*Options.Levels) < 0)
+                throw EUsageError("unknown output format \"" + *Options.Levels + "\"");
+        } else if (Argument == "--copy-tags" || Argument == "--no-copy-tags") {
+            Options.CopyTags = Argument == "--copy-tags";
+        } else if (Argument == "--cap-bitrate") {
+            Options.CapBitrate = true;
+        } else if (Argument == "--if-exists") {
+            std::string What = Value();
+            if (What == "overwrite")
+                Options.IfExists = ieOverwrite;
+            else if (What == "skip")
+                Options.IfExists = ieSkip;
+            else if (What == "rename")
+                Options.IfExists = ieRename;
+            else
+                throw EUsageError("--if-exists is overwrite, skip or rename, not \"" + What + "\"");
         } else if (Argument == "-q") {
             Options.Quiet = true;
         } else if (Argument == "-f") {
@@ -73,7 +111,7 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments) {
             if (Format < 0) throw EUsageError("unknown output format \"" + Name + "\"");
             Options.Format = Format;
         } else if (Argument == "-l") {
-            Options.Level = ParseNumber(Argument, Value(), 0, 1000);
+            Options.Level = Value();
         } else if (Argument == "-o") {
             Options.OutputDir = Value();
         } else if (Argument == "-j") {
@@ -92,7 +130,8 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments) {
         }
         if (Attached) throw EUsageError(Argument + " takes no value");
     }
-    if (!Options.Help && Options.Files.empty()) throw EUsageError("no input files");
+    if (!Options.Help && !Options.Version && !Options.Levels && Options.Files.empty())
+        throw EUsageError("no input files");
     return Options;
 }
 
@@ -107,17 +146,82 @@ TOutputChoice ResolveOutputChoice(const TCliOptions& Options, const TOutputChoic
         throw EUsageError("the stored output format " + std::to_string(Choice.DestExt) +
                           " is unknown; use -f");
     const TOutputFormat& Format = Formats[size_t(Choice.DestExt)];
-    auto InList = [&](int32_t Level) { return Level >= 0 && size_t(Level) < Format.Levels.size(); };
     if (Options.Level) {
-        if (!InList(*Options.Level))
-            throw EUsageError("level " + std::to_string(*Options.Level) + " is not in the list of " +
-                              Format.Extension + " (0 to " + std::to_string(Format.Levels.size() - 1) + ")");
-        Choice.Bitrate = *Options.Level;
-    } else if (!InList(Choice.Bitrate)) {
+        Choice.Bitrate = FindLevel(Choice.DestExt, *Options.Level);
+    } else if (Choice.Bitrate < 0 || size_t(Choice.Bitrate) >= Format.Levels.size()) {
         // A stored entry beyond the list: the list's default.
         Choice.Bitrate = Format.DefaultLevel;
     }
+    auto NoEffect = [&](const char* Option) {
+        return EUsageError(std::string(Option) + " has no effect with " + Format.Extension + " output");
+    };
+    bool Wav = Choice.DestExt == FindOutputFormat(".wav");
+    if (Options.ImaAdpcm && !Wav) throw NoEffect("--wav-type");
+    if (Options.BlockSize && !Wav) throw NoEffect("--block-size");
+    if (Options.BlockSize && !Options.ImaAdpcm.value_or(false))
+        throw EUsageError("--block-size has no effect without --wav-type ima");
+    if (Options.CapBitrate && LevelBitrates(Choice.DestExt).empty()) throw NoEffect("--cap-bitrate");
+    Choice.CopyTags = Options.CopyTags.value_or(Stored.CopyTags);
+    Choice.CapBitrate = Options.CapBitrate;
     return Choice;
+}
+
+namespace {
+
+// The entry text up to " - ", which is the name alone ("Quality 5", "Fast").
+std::string EntryHead(const std::string& Entry) {
+    return Entry.substr(0, Entry.find(" - "));
+}
+
+std::string ListHint(const TOutputFormat& Format) {
+    return "; deraz-convert --levels " + std::string(Format.Extension + 1) + " lists them";
+}
+
+} // namespace
+
+int32_t FindLevel(int32_t DestExt, const std::string& Text) {
+    const TOutputFormat& Format = OutputFormats()[size_t(DestExt)];
+    int32_t Count = int32_t(Format.Levels.size());
+    std::string Wanted = LowerCase(Text);
+    // A number is an index first, a bit rate otherwise; "192k" and "192kbps" are always rates.
+    int32_t Number = 0;
+    auto [End, Error] = std::from_chars(Wanted.data(), Wanted.data() + Wanted.size(), Number);
+    std::string Unit = Wanted.substr(size_t(End - Wanted.data()));
+    if (Error == std::errc() && End != Wanted.data() && (Unit.empty() || Unit == "k" || Unit == "kbps")) {
+        if (Unit.empty() && Number >= 0 && Number < Count) return Number;
+        auto Rates = LevelBitrates(DestExt);
+        for (size_t I = 0; I < Rates.size(); ++I)
+            if (Rates[I] == Number) return int32_t(I);
+        throw EUsageError("level " + Text + " is not in the list of " + Format.Extension + " (0 to " +
+                          std::to_string(Count - 1) + ")" + ListHint(Format));
+    }
+    // A name: the whole entry or its name part first, then the start of it.
+    std::vector<int32_t> Exact, Started;
+    for (int32_t I = 0; I < Count; ++I) {
+        std::string Entry = LowerCase(Format.Levels[size_t(I)]);
+        if (Entry == Wanted || EntryHead(Entry) == Wanted) Exact.push_back(I);
+        if (Entry.starts_with(Wanted)) Started.push_back(I);
+    }
+    if (Exact.size() == 1) return Exact.front();
+    if (Exact.empty() && Started.size() == 1) return Started.front();
+    throw EUsageError("level \"" + Text + "\" " +
+                      (Exact.size() + Started.size() > 1 ? "names several entries" : "is not an entry") +
+                      " of " + Format.Extension + ListHint(Format));
+}
+
+std::string LevelsText(const std::string& Extension) {
+    std::string Text;
+    auto Formats = OutputFormats();
+    for (size_t F = 0; F < Formats.size(); ++F) {
+        const TOutputFormat& Format = Formats[F];
+        if (!Extension.empty() && FindOutputFormat(Extension) != int32_t(F)) continue;
+        if (!Text.empty()) Text += "\n";
+        Text += std::string(Format.Extension + 1) + ": " + Format.Entry + "\n";
+        for (size_t I = 0; I < Format.Levels.size(); ++I)
+            Text += "  " + std::string(I < 10 ? " " : "") + std::to_string(I) + "  " + Format.Levels[I] +
+                    (int32_t(I) == Format.DefaultLevel ? "  (default)" : "") + "\n";
+    }
+    return Text;
 }
 
 } // namespace deraz

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/OutputFormats.h"
+#include "app/OutputNames.h"
 
 namespace deraz {
 
@@ -21,12 +22,17 @@ struct TCliOptions {
     bool Help = false;
     bool Info = false;
     bool Quiet = false;
-    std::optional<int32_t> Format; // -f, as an index into the format list
-    std::optional<int32_t> Level;  // -l
-    std::string OutputDir;         // -o
-    int32_t Jobs = 0;              // -j; 0: one per processor
-    bool ImaAdpcm = false;         // --wav-type ima
-    uint16_t BlockSize = 512;
+    bool Version = false;
+    std::optional<std::string> Levels; // --levels: a format's extension, or "" for every format
+    std::optional<int32_t> Format;     // -f, as an index into the format list
+    std::optional<std::string> Level;  // -l: an entry's index, bit rate or name
+    std::string OutputDir;             // -o
+    int32_t Jobs = 0;                  // -j; 0: one per processor
+    std::optional<bool> ImaAdpcm;      // --wav-type
+    std::optional<uint16_t> BlockSize; // --block-size
+    std::optional<bool> CopyTags;      // --copy-tags, --no-copy-tags; else the stored choice
+    bool CapBitrate = false;           // --cap-bitrate
+    TIfExists IfExists = ieOverwrite;  // --if-exists
     std::vector<std::string> Files;
 };
 
@@ -38,8 +44,17 @@ extern const char* const HelpText;
 TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments);
 
 // The format and level to convert to: those given, else the stored ones (a stored level is kept
-// only with the stored format, and only when it is in the list); raises EUsageError when a level
-// given is not in the format's list.
+// only with the stored format, and only when it is in the list), with the tag and bit rate
+// options. Raises EUsageError when a level given is not in the format's list, or an option given
+// has no effect with the format.
 TOutputChoice ResolveOutputChoice(const TCliOptions& Options, const TOutputChoice& Stored);
+
+// The entry of format DestExt's list that Text names: its index, its bit rate ("192", "192k")
+// when that is not also an index, or its name or the unique start of it, in any case ("insane",
+// "extra high"). Raises EUsageError when none or several entries match.
+int32_t FindLevel(int32_t DestExt, const std::string& Text);
+
+// The --levels listing of one format, or of every format for an empty Extension.
+std::string LevelsText(const std::string& Extension);
 
 } // namespace deraz

@@ -17,6 +17,14 @@ int main(int argc, char** argv) {
             std::fputs(HelpText, stdout);
             return 0;
         }
+        if (Options.Version) {
+            std::printf("deraz-convert %s (Deraz Audio Converter)\n", DERAZ_VERSION);
+            return 0;
+        }
+        if (Options.Levels) {
+            std::fputs(LevelsText(*Options.Levels).c_str(), stdout);
+            return 0;
+        }
         if (Options.Info) return PrintMediaInfo(Options.Files);
         return RunConversion(Options);
     } catch (const EUsageError& E) {

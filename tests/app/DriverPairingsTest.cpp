@@ -113,9 +113,9 @@ TEST(DriverPairings, TheStoredLevelIsReadForEachFile) {
     Batch.Run({{Flac, Dir.File("c.mp3")}});
     EXPECT_EQ(Batch.Codecs.MP3Out->BitRate(), br320);
 
-    // Vorbis quality: entries 9 and 10 both encode at 1.0; another format's entry changes nothing.
+    // Vorbis quality: entry i encodes at i / 10; another format's entry changes nothing.
     for (auto [Format, Entry, Quality] :
-         {std::tuple{0, 0, 0.1f}, {0, 9, 1.0f}, {0, 4, 0.5f}, {0, 10, 1.0f}, {1, 2, 1.0f}}) {
+         {std::tuple{0, 0, 0.0f}, {0, 9, 0.9f}, {0, 4, 0.4f}, {0, 10, 1.0f}, {1, 2, 1.0f}}) {
         Settings.WriteOutputFormat(Format, Entry, false);
         Batch.Run({{Flac, Dir.File("quality.ogg")}});
         EXPECT_FLOAT_EQ(Batch.Codecs.VorbisOut->Compression(), Quality) << Entry;

@@ -1,7 +1,10 @@
 #include "app/OutputFormats.h"
+#include "app/BitrateCap.h"
 #include "app/FileNames.h"
+#include "app/OutputNames.h"
 
 #include <gtest/gtest.h>
+#include <set>
 
 namespace deraz {
 namespace {
@@ -32,9 +35,9 @@ TEST(OutputFormats, ListAndFindTheSixFormats) {
 }
 
 TEST(OutputFormats, StoredLevelsBecomeEncoderSettings) {
-    EXPECT_FLOAT_EQ(*VorbisCompression({0, 0}), 0.1f);
-    EXPECT_FLOAT_EQ(*VorbisCompression({0, 8}), 0.9f);
-    EXPECT_EQ(*VorbisCompression({0, 9}), 1.0f);
+    EXPECT_FLOAT_EQ(*VorbisCompression({0, 0}), 0.0f);
+    EXPECT_FLOAT_EQ(*VorbisCompression({0, 5}), 0.5f);
+    EXPECT_FLOAT_EQ(*VorbisCompression({0, 9}), 0.9f);
     EXPECT_EQ(*VorbisCompression({0, 10}), 1.0f);
     EXPECT_FALSE(VorbisCompression({0, 11}));
     EXPECT_FALSE(VorbisCompression({1, 3}));
@@ -46,6 +49,38 @@ TEST(OutputFormats, StoredLevelsBecomeEncoderSettings) {
     EXPECT_EQ(*MP3BitRateIndex({0, 5}), 5);
     EXPECT_FALSE(MP3BitRateIndex({1, 18}));
     EXPECT_FALSE(MP3BitRateIndex({1, -1}));
+}
+
+} // namespace
+} // namespace deraz
+
+namespace deraz {
+namespace {
+
+TEST(OutputNames, CollidingNamesGetTheFirstFreeNumber) {
+    EXPECT_EQ(NumberedName("/m/Song.mp3", 2), "/m/Song (2).mp3");
+    EXPECT_EQ(NumberedName("/m.d/noext", 1), "/m.d/noext (1)");
+    std::set<std::string> Used = {"/m/a.ogg", "/m/a (1).ogg", "/m/a (3).ogg"};
+    auto InUse = [&](const std::string& Name) { return Used.contains(Name); };
+    EXPECT_EQ(FreeName("/m/a.ogg", InUse), "/m/a (2).ogg");
+    EXPECT_EQ(FreeName("/m/b.ogg", InUse), "/m/b.ogg");
+}
+
+TEST(BitrateCap, ALowerInputRateTakesTheSmallestEntryNotBelowIt) {
+    // {format, chosen entry, input kbit/s, entry used}: 1 MP3 (8 ... 320), 0 Ogg Vorbis (64 ... 500).
+    for (auto [Format, Chosen, Input, Used] : {std::tuple{1, 14, 96, 9},
+                                               {1, 14, 100, 10},
+                                               {1, 14, 192, 14},
+                                               {1, 14, 256, 14},
+                                               {1, 14, 0, 14},
+                                               {1, 0, 5, 0},
+                                               {0, 5, 96, 2},
+                                               {0, 10, 330, 10},
+                                               {0, 5, 40, 0},
+                                               {4, 3, 96, 3},
+                                               {1, 18, 96, 18}})
+        EXPECT_EQ(CapToInputBitrate({Format, Chosen}, Input).Bitrate, Used)
+            << Format << " " << Chosen << " " << Input;
 }
 
 } // namespace

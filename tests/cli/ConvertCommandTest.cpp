@@ -122,22 +122,57 @@ TEST(ConvertCommand, ConvertsWavToWavOnlyToAnotherFile) {
     EXPECT_EQ(Written[32] | Written[33] << 8, 1024); // block align
 }
 
-TEST(ConvertCommand, TwoInputsForOneOutputConvertTheFirstOnly) {
+TEST(ConvertCommand, FoldersCollisionsAndExistingOutputs) {
     test::TTempDir Dir;
-    fs::create_directories(Dir.File("a"));
-    fs::create_directories(Dir.File("b"));
-    fs::create_directories(Dir.File("out"));
-    test::WritePcmWav(Dir.File("a/x.wav"), test::MusicLikeSignal(8000, 2, 44100, 1), 2, 44100);
-    test::WritePcmWav(Dir.File("b/x.wav"), test::MusicLikeSignal(9000, 2, 44100, 2), 2, 44100);
-    TRun Run = Convert("-q -j 2 -f flac -o " + ShellQuote(Dir.File("out")) +
-                       Joined({Dir.File("a/x.wav"), Dir.File("b/x.wav")}));
-    EXPECT_EQ(Run.Status, 1);
-    EXPECT_NE(Run.Err.find(Dir.File("b/x.wav") + ": skipped: Another input of this batch writes " +
-                           Dir.File("out/x.flac")),
-              std::string::npos)
-        << Run.Err;
-    auto Decoded = test::BytesToSamples(test::DecodeWithFfmpeg(Dir.File("out/x.flac")));
-    EXPECT_EQ(Decoded, test::MusicLikeSignal(8000, 2, 44100, 1));
+    for (const char* Name : {"a/x.wav", "a/sub/x.WAV", "b/x.wav"}) {
+        fs::create_directories(fs::path(Dir.File(Name)).parent_path());
+        test::WritePcmWav(Dir.File(Name),
+                          test::MusicLikeSignal(8000 + int32_t(std::string(Name).size()), 2, 44100), 2,
+                          44100);
+    }
+    test::WriteFileBytes(Dir.File("a/notes.txt"), {'x'});
+    std::string Out = ShellQuote(Dir.File("out"));
+    // A folder gives its convertible files, sorted; every input gets its own output, the later
+    // ones of one name numbered; the progress counts every input.
+    TRun Run = Convert("-j 2 -f flac -o " + Out + Joined({Dir.File("a"), Dir.File("b/x.wav")}));
+    EXPECT_EQ(Run.Status, 0) << Run.Err;
+    EXPECT_NE(Run.Out.find("[3/3]"), std::string::npos) << Run.Out;
+    std::vector<std::pair<std::string, std::string>> Expected = {
+        {"a/sub/x.WAV", "out/x.flac"}, {"a/x.wav", "out/x (1).flac"}, {"b/x.wav", "out/x (2).flac"}};
+    for (const auto& [Input, Output] : Expected)
+        EXPECT_EQ(test::BytesToSamples(test::DecodeWithFfmpeg(Dir.File(Output))),
+                  test::BytesToSamples(test::DecodeWithFfmpeg(Dir.File(Input))))
+            << Output;
+
+    auto Before = test::ReadFileBytes(Dir.File("out/x.flac"));
+    TRun Skip = Convert("-f flac --if-exists skip -o " + Out + " " + ShellQuote(Dir.File("b/x.wav")));
+    EXPECT_EQ(Skip.Status, 0) << Skip.Err;
+    EXPECT_NE(Skip.Out.find("[1/1] skipped"), std::string::npos) << Skip.Out;
+    EXPECT_EQ(test::ReadFileBytes(Dir.File("out/x.flac")), Before);
+
+    TRun Rename = Convert("-q -f flac --if-exists rename -o " + Out + " " + ShellQuote(Dir.File("b/x.wav")));
+    EXPECT_EQ(Rename.Status, 0) << Rename.Err;
+    EXPECT_EQ(test::ReadFileBytes(Dir.File("out/x.flac")), Before);
+    EXPECT_TRUE(fs::exists(Dir.File("out/x (3).flac")));
+
+    // A folder with nothing to convert fails with its reason, not as an empty success.
+    fs::create_directories(Dir.File("empty"));
+    test::WriteFileBytes(Dir.File("empty/notes.txt"), {'x'});
+    TRun Empty = Convert("-q -f flac " + ShellQuote(Dir.File("empty")));
+    EXPECT_EQ(Empty.Status, 1);
+    EXPECT_NE(Empty.Err.find(Dir.File("empty") + ": "), std::string::npos) << Empty.Err;
+}
+
+TEST(ConvertCommand, ExplainsItself) {
+    TRun Version = Convert("--version");
+    EXPECT_EQ(Version.Status, 0);
+    EXPECT_TRUE(Version.Out.starts_with("deraz-convert 1.")) << Version.Out;
+    TRun Levels = Convert("--levels ape");
+    EXPECT_EQ(Levels.Status, 0);
+    EXPECT_NE(Levels.Out.find("   1  Normal - Good compression  (default)\n"), std::string::npos)
+        << Levels.Out;
+    EXPECT_EQ(Levels.Out.find("mp3"), std::string::npos);
+    EXPECT_NE(Convert("--levels").Out.find("  14  192 kbps\n"), std::string::npos);
 }
 
 TEST(ConvertCommand, UsageErrorsEndWithStatusTwo) {
@@ -145,7 +180,12 @@ TEST(ConvertCommand, UsageErrorsEndWithStatusTwo) {
     auto Inputs = MixedInputs(Dir, 1);
     for (const char* Arguments :
          {"", "-f aac x.wav", "-f mp3 -l 18 x.wav", "-f wav -l 1 x.wav", "-j 0 x.wav", "--bogus x.wav", "-f",
-          "--wav-type adpcm x.wav", "--block-size 510 x.wav", "-o /dev/null/dir -f mp3 x.wav"}) {
+          "--wav-type adpcm x.wav", "--block-size 510 x.wav", "-o /dev/null/dir -f mp3 x.wav",
+          // Options that would have no effect with the format.
+          "-f flac --wav-type ima x.wav", "-f wav --block-size 256 x.wav", "-f ape --cap-bitrate x.wav",
+          // Levels by a name or rate that no entry or several entries have.
+          "-f ape -l high-ish x.wav", "-f ogg -l quality x.wav", "-f mp3 -l 100k x.wav",
+          "--if-exists keep x.wav"}) {
         TRun Run = Convert(Arguments);
         EXPECT_EQ(Run.Status, 2) << Arguments;
         EXPECT_NE(Run.Err.find("usage: deraz-convert"), std::string::npos) << Arguments;

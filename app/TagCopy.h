@@ -1,0 +1,20 @@
+// Carries the tags and the front-cover picture of an input file to a converted output, each in
+// the output format's own form: ID3v2.4 for MP3, Vorbis comments and picture blocks for Ogg
+// Vorbis and FLAC, APEv2 for Monkey's Audio, LIST/INFO for WAV.
+#pragma once
+
+#include <string>
+
+#include "analysis/TagReader.h"
+
+namespace deraz {
+
+// Writes Tags into FileName, a file of the type OutputExt names (".mp3", ...) whatever its own
+// name; raises std::runtime_error when the file cannot be opened or saved.
+void WriteTags(const std::string& FileName, const std::string& OutputExt, const TTagSet& Tags);
+
+// Reads InputName's tags and writes them into OutputName (of type OutputExt); an input without
+// tags leaves the output untouched.
+void CopyTags(const std::string& InputName, const std::string& OutputName, const std::string& OutputExt);
+
+} // namespace deraz

@@ -1,0 +1,55 @@
+#include "cli/InputFiles.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "app/FileNames.h"
+
+namespace deraz {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool Convertible(const fs::path& Path) {
+    static const char* const Extensions[] = {".mp3", ".ogg", ".fla", ".flac", ".ape", ".wav"};
+    std::string Ext = LowerCase(Path.extension().string());
+    return std::find(std::begin(Extensions), std::end(Extensions), Ext) != std::end(Extensions);
+}
+
+std::string FullName(const std::string& Name) {
+    return fs::absolute(Name).lexically_normal().string();
+}
+
+// Adds the convertible files below Folder; false when there is none.
+bool AddFolder(const std::string& Folder, std::vector<TInputFile>& Inputs) {
+    std::vector<fs::path> Found;
+    std::error_code Error;
+    // Unreadable subfolders are passed over rather than ending the walk.
+    fs::recursive_directory_iterator Walk(Folder, fs::directory_options::skip_permission_denied, Error);
+    for (; !Error && Walk != fs::recursive_directory_iterator(); Walk.increment(Error))
+        if (Walk->is_regular_file() && Convertible(Walk->path())) Found.push_back(Walk->path());
+    std::sort(Found.begin(), Found.end());
+    for (const auto& Path : Found)
+        Inputs.push_back(
+            {Path.lexically_normal().string(), Folder, Path.lexically_relative(Folder).string()});
+    return !Found.empty();
+}
+
+} // namespace
+
+std::vector<TInputFile> ExpandInputs(const std::vector<std::string>& Arguments) {
+    std::vector<TInputFile> Inputs;
+    for (const auto& Argument : Arguments) {
+        std::string Path = FullName(Argument);
+        // "dir/." normalises to "dir/"; the folder is kept without the trailing slash.
+        if (Path.ends_with('/') && Path.size() > 1) Path.pop_back();
+        // A folder with nothing to convert stays an input of its own, which then fails with its
+        // reason instead of vanishing from the batch.
+        if (!fs::is_directory(Path) || !AddFolder(Path, Inputs))
+            Inputs.push_back({Path, {}, ExtractFileName(Path)});
+    }
+    return Inputs;
+}
+
+} // namespace deraz

@@ -1,0 +1,21 @@
+// The inputs of a command line: files as given, and the convertible files inside folders.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace deraz {
+
+struct TInputFile {
+    std::string Path;         // full path of the file
+    std::string Folder;       // full path of the folder it was found through; empty for a file given
+    std::string RelativePath; // its path below Folder; its own name for a file given
+};
+
+// Every argument in order: a folder gives the files inside it and its subfolders whose
+// extension a conversion reads (.mp3, .ogg, .fla, .flac, .ape, .wav in any case), sorted by
+// path; anything else, a folder without such files included, is taken as a file, so that it
+// fails with its reason.
+std::vector<TInputFile> ExpandInputs(const std::vector<std::string>& Arguments);
+
+} // namespace deraz
