@@ -92,22 +92,6 @@ std::string UpperCase(std::string_view Text) {
     return Out;
 }
 
-uint32_t BigEndian32(const uint8_t* Bytes) {
-    return uint32_t(Bytes[0]) << 24 | uint32_t(Bytes[1]) << 16 | uint32_t(Bytes[2]) << 8 | Bytes[3];
-}
-
-uint32_t BigEndian24(const uint8_t* Bytes) {
-    return uint32_t(Bytes[0]) << 16 | uint32_t(Bytes[1]) << 8 | Bytes[2];
-}
-
-uint32_t LittleEndian32(const uint8_t* Bytes) {
-    return uint32_t(Bytes[3]) << 24 | uint32_t(Bytes[2]) << 16 | uint32_t(Bytes[1]) << 8 | Bytes[0];
-}
-
-uint16_t LittleEndian16(const uint8_t* Bytes) {
-    return static_cast<uint16_t>(Bytes[1] << 8 | Bytes[0]);
-}
-
 uint16_t RoundToWord(double Value) {
     if (!std::isfinite(Value) || std::fabs(Value) > 9.0e18) return 0;
     return static_cast<uint16_t>(static_cast<int64_t>(std::nearbyint(Value)));

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ByteOrder.h"
+
 namespace deraz {
 
 // Removes leading and trailing characters of code 32 or below (blanks, controls, zero bytes).
@@ -25,11 +27,6 @@ std::string DecodeUtf8Prefix(std::string_view Bytes);
 int32_t TrackNumber(std::string_view Text);
 // ASCII upper case.
 std::string UpperCase(std::string_view Text);
-
-uint32_t BigEndian32(const uint8_t* Bytes);
-uint32_t BigEndian24(const uint8_t* Bytes);
-uint32_t LittleEndian32(const uint8_t* Bytes);
-uint16_t LittleEndian16(const uint8_t* Bytes);
 
 // A double rounded half to even and narrowed as a 16-bit word is (modulo 65536); 0 when it
 // is not finite or far out of range.

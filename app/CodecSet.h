@@ -6,12 +6,12 @@
 #include <memory>
 
 #include "app/PipelineTable.h"
-#include "codecs/ACS_FLAC.h"
-#include "codecs/ACS_LAME.h"
-#include "codecs/ACS_MAC.h"
-#include "codecs/ACS_MAD.h"
-#include "codecs/ACS_Vorbis.h"
-#include "codecs/ACS_Wave.h"
+#include "codecs/flac/ACS_FLAC.h"
+#include "codecs/mp3/ACS_LAME.h"
+#include "codecs/ape/ACS_MAC.h"
+#include "codecs/mp3/ACS_MAD.h"
+#include "codecs/vorbis/ACS_Vorbis.h"
+#include "codecs/wave/ACS_Wave.h"
 
 namespace deraz {
 

@@ -3,24 +3,14 @@
 #include <atomic>
 #include <filesystem>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace deraz {
 
 namespace fs = std::filesystem;
 
-bool SameFile(const std::string& A, const std::string& B) {
-    std::error_code Error;
-    if (fs::equivalent(A, B, Error)) return true;
-    std::error_code ErrorA, ErrorB;
-    auto CanonicalA = fs::weakly_canonical(A, ErrorA);
-    auto CanonicalB = fs::weakly_canonical(B, ErrorB);
-    return !ErrorA && !ErrorB && CanonicalA == CanonicalB;
-}
-
 std::string TemporaryOutputName(const std::string& FinalName) {
     static std::atomic<unsigned> Counter{0};
-    return FinalName + "." + std::to_string(getpid()) + "-" + std::to_string(Counter++) + ".part";
+    return FinalName + "." + std::to_string(ProcessId()) + "-" + std::to_string(Counter++) + ".part";
 }
 
 void RequireRegularFile(const std::string& InputName) {

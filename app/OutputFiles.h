@@ -5,10 +5,10 @@
 
 #include <string>
 
+#include "platform/System.h"
+
 namespace deraz {
 
-// Whether two names reach the same file (also through links, or when neither exists yet).
-bool SameFile(const std::string& A, const std::string& B);
 // A name in FinalName's directory that no other conversion of this or another process uses.
 std::string TemporaryOutputName(const std::string& FinalName);
 // Raises when InputName is not a regular file: a folder, or a device or pipe that could be read

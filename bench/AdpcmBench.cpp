@@ -5,8 +5,8 @@
 #include <cmath>
 #include <vector>
 
-#include "codecs/ImaAdpcm.h"
-#include "codecs/MsAdpcm.h"
+#include "codecs/wave/ImaAdpcm.h"
+#include "codecs/wave/MsAdpcm.h"
 
 namespace {
 

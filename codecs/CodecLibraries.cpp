@@ -1,9 +1,9 @@
 #include "codecs/CodecLibraries.h"
 
-#include "codecs/FLACLibrary.h"
-#include "codecs/MACLibrary.h"
-#include "codecs/MadBinding.h"
-#include "codecs/VorbisLibrary.h"
+#include "codecs/flac/FLACLibrary.h"
+#include "codecs/ape/MACLibrary.h"
+#include "codecs/mp3/MadLibrary.h"
+#include "codecs/vorbis/VorbisLibrary.h"
 
 namespace deraz {
 

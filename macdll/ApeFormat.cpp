@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/ByteOrder.h"
+
 namespace deraz::ape {
 
 namespace {
@@ -14,21 +16,18 @@ constexpr int64_t JunkScanBytes = 1024 * 1024;
 constexpr uint32_t OldHeaderBytes = 32;
 
 uint32_t GetU16(const uint8_t* P) {
-    return uint32_t(P[0]) | uint32_t(P[1]) << 8;
+    return deraz::LittleEndian16(P);
 }
 uint32_t GetU32(const uint8_t* P) {
-    return GetU16(P) | GetU16(P + 2) << 16;
+    return deraz::LittleEndian32(P);
 }
 
 // Position of the `MAC ` ID after an optional ID3v2 tag and other leading junk, or -1.
 int64_t FindDescriptor(TFile& File, bool& IsFloat) {
     uint8_t Id3[10];
     int64_t Start = 0;
-    if (File.ReadExactAt(0, Id3, sizeof Id3) && std::memcmp(Id3, "ID3", 3) == 0) {
-        Start = 10 + ((int64_t(Id3[6] & 0x7F) << 21) | (int64_t(Id3[7] & 0x7F) << 14) |
-                      ((Id3[8] & 0x7F) << 7) | (Id3[9] & 0x7F));
-        if (Id3[5] & 0x10) Start += 10;
-    }
+    if (File.ReadExactAt(0, Id3, sizeof Id3) && std::memcmp(Id3, "ID3", 3) == 0)
+        Start = deraz::ID3v2TagBytes(Id3);
     std::vector<uint8_t> Window(size_t(JunkScanBytes + 4));
     const size_t Got = File.ReadAt(Start, Window.data(), Window.size());
     for (size_t I = 0; I + 4 <= Got; ++I) {

@@ -5,6 +5,7 @@
 #include "macdll/Encoder.h"
 #include "macdll/Guarded.h"
 #include "macdll/WaveFormat.h"
+#include "platform/System.h"
 
 #include <cstdio>
 #include <cstring>
@@ -39,12 +40,6 @@ private:
     int* FKill;
     int FLast = -1;
 };
-
-// Whether Output names the same file as Input (which must never be overwritten).
-bool SameFile(const char* Input, const char* Output) {
-    std::error_code Error;
-    return std::filesystem::equivalent(Input, Output, Error);
-}
 
 // Feeds the decoder's PCM to Sink in chunks, reporting progress.
 int DecodeAll(TDecoder& Decoder, TProgress& Progress,
@@ -150,7 +145,7 @@ void ProgressCallback(int /*PercentageDone*/) {}
 int CompressFile(const char* pInputFilename, const char* pOutputFilename, int nCompressionLevel,
                  int* pPercentageDone, APE_PROGRESS_CALLBACK ProgressCallback, int* pKillFlag) {
     if (!pInputFilename || !pOutputFilename) return ERROR_INVALID_FUNCTION_PARAMETER;
-    if (SameFile(pInputFilename, pOutputFilename)) return ERROR_INVALID_OUTPUT_FILE;
+    if (deraz::SameFile(pInputFilename, pOutputFilename)) return ERROR_INVALID_OUTPUT_FILE;
     TProgress Progress(pPercentageDone, ProgressCallback, pKillFlag);
     return Guarded([&] { return Compress(pInputFilename, pOutputFilename, nCompressionLevel, Progress); });
 }
@@ -158,7 +153,7 @@ int CompressFile(const char* pInputFilename, const char* pOutputFilename, int nC
 int DecompressFile(const char* pInputFilename, const char* pOutputFilename, int* pPercentageDone,
                    APE_PROGRESS_CALLBACK ProgressCallback, int* pKillFlag) {
     if (!pInputFilename || !pOutputFilename) return ERROR_INVALID_FUNCTION_PARAMETER;
-    if (SameFile(pInputFilename, pOutputFilename)) return ERROR_INVALID_OUTPUT_FILE;
+    if (deraz::SameFile(pInputFilename, pOutputFilename)) return ERROR_INVALID_OUTPUT_FILE;
     TProgress Progress(pPercentageDone, ProgressCallback, pKillFlag);
     return Guarded([&] { return Decompress(pInputFilename, pOutputFilename, Progress); });
 }
@@ -166,7 +161,7 @@ int DecompressFile(const char* pInputFilename, const char* pOutputFilename, int*
 int ConvertFile(const char* pInputFilename, const char* pOutputFilename, int nCompressionLevel,
                 int* pPercentageDone, APE_PROGRESS_CALLBACK ProgressCallback, int* pKillFlag) {
     if (!pInputFilename || !pOutputFilename) return ERROR_INVALID_FUNCTION_PARAMETER;
-    if (SameFile(pInputFilename, pOutputFilename)) return ERROR_INVALID_OUTPUT_FILE;
+    if (deraz::SameFile(pInputFilename, pOutputFilename)) return ERROR_INVALID_OUTPUT_FILE;
     TProgress Progress(pPercentageDone, ProgressCallback, pKillFlag);
     return Guarded([&] { return Convert(pInputFilename, pOutputFilename, nCompressionLevel, Progress); });
 }

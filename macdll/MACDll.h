@@ -10,6 +10,8 @@
 
 #include <stdint.h>
 
+#include "platform/WaveFormatEx.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -92,17 +94,6 @@ enum {
 };
 
 #pragma pack(push, 1)
-// The 18-byte Windows wave format record.
-typedef struct WAVEFORMATEX {
-    uint16_t wFormatTag;
-    uint16_t nChannels;
-    uint32_t nSamplesPerSec;
-    uint32_t nAvgBytesPerSec;
-    uint16_t nBlockAlign;
-    uint16_t wBitsPerSample;
-    uint16_t cbSize;
-} WAVEFORMATEX;
-
 // A canonical 44-byte PCM WAV header.
 typedef struct WAVE_HEADER {
     char cRIFFHeader[4];

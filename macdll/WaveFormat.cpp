@@ -4,15 +4,17 @@
 
 #include <cstring>
 
+#include "platform/ByteOrder.h"
+
 namespace deraz::ape {
 
 namespace {
 
 uint32_t GetU16(const uint8_t* P) {
-    return uint32_t(P[0]) | uint32_t(P[1]) << 8;
+    return deraz::LittleEndian16(P);
 }
 uint32_t GetU32(const uint8_t* P) {
-    return GetU16(P) | GetU16(P + 2) << 16;
+    return deraz::LittleEndian32(P);
 }
 
 // The GUID tail that marks a PCM subformat of WAVE_FORMAT_EXTENSIBLE.

@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <initializer_list>
+
+#include "platform/System.h"
 
 namespace deraz {
 
@@ -81,13 +86,30 @@ void TACSFileIn::Init() {
         FSize = static_cast<int32_t>(std::max<int64_t>(0, Frames) * (FBitsPerSample / 8) * FChannels);
     }
     FBusy = true;
-    BufStart = 1;
-    BufEnd = 0;
+    FPending = {};
     FPosition = 0;
+}
+
+int32_t TACSFileIn::GetData(void* Buffer, int32_t BufferSize) {
+    if (!FBusy) throw EACSException("The Stream is not opened");
+    if (FPending.empty()) {
+        FPending = Refill();
+        if (FPending.empty() && FLoop) {
+            Flush();
+            Init();
+            FPending = Refill();
+        }
+    }
+    const size_t Count = std::min(FPending.size(), size_t(std::max(BufferSize, 0)));
+    if (Count > 0) std::memcpy(Buffer, FPending.data(), Count);
+    FPending = FPending.subspan(Count);
+    FPosition += int32_t(Count);
+    return int32_t(Count);
 }
 
 void TACSFileIn::Flush() {
     CloseFile();
+    FPending = {};
     FBusy = false;
 }
 
@@ -232,6 +254,7 @@ void TACSOutput::Run() {
     try {
         Prepare();
     } catch (const std::exception& E) {
+        AbandonOutput();
         HandleException(E);
         return;
     }
@@ -307,6 +330,44 @@ void TACSOutput::Notification(TComponent* AComponent) {
     if (AComponent == FInput) FInput = nullptr;
 }
 
+namespace {
+
+// Runs every step, whatever the ones before raised; returns the first error.
+std::exception_ptr RunEvery(std::initializer_list<std::function<void()>> Steps) {
+    std::exception_ptr First;
+    for (const auto& Step : Steps) {
+        try {
+            Step();
+        } catch (...) {
+            if (!First) First = std::current_exception();
+        }
+    }
+    return First;
+}
+
+} // namespace
+
+void TACSOutput::StartInput() {
+    FInput.load()->Init();
+    FInputStarted = true;
+}
+
+void TACSOutput::FlushInput() {
+    if (!FInputStarted) return;
+    FInputStarted = false;
+    if (TACSInput* Source = FInput) Source->Flush();
+}
+
+void TACSOutput::Done() {
+    if (auto Failure =
+            RunEvery({[this] { FinishOutput(); }, [this] { CloseOutput(); }, [this] { FlushInput(); }}))
+        std::rethrow_exception(Failure);
+}
+
+void TACSOutput::AbandonOutput() {
+    RunEvery({[this] { CloseOutput(); }, [this] { DiscardOutput(); }, [this] { FlushInput(); }});
+}
+
 void TACSOutput::WhenDone() {
     if (!FBusy) return;
     CanOutput = false;
@@ -339,6 +400,34 @@ void TACSOutput::HandleException(const std::exception& E) {
 
 void TACSFileOut::SetFileMode(TFileOutputMode /*Value*/) {
     FFileMode = foRewrite;
+}
+
+void TACSFileOut::CheckOutputName() {
+    // A new conversion: whatever an earlier one created is its own.
+    FCreated = false;
+    if (FFileName.empty()) throw EACSException("File name is not assigned.");
+    if (auto* Source = dynamic_cast<TACSFileIn*>(Input()); Source && SameFile(Source->FileName(), FFileName))
+        throw EACSException("The output file is the input file: " + FFileName);
+}
+
+void TACSFileOut::OpenOutputStream(bool Append) {
+    CheckOutputName();
+    std::error_code Error;
+    const bool Existing = Append && std::filesystem::exists(std::filesystem::u8path(FFileName), Error);
+    FStream =
+        std::make_unique<TFileStream>(FFileName, Existing ? TFileOpenMode::ReadWrite : TFileOpenMode::Create);
+    FCreated = !Existing;
+}
+
+void TACSFileOut::CloseOutput() {
+    FStream.reset();
+}
+
+void TACSFileOut::DiscardOutput() {
+    if (!FCreated) return;
+    FCreated = false;
+    std::error_code Ignored;
+    std::filesystem::remove(std::filesystem::u8path(FFileName), Ignored);
 }
 
 } // namespace deraz

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -86,9 +87,6 @@ protected:
     std::atomic<int32_t> FPosition{0};
     std::atomic<int32_t> FSize{-1};
     std::atomic<bool> FBusy{false};
-    // Cursors into the source's decode buffer, 1-based; empty when BufStart > BufEnd.
-    int32_t BufStart = 1;
-    int32_t BufEnd = 0;
 };
 
 // Source that reads a byte stream.
@@ -123,6 +121,9 @@ public:
     int32_t Channels() override;
     int32_t SampleRate() override;
     int32_t TotalTime() override;
+    // Serves what Refill decoded, refilling when it is used up; with Loop the read starts over
+    // from StartSample at the end of the data.
+    int32_t GetData(void* Buffer, int32_t BufferSize) override;
     void Init() override;
     void Flush() override;
     void Reset() override;
@@ -136,6 +137,9 @@ public:
     virtual bool Seek(int32_t SampleNum) = 0;
 
 protected:
+    // Decodes the next piece of PCM into the source's own buffer and returns it; empty at the end
+    // of the data. The bytes stay valid until the next Refill, Flush or Init.
+    virtual std::span<const uint8_t> Refill() = 0;
     // Reads a format field with the file opened around the access.
     int32_t ReadFormatField(const int32_t& Field);
 
@@ -149,6 +153,10 @@ protected:
     int32_t FSampleRate = 0;
     int32_t FChannels = 0;
     int32_t FTotalSamples = 0;
+
+private:
+    // Decoded bytes not yet delivered.
+    std::span<const uint8_t> FPending;
 };
 
 // A busy-wait flag: held around a GetData on an input and around a swap of that input.
@@ -223,8 +231,8 @@ public:
     ~TACSOutput() override;
 
     // Starts a conversion and returns at once; raises "Component is buisy" while one runs and
-    // "Input is not assigned" without an input. A failing Prepare arrives through
-    // OnThreadException on this thread.
+    // "Input is not assigned" without an input. A failing Prepare leaves nothing open or behind
+    // (see Prepare) and arrives through OnThreadException on this thread.
     void Run();
     // Asks the worker to end the conversion at its next step; the output is finished as usual.
     void Stop();
@@ -246,10 +254,22 @@ public:
 protected:
     // One step of output; false when there is nothing more to do.
     virtual bool DoOutput(bool Abort) = 0;
-    // Completes and closes the output, then flushes the input.
-    virtual void Done() = 0;
-    // Opens the output, initialises the input and writes any header.
+    // Opens the output, starts the input (StartInput) and writes any header. When it raises, the
+    // output is closed (CloseOutput), what it created is removed (DiscardOutput) and a started
+    // input is flushed.
     virtual void Prepare() = 0;
+    // Completes the output while it is still open: the last frames, header fields written back.
+    virtual void FinishOutput() {}
+    // Releases the output's stream and encoder, after every conversion and every failed Prepare.
+    virtual void CloseOutput() {}
+    // Removes what a failed Prepare created.
+    virtual void DiscardOutput() {}
+
+    // Initialises the input for a conversion; the conversion's end flushes it.
+    void StartInput();
+    // Ends a conversion: FinishOutput, CloseOutput, the input flushed. Every step runs whatever
+    // the one before raised; the first error is raised again.
+    void Done();
 
     // Every concrete sink calls this first in its destructor, so that the worker never runs a
     // step on a partly destroyed sink. A conversion still running is finished (Done) first.
@@ -271,8 +291,12 @@ protected:
 private:
     void WhenDone();
     void HandleException(const std::exception& E);
+    // Undoes a failed Prepare; its errors give way to the one Prepare raised.
+    void AbandonOutput();
+    void FlushInput();
 
     std::atomic<TACSInput*> FInput{nullptr};
+    bool FInputStarted = false;
     std::unique_ptr<TACSThread> FThread;
 };
 
@@ -298,8 +322,21 @@ public:
     virtual void SetFileMode(TFileOutputMode Value);
 
 protected:
+    // Raises when FileName is empty or names the file the input reads, which must never be
+    // written over. Every file sink's Prepare starts with it or with OpenOutputStream.
+    void CheckOutputName();
+    // Checks the name and opens FStream on it: a new or emptied file, or with Append an existing
+    // file opened for reading and writing (a missing one is created).
+    void OpenOutputStream(bool Append = false);
+    void CloseOutput() override;
+    // Removes the file that OpenOutputStream created; an appended file stays.
+    void DiscardOutput() override;
+
     std::string FFileName;
     TFileOutputMode FFileMode = foRewrite;
+
+private:
+    bool FCreated = false;
 };
 
 } // namespace deraz

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/WaveFormatEx.h"
+
 namespace deraz {
 
 using MMRESULT = uint32_t;
@@ -26,19 +28,6 @@ constexpr uint32_t ACMSTREAMHEADER_STATUSF_PREPARED = 0x00020000;
 
 constexpr uint16_t WAVE_FORMAT_PCM = 0x0001;
 constexpr uint16_t WAVE_FORMAT_MPEGLAYER3 = 0x0055;
-
-#pragma pack(push, 1)
-// A wave format record; cbSize bytes of format-specific data follow it.
-struct WAVEFORMATEX {
-    uint16_t wFormatTag;
-    uint16_t nChannels;
-    uint32_t nSamplesPerSec;
-    uint32_t nAvgBytesPerSec;
-    uint16_t nBlockAlign;
-    uint16_t wBitsPerSample;
-    uint16_t cbSize;
-};
-#pragma pack(pop)
 
 struct ACMSTREAMHEADER {
     uint32_t cbStruct;

@@ -2,6 +2,7 @@
 // stereo PCM; the sink copies them, failing on the text "FAIL" and optionally pausing per step.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -19,11 +20,9 @@ public:
     bool UnknownSize = false;
     // Files starting with "JUNK" open as not decodable and deliver nothing.
 
-    int32_t GetData(void* Buffer, int32_t BufferSize) override {
-        if (!FBusy) throw EACSException("not reading");
-        int32_t Count = FValid ? int32_t(FStream->Read(Buffer, BufferSize)) : 0;
-        FPosition += Count;
-        return Count;
+    std::span<const uint8_t> Refill() override {
+        int64_t Count = FValid ? FStream->Read(FPiece.data(), int64_t(FPiece.size())) : 0;
+        return {FPiece.data(), size_t(Count)};
     }
     void OpenFile() override {
         if (FOpenCount++ > 0) return;
@@ -42,6 +41,9 @@ public:
         if (FOpenCount > 0) --FOpenCount;
     }
     bool Seek(int32_t) override { return false; }
+
+private:
+    std::array<uint8_t, 4096> FPiece{};
 };
 
 class TRawOut : public TACSFileOut {
@@ -55,8 +57,8 @@ public:
 protected:
     void Prepare() override {
         ++Prepares;
-        FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::Create);
-        Input()->Init();
+        OpenOutputStream();
+        StartInput();
     }
     bool DoOutput(bool Abort) override {
         if (auto R = BeginStep(Abort)) return *R;
@@ -66,10 +68,6 @@ protected:
         if (Count > 0 && memmem(Buffer, size_t(Count), "FAIL", 4)) throw EACSException("corrupt data");
         FStream->Write(Buffer, Count);
         return Count > 0;
-    }
-    void Done() override {
-        FStream.reset();
-        Input()->Flush();
     }
 };
 

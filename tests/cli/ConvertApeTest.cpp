@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CodecSet.h"
-#include "codecs/MACLibrary.h"
+#include "codecs/ape/MACLibrary.h"
 #include "tests/support/TestSupport.h"
 
 namespace deraz::test {

@@ -1,8 +1,8 @@
 // The ADPCM kernels against plain transcriptions of the algorithms, and at their clamps.
 #include <gtest/gtest.h>
 
-#include "codecs/ImaAdpcm.h"
-#include "codecs/MsAdpcm.h"
+#include "codecs/wave/ImaAdpcm.h"
+#include "codecs/wave/MsAdpcm.h"
 #include "tests/support/TestSupport.h"
 
 namespace deraz::test {

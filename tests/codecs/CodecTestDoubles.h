@@ -11,6 +11,7 @@
 #include "pipeline/ACS_Classes.h"
 #include "tests/pipeline/PipelineDoubles.h"
 #include "tests/support/FlacTools.h"
+#include "tests/support/PipelineSupport.h"
 #include "tests/support/TestSupport.h"
 
 namespace deraz::test {
@@ -61,17 +62,6 @@ inline std::vector<uint8_t> MusicPcm(int32_t Frames, const TPcmFormat& Format, u
         Bytes[2 * I + 1] = uint8_t(uint16_t(Samples[I]) >> 8);
     }
     return Bytes;
-}
-
-// Everything a source delivers from Init to the end of its data, read on this thread.
-inline std::vector<uint8_t> ReadAllPcm(TACSInput& Source, int32_t Piece = 5000) {
-    std::vector<uint8_t> Pcm;
-    std::vector<uint8_t> Buffer(static_cast<size_t>(Piece));
-    Source.Init();
-    while (int32_t Count = Source.GetData(Buffer.data(), Piece))
-        Pcm.insert(Pcm.end(), Buffer.begin(), Buffer.begin() + Count);
-    Source.Flush();
-    return Pcm;
 }
 
 // Runs Sink once more and waits for its end, watched by Completion (made once per sink, so

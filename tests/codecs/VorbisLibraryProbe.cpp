@@ -2,7 +2,7 @@
 // library search path that hides one of the four libraries.
 #include <cstdio>
 
-#include "codecs/ACS_Vorbis.h"
+#include "codecs/vorbis/ACS_Vorbis.h"
 #include "codecs/CodecLibraries.h"
 
 namespace {

@@ -27,17 +27,4 @@ std::vector<uint8_t> DecodeWithOggdec(const std::string& FileName) {
     return ReadFileBytes(Raw);
 }
 
-std::vector<uint8_t> ReadSource(TACSInput& Source, int32_t Chunk, size_t Limit) {
-    std::vector<uint8_t> Result;
-    std::vector<uint8_t> Buffer(static_cast<size_t>(Chunk));
-    Source.Init();
-    while (Result.size() < Limit) {
-        int32_t Count = Source.GetData(Buffer.data(), Chunk);
-        if (Count <= 0) break;
-        Result.insert(Result.end(), Buffer.begin(), Buffer.begin() + Count);
-    }
-    Source.Flush();
-    return Result;
-}
-
 } // namespace deraz::test

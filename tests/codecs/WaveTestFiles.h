@@ -2,11 +2,12 @@
 // by chunk for headers no tool would write.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "codecs/ACS_Wave.h"
+#include "codecs/wave/ACS_Wave.h"
 #include "tests/support/PipelineSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -25,6 +26,15 @@ inline std::string MakeToolWav(const TTempDir& Dir, const std::string& Name, con
             : "ffmpeg -nostdin -v error -y -i " + ShellQuote(Source) + " " + Options + " " + ShellQuote(Made);
     if (RunCommand(Command) != 0) throw std::runtime_error("failed: " + Command);
     return Made;
+}
+
+// The sample length of the first "fact" chunk of a WAV file, found by its ID.
+inline uint32_t FactFrames(const std::string& FileName) {
+    std::vector<uint8_t> Bytes = ReadFileBytes(FileName);
+    const char Id[] = "fact";
+    auto At = std::search(Bytes.begin(), Bytes.end(), Id, Id + 4);
+    if (Bytes.end() - At < 12) throw std::runtime_error("no fact chunk in " + FileName);
+    return GetLE32(&*At + 8);
 }
 
 // All the PCM a TWaveIn delivers for FileName.
@@ -49,7 +59,7 @@ public:
     }
     std::vector<uint8_t> Bytes() const {
         std::vector<uint8_t> Out{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
-        PutLE32(&Out[4], uint32_t(FBytes.size() + 4));
+        PutLittleEndian32(&Out[4], uint32_t(FBytes.size() + 4));
         Out.insert(Out.end(), FBytes.begin(), FBytes.end());
         return Out;
     }
@@ -58,7 +68,7 @@ public:
 private:
     void Put32(uint32_t Value) {
         uint8_t Field[4];
-        PutLE32(Field, Value);
+        PutLittleEndian32(Field, Value);
         FBytes.insert(FBytes.end(), Field, Field + 4);
     }
     std::vector<uint8_t> FBytes;
@@ -79,7 +89,7 @@ inline std::vector<uint8_t> FormatBody(uint16_t Tag, uint16_t Channels, uint32_t
 
 inline std::vector<uint8_t> Le32(uint32_t Value) {
     std::vector<uint8_t> Out(4);
-    PutLE32(Out.data(), Value);
+    PutLittleEndian32(Out.data(), Value);
     return Out;
 }
 

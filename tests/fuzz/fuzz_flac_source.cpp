@@ -1,5 +1,5 @@
 // The FLAC source on arbitrary files.
-#include "codecs/ACS_FLAC.h"
+#include "codecs/flac/ACS_FLAC.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {

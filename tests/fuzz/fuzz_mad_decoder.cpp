@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "codecs/MadDecoder.h"
-#include "codecs/WaveConverter.h"
+#include "codecs/mp3/MadDecoder.h"
+#include "codecs/wave/WaveConverter.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {

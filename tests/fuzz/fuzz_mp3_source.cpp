@@ -1,5 +1,5 @@
 // The MP3 source on arbitrary files.
-#include "codecs/ACS_MAD.h"
+#include "codecs/mp3/ACS_MAD.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {

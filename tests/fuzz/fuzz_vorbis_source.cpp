@@ -1,5 +1,5 @@
 // The Ogg Vorbis source on arbitrary files.
-#include "codecs/ACS_Vorbis.h"
+#include "codecs/vorbis/ACS_Vorbis.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 // libvorbisfile 1.3.7 itself loses memory when it refuses some damaged files (ov_fopen alone

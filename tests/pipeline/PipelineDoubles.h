@@ -29,6 +29,7 @@ public:
     void Flush() override {
         FBusy = false;
         ++FlushCount;
+        if (FailFlush) throw EACSException("cannot flush");
     }
     int32_t GetData(void* Buffer, int32_t BufferSize) override {
         if (!FBusy) throw EACSException("not initialised");
@@ -40,6 +41,7 @@ public:
     }
 
     std::atomic<int32_t> FailAt{-1};
+    std::atomic<bool> FailFlush{false};
     std::atomic<int> InitCount{0};
     std::atomic<int> FlushCount{0};
 
@@ -66,7 +68,7 @@ protected:
         ++PrepareCount;
         if (FailInPrepare) throw EACSException("cannot prepare");
         Written.clear();
-        Input()->Init();
+        StartInput();
     }
     bool DoOutput(bool Abort) override {
         if (auto Result = BeginStep(Abort)) return *Result;
@@ -76,10 +78,7 @@ protected:
         if (StepDelay.count()) std::this_thread::sleep_for(StepDelay);
         return Count > 0;
     }
-    void Done() override {
-        ++DoneCount;
-        Input()->Flush();
-    }
+    void FinishOutput() override { ++DoneCount; }
 };
 
 // Waits for a sink's OnDone or OnThreadException, whichever comes.

@@ -15,13 +15,18 @@
 
 namespace deraz::test {
 
-// Init, GetData in pieces of PieceSize bytes until it returns 0, Flush.
-inline std::vector<uint8_t> ReadAllData(TACSInput& Source, int32_t PieceSize = 16384) {
+// Init, GetData in pieces of PieceSize bytes until it returns 0 or Limit bytes came (a looping
+// source never ends), Flush.
+inline std::vector<uint8_t> ReadAllData(TACSInput& Source, int32_t PieceSize = 16384,
+                                        size_t Limit = size_t(1) << 30) {
     std::vector<uint8_t> Data;
     std::vector<uint8_t> Piece(static_cast<size_t>(PieceSize));
     Source.Init();
-    while (int32_t Count = Source.GetData(Piece.data(), PieceSize))
+    while (Data.size() < Limit) {
+        int32_t Count = Source.GetData(Piece.data(), PieceSize);
+        if (Count <= 0) break;
         Data.insert(Data.end(), Piece.data(), Piece.data() + Count);
+    }
     Source.Flush();
     return Data;
 }

@@ -1,0 +1,382 @@
+#include "codecs/flac/ACS_FLAC.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "codecs/flac/FLACLibrary.h"
+
+namespace deraz {
+
+namespace {
+
+// Little-endian signed samples of Width bytes, sign-extended.
+template <int Width> void SignedSamples(const uint8_t* In, FLAC__int32* Out, size_t Count) {
+    for (size_t I = 0; I < Count; ++I, In += Width) {
+        uint32_t Value = 0;
+        for (int Byte = 0; Byte < Width; ++Byte) Value |= uint32_t(In[Byte]) << (8 * Byte);
+        Out[I] = FLAC__int32(Value << (32 - 8 * Width)) >> (32 - 8 * Width);
+    }
+}
+
+} // namespace
+
+// ---- TFLACOut ----
+
+TFLACOut::TFLACOut(TComponent* AOwner) : TACSFileOut(AOwner) {
+    RequireLibrary(FLACLibrary());
+}
+
+TFLACOut::~TFLACOut() {
+    TerminateWorker();
+    CloseOutput();
+}
+
+void TFLACOut::SetBestModelSearch(bool Value) {
+    FBestModelSearch = Value;
+    if (Value) {
+        FEnableMidSideStereo = true;
+        FEnableLooseMidSideStereo = false;
+    }
+}
+
+void TFLACOut::SetEnableLooseMidSideStereo(bool Value) {
+    FEnableLooseMidSideStereo = Value;
+    if (Value) FEnableMidSideStereo = true;
+}
+
+void TFLACOut::Prepare() {
+    OpenOutputStream();
+    EndOfStream = false;
+    FEncoder = FLACLibrary()->FLAC__stream_encoder_new();
+    if (!FEncoder) throw EACSException("Failed to initialize FLAC encoder.");
+    StartInput();
+    ConfigureEncoder();
+}
+
+void TFLACOut::ConfigureEncoder() {
+    TACSInput* Source = Input();
+    const int32_t Bits = Source->BitsPerSample();
+    FChannels = Source->Channels();
+    FBytesPerSample = Bits / 8;
+    // Whole bytes of 8 to 24 bits are all the sample conversion knows.
+    if (Bits % 8 != 0 || FBytesPerSample < 1 || FBytesPerSample > 3 || FChannels < 1)
+        throw EACSException("Failed to initialize FLAC encoder.");
+
+    const auto& Api = FLACLibrary().Functions();
+    Api.FLAC__stream_encoder_set_verify(FEncoder, FVerify);
+    Api.FLAC__stream_encoder_set_channels(FEncoder, uint32_t(FChannels));
+    Api.FLAC__stream_encoder_set_bits_per_sample(FEncoder, uint32_t(Bits));
+    Api.FLAC__stream_encoder_set_sample_rate(FEncoder, uint32_t(Source->SampleRate()));
+    if (FChannels == 2) {
+        Api.FLAC__stream_encoder_set_do_mid_side_stereo(FEncoder, FEnableMidSideStereo);
+        Api.FLAC__stream_encoder_set_loose_mid_side_stereo(FEncoder, FEnableLooseMidSideStereo);
+    }
+    Api.FLAC__stream_encoder_set_blocksize(FEncoder, FBlockSize);
+    Api.FLAC__stream_encoder_set_max_lpc_order(FEncoder, FMaxLPCOrder);
+    if (Bits + FQLPCoeffPrecision > 31) FQLPCoeffPrecision = uint16_t(31 - Bits);
+    Api.FLAC__stream_encoder_set_qlp_coeff_precision(FEncoder, FQLPCoeffPrecision);
+    Api.FLAC__stream_encoder_set_do_qlp_coeff_prec_search(FEncoder, FQLPCoeffPrecisionSearch);
+    Api.FLAC__stream_encoder_set_min_residual_partition_order(FEncoder, FMinResidualPartitionOrder);
+    Api.FLAC__stream_encoder_set_max_residual_partition_order(FEncoder, FMaxResidualPartitionOrder);
+    Api.FLAC__stream_encoder_set_do_exhaustive_model_search(FEncoder, FBestModelSearch);
+    if (Source->Size() > 0)
+        Api.FLAC__stream_encoder_set_total_samples_estimate(
+            FEncoder, FLAC__uint64(std::llround(double(Source->Size()) / FBytesPerSample / FChannels)));
+    if (Api.FLAC__stream_encoder_init_stream(FEncoder, WriteCallback, SeekCallback, TellCallback, nullptr,
+                                             this) != FLAC__STREAM_ENCODER_INIT_STATUS_OK)
+        throw EACSException("Failed to initialize FLAC encoder.");
+    // One block per step; the encoder picks the size itself when BlockSize is 0.
+    const size_t Frames = Api.FLAC__stream_encoder_get_blocksize(FEncoder);
+    FBuffer.resize(size_t(FBytesPerSample) * Frames * FChannels);
+    FSamples.resize(Frames * FChannels);
+}
+
+bool TFLACOut::DoOutput(bool Abort) {
+    if (auto Result = BeginStep(Abort)) return *Result;
+    if (EndOfStream) return false;
+    const int32_t Wanted = int32_t(FBuffer.size());
+    int32_t Filled = 0;
+    while (Filled < Wanted) {
+        int32_t Got = ReadInput(FBuffer.data() + Filled, Wanted - Filled);
+        if (Got <= 0) {
+            EndOfStream = true;
+            break;
+        }
+        Filled += Got;
+    }
+    if (Filled == 0) return false;
+    uint32_t Frames = ConvertSamples(Filled);
+    if (!FLACLibrary()->FLAC__stream_encoder_process_interleaved(FEncoder, FSamples.data(), Frames))
+        throw EACSException("Failed to encode data.");
+    return true;
+}
+
+uint32_t TFLACOut::ConvertSamples(int32_t Bytes) {
+    const uint32_t Frames = uint32_t(Bytes / (FBytesPerSample * FChannels));
+    const size_t Count = size_t(Frames) * FChannels;
+    const uint8_t* In = FBuffer.data();
+    FLAC__int32* Out = FSamples.data();
+    switch (FBytesPerSample) {
+    case 1:
+        for (size_t I = 0; I < Count; ++I) Out[I] = FLAC__int32(In[I]) - 128;
+        break;
+    case 2:
+        SignedSamples<2>(In, Out, Count);
+        break;
+    default:
+        SignedSamples<3>(In, Out, Count);
+        break;
+    }
+    return Frames;
+}
+
+void TFLACOut::FinishOutput() {
+    bool Finished = !FEncoder || FLACLibrary()->FLAC__stream_encoder_finish(FEncoder);
+    if (FStream) FStream->Flush();
+    if (!Finished) throw EACSException("Failed to encode data.");
+}
+
+void TFLACOut::CloseOutput() {
+    if (FEncoder) FLACLibrary()->FLAC__stream_encoder_delete(FEncoder);
+    FEncoder = nullptr;
+    FStream.reset();
+    FBuffer = {};
+    FSamples = {};
+}
+
+FLAC__StreamEncoderWriteStatus TFLACOut::WriteCallback(const FLAC__StreamEncoder*, const FLAC__byte Buffer[],
+                                                       size_t Bytes, uint32_t, uint32_t, void* Client) {
+    try {
+        static_cast<TFLACOut*>(Client)->FStream->Write(Buffer, int64_t(Bytes));
+        return FLAC__STREAM_ENCODER_WRITE_STATUS_OK;
+    } catch (const std::exception&) {
+        return FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR;
+    }
+}
+
+FLAC__StreamEncoderSeekStatus TFLACOut::SeekCallback(const FLAC__StreamEncoder*, FLAC__uint64 Offset,
+                                                     void* Client) {
+    try {
+        static_cast<TFLACOut*>(Client)->FStream->Seek(int64_t(Offset));
+        return FLAC__STREAM_ENCODER_SEEK_STATUS_OK;
+    } catch (const std::exception&) {
+        return FLAC__STREAM_ENCODER_SEEK_STATUS_ERROR;
+    }
+}
+
+FLAC__StreamEncoderTellStatus TFLACOut::TellCallback(const FLAC__StreamEncoder*, FLAC__uint64* Offset,
+                                                     void* Client) {
+    int64_t Position = static_cast<TFLACOut*>(Client)->FStream->Position();
+    if (Position < 0) return FLAC__STREAM_ENCODER_TELL_STATUS_ERROR;
+    *Offset = FLAC__uint64(Position);
+    return FLAC__STREAM_ENCODER_TELL_STATUS_OK;
+}
+
+// ---- TFLACIn ----
+
+TFLACIn::TFLACIn(TComponent* AOwner) : TACSFileIn(AOwner) {
+    RequireLibrary(FLACLibrary());
+}
+
+TFLACIn::~TFLACIn() {
+    ReleaseDecoder();
+}
+
+void TFLACIn::OpenFile() {
+    if (++FOpenCount != 1) return;
+    try {
+        if (FFileName.empty()) throw EACSException("File name is not assigned");
+        FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::ReadOnly);
+        FFileSize = FStream->Size();
+        FValid = true;
+        FKnownLength = false;
+        FDecoder = FLACLibrary()->FLAC__stream_decoder_new();
+        if (!FDecoder) throw EACSException("Failed to initialize FLAC decoder.");
+        if (FLACLibrary()->FLAC__stream_decoder_init_stream(
+                FDecoder, ReadCallback, SeekCallback, TellCallback, LengthCallback, EofCallback,
+                WriteCallback, MetadataCallback, ErrorCallback, this) != FLAC__STREAM_DECODER_INIT_STATUS_OK)
+            throw EACSException("Failed to initialize FLAC decoder.");
+        // Without a stream information block the format is unknown.
+        FSampleRate = FChannels = FBitsPerSample = FTotalSamples = 0;
+        FSize = 0;
+        FValid = FLACLibrary()->FLAC__stream_decoder_process_until_end_of_metadata(FDecoder) && FValid &&
+                 FSampleRate > 0;
+    } catch (...) {
+        ReleaseDecoder();
+        FOpenCount = 0;
+        throw;
+    }
+    FStage = rsDecode;
+}
+
+void TFLACIn::ReadStreamInfo(const FLAC__StreamMetadata_StreamInfo& Info) {
+    FSampleRate = int32_t(Info.sample_rate);
+    FChannels = int32_t(Info.channels);
+    FBitsPerSample = int32_t(Info.bits_per_sample);
+    // Only what the pipeline carries: mono or stereo, 8 or 16 bits.
+    if (FChannels > 2 || (FBitsPerSample != 8 && FBitsPerSample != 16)) FValid = false;
+    FTotalSamples = int32_t(std::min<FLAC__uint64>(Info.total_samples, std::numeric_limits<int32_t>::max()));
+    int64_t Bytes = int64_t(FBitsPerSample / 8) * FTotalSamples * FChannels;
+    // A stream that does not declare its length, or one too long to count in bytes, is read
+    // to the decoder's end.
+    FKnownLength = Info.total_samples != 0 && Bytes <= std::numeric_limits<int32_t>::max();
+    FSize = FKnownLength ? int32_t(Bytes) : -1;
+    FMinFrameSize = int32_t(Info.min_framesize);
+}
+
+void TFLACIn::CloseFile() {
+    if (FOpenCount == 1) ReleaseDecoder();
+    if (FOpenCount > 0) --FOpenCount;
+}
+
+void TFLACIn::ReleaseDecoder() {
+    if (FDecoder) {
+        FLACLibrary()->FLAC__stream_decoder_flush(FDecoder);
+        FLACLibrary()->FLAC__stream_decoder_finish(FDecoder);
+        FLACLibrary()->FLAC__stream_decoder_delete(FDecoder);
+        FDecoder = nullptr;
+    }
+    FBlock = {};
+    FStage = rsDecode;
+    FStream.reset();
+}
+
+bool TFLACIn::Seek(int32_t SampleNum) {
+    if (!FDecoder) return false;
+    FStage = rsDecode;
+    if (SampleNum >= 0 &&
+        FLACLibrary()->FLAC__stream_decoder_seek_absolute(FDecoder, FLAC__uint64(SampleNum)))
+        return true;
+    // A failed seek leaves no position to read from.
+    if (FLACLibrary()->FLAC__stream_decoder_get_state(FDecoder) == FLAC__STREAM_DECODER_SEEK_ERROR)
+        FLACLibrary()->FLAC__stream_decoder_flush(FDecoder);
+    FValid = false;
+    return false;
+}
+
+std::span<const uint8_t> TFLACIn::Refill() {
+    // A known length ends the read exactly, also at an EndSample inside a block.
+    if (Limited() && FPosition >= FSize) FStage = rsEnded;
+    if (FStage == rsEnded) return {};
+    if (!FValid) throw EACSException("Error reading FLAC file");
+    if (FStage == rsDecode) DecodeBlock();
+    if (FStage != rsBlockReady) {
+        FStage = rsEnded;
+        return {};
+    }
+    FStage = rsDecode;
+    int32_t Count = BlockBytes;
+    if (Limited()) Count = std::min(Count, std::max(0, FSize - FPosition));
+    return {FBlock.data(), size_t(Count)};
+}
+
+void TFLACIn::DecodeBlock() {
+    bool Decoded = FLACLibrary()->FLAC__stream_decoder_process_single(FDecoder);
+    if (!FValid) throw EACSException("Error reading FLAC file");
+    if (!Decoded &&
+        FLACLibrary()->FLAC__stream_decoder_get_state(FDecoder) != FLAC__STREAM_DECODER_END_OF_STREAM)
+        throw EACSException("Error reading FLAC file");
+    // The stream ended; short of its declared length the file is cut off.
+    if (FStage != rsBlockReady && FKnownLength && FPosition < FSize)
+        throw EACSException("Error reading FLAC file");
+}
+
+void TFLACIn::StoreBlock(const FLAC__Frame& Frame, const FLAC__int32* const Channels[]) {
+    BlockSamples = int32_t(Frame.header.blocksize);
+    const int32_t Width = FBitsPerSample / 8;
+    BlockBytes = Width * BlockSamples * FChannels;
+    if (FBlock.size() < size_t(BlockBytes)) FBlock.resize(size_t(BlockBytes));
+    uint8_t* Out = FBlock.data();
+    const FLAC__int32* Left = Channels[0];
+    const FLAC__int32* Right = Channels[FChannels - 1];
+    if (Width == 2) {
+        for (int32_t I = 0; I < BlockSamples; ++I) {
+            auto L = uint16_t(Left[I]);
+            *Out++ = uint8_t(L);
+            *Out++ = uint8_t(L >> 8);
+            if (FChannels == 2) {
+                auto R = uint16_t(Right[I]);
+                *Out++ = uint8_t(R);
+                *Out++ = uint8_t(R >> 8);
+            }
+        }
+    } else {
+        for (int32_t I = 0; I < BlockSamples; ++I) {
+            *Out++ = uint8_t(Left[I] + 128);
+            if (FChannels == 2) *Out++ = uint8_t(Right[I] + 128);
+        }
+    }
+    FStage = rsBlockReady;
+}
+
+FLAC__StreamDecoderReadStatus TFLACIn::ReadCallback(const FLAC__StreamDecoder*, FLAC__byte Buffer[],
+                                                    size_t* Bytes, void* Client) {
+    auto* Self = static_cast<TFLACIn*>(Client);
+    try {
+        if (Self->FStream->Position() >= Self->FFileSize) {
+            *Bytes = 0;
+            return FLAC__STREAM_DECODER_READ_STATUS_END_OF_STREAM;
+        }
+        *Bytes = size_t(Self->FStream->Read(Buffer, int64_t(*Bytes)));
+        return *Bytes == 0 ? FLAC__STREAM_DECODER_READ_STATUS_END_OF_STREAM
+                           : FLAC__STREAM_DECODER_READ_STATUS_CONTINUE;
+    } catch (const std::exception&) {
+        *Bytes = 0;
+        return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
+    }
+}
+
+FLAC__StreamDecoderSeekStatus TFLACIn::SeekCallback(const FLAC__StreamDecoder*, FLAC__uint64 Offset,
+                                                    void* Client) {
+    try {
+        static_cast<TFLACIn*>(Client)->FStream->Seek(int64_t(Offset));
+        return FLAC__STREAM_DECODER_SEEK_STATUS_OK;
+    } catch (const std::exception&) {
+        return FLAC__STREAM_DECODER_SEEK_STATUS_ERROR;
+    }
+}
+
+FLAC__StreamDecoderTellStatus TFLACIn::TellCallback(const FLAC__StreamDecoder*, FLAC__uint64* Offset,
+                                                    void* Client) {
+    int64_t Position = static_cast<TFLACIn*>(Client)->FStream->Position();
+    if (Position < 0) return FLAC__STREAM_DECODER_TELL_STATUS_ERROR;
+    *Offset = FLAC__uint64(Position);
+    return FLAC__STREAM_DECODER_TELL_STATUS_OK;
+}
+
+FLAC__StreamDecoderLengthStatus TFLACIn::LengthCallback(const FLAC__StreamDecoder*, FLAC__uint64* Length,
+                                                        void* Client) {
+    *Length = FLAC__uint64(static_cast<TFLACIn*>(Client)->FFileSize);
+    return FLAC__STREAM_DECODER_LENGTH_STATUS_OK;
+}
+
+FLAC__bool TFLACIn::EofCallback(const FLAC__StreamDecoder*, void* Client) {
+    auto* Self = static_cast<TFLACIn*>(Client);
+    return Self->FStream->Position() >= Self->FFileSize;
+}
+
+FLAC__StreamDecoderWriteStatus TFLACIn::WriteCallback(const FLAC__StreamDecoder*, const FLAC__Frame* Frame,
+                                                      const FLAC__int32* const Channels[], void* Client) {
+    auto* Self = static_cast<TFLACIn*>(Client);
+    // A frame that disagrees with the stream information cannot be laid out as announced.
+    if (!Self->FValid || int32_t(Frame->header.channels) != Self->FChannels ||
+        int32_t(Frame->header.bits_per_sample) != Self->FBitsPerSample) {
+        Self->FValid = false;
+        return FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;
+    }
+    Self->StoreBlock(*Frame, Channels);
+    return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
+}
+
+void TFLACIn::MetadataCallback(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* Block, void* Client) {
+    if (Block->type == FLAC__METADATA_TYPE_STREAMINFO)
+        static_cast<TFLACIn*>(Client)->ReadStreamInfo(Block->data.stream_info);
+}
+
+void TFLACIn::ErrorCallback(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus, void* Client) {
+    static_cast<TFLACIn*>(Client)->FValid = false;
+}
+
+} // namespace deraz

@@ -1,0 +1,121 @@
+#include "codecs/mp3/ACS_LAME.h"
+
+#include <cstring>
+
+namespace deraz {
+
+int32_t MP3BitRateKbps(TMP3BitRate Value) {
+    static constexpr int32_t Kbps[] = {8,  16,  24,  32,  40,  48,  56,  64,  80,
+                                       96, 112, 128, 144, 160, 192, 224, 256, 320};
+    return Value <= br320 ? Kbps[Value] : 128;
+}
+
+TMP3Out::TMP3Out(TComponent* AOwner) : TACSFileOut(AOwner) {}
+
+TMP3Out::~TMP3Out() {
+    TerminateWorker();
+}
+
+void TMP3Out::CheckInputFormat() {
+    FInputChannels = Input()->Channels();
+    FInputBits = Input()->BitsPerSample();
+    if (FInputChannels < 1 || FInputChannels > 2)
+        throw EACSException("MP3 encoding takes mono or stereo input, not " + std::to_string(FInputChannels) +
+                            " channels.");
+    if (FInputBits != 8 && FInputBits != 16)
+        throw EACSException("MP3 encoding takes 8-bit or 16-bit input, not " + std::to_string(FInputBits) +
+                            "-bit.");
+}
+
+void TMP3Out::Prepare() {
+    // The input is checked before the output is created, so that a refused input leaves any
+    // file of the output's name as it was.
+    CheckOutputName();
+    StartInput();
+    CheckInputFormat();
+    OpenOutputStream();
+    FStreamStart = FStream->Position();
+    {
+        TACSInput* Source = Input();
+        std::lock_guard Lock(TLameLibraryUse::SetupMutex());
+        FHandle = Lame->lame_init();
+        if (!FHandle) throw EACSException("The MP3 encoder could not be created.");
+        int32_t FrameBytes = FInputBits / 8 * FInputChannels;
+        if (Source->Size() > 0)
+            Lame->lame_set_num_samples(FHandle, static_cast<unsigned long>(Source->Size() / FrameBytes));
+        Lame->lame_set_in_samplerate(FHandle, Source->SampleRate());
+        Lame->lame_set_num_channels(FHandle, 2);
+        Lame->lame_set_brate(FHandle, MP3BitRateKbps(FBitRate));
+        if (Lame->lame_init_params(FHandle) < 0)
+            throw EACSException("The MP3 encoder cannot encode " + std::to_string(Source->SampleRate()) +
+                                " Hz at " + std::to_string(MP3BitRateKbps(FBitRate)) + " kbit/s.");
+    }
+    FOutputBuffer.resize(OutputBufferSize);
+    FCarry = 0;
+}
+
+void TMP3Out::EncodeFrames(int32_t Frames) {
+    const short* Samples = reinterpret_cast<const short*>(FPcmBuffer);
+    if (FInputBits == 8) {
+        // 8-bit PCM is unsigned.
+        FWideBuffer.resize(size_t(Frames) * FInputChannels);
+        for (size_t I = 0; I < FWideBuffer.size(); ++I) FWideBuffer[I] = int16_t((FPcmBuffer[I] - 128) * 256);
+        Samples = FWideBuffer.data();
+    }
+    int Count = FInputChannels == 2
+                    ? Lame->lame_encode_buffer_interleaved(FHandle, const_cast<short*>(Samples), Frames,
+                                                           FOutputBuffer.data(), OutputBufferSize)
+                    // Mono is encoded as two identical channels.
+                    : Lame->lame_encode_buffer(FHandle, Samples, Samples, Frames, FOutputBuffer.data(),
+                                               OutputBufferSize);
+    if (Count < 0) throw EACSException("The MP3 encoder failed (error " + std::to_string(Count) + ").");
+    FStream->Write(FOutputBuffer.data(), Count);
+}
+
+bool TMP3Out::DoOutput(bool Abort) {
+    if (auto Result = BeginStep(Abort)) return *Result;
+    int32_t Count = ReadInput(FPcmBuffer + FCarry, PcmBufferSize - FCarry);
+    if (Count == 0) return false;
+    int32_t Bytes = FCarry + Count;
+    int32_t FrameBytes = FInputBits / 8 * FInputChannels;
+    int32_t Frames = Bytes / FrameBytes;
+    if (Frames > 0) EncodeFrames(Frames);
+    FCarry = Bytes - Frames * FrameBytes;
+    std::memmove(FPcmBuffer, FPcmBuffer + Frames * FrameBytes, size_t(FCarry));
+    return true;
+}
+
+void TMP3Out::WriteLameTagFrame() {
+    size_t Length = Lame->lame_get_lametag_frame(FHandle, FOutputBuffer.data(), FOutputBuffer.size());
+    if (Length == 0 || Length > FOutputBuffer.size()) return;
+    int64_t End = FStream->Position();
+    FStream->Seek(FStreamStart);
+    FStream->Write(FOutputBuffer.data(), int64_t(Length));
+    FStream->Seek(End);
+}
+
+void TMP3Out::FinishOutput() {
+    if (!FHandle || !FStream) return;
+    // Tag fields are taken as they are now; later changes do not reach this file.
+    Lame->id3tag_init(FHandle);
+    Lame->id3tag_set_title(FHandle, FId3TagTitle.c_str());
+    Lame->id3tag_set_artist(FHandle, FId3TagArtist.c_str());
+    Lame->id3tag_set_album(FHandle, FId3TagAlbum.c_str());
+    Lame->id3tag_set_year(FHandle, FId3TagYear.c_str());
+    Lame->id3tag_set_track(FHandle, FId3TagTrack.c_str());
+    Lame->id3tag_set_comment(FHandle, FId3TagComment.c_str());
+    int Count = Lame->lame_encode_flush(FHandle, FOutputBuffer.data(), OutputBufferSize);
+    if (Count > 0) FStream->Write(FOutputBuffer.data(), Count);
+    WriteLameTagFrame();
+    FStream->Flush();
+}
+
+void TMP3Out::CloseOutput() {
+    FStream.reset();
+    if (FHandle) Lame->lame_close(FHandle);
+    FHandle = nullptr;
+    FOutputBuffer.clear();
+    FOutputBuffer.shrink_to_fit();
+}
+
+} // namespace deraz

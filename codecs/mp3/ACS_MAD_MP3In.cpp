@@ -1,0 +1,114 @@
+// TMP3In: the MP3 pipeline source (unit ACS_MAD).
+#include <algorithm>
+
+#include "codecs/CodecLibraries.h"
+#include "codecs/mp3/ACS_MAD.h"
+
+namespace deraz {
+
+TMP3In::TMP3In(TComponent* AOwner)
+    : TACSFileIn(AOwner), Api((RequireLibrary(Mpg123Library()), Mpg123Library().Functions())) {}
+
+TMP3In::~TMP3In() {
+    CloseDecoder();
+}
+
+mpg123_ssize_t TMP3In::ReadStream(void* Handle, void* Buffer, size_t Count) {
+    try {
+        return static_cast<TMP3In*>(Handle)->FStream->Read(Buffer, int64_t(Count));
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
+off_t TMP3In::SeekStream(void* Handle, off_t Offset, int Whence) {
+    try {
+        TFileStream& Stream = *static_cast<TMP3In*>(Handle)->FStream;
+        Stream.Seek(Offset, Whence);
+        return off_t(Stream.Position());
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
+void TMP3In::OpenFile() {
+    if (FOpenCount == 0) {
+        FValid = false;
+        FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::ReadOnly);
+        FHandle = Api.mpg123_new(nullptr, nullptr);
+        if (!FHandle) throw EACSException("The MP3 decoder could not be created.");
+        Api.mpg123_param(FHandle, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0);
+        // Damage of any length is skipped: decoding resumes at the next good frame.
+        Api.mpg123_param(FHandle, MPG123_RESYNC_LIMIT, -1, 0);
+        // Signed 16-bit output at every rate the decoder knows, rounded and clipped by it.
+        Api.mpg123_format_none(FHandle);
+        const long* Rates = nullptr;
+        size_t RateCount = 0;
+        Api.mpg123_rates(&Rates, &RateCount);
+        for (size_t I = 0; I < RateCount; ++I)
+            Api.mpg123_format(FHandle, Rates[I], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+        long Rate = 0;
+        int Channels = 0, Encoding = 0;
+        if (Api.mpg123_replace_reader_handle(FHandle, ReadStream, SeekStream, nullptr) == MPG123_OK &&
+            Api.mpg123_open_handle(FHandle, this) == MPG123_OK &&
+            Api.mpg123_getformat(FHandle, &Rate, &Channels, &Encoding) == MPG123_OK) {
+            FValid = true;
+            FSampleRate = int32_t(Rate);
+            FChannels = Channels;
+            FBitsPerSample = 16;
+            off_t Length = Api.mpg123_length(FHandle);
+            FTotalSamples = int32_t(std::clamp<off_t>(Length, 0, INT32_MAX / 4));
+            FSize = Length >= 0 ? FTotalSamples * FChannels * 2 : -1;
+        } else {
+            FSampleRate = FChannels = FBitsPerSample = FTotalSamples = 0;
+            FSize = 0;
+        }
+    }
+    ++FOpenCount;
+}
+
+void TMP3In::CloseDecoder() {
+    if (FHandle) {
+        Api.mpg123_close(FHandle);
+        Api.mpg123_delete(FHandle);
+        FHandle = nullptr;
+    }
+    FStream.reset();
+}
+
+void TMP3In::CloseFile() {
+    if (FOpenCount == 1) CloseDecoder();
+    if (FOpenCount > 0) --FOpenCount;
+}
+
+bool TMP3In::Seek(int32_t SampleNum) {
+    OpenFile();
+    bool Done = FValid && Api.mpg123_seek(FHandle, SampleNum, SEEK_SET) >= 0;
+    CloseFile();
+    return Done;
+}
+
+bool TMP3In::SizeIsEstimate() const {
+    return FStartSample == 0 && FEndSample == -1;
+}
+
+std::span<const uint8_t> TMP3In::Refill() {
+    if (!FValid || !FHandle) return {};
+    int32_t Wanted = BufferSize;
+    if (!SizeIsEstimate()) Wanted = std::min(Wanted, FSize - FPosition);
+    size_t Count = 0;
+    int Result = MPG123_OK;
+    // A change of format delivers nothing once; damaged frames the decoder skips by itself.
+    do {
+        Result = Api.mpg123_read(FHandle, FBuffer, size_t(std::max(Wanted, 0)), &Count);
+    } while (Count == 0 && Wanted > 0 && Result == MPG123_NEW_FORMAT);
+    if (SizeIsEstimate()) {
+        if (Count == 0)
+            FSize = FPosition.load();
+        else if (FPosition + int32_t(Count) > FSize)
+            FSize = FPosition + int32_t(Count);
+    }
+    return {FBuffer, Count};
+}
+
+} // namespace deraz

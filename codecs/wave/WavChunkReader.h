@@ -1,0 +1,89 @@
+// RIFF WAVE layout: the stream the WAV reader reads from, and the header walk that finds the
+// format and the sample data.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "platform/ByteOrder.h"
+#include "platform/FileStream.h"
+
+namespace deraz {
+
+enum TWavType : uint8_t { wtUnsupported = 0, wtPCM = 1, wtDVIADPCM = 2, wtMSADPCM = 3, wtACM = 4 };
+
+// A readable byte stream of known, fixed size: the WAV file itself, or a WAV image in memory.
+class TWaveSource {
+public:
+    virtual ~TWaveSource() = default;
+    // Reads up to Count bytes; fewer only at the end.
+    virtual int64_t Read(void* Buffer, int64_t Count) = 0;
+    virtual void Seek(int64_t Offset) = 0;
+    virtual int64_t Position() const = 0;
+    virtual int64_t Size() const = 0;
+};
+
+// Reads a file in large pieces, so that small reads (header bytes, ADPCM blocks) cost no system call.
+class TFileWaveSource : public TWaveSource {
+public:
+    explicit TFileWaveSource(TFileStream& Stream);
+    int64_t Read(void* Buffer, int64_t Count) override;
+    void Seek(int64_t Offset) override;
+    int64_t Position() const override { return FPosition; }
+    int64_t Size() const override { return FSize; }
+
+private:
+    static constexpr int64_t BufferCapacity = 65536;
+    TFileStream& FStream;
+    int64_t FSize;
+    int64_t FPosition;
+    // FBuffer[FBufferStart, FBufferEnd) holds the file bytes from FPosition on.
+    std::vector<uint8_t> FBuffer;
+    int64_t FBufferStart = 0;
+    int64_t FBufferEnd = 0;
+};
+
+class TMemoryWaveSource : public TWaveSource {
+public:
+    explicit TMemoryWaveSource(std::vector<uint8_t> Data) : FData(std::move(Data)) {}
+    int64_t Read(void* Buffer, int64_t Count) override;
+    void Seek(int64_t Offset) override;
+    int64_t Position() const override { return FPosition; }
+    int64_t Size() const override { return int64_t(FData.size()); }
+
+private:
+    std::vector<uint8_t> FData;
+    int64_t FPosition = 0;
+};
+
+// Room for this many Microsoft ADPCM coefficient pairs; files that declare more are refused.
+constexpr int32_t MaxMsCoefficientPairs = 32;
+
+// What the header walk found.
+struct TWaveHeader {
+    TWavType WavType = wtUnsupported;
+    uint16_t Channels = 0;
+    uint32_t SampleRate = 0;
+    uint16_t BlockAlign = 0;
+    uint16_t BitsPerSample = 0;
+    uint16_t SamplesPerBlock = 0;
+    // Microsoft ADPCM coefficient pairs as declared; only the first MaxMsCoefficientPairs are kept.
+    uint16_t CoefficientPairs = 0;
+    std::array<std::array<int16_t, 2>, MaxMsCoefficientPairs> Coefficients{};
+    // The "fact" sample length (sample frames) and the offset of that value; -1 without "fact".
+    uint32_t SampleLength = 0;
+    int64_t FactValueOffset = -1;
+    // The "data" chunk's declared size, the offset of that size field and of the first data byte.
+    uint32_t DataSize = 0;
+    int64_t DataSizeOffset = 0;
+    int64_t DataOffset = 0;
+};
+
+// Walks the chunks from the source's position, strictly forward and within the first 8192 bytes,
+// until the first data byte. Finding no usable "RIFF"/"WAVE"/"fmt "/["fact"]/"data" sequence, or
+// an unknown format tag, gives wtUnsupported; otherwise the source stands at the first data byte.
+TWaveHeader WalkWaveHeader(TWaveSource& Source);
+
+} // namespace deraz

@@ -1,0 +1,17 @@
+// What the engine asks of the operating system beyond files and paths: file identity and the
+// process id.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace deraz {
+
+// Whether the two UTF-8 names denote one file: the same existing file (links included), or the
+// same path once made absolute and normalised when either does not exist yet.
+bool SameFile(const std::string& A, const std::string& B);
+
+// The id of this process, for names that must not collide with another process's.
+int64_t ProcessId();
+
+} // namespace deraz

@@ -1,0 +1,257 @@
+// Monkey's Audio components against the library: round trips, files of other encoders, ranges,
+// damaged files and the failures of a conversion.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "codecs/ape/ACS_MAC.h"
+#include "codecs/ape/MACLibrary.h"
+#include "tests/codecs/CodecTestDoubles.h"
+
+namespace deraz::test {
+namespace {
+
+TEST(MACErrors, TextsOfLibraryCodes) {
+    EXPECT_EQ(MACErrorText(0), "OK");
+    EXPECT_EQ(MACErrorText(1004), "input file file too large");
+    EXPECT_EQ(MACErrorText(6000), "APE compress too much data");
+    EXPECT_EQ(MACErrorText(1234), "undefined (1234)");
+    EXPECT_EQ(MACErrorText(-1), "undefined (-1)");
+    EAPEException E(1002);
+    EXPECT_STREQ(E.what(), "MACDll error: invalid input file");
+    EXPECT_EQ(E.ErrorCode(), 1002);
+}
+
+class MACTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(MACLibrary().Loaded()) << MACLibrary().NotLoadedMessage(); }
+
+    // Compresses Pcm into FileName through TMACOut, in pieces that split sample frames; the
+    // error message, empty on success.
+    static std::string Compress(const std::vector<uint8_t>& Pcm, const TPcmFormat& Format, int32_t Level,
+                                const std::string& FileName) {
+        TPcmSource Source(Pcm, Format, 10007);
+        TMACOut Out;
+        TCompletion Completion(Out);
+        Out.SetCompressionLevel(Level);
+        Out.SetInput(&Source);
+        Out.SetFileName(FileName);
+        return RunAndWait(Out, Completion);
+    }
+
+    static std::vector<uint8_t> Decode(const std::string& FileName) {
+        TMACIn In;
+        In.SetFileName(FileName);
+        return ReadAllData(In, 5000);
+    }
+
+    TTempDir Dir;
+};
+
+TEST_F(MACTest, CompressionLevelKeepsTheFileFormatsLevels) {
+    TMACOut Out;
+    EXPECT_EQ(Out.CompressionLevel(), 2000);
+    EXPECT_EQ(Out.MaxAudioBytes(), -1);
+    for (int32_t Level : {1000, 3000, 4000, 5000, 2000}) {
+        Out.SetCompressionLevel(Level);
+        EXPECT_EQ(Out.CompressionLevel(), Level);
+    }
+    // 6000 is no level of the format and writes the highest; anything else falls back to 2000.
+    for (auto [Level, Stored] :
+         {std::pair{6000, 5000}, {0, 2000}, {1500, 2000}, {-1000, 2000}, {7000, 2000}}) {
+        Out.SetCompressionLevel(1000);
+        Out.SetCompressionLevel(Level);
+        EXPECT_EQ(Out.CompressionLevel(), Stored) << Level;
+    }
+}
+
+struct TRoundTrip {
+    int32_t Level, Channels, Bits;
+};
+
+class MACRoundTrip : public MACTest, public ::testing::WithParamInterface<TRoundTrip> {};
+
+// Music-like PCM of 8, 16 or 24 bits; 24-bit frames do not divide the reader's decode buffer.
+std::vector<uint8_t> RoundTripPcm(int32_t Frames, int32_t Channels, int32_t Bits, uint32_t Seed) {
+    auto Pcm = MusicPcm(Frames, {Channels, Bits == 24 ? 16 : Bits, 44100}, Seed);
+    if (Bits != 24) return Pcm;
+    std::vector<uint8_t> Wide;
+    for (size_t I = 0; I < Pcm.size(); I += 2) Wide.insert(Wide.end(), {uint8_t(I * 37), Pcm[I], Pcm[I + 1]});
+    return Wide;
+}
+
+TEST_P(MACRoundTrip, DecodesExactlyInOursAndFfmpeg) {
+    const auto [Level, Channels, Bits] = GetParam();
+    auto Pcm = RoundTripPcm(44100 + 4567, Channels, Bits, uint32_t(Level + Channels));
+    std::string File = Dir.File("round.ape");
+    ASSERT_EQ(Compress(Pcm, {Channels, Bits, 44100}, Level, File), "");
+
+    TMACIn In;
+    In.SetFileName(File);
+    EXPECT_EQ(In.SampleRate(), 44100);
+    EXPECT_EQ(In.BitsPerSample(), Bits);
+    EXPECT_EQ(In.Channels(), Channels);
+    EXPECT_EQ(In.TotalTime(), 1);
+    In.Init();
+    EXPECT_EQ(In.Size(), int32_t(Pcm.size()));
+    In.Flush();
+    EXPECT_EQ(ReadAllData(In, 5000), Pcm);
+    if (ToolAvailable("ffmpeg")) {
+        EXPECT_EQ(DecodeWithFfmpeg(File, Bits == 8 ? "u8" : Bits == 16 ? "s16le" : "s24le"), Pcm);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(LevelsAndFormats, MACRoundTrip,
+                         ::testing::Values(TRoundTrip{1000, 2, 16}, TRoundTrip{2000, 2, 16},
+                                           TRoundTrip{3000, 2, 16}, TRoundTrip{4000, 2, 16},
+                                           TRoundTrip{5000, 2, 16}, TRoundTrip{1000, 1, 16},
+                                           TRoundTrip{3000, 1, 16}, TRoundTrip{2000, 2, 8},
+                                           TRoundTrip{4000, 1, 8}, TRoundTrip{2000, 2, 24},
+                                           TRoundTrip{1000, 1, 24}),
+                         [](const auto& Info) {
+                             const TRoundTrip& P = Info.param;
+                             return "Level" + std::to_string(P.Level) + "_" + std::to_string(P.Channels) +
+                                    "ch_" + std::to_string(P.Bits) + "bit";
+                         });
+
+TEST_F(MACTest, TinyAndEmptyInputs) {
+    for (int32_t Frames : {1, 7}) {
+        auto Pcm = MusicPcm(Frames, {});
+        std::string File = Dir.File("tiny" + std::to_string(Frames) + ".ape");
+        ASSERT_EQ(Compress(Pcm, {}, 2000, File), "");
+        EXPECT_EQ(Decode(File), Pcm) << Frames;
+    }
+    // An empty input still finishes a file, which reads back as no audio.
+    std::string Empty = Dir.File("empty.ape");
+    ASSERT_EQ(Compress({}, {}, 2000, Empty), "");
+    EXPECT_EQ(Decode(Empty), std::vector<uint8_t>());
+}
+
+TEST_F(MACTest, ReadsFilesOfTheLibraryAndOfJmac) {
+    auto Samples = MusicLikeSignal(30000 + 11, 2, 44100, 7);
+    std::vector<uint8_t> Pcm(Samples.size() * 2);
+    std::memcpy(Pcm.data(), Samples.data(), Pcm.size());
+    std::string Wav = Dir.File("source.wav");
+    WritePcmWav(Wav, Samples, 2, 44100);
+
+    std::string ByLibrary = Dir.File("library.ape");
+    ASSERT_EQ(MACLibrary()->CompressFile(Wav.c_str(), ByLibrary.c_str(), 3000, nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(Decode(ByLibrary), Pcm);
+
+    if (!ToolAvailable("jmac")) GTEST_SKIP() << "jmac is not installed";
+    std::string ByJmac = Dir.File("jmac.ape");
+    RunCommand("jmac c2 " + ShellQuote(Wav) + " " + ShellQuote(ByJmac));
+    ASSERT_TRUE(std::filesystem::exists(ByJmac)) << "jmac wrote nothing";
+    EXPECT_EQ(Decode(ByJmac), Pcm);
+}
+
+TEST_F(MACTest, StartEndAndLoopSelectFrames) {
+    const int32_t Frames = 20000;
+    auto Pcm = MusicPcm(Frames, {});
+    std::string File = Dir.File("range.ape");
+    ASSERT_EQ(Compress(Pcm, {}, 1000, File), "");
+    auto Slice = [&](int32_t From, int32_t To) {
+        return std::vector<uint8_t>(Pcm.begin() + From * 4, Pcm.begin() + To * 4);
+    };
+
+    TMACIn In;
+    In.SetFileName(File);
+    In.SetStartSample(1000);
+    In.SetEndSample(5003);
+    EXPECT_EQ(ReadAllData(In, 5000), Slice(1000, 5003));
+    In.SetStartSample(0);
+    In.SetEndSample(2048);
+    EXPECT_EQ(ReadAllData(In, 5000), Slice(0, 2048));
+    In.SetEndSample(-1);
+    In.SetStartSample(19990);
+    EXPECT_EQ(ReadAllData(In, 5000), Slice(19990, Frames));
+
+    // Looping starts over without losing the tail of a pass and without passing EndSample.
+    In.SetStartSample(0);
+    In.SetEndSample(3000);
+    In.SetLoop(true);
+    In.Init();
+    std::vector<uint8_t> Read(3000 * 4 * 2 + 400);
+    for (size_t Offset = 0; Offset < Read.size();)
+        Offset += size_t(In.GetData(Read.data() + Offset, int32_t(Read.size() - Offset)));
+    In.Flush();
+    auto Pass = Slice(0, 3000);
+    auto Expected = Pass;
+    Expected.insert(Expected.end(), Pass.begin(), Pass.end());
+    Expected.insert(Expected.end(), Pass.begin(), Pass.begin() + 400);
+    EXPECT_EQ(Read, Expected);
+}
+
+TEST_F(MACTest, ReadingWithoutInitFails) {
+    std::string File = Dir.File("closed.ape");
+    ASSERT_EQ(Compress(MusicPcm(100, {1, 16, 44100}), {1, 16, 44100}, 2000, File), "");
+    TMACIn In;
+    In.SetFileName(File);
+    uint8_t Buffer[16];
+    try {
+        In.GetData(Buffer, sizeof Buffer);
+        FAIL() << "no exception";
+    } catch (const EACSException& E) {
+        EXPECT_STREQ(E.what(), "The Stream is not opened");
+    }
+}
+
+// A conversion from an ".ape" file into another ".ape" file; the error message, empty on success.
+std::string Recompress(const std::string& From, const std::string& To) {
+    TMACIn In;
+    In.SetFileName(From);
+    TMACOut Out;
+    TCompletion Completion(Out);
+    Out.SetInput(&In);
+    Out.SetFileName(To);
+    return RunAndWait(Out, Completion);
+}
+
+TEST_F(MACTest, DamagedFilesEndInAnError) {
+    auto Pcm = MusicPcm(3 * 73728 + 100, {});
+    std::string Good = Dir.File("good.ape");
+    ASSERT_EQ(Compress(Pcm, {}, 2000, Good), "");
+    ASSERT_EQ(Recompress(Good, Dir.File("copy.ape")), "");
+    EXPECT_EQ(Decode(Dir.File("copy.ape")), Pcm);
+    auto Bytes = ReadFileBytes(Good);
+
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> Damaged;
+    // The last 1 to 4 bytes are padding that a reader may do without; 8 reach into the last frame.
+    for (size_t Cut : {Bytes.size() / 2, Bytes.size() - 8, size_t(60), size_t(0)})
+        Damaged.emplace_back("cut at " + std::to_string(Cut),
+                             std::vector(Bytes.begin(), Bytes.begin() + Cut));
+    auto Flipped = Bytes;
+    for (size_t I = Bytes.size() / 3; I < Bytes.size() / 3 + 64; ++I) Flipped[I] ^= 0x5A;
+    Damaged.emplace_back("flipped bytes", Flipped);
+    Damaged.emplace_back("not an ape file", std::vector<uint8_t>(5000, 0x41));
+
+    for (const auto& [What, Content] : Damaged) {
+        std::string File = Dir.File("damaged.ape");
+        WriteFileBytes(File, Content);
+        auto Error = Recompress(File, Dir.File("out.ape"));
+        ASSERT_NE(Error, "") << What << " converted as if it were whole";
+        EXPECT_EQ(Error.rfind("MACDll error: ", 0), 0u) << What << ": " << Error;
+    }
+}
+
+TEST_F(MACTest, FailedStartReportsAndFreesTheSource) {
+    auto Pcm = MusicPcm(2000, {});
+    TPcmSource Source(Pcm, TPcmFormat{});
+    TMACOut Out;
+    TCompletion Completion(Out);
+    Out.SetInput(&Source);
+    EXPECT_EQ(RunAndWait(Out, Completion), "File name is not assigned.");
+
+    Out.SetFileName(Dir.File("no-such-folder/out.ape"));
+    auto Error = RunAndWait(Out, Completion);
+    EXPECT_EQ(Error.rfind("Error starting APECompress.\r\n", 0), 0u) << Error;
+    EXPECT_FALSE(Source.Busy());
+
+    // The same components convert the next file.
+    Out.SetFileName(Dir.File("out.ape"));
+    EXPECT_EQ(RunAndWait(Out, Completion), "");
+    EXPECT_EQ(Decode(Dir.File("out.ape")), Pcm);
+}
+
+} // namespace
+} // namespace deraz::test

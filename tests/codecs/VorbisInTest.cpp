@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include "codecs/vorbis/ACS_Vorbis.h"
+#include "tests/codecs/VorbisTestSupport.h"
+#include "tests/support/TestSupport.h"
+
+namespace deraz {
+namespace {
+
+using namespace test;
+
+struct TOggencCase {
+    int32_t Channels;
+    int32_t SampleRate;
+    int Quality;
+};
+
+class VorbisInDecodes : public ::testing::TestWithParam<TOggencCase> {};
+
+TEST_P(VorbisInDecodes, ExactlyWhatOggdecGives) {
+    const auto& Case = GetParam();
+    TTempDir Dir;
+    int32_t Frames = Case.SampleRate * 2 + 123;
+    auto Samples = MusicLikeSignal(Frames, Case.Channels, Case.SampleRate);
+    std::vector<std::string> Comments{"ARTIST=Somebody Else", "TITLE=T\xc3\xbcrk\xc3\xa7\x65 =x",
+                                      "artist=Second"};
+    std::string Ogg = EncodeWithOggenc(Dir.Path().string(), "in", Samples, Case.Channels, Case.SampleRate,
+                                       Case.Quality, Comments);
+
+    TVorbisIn In;
+    In.SetFileName(Ogg);
+    EXPECT_EQ(In.Channels(), Case.Channels);
+    EXPECT_EQ(In.SampleRate(), Case.SampleRate);
+    EXPECT_EQ(In.BitsPerSample(), 16);
+    EXPECT_TRUE(In.Valid());
+    EXPECT_EQ(In.TotalSamples(), Frames);
+    EXPECT_EQ(In.Size(), Frames * 2 * Case.Channels);
+    EXPECT_EQ(In.Comments(), Comments);
+    EXPECT_GT(In.NominalBitrate(), 0);
+
+    auto Ours = ReadAllData(In, 65536);
+    auto Reference = DecodeWithOggdec(Ogg);
+    ASSERT_EQ(Reference.size(), size_t(Frames) * 2 * Case.Channels);
+    EXPECT_TRUE(Ours == Reference) << "decoded PCM differs from oggdec's";
+    EXPECT_FALSE(In.Busy());
+}
+
+INSTANTIATE_TEST_SUITE_P(OggencFiles, VorbisInDecodes,
+                         ::testing::Values(TOggencCase{1, 8000, 0}, TOggencCase{2, 22050, 3},
+                                           TOggencCase{2, 44100, 6}, TOggencCase{1, 48000, 10},
+                                           TOggencCase{2, 32000, -1}),
+                         [](const auto& Info) {
+                             const TOggencCase& Case = Info.param;
+                             return std::to_string(Case.Channels) + "ch_" + std::to_string(Case.SampleRate) +
+                                    "Hz_q" + (Case.Quality < 0 ? "minus1" : std::to_string(Case.Quality));
+                         });
+
+class VorbisInRange : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Ogg = EncodeWithOggenc(Dir.Path().string(), "range", MusicLikeSignal(44100, 2, 44100), 2, 44100, 4);
+        Reference = DecodeWithOggdec(Ogg);
+        In.SetFileName(Ogg);
+    }
+    std::vector<uint8_t> Slice(int32_t Start, int32_t End) const {
+        return {Reference.begin() + Start * 4, Reference.begin() + End * 4};
+    }
+
+    TTempDir Dir;
+    std::string Ogg;
+    std::vector<uint8_t> Reference;
+    TVorbisIn In;
+};
+
+TEST_F(VorbisInRange, EndSampleStopsAfterExactlyTheRange) {
+    In.SetStartSample(1000);
+    In.SetEndSample(5001);
+    auto Ours = ReadAllData(In, 3000);
+    EXPECT_EQ(Ours.size(), size_t(4001 * 2 * 2));
+    EXPECT_TRUE(Ours == Slice(1000, 5001));
+
+    In.SetStartSample(0);
+    In.SetEndSample(777);
+    EXPECT_TRUE(ReadAllData(In, 65536) == Slice(0, 777));
+
+    In.SetStartSample(30000);
+    In.SetEndSample(-1);
+    In.Init();
+    EXPECT_EQ(In.Size(), (44100 - 30000) * 2 * 2);
+    In.Flush();
+    EXPECT_TRUE(ReadAllData(In, 4096) == Slice(30000, 44100));
+}
+
+TEST_F(VorbisInRange, LoopRepeatsTheRangeWithoutEnd) {
+    In.SetStartSample(100);
+    In.SetEndSample(1100);
+    In.SetLoop(true);
+    auto Ours = ReadAllData(In, 3000, 5 * 4000);
+    ASSERT_GE(Ours.size(), size_t(5 * 4000));
+    auto Lap = Slice(100, 1100);
+    for (size_t Start = 0; Start + Lap.size() <= Ours.size(); Start += Lap.size())
+        EXPECT_TRUE(std::equal(Lap.begin(), Lap.end(), Ours.begin() + long(Start))) << "lap at " << Start;
+}
+
+TEST(VorbisIn, FilesThatAreNotOggVorbisAreInvalidAndDeliverNothing) {
+    TTempDir Dir;
+    std::string Wav = Dir.File("not-ogg.ogg");
+    WritePcmWav(Wav, MusicLikeSignal(4410, 2, 44100), 2, 44100);
+    std::string Garbage = Dir.File("garbage.ogg");
+    WriteFileBytes(Garbage, std::vector<uint8_t>(100000, 0x4F));
+    std::string Empty = Dir.File("empty.ogg");
+    WriteFileBytes(Empty, {});
+
+    for (const std::string& Name : {Wav, Garbage, Empty, Dir.File("missing.ogg"), Dir.Path().string()}) {
+        SCOPED_TRACE(Name);
+        TVorbisIn In;
+        In.SetFileName(Name);
+        EXPECT_EQ(In.Channels(), 0);
+        EXPECT_FALSE(In.Valid());
+        EXPECT_EQ(In.TotalTime(), 0);
+        In.SetStartSample(10);
+        EXPECT_TRUE(ReadAllData(In, 65536).empty());
+        In.SetLoop(true);
+        EXPECT_TRUE(ReadAllData(In, 65536).empty());
+    }
+}
+
+TEST(VorbisIn, GetDataOutsideAReadFails) {
+    TVorbisIn In;
+    uint8_t Buffer[16];
+    try {
+        In.GetData(Buffer, sizeof Buffer);
+        FAIL() << "GetData without Init succeeded";
+    } catch (const EACSException& E) {
+        EXPECT_STREQ(E.what(), "The Stream is not opened");
+    }
+}
+
+// What follows a change of format is not delivered as if it had the first link's format.
+TEST(VorbisIn, ChainedStreamStopsWhereTheFormatChanges) {
+    TTempDir Dir;
+    std::string Mono =
+        EncodeWithOggenc(Dir.Path().string(), "mono", MusicLikeSignal(8000, 1, 16000), 1, 16000, 3);
+    std::string Stereo =
+        EncodeWithOggenc(Dir.Path().string(), "stereo", MusicLikeSignal(8000, 2, 16000, 7), 2, 16000, 3);
+    auto Chained = ReadFileBytes(Mono);
+    auto Second = ReadFileBytes(Stereo);
+    Chained.insert(Chained.end(), Second.begin(), Second.end());
+    std::string Both = Dir.File("both.ogg");
+    WriteFileBytes(Both, Chained);
+
+    TVorbisIn In;
+    In.SetFileName(Both);
+    EXPECT_EQ(In.Channels(), 1);
+    auto Ours = ReadAllData(In, 65536);
+    auto First = DecodeWithOggdec(Mono);
+    ASSERT_LE(Ours.size(), First.size());
+    EXPECT_TRUE(std::equal(Ours.begin(), Ours.end(), First.begin()));
+}
+
+} // namespace
+} // namespace deraz
