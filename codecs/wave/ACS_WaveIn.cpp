@@ -175,7 +175,6 @@ int32_t TWaveIn::RefillPcm() {
 int32_t TWaveIn::RefillAdpcm() {
     return FPosition < FSize ? std::min(DecodeNextBlock(), FSize - FPosition) : 0;
 }
-}
 
 int32_t TWaveIn::DecodeNextBlock() {
     if (!FDecodable || FSource->Position() >= FSource->Size()) return 0;
