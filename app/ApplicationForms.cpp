@@ -44,6 +44,10 @@ TApplicationForms::~TApplicationForms() {
 
 void TApplicationForms::Create() {
     ShowSplash();
+    CreateForms();
+}
+
+void TApplicationForms::CreateForms() {
     CreateMainForm();
     CreateAboutBox();
     CreateConversion();

@@ -29,10 +29,11 @@ public:
     explicit TApplicationForms(std::string SettingsFileName);
     ~TApplicationForms();
 
-    // Shows the splash window until its timer has switched itself off, then creates every window
-    // in the start-up order. Raises "<file> library could not be loaded." when a codec library
-    // is missing.
+    // Shows the splash window until its timer has switched itself off, then creates the windows.
     void Create();
+    // Creates every window once, in the start-up order. Raises "<file> library could not be
+    // loaded." when a codec library is missing.
+    void CreateForms();
 
     TMainForm* MainForm() const { return FMainForm.get(); }
     TAboutDlg* AboutBox() const { return FAboutBox; }

@@ -1,7 +1,8 @@
 // The desktop program: loads the codec libraries, shows the splash window, creates the windows
-// and runs until the main window closes.
+// and runs until the main window closes. "--version" prints the version and ends.
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 #include "app/ApplicationForms.h"
 #include "app/MessageBoxes.h"
@@ -23,6 +24,10 @@ bool HaveDisplay() {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::printf("deraz %s (Deraz Audio Converter)\n", DERAZ_VERSION);
+        return 0;
+    }
     if (!HaveDisplay()) {
         std::fprintf(stderr, "deraz: no display to open windows on; use deraz-convert to convert files "
                              "from the command line.\n");

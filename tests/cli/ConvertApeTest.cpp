@@ -46,8 +46,9 @@ int32_t StoredLevel(const std::string& FileName) {
     return Bytes.size() < 54 ? -1 : Bytes[52] | Bytes[53] << 8;
 }
 
-TEST_F(ConvertApe, LevelIndexesGiveTheFourLevels) {
-    const int32_t Expected[] = {1000, 2000, 3000, 4000, 2000, 2000};
+TEST_F(ConvertApe, LevelIndexesGiveTheFileFormatsLevels) {
+    // "Insane" is 5000; "braindead" (6000) is no level of the format and writes 5000.
+    const int32_t Expected[] = {1000, 2000, 3000, 4000, 5000, 5000};
     for (int32_t Index = 0; Index < 6; ++Index) {
         std::string Out = "level" + std::to_string(Index);
         ASSERT_EQ(Convert("-f ape -l " + std::to_string(Index), Out, Input), 0) << Messages;
