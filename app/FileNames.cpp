@@ -13,6 +13,17 @@ size_t ExtensionStart(const std::string& FileName) {
     return Dot != std::string::npos && FileName[Dot] == '.' ? Dot : std::string::npos;
 }
 
+// Whether a relative path names something below the folder it is relative to.
+bool StaysInside(const std::string& RelativePath) {
+    if (RelativePath.empty() || RelativePath.starts_with('/')) return false;
+    for (size_t Start = 0; Start <= RelativePath.size();) {
+        size_t End = std::min(RelativePath.find('/', Start), RelativePath.size());
+        if (RelativePath.compare(Start, End - Start, "..") == 0) return false;
+        Start = End + 1;
+    }
+    return true;
+}
+
 } // namespace
 
 std::string LowerCase(std::string Text) {
@@ -36,10 +47,11 @@ std::string ChangeFileExt(const std::string& FileName, const std::string& Extens
 }
 
 std::string OutputFileName(const std::string& InputName, const std::string& Extension,
-                           const std::string& OutputDir) {
+                           const std::string& OutputDir, const std::string& RelativePath) {
     std::string Name = ChangeFileExt(InputName, Extension);
     if (OutputDir.empty()) return Name;
     std::string Dir = OutputDir.ends_with('/') ? OutputDir : OutputDir + "/";
+    if (StaysInside(RelativePath)) return Dir + ChangeFileExt(RelativePath, Extension);
     return Dir + ExtractFileName(Name);
 }
 

@@ -17,6 +17,9 @@ constexpr TKey kAutoMinimode{"General", "AutoMinimode"};
 constexpr TKey kUseSound{"General", "UseSound"};
 constexpr TKey kDone{"General", "Done"};
 constexpr TKey kError{"General", "Error"};
+constexpr TKey kKeepFolders{"General", "KeepFolders"};
+constexpr TKey kCopyCovers{"General", "CopyCovers"};
+constexpr TKey kUpdateOnly{"General", "UpdateOnly"};
 constexpr TKey kDestExt{"Output", "DestExt"};
 constexpr TKey kBitrate{"Output", "Bitrate"};
 constexpr TKey kCopyTags{"Output", "CopyTags"};
@@ -60,6 +63,13 @@ std::string TSettings::DoneSound() const {
     return FIni.ReadString(kDone.Section, kDone.Name, "");
 }
 
+TLibraryPreferences TSettings::LibraryPreferences() const {
+    const TLibraryPreferences Defaults;
+    return {FIni.ReadBool(kKeepFolders.Section, kKeepFolders.Name, Defaults.KeepFolders),
+            FIni.ReadBool(kCopyCovers.Section, kCopyCovers.Name, Defaults.CopyCovers),
+            FIni.ReadBool(kUpdateOnly.Section, kUpdateOnly.Name, Defaults.UpdateOnly)};
+}
+
 int32_t TSettings::DestExt() const {
     return FIni.ReadInteger(kDestExt.Section, kDestExt.Name, DefaultDestExt);
 }
@@ -81,6 +91,12 @@ void TSettings::WritePreferences(const TPreferences& Value) {
     FIni.WriteBool(kUseSound.Section, kUseSound.Name, Value.UseSound);
     FIni.WriteString(kDone.Section, kDone.Name, Value.Done);
     FIni.WriteString(kError.Section, kError.Name, Value.Error);
+}
+
+void TSettings::WriteLibraryPreferences(const TLibraryPreferences& Value) {
+    FIni.WriteBool(kKeepFolders.Section, kKeepFolders.Name, Value.KeepFolders);
+    FIni.WriteBool(kCopyCovers.Section, kCopyCovers.Name, Value.CopyCovers);
+    FIni.WriteBool(kUpdateOnly.Section, kUpdateOnly.Name, Value.UpdateOnly);
 }
 
 void TSettings::WriteOutputFormat(int32_t DestExt, int32_t Bitrate, bool CopyTags) {

@@ -1,4 +1,4 @@
-// The program's settings: nine keys in "Varidir.ini" beside the executable. Nothing is kept in
+// The program's settings: keys in "Varidir.ini" beside the executable. Nothing is kept in
 // memory: every query reads the file at that moment, every change writes its keys at once.
 #pragma once
 
@@ -23,6 +23,13 @@ struct TPreferences {
     std::string Error; // WAV file meant for conversion errors
 };
 
+// How a batch treats a converted library, also in section "General".
+struct TLibraryPreferences {
+    bool KeepFolders = true; // an added folder's files keep their folders under the output directory
+    bool CopyCovers = true;  // cover pictures beside the inputs go to their outputs' folders
+    bool UpdateOnly = false; // only files that are new or changed since their output was written
+};
+
 class TSettings {
 public:
     explicit TSettings(const std::string& FileName = DefaultSettingsFileName());
@@ -33,6 +40,8 @@ public:
     bool AutoMinimode() const;
     bool UseSound() const;
     std::string DoneSound() const;
+    // "KeepFolders", "CopyCovers" and "UpdateOnly".
+    TLibraryPreferences LibraryPreferences() const;
 
     // Index into the output format list (0 ".ogg" ... 5 ".wav").
     int32_t DestExt() const;
@@ -48,6 +57,7 @@ public:
     // The six preference keys, in this order; a refused write raises EIniFileException and keeps
     // the keys written before it.
     void WritePreferences(const TPreferences& Value);
+    void WriteLibraryPreferences(const TLibraryPreferences& Value);
     // "DestExt", "Bitrate" and "CopyTags", in this order.
     void WriteOutputFormat(int32_t DestExt, int32_t Bitrate, bool CopyTags);
     void WriteCapBitrate(bool Value);

@@ -1,4 +1,5 @@
-// The inputs of a command line: files as given, and the convertible files inside folders.
+// The inputs of a batch as a user names them (on the command line, or dropped on the media bin):
+// files as given, and the convertible files inside folders with their place below the folder.
 #pragma once
 
 #include <string>
@@ -9,7 +10,7 @@ namespace deraz {
 struct TInputFile {
     std::string Path;         // full path of the file
     std::string Folder;       // full path of the folder it was found through; empty for a file given
-    std::string RelativePath; // its path below Folder; its own name for a file given
+    std::string RelativePath; // its path below Folder ("A/B/01.flac"); its own name for a file given
 };
 
 // Every argument in order: a folder gives the files inside it and its subfolders whose

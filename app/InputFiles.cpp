@@ -1,4 +1,4 @@
-#include "cli/InputFiles.h"
+#include "app/InputFiles.h"
 
 #include <algorithm>
 #include <filesystem>
