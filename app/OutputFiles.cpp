@@ -48,8 +48,8 @@ void MakeOutputFolder(const std::string& FinalName) {
     fs::create_directories(Folder, Error);
     // Another job may have made it meanwhile; only a folder that is still missing is an error.
     if (!fs::is_directory(Folder))
-        throw std::runtime_error("Cannot make the folder " + Folder.string() + ": " +
-                                 (Error ? Error.message() : "a file of that name is in the way"));
+        throw std::runtime_error("Cannot write " + FinalName + ": its folder cannot be made (" +
+                                 (Error ? Error.message() : "a file is in the way") + ")");
 }
 
 void CommitOutput(const std::string& TemporaryName, const std::string& FinalName) {
