@@ -11,7 +11,9 @@ namespace fs = std::filesystem;
 
 bool SameFile(const std::string& A, const std::string& B) {
     std::error_code Error;
-    if (fs::equivalent(A, B, Error)) return true;
+    // Without an error at least one exists, and the identities of the files decide.
+    bool Same = fs::equivalent(A, B, Error);
+    if (!Error) return Same;
     std::error_code ErrorA, ErrorB;
     auto CanonicalA = fs::weakly_canonical(A, ErrorA);
     auto CanonicalB = fs::weakly_canonical(B, ErrorB);
