@@ -21,13 +21,19 @@ std::string FullName(const std::string& Name) {
     return fs::absolute(Name).lexically_normal().string();
 }
 
-void AddFolder(const std::string& Folder, std::vector<TInputFile>& Inputs) {
+void AddFolder(const std::string& Folder, const std::string& OutputDir, std::vector<TInputFile>& Inputs) {
     std::vector<fs::path> Found;
     std::error_code Error;
     // Unreadable subfolders are passed over rather than ending the walk.
     fs::recursive_directory_iterator Walk(Folder, fs::directory_options::skip_permission_denied, Error);
-    for (; !Error && Walk != fs::recursive_directory_iterator(); Walk.increment(Error))
-        if (Walk->is_regular_file() && Convertible(Walk->path())) Found.push_back(Walk->path());
+    for (; !Error && Walk != fs::recursive_directory_iterator(); Walk.increment(Error)) {
+        std::error_code EntryError;
+        if (Walk->is_directory(EntryError) && !OutputDir.empty() &&
+            fs::equivalent(Walk->path(), OutputDir, EntryError))
+            Walk.disable_recursion_pending();
+        else if (Walk->is_regular_file(EntryError) && Convertible(Walk->path()))
+            Found.push_back(Walk->path());
+    }
     std::sort(Found.begin(), Found.end());
     for (const auto& Path : Found)
         Inputs.push_back(
@@ -36,14 +42,15 @@ void AddFolder(const std::string& Folder, std::vector<TInputFile>& Inputs) {
 
 } // namespace
 
-std::vector<TInputFile> ExpandInputs(const std::vector<std::string>& Arguments) {
+std::vector<TInputFile> ExpandInputs(const std::vector<std::string>& Arguments,
+                                     const std::string& OutputDir) {
     std::vector<TInputFile> Inputs;
     for (const auto& Argument : Arguments) {
         std::string Path = FullName(Argument);
         if (fs::is_directory(Path)) {
             // "dir/." normalises to "dir/"; the folder is kept without the trailing slash.
             AddFolder(Path.ends_with('/') && Path.size() > 1 ? Path.substr(0, Path.size() - 1) : Path,
-                      Inputs);
+                      OutputDir, Inputs);
         } else {
             Inputs.push_back({Path, {}, ExtractFileName(Path)});
         }

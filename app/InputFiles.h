@@ -15,7 +15,9 @@ struct TInputFile {
 
 // Every argument in order: a folder gives the files inside it and its subfolders whose
 // extension a conversion reads (.mp3, .ogg, .fla, .flac, .ape, .wav in any case), sorted by
-// path; anything else is taken as a file, so that a missing one fails with its reason.
-std::vector<TInputFile> ExpandInputs(const std::vector<std::string>& Arguments);
+// path; anything else is taken as a file, so that a missing one fails with its reason. An
+// OutputDir inside a folder is passed over, so earlier outputs never come back as inputs.
+std::vector<TInputFile> ExpandInputs(const std::vector<std::string>& Arguments,
+                                     const std::string& OutputDir = "");
 
 } // namespace deraz

@@ -67,7 +67,7 @@ std::vector<TMediaEntry> MakeEntries(const TCliOptions& Options, const TOutputCh
     auto InUse = [&](const std::string& Name) {
         return Outputs.contains(Name) || (Options.IfExists == ieRename && fs::exists(Name));
     };
-    for (const auto& Input : ExpandInputs(Options.Files)) {
+    for (const auto& Input : ExpandInputs(Options.Files, OutputDir)) {
         std::string Output = FreeName(OutputFileName(Input.Path, OutputExtension(Choice.DestExt), OutputDir,
                                                      Options.Flat ? "" : Input.RelativePath),
                                       InUse);

@@ -195,20 +195,6 @@ TEST(ConvertCommand, ALibraryKeepsItsFoldersAndCoversAndUpdatesWhatChanged) {
     std::string Music = ShellQuote(Dir.File("Music"));
     auto Samples = [](const std::string& File) { return test::BytesToSamples(test::DecodeWithFfmpeg(File)); };
 
-    // The tree matches file for file: every track in its folder, each cover once, no notes.
-    TRun Kept = Convert("-q -j 2 -f flac -o " + ShellQuote(Dir.File("out")) + " " + Music);
-    ASSERT_EQ(Kept.Status, 0) << Kept.Err;
-    auto Out = Tree(Dir.File("out"));
-    std::set<std::string> Names;
-    for (const auto& Entry : Out) Names.insert(Entry.first);
-    std::set<std::string> Expected = {"Artist A/First/cover.jpg", "Artist B/Second/Folder.PNG"};
-    for (const auto& [Track, Signal] : Tracks) {
-        Expected.insert(ChangeFileExt(Track, ".flac"));
-        EXPECT_EQ(Samples(Dir.File("out/" + ChangeFileExt(Track, ".flac"))), Signal) << Track;
-    }
-    EXPECT_EQ(Names, Expected);
-    EXPECT_EQ(Out["Artist A/First/cover.jpg"], (std::vector<uint8_t>{0xFF, 0xD8, 1}));
-
     // Flat: equal names numbered, every track still there once, no covers.
     TRun Flat = Convert("-q -f flac --flat -o " + ShellQuote(Dir.File("flat")) + " " + Music);
     ASSERT_EQ(Flat.Status, 0) << Flat.Err;
@@ -219,32 +205,49 @@ TEST(ConvertCommand, ALibraryKeepsItsFoldersAndCoversAndUpdatesWhatChanged) {
     EXPECT_EQ(FlatAudio, TrackAudio);
     EXPECT_TRUE(fs::exists(Dir.File("flat/02 Song (2).flac")));
 
+    // The tree matches file for file: every track in its folder, each cover once, no notes. The
+    // output folder inside the library is no input of later runs.
+    TRun Kept = Convert("-q -j 2 -f flac -o " + ShellQuote(Dir.File("Music/converted")) + " " + Music);
+    ASSERT_EQ(Kept.Status, 0) << Kept.Err;
+    auto Out = Tree(Dir.File("Music/converted"));
+    std::set<std::string> Names;
+    for (const auto& Entry : Out) Names.insert(Entry.first);
+    std::set<std::string> Expected = {"Artist A/First/cover.jpg", "Artist B/Second/Folder.PNG"};
+    for (const auto& [Track, Signal] : Tracks) {
+        Expected.insert(ChangeFileExt(Track, ".flac"));
+        EXPECT_EQ(Samples(Dir.File("Music/converted/" + ChangeFileExt(Track, ".flac"))), Signal) << Track;
+    }
+    EXPECT_EQ(Names, Expected);
+    EXPECT_EQ(Out["Artist A/First/cover.jpg"], (std::vector<uint8_t>{0xFF, 0xD8, 1}));
+
     // Again with --update: nothing converts, not even an input spoiled since, whose time is old.
     std::string Spoiled = Dir.File("Music/Artist C/Third/01 Intro.wav");
     auto SpoiledTime = fs::last_write_time(Spoiled);
     test::WriteFileBytes(Spoiled, {'j', 'u', 'n', 'k'});
     fs::last_write_time(Spoiled, SpoiledTime);
-    std::string Update = "-f flac --update -o " + ShellQuote(Dir.File("out")) + " " + Music;
+    std::string Update = "-f flac --update -o " + ShellQuote(Dir.File("Music/converted")) + " " + Music;
     TRun Again = Convert(Update);
     EXPECT_EQ(Again.Status, 0) << Again.Err;
     EXPECT_NE(Again.Out.find("0 converted, 6 up to date, 0 failed, 0 skipped"), std::string::npos)
         << Again.Out;
-    EXPECT_EQ(Tree(Dir.File("out")), Out);
+    EXPECT_EQ(Tree(Dir.File("Music/converted")), Out);
 
     // A touched input and a new album convert, and only they.
     std::string Touched = Dir.File("Music/Artist B/Second/02 Song.wav");
-    fs::last_write_time(Touched, fs::last_write_time(Dir.File("out/Artist B/Second/02 Song.flac")) +
-                                     std::chrono::seconds(1));
+    fs::last_write_time(Touched,
+                        fs::last_write_time(Dir.File("Music/converted/Artist B/Second/02 Song.flac")) +
+                            std::chrono::seconds(1));
     AddTrack("Artist C/Fourth/01 Intro.wav");
     test::WriteFileBytes(Dir.File("Music/Artist C/Fourth/FRONT.jpeg"), {3});
     TRun Changed = Convert(Update);
     EXPECT_EQ(Changed.Status, 0) << Changed.Err;
     EXPECT_NE(Changed.Out.find("2 converted, 5 up to date, 0 failed, 0 skipped"), std::string::npos)
         << Changed.Out;
-    auto After = Tree(Dir.File("out"));
+    auto After = Tree(Dir.File("Music/converted"));
     EXPECT_EQ(After.size(), Out.size() + 2);
     EXPECT_EQ(After["Artist C/Fourth/FRONT.jpeg"], std::vector<uint8_t>{3});
-    EXPECT_EQ(Samples(Dir.File("out/Artist C/Fourth/01 Intro.flac")), Tracks["Artist C/Fourth/01 Intro.wav"]);
+    EXPECT_EQ(Samples(Dir.File("Music/converted/Artist C/Fourth/01 Intro.flac")),
+              Tracks["Artist C/Fourth/01 Intro.wav"]);
 }
 
 TEST(ConvertCommand, ExplainsItself) {
