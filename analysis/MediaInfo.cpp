@@ -59,13 +59,17 @@ void FillTags(const TShownTags& Tags, TMediaInfo& I) {
     I.Comments = Tags.Comments;
 }
 
-// The richer tag when it is there and holds a shown field, ID3v1 otherwise.
-void FillTags(const TShownTags& Richer, const TID3v1& Id3v1, TMediaInfo& I) {
-    FillTags(Richer.Empty() ? Id3v1Tags(Id3v1) : Richer, I);
+// The tag the file carries (for MP3 its ID3v2 tag, for Monkey's Audio its APE tag, when there is
+// one), ID3v1 for the fields it leaves empty.
+void FillTags(TShownTags Richer, const TID3v1& Id3v1, TMediaInfo& I) {
+    TShownTags Plain = Id3v1Tags(Id3v1);
+    for (auto Field : {&TShownTags::Artist, &TShownTags::Title, &TShownTags::Album, &TShownTags::Track,
+                       &TShownTags::Date, &TShownTags::Genre, &TShownTags::Comments})
+        if ((Richer.*Field).empty()) Richer.*Field = Plain.*Field;
+    FillTags(Richer, I);
 }
 
 void FillMPEG(const TMPEGaudio& R, TMediaInfo& I) {
-    FillTags(R.Id3v2().Exists() ? Id3v2Tags(R.Id3v2()) : TShownTags(), R.Id3v1(), I);
     I.Length = Seconds(R.Duration(), 1);
     I.Bitrate = Kbits((R.Vbr().Found ? "VBR " : "CBR ") + IntText(R.Bitrate()));
     I.FileSize = Bytes(R.FileSize());
@@ -101,7 +105,6 @@ void FillFLAC(const TFLACfile& R, TMediaInfo& I) {
 }
 
 void FillMonkey(const TMonkey& R, TMediaInfo& I) {
-    FillTags(R.ApeTag().Exists() ? ApeTags(R.ApeTag()) : TShownTags(), R.Id3v1(), I);
     I.Length = Seconds(R.Duration(), 3);
     I.Bitrate = Kbits(FormatGeneral(R.Bitrate()));
     I.FileSize = Bytes(R.FileSize());
@@ -223,6 +226,7 @@ bool ReadMediaInfo(TMediaAnalysers& A, const std::string& FileName, TMediaInfo& 
         A.Mpeg.LoadFile(FileName);
         if (!A.Mpeg.IsValid()) return false;
         FillMPEG(A.Mpeg, Result);
+        FillTags(ShownTags(ReadTags(FileName)), A.Mpeg.Id3v1(), Result);
         break;
     case mkFLAC:
         A.Flac.LoadFile(FileName);
@@ -233,12 +237,13 @@ bool ReadMediaInfo(TMediaAnalysers& A, const std::string& FileName, TMediaInfo& 
         A.Monkey.LoadFile(FileName);
         if (!A.Monkey.Valid()) return false;
         FillMonkey(A.Monkey, Result);
+        FillTags(ShownTags(ReadTags(FileName)), A.Monkey.Id3v1(), Result);
         break;
     case mkWAV:
         A.Wav.LoadFile(FileName);
         if (!A.Wav.Valid()) return false;
         FillWAV(A.Wav, Result);
-        FillTags(RiffInfoTags(FileName), Result);
+        FillTags(ShownTags(ReadTags(FileName)), Result);
         break;
     }
     Info = std::move(Result);

@@ -27,8 +27,8 @@ batch_case() {
 
 batch_case "flac" flac 0 'flac -s -f -b 4608 -l 0 -r 0 -m -o $out $in'
 batch_case "mp3 128 kbit/s" mp3 11 'lame --quiet -b 128 $in $out'
-# Quality entry 5 is Vorbis quality 0.6, oggenc -q 6.
-batch_case "ogg quality 0.6" ogg 5 'oggenc -Q -q 6 -o $out $in'
+# Quality entry 5 is Vorbis quality 0.5, oggenc -q 5.
+batch_case "ogg quality 0.5" ogg 5 'oggenc -Q -q 5 -o $out $in'
 
 # Peak memory of one hour of music into each format.
 LONG_WAV=$BATCH_DIR/hour.wav

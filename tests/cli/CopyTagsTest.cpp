@@ -1,5 +1,6 @@
 // Tags travel from inputs tagged by independent tools to every output format, read back by
 // ffprobe and ffmpeg; the encoder levels and bit rate cap as peers measure them.
+#include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
@@ -24,7 +25,7 @@ const TFields AllFields = {
 // What a WAV file's LIST/INFO chunk holds.
 const std::set<std::string> InfoFields = {"title", "artist", "album", "track", "date", "genre", "comment"};
 
-int Run(const std::string& Command, std::string* Out = nullptr) {
+int Shell(const std::string& Command, std::string* Out = nullptr) {
     return test::RunCommand(Command + (Out ? "" : " >/dev/null") + " 2>&1", Out);
 }
 
@@ -77,10 +78,29 @@ TFields ProbeTags(const std::string& File) {
 std::vector<uint8_t> ProbePicture(const std::string& File, const test::TTempDir& Dir) {
     std::string Picture = Dir.File("extracted.img");
     fs::remove(Picture);
-    if (Run("ffmpeg -v error -y -i " + ShellQuote(File) + " -an -c:v copy -f image2 " +
-            ShellQuote(Picture)) != 0)
+    if (Shell("ffmpeg -v error -y -i " + ShellQuote(File) + " -an -c:v copy -f image2 " +
+              ShellQuote(Picture)) != 0)
         return {};
     return test::ReadFileBytes(Picture);
+}
+
+// Every field as Vorbis comment arguments, each after Option.
+std::string VorbisComments(const std::string& Option) {
+    std::string Arguments;
+    for (auto [Name, Value] : {std::pair{"TITLE", Title},
+                               {"ARTIST", "Ärtist"},
+                               {"ALBUM", "Album"},
+                               {"ALBUMARTIST", "AA"},
+                               {"TRACKNUMBER", "3"},
+                               {"TRACKTOTAL", "12"},
+                               {"DISCNUMBER", "1"},
+                               {"DISCTOTAL", "2"},
+                               {"DATE", "2001"},
+                               {"GENRE", "Rock"},
+                               {"COMMENT", "Hello"},
+                               {"COMPOSER", "Comp"}})
+        Arguments += " " + Option + ShellQuote(std::string(Name) + "=" + Value);
+    return Arguments;
 }
 
 struct TTaggedInput {
@@ -103,7 +123,7 @@ protected:
             if (!test::ToolAvailable(Tool)) GTEST_SKIP() << Tool << " is missing";
         test::WritePcmWav(Dir.File("source.wav"), test::MusicLikeSignal(Frames, 2, 44100), 2, 44100);
         // A small PNG made by ffmpeg: real image bytes that must arrive unchanged.
-        ASSERT_EQ(Run("ffmpeg -v error -f lavfi -i testsrc=size=32x24 -frames:v 1 -y " + ShellQuote(Cover)),
+        ASSERT_EQ(Shell("ffmpeg -v error -f lavfi -i testsrc=size=32x24 -frames:v 1 -y " + ShellQuote(Cover)),
                   0);
     }
 
@@ -115,40 +135,26 @@ protected:
         std::string Png = ShellQuote(Cover);
 
         std::string Flac = Dir.File("in/flac.flac");
-        EXPECT_EQ(Run("flac -s -f -o " + ShellQuote(Flac) + " " + Wav), 0);
-        std::string MetaflacTags;
-        for (auto [Name, Value] : {std::pair{"TITLE", Title},
-                                   {"ARTIST", "Ärtist"},
-                                   {"ALBUM", "Album"},
-                                   {"ALBUMARTIST", "AA"},
-                                   {"TRACKNUMBER", "3"},
-                                   {"TRACKTOTAL", "12"},
-                                   {"DISCNUMBER", "1"},
-                                   {"DISCTOTAL", "2"},
-                                   {"DATE", "2001"},
-                                   {"GENRE", "Rock"},
-                                   {"COMMENT", "Hello"},
-                                   {"COMPOSER", "Comp"}})
-            MetaflacTags += " --set-tag=" + ShellQuote(std::string(Name) + "=" + Value);
-        EXPECT_EQ(Run("metaflac" + MetaflacTags + " --import-picture-from=" +
-                      ShellQuote("3|image/png|front||" + Cover) + " " + ShellQuote(Flac)),
+        EXPECT_EQ(Shell("flac -s -f -o " + ShellQuote(Flac) + " " + Wav), 0);
+        EXPECT_EQ(Shell("metaflac" + VorbisComments("--set-tag=") + " --import-picture-from=" +
+                        ShellQuote("3|image/png|front||" + Cover) + " " + ShellQuote(Flac)),
                   0);
         Inputs.push_back({"flac.flac", All, true});
 
         std::string V24 = Dir.File("in/v24.mp3");
-        EXPECT_EQ(Run("lame --silent -b 128 " + Wav + " " + ShellQuote(V24)), 0);
-        EXPECT_EQ(Run("mid3v2 -t " + ShellQuote(Title) +
-                      " -a Ärtist -A Album -T 3/12 -y 2001 -g Rock -c Hello "
-                      "--TPE2 AA --TPOS 1/2 --TCOM Comp -p " +
-                      ShellQuote(Cover + ":front:3:image/png") + " " + ShellQuote(V24)),
+        EXPECT_EQ(Shell("lame --silent -b 128 " + Wav + " " + ShellQuote(V24)), 0);
+        EXPECT_EQ(Shell("mid3v2 -t " + ShellQuote(Title) +
+                        " -a Ärtist -A Album -T 3/12 -y 2001 -g Rock -c Hello "
+                        "--TPE2 AA --TPOS 1/2 --TCOM Comp -p " +
+                        ShellQuote(Cover + ":front:3:image/png") + " " + ShellQuote(V24)),
                   0);
         Inputs.push_back({"v24.mp3", All, true});
 
         // ID3v2.3 in UTF-16, written by mutagen.
         std::string V23 = Dir.File("in/v23.mp3");
-        EXPECT_EQ(Run("lame --silent -b 128 " + Wav + " " + ShellQuote(V23)), 0);
+        EXPECT_EQ(Shell("lame --silent -b 128 " + Wav + " " + ShellQuote(V23)), 0);
         std::string Id3Script =
-            "import sys\nfrom mutagen.id3 import *\nt = ID3()\n"
+            "import sys\nfrom mutagen.id3 import ID3, TIT2, TPE1, TALB, TPE2, TRCK, TPOS, TDRC, TCON, COMM, TCOM, APIC\nt = ID3()\n"
             "for f in [TIT2(text=sys.argv[2]), TPE1(text='Ärtist'), TALB(text='Album'), TPE2(text='AA'),"
             " TRCK(text='3/12'), TPOS(text='1/2'), TDRC(text='2001'), TCON(text='Rock'),"
             " COMM(lang='eng', desc='', text='Hello'), TCOM(text='Comp'),"
@@ -156,15 +162,15 @@ protected:
             "    f.encoding = 1\n    t.add(f)\n"
             "t.save(sys.argv[1], v2_version=3)\n";
         test::WriteFileBytes(Dir.File("id3.py"), {Id3Script.begin(), Id3Script.end()});
-        EXPECT_EQ(Run("/usr/bin/python3 " + ShellQuote(Dir.File("id3.py")) + " " + ShellQuote(V23) + " " +
-                      ShellQuote(Title) + " " + Png),
+        EXPECT_EQ(Shell("/usr/bin/python3 " + ShellQuote(Dir.File("id3.py")) + " " + ShellQuote(V23) + " " +
+                        ShellQuote(Title) + " " + Png),
                   0);
         Inputs.push_back({"v23.mp3", All, true});
 
         // ID3v1 alone: Latin-1 text, a track number without a total.
         std::string V1 = Dir.File("in/v1.mp3");
-        EXPECT_EQ(Run("lame --silent -b 128 " + Wav + " " + ShellQuote(V1)), 0);
-        EXPECT_EQ(Run("id3v2 -1 -t Plain -a Artist -A Album -T 3 -y 2001 -g 17 -c Hello " + ShellQuote(V1)),
+        EXPECT_EQ(Shell("lame --silent -b 128 " + Wav + " " + ShellQuote(V1)), 0);
+        EXPECT_EQ(Shell("id3v2 -1 -t Plain -a Artist -A Album -T 3 -y 2001 -g 17 -c Hello " + ShellQuote(V1)),
                   0);
         Inputs.push_back({"v1.mp3",
                           {{"title", "Plain"},
@@ -177,28 +183,14 @@ protected:
                           false});
 
         std::string Ogg = Dir.File("in/vorbis.ogg");
-        EXPECT_EQ(Run("oggenc -Q -o " + ShellQuote(Ogg) + " " + Wav), 0);
-        std::string Comments;
-        for (auto [Name, Value] : {std::pair{"TITLE", Title},
-                                   {"ARTIST", "Ärtist"},
-                                   {"ALBUM", "Album"},
-                                   {"ALBUMARTIST", "AA"},
-                                   {"TRACKNUMBER", "3"},
-                                   {"TRACKTOTAL", "12"},
-                                   {"DISCNUMBER", "1"},
-                                   {"DISCTOTAL", "2"},
-                                   {"DATE", "2001"},
-                                   {"GENRE", "Rock"},
-                                   {"COMMENT", "Hello"},
-                                   {"COMPOSER", "Comp"}})
-            Comments += " -t " + ShellQuote(std::string(Name) + "=" + Value);
-        EXPECT_EQ(Run("vorbiscomment -w" + Comments + " " + ShellQuote(Ogg)), 0);
+        EXPECT_EQ(Shell("oggenc -Q -o " + ShellQuote(Ogg) + " " + Wav), 0);
+        EXPECT_EQ(Shell("vorbiscomment -w" + VorbisComments("-t ") + " " + ShellQuote(Ogg)), 0);
         Inputs.push_back({"vorbis.ogg", All, false});
 
         // Monkey's Audio from our own encoder, tagged by mutagen's APEv2 writer.
         std::string Ape = Dir.File("in/monkey.ape");
-        EXPECT_EQ(Run(ShellQuote(DERAZ_CONVERT) + " -q --no-copy-tags -f ape -o " +
-                      ShellQuote(Dir.File("ape")) + " " + Wav),
+        EXPECT_EQ(Shell(ShellQuote(DERAZ_CONVERT) + " -q --no-copy-tags -f ape -o " +
+                        ShellQuote(Dir.File("ape")) + " " + Wav),
                   0);
         fs::rename(Dir.File("ape/source.ape"), Ape);
         std::string Script =
@@ -211,16 +203,16 @@ protected:
             " a.BINARY)\n"
             "t.save(sys.argv[1])\n";
         test::WriteFileBytes(Dir.File("tag.py"), {Script.begin(), Script.end()});
-        EXPECT_EQ(Run("/usr/bin/python3 " + ShellQuote(Dir.File("tag.py")) + " " + ShellQuote(Ape) + " " +
-                      ShellQuote(Title) + " " + Png),
+        EXPECT_EQ(Shell("/usr/bin/python3 " + ShellQuote(Dir.File("tag.py")) + " " + ShellQuote(Ape) + " " +
+                        ShellQuote(Title) + " " + Png),
                   0);
         Inputs.push_back({"monkey.ape", All, true});
 
         EXPECT_EQ(
-            Run("ffmpeg -v error -y -i " + Wav + " -c copy -metadata title=" + ShellQuote(Title) +
-                " -metadata artist=Ärtist -metadata album=Album -metadata track=3/12 -metadata date=2001"
-                " -metadata genre=Rock -metadata comment=Hello " +
-                ShellQuote(Dir.File("in/info.wav"))),
+            Shell("ffmpeg -v error -y -i " + Wav + " -c copy -metadata title=" + ShellQuote(Title) +
+                  " -metadata artist=Ärtist -metadata album=Album -metadata track=3/12 -metadata date=2001"
+                  " -metadata genre=Rock -metadata comment=Hello " +
+                  ShellQuote(Dir.File("in/info.wav"))),
             0);
         Inputs.push_back({"info.wav", Only(InfoFields), false});
         return Inputs;
@@ -241,8 +233,8 @@ TEST_F(CopyTags, EveryFieldAndThePictureReachEveryOutput) {
     }
     for (const char* Output : {"mp3", "ogg", "flac", "ape", "wav"}) {
         std::string OutDir = Dir.File(std::string("out-") + Output);
-        ASSERT_EQ(Run(ShellQuote(DERAZ_CONVERT) + " -q --copy-tags -f " + Output + " -o " +
-                      ShellQuote(OutDir) + " " + ShellQuote(Dir.File("in"))),
+        ASSERT_EQ(Shell(ShellQuote(DERAZ_CONVERT) + " -q --copy-tags -f " + Output + " -o " +
+                        ShellQuote(OutDir) + " " + ShellQuote(Dir.File("in"))),
                   0)
             << Output;
         bool Wav = std::string(Output) == "wav";
@@ -258,7 +250,7 @@ TEST_F(CopyTags, EveryFieldAndThePictureReachEveryOutput) {
             if (std::string(Output) == "mp3" && !std::string(Input.Name).ends_with(".mp3") &&
                 !std::string(Input.Name).ends_with(".ogg")) {
                 std::string Decoded = Dir.File("decoded.wav");
-                ASSERT_EQ(Run("mpg123 -q -w " + ShellQuote(Decoded) + " " + ShellQuote(File)), 0);
+                ASSERT_EQ(Shell("mpg123 -q -w " + ShellQuote(Decoded) + " " + ShellQuote(File)), 0);
                 EXPECT_EQ(test::ReadFileBytes(Decoded).size() - 44, size_t(Frames) * 4);
             }
         }
@@ -266,8 +258,8 @@ TEST_F(CopyTags, EveryFieldAndThePictureReachEveryOutput) {
     // Without the option no tag and no picture appears.
     for (const char* Output : {"mp3", "ogg", "flac", "ape", "wav"}) {
         std::string File = Dir.File(std::string("plain/flac.") + Output);
-        ASSERT_EQ(Run(ShellQuote(DERAZ_CONVERT) + " -q --no-copy-tags -f " + Output + " -o " +
-                      ShellQuote(Dir.File("plain")) + " " + ShellQuote(Dir.File("in/flac.flac"))),
+        ASSERT_EQ(Shell(ShellQuote(DERAZ_CONVERT) + " -q --no-copy-tags -f " + Output + " -o " +
+                        ShellQuote(Dir.File("plain")) + " " + ShellQuote(Dir.File("in/flac.flac"))),
                   0);
         EXPECT_TRUE(ProbeTags(File).empty()) << Output;
         EXPECT_TRUE(ProbePicture(File, Dir).empty()) << Output;
@@ -278,44 +270,45 @@ TEST_F(CopyTags, InfoShowsTheTagAFileReallyHas) {
     fs::create_directories(Dir.File("in"));
     auto Inputs = MakeInputs();
     // Beside an ID3v1 tag of other text, the ID3v2 tag is the one shown.
-    ASSERT_EQ(Run("id3v2 -1 -t Old -a Old " + ShellQuote(Dir.File("in/v24.mp3"))), 0);
+    ASSERT_EQ(Shell("id3v2 -1 -t Old -a Old " + ShellQuote(Dir.File("in/v24.mp3"))), 0);
     for (const char* Name : {"v24.mp3", "v23.mp3", "monkey.ape", "info.wav"}) {
         std::string Out;
-        Run(ShellQuote(DERAZ_CONVERT) + " --info " + ShellQuote(Dir.File(std::string("in/") + Name)), &Out);
+        Shell(ShellQuote(DERAZ_CONVERT) + " --info " + ShellQuote(Dir.File(std::string("in/") + Name)), &Out);
         EXPECT_NE(Out.find("Title: " + Title + "\n"), std::string::npos) << Name << "\n" << Out;
         EXPECT_NE(Out.find("Artist: Ärtist\n"), std::string::npos) << Name;
-        EXPECT_NE(Out.find("Date: 2001\n"), std::string::npos) << Name;
+        EXPECT_NE(Out.find("Date / year: 2001\n"), std::string::npos) << Name;
     }
 }
 
 int32_t ProbeBitrateKbps(const std::string& File) {
     std::string Out;
-    test::RunCommand("ffprobe -v error -show_entries format=bit_rate -of csv=p=0 " + ShellQuote(File), &Out);
+    test::RunCommand("ffprobe -v error -select_streams a:0 -show_entries stream=bit_rate -of csv=p=0 " + ShellQuote(File), &Out);
     return int32_t(std::lround(std::atof(Out.c_str()) / 1000.0));
 }
 
 TEST_F(CopyTags, CapBitrateKeepsALossyInputsLowerRate) {
     std::string Wav = ShellQuote(Dir.File("source.wav"));
-    ASSERT_EQ(Run("lame --silent -b 96 " + Wav + " " + ShellQuote(Dir.File("low.mp3"))), 0);
-    ASSERT_EQ(Run("flac -s -f -o " + ShellQuote(Dir.File("lossless.flac")) + " " + Wav), 0);
-    ASSERT_EQ(Run(ShellQuote(DERAZ_CONVERT) + " -q -f mp3 -l 192k --cap-bitrate -o " +
-                  ShellQuote(Dir.File("out")) + " " + ShellQuote(Dir.File("low.mp3")) + " " +
-                  ShellQuote(Dir.File("lossless.flac"))),
+    ASSERT_EQ(Shell("lame --silent -b 96 " + Wav + " " + ShellQuote(Dir.File("low.mp3"))), 0);
+    ASSERT_EQ(Shell("flac -s -f -o " + ShellQuote(Dir.File("lossless.flac")) + " " + Wav), 0);
+    ASSERT_EQ(Shell(ShellQuote(DERAZ_CONVERT) + " -q -f mp3 -l 192k --cap-bitrate -o " +
+                    ShellQuote(Dir.File("out")) + " " + ShellQuote(Dir.File("low.mp3")) + " " +
+                    ShellQuote(Dir.File("lossless.flac"))),
               0);
-    EXPECT_NEAR(ProbeBitrateKbps(Dir.File("out/low.mp3")), 96, 3);
-    EXPECT_NEAR(ProbeBitrateKbps(Dir.File("out/lossless.mp3")), 192, 3);
+    EXPECT_EQ(ProbeBitrateKbps(Dir.File("out/low.mp3")), 96);
+    EXPECT_EQ(ProbeBitrateKbps(Dir.File("out/lossless.mp3")), 192);
 }
 
 TEST_F(CopyTags, VorbisEntriesEncodeAtTheRateTheyName) {
     if (!test::ToolAvailable("ogginfo")) GTEST_SKIP() << "ogginfo is missing";
-    for (auto [Entry, Nominal] : {std::pair{0, "64"}, {5, "160"}, {10, "500"}}) {
+    // libvorbis states 499.821 kbit/s for quality 1.0, as oggenc -q 10 does.
+    for (auto [Entry, Nominal] : {std::pair{0, "64.000"}, {5, "160.000"}, {10, "499.821"}}) {
         std::string OutDir = Dir.File("q" + std::to_string(Entry));
-        ASSERT_EQ(Run(ShellQuote(DERAZ_CONVERT) + " -q -f ogg -l " + std::to_string(Entry) + " -o " +
-                      ShellQuote(OutDir) + " " + ShellQuote(Dir.File("source.wav"))),
+        ASSERT_EQ(Shell(ShellQuote(DERAZ_CONVERT) + " -q -f ogg -l " + std::to_string(Entry) + " -o " +
+                        ShellQuote(OutDir) + " " + ShellQuote(Dir.File("source.wav"))),
                   0);
         std::string Info;
         test::RunCommand("ogginfo " + ShellQuote(OutDir + "/source.ogg"), &Info);
-        EXPECT_NE(Info.find("Nominal bitrate: " + std::string(Nominal) + ".000000 kb/s"), std::string::npos)
+        EXPECT_NE(Info.find("Nominal bitrate: " + std::string(Nominal) + "000 kb/s"), std::string::npos)
             << Entry << "\n"
             << Info;
     }

@@ -1,0 +1,91 @@
+// What the tag reader and the tag writer share: the fields that travel, their names in each tag
+// form, and TagLib's file classes chosen by extension. Included only by their sources.
+#pragma once
+
+#include <string>
+#include <utility>
+
+#include <taglib/apefile.h>
+#include <taglib/apetag.h>
+#include <taglib/attachedpictureframe.h>
+#include <taglib/flacfile.h>
+#include <taglib/flacpicture.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/infotag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/tpropertymap.h>
+#include <taglib/vorbisfile.h>
+#include <taglib/wavfile.h>
+#include <taglib/xiphcomment.h>
+
+namespace deraz::tagforms {
+
+using TagLib::ByteVector;
+using TagLib::PropertyMap;
+using TagLib::String;
+using TagLib::StringList;
+
+inline constexpr const char* PlainFields[] = {"TITLE", "ARTIST", "ALBUM",   "ALBUMARTIST",
+                                              "DATE",  "GENRE",  "COMMENT", "COMPOSER"};
+// Number fields and where their totals go when they are kept apart.
+inline constexpr std::pair<const char*, const char*> NumberFields[] = {{"TRACKNUMBER", "TRACKTOTAL"},
+                                                                       {"DISCNUMBER", "DISCTOTAL"}};
+// Other names some taggers give the totals.
+inline constexpr std::pair<const char*, const char*> TotalAliases[] = {{"TOTALTRACKS", "TRACKTOTAL"},
+                                                                       {"TOTALDISCS", "DISCTOTAL"}};
+// LIST/INFO chunk ids of the fields a WAV file can hold.
+inline constexpr std::pair<const char*, const char*> InfoFields[] = {
+    {"INAM", "TITLE"}, {"IART", "ARTIST"},  {"IPRD", "ALBUM"},       {"ICRD", "DATE"},
+    {"IGNR", "GENRE"}, {"ICMT", "COMMENT"}, {"IPRT", "TRACKNUMBER"}, {"ITRK", "TRACKNUMBER"}};
+// The APEv2 item of the front cover: a file name, a zero byte, then the image.
+inline constexpr const char* APECoverKey = "COVER ART (FRONT)";
+
+inline std::string Utf8(const String& Text) {
+    return Text.to8Bit(true);
+}
+inline String Text(const std::string& Utf8Text) {
+    return String(Utf8Text, String::UTF8);
+}
+
+// LIST/INFO text as UTF-8, which is what other programs write and read there.
+class TUtf8InfoStrings : public TagLib::RIFF::Info::StringHandler {
+public:
+    String parse(const ByteVector& Data) const override {
+        return String(Data, String::UTF8).stripWhiteSpace();
+    }
+    ByteVector render(const String& Value) const override { return Value.data(String::UTF8); }
+};
+
+inline void UseUtf8InfoStrings() {
+    static const TUtf8InfoStrings Handler;
+    static const bool Installed = (TagLib::RIFF::Info::Tag::setStringHandler(&Handler), true);
+    (void)Installed;
+}
+
+// Opens FileName as the TagLib file class of Ext (".mp3", ...), with its audio properties when
+// asked for, and hands it to Action; false for an extension without one.
+template <typename TAction>
+bool WithTagFile(const std::string& Ext, const std::string& FileName, bool ReadProperties, TAction&& Action) {
+    const char* Name = FileName.c_str();
+    if (Ext == ".mp3") {
+        TagLib::MPEG::File File(Name, ReadProperties);
+        Action(File);
+    } else if (Ext == ".ogg") {
+        TagLib::Ogg::Vorbis::File File(Name, ReadProperties);
+        Action(File);
+    } else if (Ext == ".fla" || Ext == ".flac") {
+        TagLib::FLAC::File File(Name, ReadProperties);
+        Action(File);
+    } else if (Ext == ".ape") {
+        TagLib::APE::File File(Name, ReadProperties);
+        Action(File);
+    } else if (Ext == ".wav") {
+        TagLib::RIFF::WAV::File File(Name, ReadProperties);
+        Action(File);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+} // namespace deraz::tagforms
