@@ -42,15 +42,17 @@ void AddFolder(const std::string& Folder, const std::string& OutputDir, std::vec
 
 } // namespace
 
-std::vector<TInputFile> ExpandInputs(const std::vector<std::string>& Arguments,
-                                     const std::string& OutputDir) {
+std::vector<TInputFile> ExpandInputs(const std::vector<std::string>& Arguments, const std::string& OutputDir,
+                                     std::vector<std::string>* EmptyFolders) {
     std::vector<TInputFile> Inputs;
     for (const auto& Argument : Arguments) {
         std::string Path = FullName(Argument);
         if (fs::is_directory(Path)) {
+            size_t Before = Inputs.size();
             // "dir/." normalises to "dir/"; the folder is kept without the trailing slash.
             AddFolder(Path.ends_with('/') && Path.size() > 1 ? Path.substr(0, Path.size() - 1) : Path,
                       OutputDir, Inputs);
+            if (Inputs.size() == Before && EmptyFolders) EmptyFolders->push_back(Path);
         } else {
             Inputs.push_back({Path, {}, ExtractFileName(Path)});
         }
