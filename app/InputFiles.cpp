@@ -21,7 +21,8 @@ std::string FullName(const std::string& Name) {
     return fs::absolute(Name).lexically_normal().string();
 }
 
-void AddFolder(const std::string& Folder, const std::string& OutputDir, std::vector<TInputFile>& Inputs) {
+// Adds the convertible files below Folder, passing over OutputDir; false when there is none.
+bool AddFolder(const std::string& Folder, const std::string& OutputDir, std::vector<TInputFile>& Inputs) {
     std::vector<fs::path> Found;
     std::error_code Error;
     // Unreadable subfolders are passed over rather than ending the walk.
@@ -38,24 +39,22 @@ void AddFolder(const std::string& Folder, const std::string& OutputDir, std::vec
     for (const auto& Path : Found)
         Inputs.push_back(
             {Path.lexically_normal().string(), Folder, Path.lexically_relative(Folder).string()});
+    return !Found.empty();
 }
 
 } // namespace
 
-std::vector<TInputFile> ExpandInputs(const std::vector<std::string>& Arguments, const std::string& OutputDir,
-                                     std::vector<std::string>* EmptyFolders) {
+std::vector<TInputFile> ExpandInputs(const std::vector<std::string>& Arguments,
+                                     const std::string& OutputDir) {
     std::vector<TInputFile> Inputs;
     for (const auto& Argument : Arguments) {
         std::string Path = FullName(Argument);
-        if (fs::is_directory(Path)) {
-            size_t Before = Inputs.size();
-            // "dir/." normalises to "dir/"; the folder is kept without the trailing slash.
-            AddFolder(Path.ends_with('/') && Path.size() > 1 ? Path.substr(0, Path.size() - 1) : Path,
-                      OutputDir, Inputs);
-            if (Inputs.size() == Before && EmptyFolders) EmptyFolders->push_back(Path);
-        } else {
+        // "dir/." normalises to "dir/"; the folder is kept without the trailing slash.
+        if (Path.ends_with('/') && Path.size() > 1) Path.pop_back();
+        // A folder with nothing to convert stays an input of its own, which then fails with its
+        // reason instead of vanishing from the batch.
+        if (!fs::is_directory(Path) || !AddFolder(Path, OutputDir, Inputs))
             Inputs.push_back({Path, {}, ExtractFileName(Path)});
-        }
     }
     return Inputs;
 }

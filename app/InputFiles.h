@@ -15,11 +15,10 @@ struct TInputFile {
 
 // Every argument in order: a folder gives the files inside it and its subfolders whose
 // extension a conversion reads (.mp3, .ogg, .fla, .flac, .ape, .wav in any case), sorted by
-// path; anything else is taken as a file, so that a missing one fails with its reason. An
-// OutputDir inside a folder is passed over, so earlier outputs never come back as inputs. A folder
-// that gives no file is added to EmptyFolders, when given.
+// path; anything else, a folder without such files included, is taken as a file, so that it
+// fails with its reason. An OutputDir inside a folder is passed over, so earlier outputs never
+// come back as inputs.
 std::vector<TInputFile> ExpandInputs(const std::vector<std::string>& Arguments,
-                                     const std::string& OutputDir = "",
-                                     std::vector<std::string>* EmptyFolders = nullptr);
+                                     const std::string& OutputDir = "");
 
 } // namespace deraz

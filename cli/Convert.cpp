@@ -50,10 +50,9 @@ std::string FullName(const std::string& Name) {
 // The batch: every input with its output name, below -o in the folders it has below a folder
 // input unless flat. An output name that an earlier input of the batch writes gets a number
 // ("name (1).ext"), so no input is lost; an existing output is replaced, left alone (those
-// entries go to Kept) or avoided by a number, as IfExists says. Folders that give no file go to
-// EmptyFolders.
+// entries go to Kept) or avoided by a number, as IfExists says.
 std::vector<TMediaEntry> MakeEntries(const TCliOptions& Options, const TOutputChoice& Choice,
-                                     std::vector<TMediaEntry>& Kept, std::vector<std::string>& EmptyFolders) {
+                                     std::vector<TMediaEntry>& Kept) {
     std::string OutputDir;
     if (!Options.OutputDir.empty()) {
         std::error_code Error;
@@ -68,7 +67,7 @@ std::vector<TMediaEntry> MakeEntries(const TCliOptions& Options, const TOutputCh
     auto InUse = [&](const std::string& Name) {
         return Outputs.contains(Name) || (Options.IfExists == ieRename && fs::exists(Name));
     };
-    for (const auto& Input : ExpandInputs(Options.Files, OutputDir, &EmptyFolders)) {
+    for (const auto& Input : ExpandInputs(Options.Files, OutputDir)) {
         std::string Output = FreeName(OutputFileName(Input.Path, OutputExtension(Choice.DestExt), OutputDir,
                                                      Options.Flat ? "" : Input.RelativePath),
                                       InUse);
@@ -121,12 +120,7 @@ int PrintSummary(const TCliOptions& Options, const std::vector<TEntryResult>& Re
 int RunConversion(const TCliOptions& Options) {
     TOutputChoice Choice = ResolveOutputChoice(Options, TSettings().OutputChoice());
     std::vector<TMediaEntry> Kept;
-    std::vector<std::string> EmptyFolders;
-    auto Queue = std::make_shared<TEntryQueue>(MakeEntries(Options, Choice, Kept, EmptyFolders));
-    // A folder given that holds nothing to convert is as much a failure as a file that fails.
-    for (const auto& Folder : EmptyFolders)
-        std::fprintf(stderr, "deraz-convert: %s holds no file to convert\n", Folder.c_str());
-    if (Queue->Count() == 0 && Kept.empty()) return 1;
+    auto Queue = std::make_shared<TEntryQueue>(MakeEntries(Options, Choice, Kept));
     int32_t Jobs = JobCount(Options, size_t(Queue->Count()));
 
     std::vector<std::unique_ptr<TJob>> JobList;
@@ -192,8 +186,7 @@ int RunConversion(const TCliOptions& Options) {
     for (auto& Thread : Threads) Thread.join();
     Display.Redraw();
 
-    int Status = PrintSummary(Options, Results, Kept);
-    return EmptyFolders.empty() ? Status : 1;
+    return PrintSummary(Options, Results, Kept);
 }
 
 } // namespace deraz

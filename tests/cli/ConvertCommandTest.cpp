@@ -158,12 +158,12 @@ TEST(ConvertCommand, FoldersCollisionsAndExistingOutputs) {
     EXPECT_EQ(test::ReadFileBytes(Dir.File("out/x.flac")), Before);
     EXPECT_TRUE(fs::exists(Dir.File("out/x (2).flac")));
 
-    // A folder with nothing to convert is a failure, not an empty success.
+    // A folder with nothing to convert fails with its reason, not as an empty success.
     fs::create_directories(Dir.File("empty"));
     test::WriteFileBytes(Dir.File("empty/notes.txt"), {'x'});
     TRun Empty = Convert("-q -f flac " + ShellQuote(Dir.File("empty")));
     EXPECT_EQ(Empty.Status, 1);
-    EXPECT_NE(Empty.Err.find("no file to convert"), std::string::npos) << Empty.Err;
+    EXPECT_NE(Empty.Err.find(Dir.File("empty") + ": "), std::string::npos) << Empty.Err;
 }
 
 // Every file below Root by its path relative to Root, with its bytes.
