@@ -2,6 +2,7 @@
 
 #include "analysis/ShownTags.h"
 #include "analysis/TextUtils.h"
+#include "platform/Paths.h"
 
 #include <cctype>
 #include <cstdio>
@@ -142,7 +143,7 @@ std::string OneLine(const std::string& Text) {
 
 std::string FileExtension(const std::string& FileName) {
     size_t Dot = FileName.rfind('.');
-    size_t Slash = FileName.rfind('/');
+    size_t Slash = FileName.find_last_of(PathDelimiters);
     if (Dot == std::string::npos || (Slash != std::string::npos && Dot < Slash)) return "";
     return FileName.substr(Dot);
 }

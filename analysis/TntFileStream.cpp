@@ -1,11 +1,11 @@
 #include "analysis/TntFileStream.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include "platform/FileHandle.h"
 
 namespace deraz {
 
@@ -17,14 +17,14 @@ std::string FullPath(const std::string& FileName) {
     return Error ? FileName : Path.lexically_normal().string();
 }
 
-int AccessFlags(uint16_t Mode) {
+TFileAccess Access(uint16_t Mode) {
     switch (Mode & 3) {
     case fmOpenWrite:
-        return O_WRONLY;
+        return TFileAccess::Write;
     case fmOpenReadWrite:
-        return O_RDWR;
+        return TFileAccess::ReadWrite;
     default:
-        return O_RDONLY;
+        return TFileAccess::Read;
     }
 }
 
@@ -32,31 +32,24 @@ int AccessFlags(uint16_t Mode) {
 
 TTntFileStream::TTntFileStream(const std::string& FileName, uint16_t Mode) : FFileName(FileName) {
     if (Mode == fmCreate) {
-        FHandle = ::open(FileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        FHandle = CreateFileHandle(FileName);
         if (FHandle < 0)
             throw EFCreateError("Cannot create file \"" + FullPath(FileName) + "\". " + std::strerror(errno));
         return;
     }
-    FHandle = ::open(FileName.c_str(), AccessFlags(Mode) | O_CLOEXEC);
-    struct stat Info {};
-    if (FHandle >= 0 && ::fstat(FHandle, &Info) == 0 && S_ISDIR(Info.st_mode)) {
-        ::close(FHandle);
-        FHandle = -1;
-        errno = EISDIR;
-    }
+    FHandle = OpenFileHandle(FileName, Access(Mode));
     if (FHandle < 0)
         throw EFOpenError("Cannot open file \"" + FullPath(FileName) + "\". " + std::strerror(errno));
 }
 
 TTntFileStream::~TTntFileStream() {
-    if (FHandle >= 0) ::close(FHandle);
+    if (FHandle >= 0) CloseFileHandle(FHandle);
 }
 
 int32_t TTntFileStream::Read(void* Buffer, int32_t Count) {
     int32_t Done = 0;
     while (Done < Count) {
-        ssize_t Got = ::pread(FHandle, static_cast<char*>(Buffer) + Done, size_t(Count - Done), FPosition);
-        if (Got < 0 && errno == EINTR) continue;
+        int64_t Got = ReadFileAt(FHandle, static_cast<char*>(Buffer) + Done, size_t(Count - Done), FPosition);
         if (Got < 0)
             throw EReadError("Cannot read file \"" + FullPath(FFileName) + "\". " + std::strerror(errno));
         if (Got == 0) break;
@@ -69,9 +62,8 @@ int32_t TTntFileStream::Read(void* Buffer, int32_t Count) {
 int32_t TTntFileStream::Write(const void* Buffer, int32_t Count) {
     int32_t Done = 0;
     while (Done < Count) {
-        ssize_t Put =
-            ::pwrite(FHandle, static_cast<const char*>(Buffer) + Done, size_t(Count - Done), FPosition);
-        if (Put < 0 && errno == EINTR) continue;
+        int64_t Put =
+            WriteFileAt(FHandle, static_cast<const char*>(Buffer) + Done, size_t(Count - Done), FPosition);
         if (Put <= 0) break;
         Done += static_cast<int32_t>(Put);
         FPosition += Put;
@@ -88,8 +80,7 @@ int64_t TTntFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
 }
 
 int64_t TTntFileStream::Size() const {
-    struct stat Info {};
-    return ::fstat(FHandle, &Info) == 0 ? static_cast<int64_t>(Info.st_size) : 0;
+    return std::max<int64_t>(FileHandleSize(FHandle), 0);
 }
 
 } // namespace deraz

@@ -1,6 +1,6 @@
 // One instance of every codec component, reused for every file, and the table that picks them
 // by extension. Creating the set fails with "<library> library could not be loaded." when a
-// component's codec library is missing.
+// component's codec library is missing, unless missing libraries are allowed.
 #pragma once
 
 #include <memory>
@@ -17,26 +17,33 @@ namespace deraz {
 
 class TCodecSet {
 public:
-    TCodecSet();
+    // With AllowMissingLibraries, a component whose library is missing is left empty instead, and
+    // the entries that would need it fail with the library's message.
+    explicit TCodecSet(bool AllowMissingLibraries = false);
     TCodecSet(const TCodecSet&) = delete;
     TCodecSet& operator=(const TCodecSet&) = delete;
 
     TPipelineTable& Pipelines() { return FPipelines; }
 
     // Sources.
-    std::unique_ptr<TMP3In> MP3In = std::make_unique<TMP3In>();
-    std::unique_ptr<TFLACIn> FlacIn = std::make_unique<TFLACIn>();
-    std::unique_ptr<TMACIn> MACIn = std::make_unique<TMACIn>();
-    std::unique_ptr<TWaveIn> WaveIn = std::make_unique<TWaveIn>();
-    std::unique_ptr<TVorbisIn> VorbisIn = std::make_unique<TVorbisIn>();
+    std::unique_ptr<TMP3In> MP3In;
+    std::unique_ptr<TFLACIn> FlacIn;
+    std::unique_ptr<TMACIn> MACIn;
+    std::unique_ptr<TWaveIn> WaveIn;
+    std::unique_ptr<TVorbisIn> VorbisIn;
     // Sinks.
-    std::unique_ptr<TMP3Out> MP3Out = std::make_unique<TMP3Out>();
-    std::unique_ptr<TFLACOut> FLACOut = std::make_unique<TFLACOut>();
-    std::unique_ptr<TMACOut> MACOut = std::make_unique<TMACOut>();
-    std::unique_ptr<TWaveOut> WaveOut = std::make_unique<TWaveOut>();
-    std::unique_ptr<TVorbisOut> VorbisOut = std::make_unique<TVorbisOut>();
+    std::unique_ptr<TMP3Out> MP3Out;
+    std::unique_ptr<TFLACOut> FLACOut;
+    std::unique_ptr<TMACOut> MACOut;
+    std::unique_ptr<TWaveOut> WaveOut;
+    std::unique_ptr<TVorbisOut> VorbisOut;
 
 private:
+    template <class T>
+    T* Create(std::unique_ptr<T>& Component, TPipelineTable::TRole Role,
+              std::initializer_list<const char*> Extensions);
+
+    bool FAllowMissingLibraries;
     TPipelineTable FPipelines;
 };
 

@@ -141,6 +141,11 @@ void TConvDriver::ConvertEntry(const std::string& InputName, const std::string& 
     std::string OutputExt = LowerCase(ExtractFileExt(OutputName));
     const TSourceRow* Source = FPipelines.FindSource(InputExt);
     const TSinkRow* Sink = FPipelines.FindSink(OutputExt);
+    using TRole = TPipelineTable::TRole;
+    if (auto* Reason = Source ? nullptr : FPipelines.Unavailable(TRole::Source, InputExt))
+        throw std::runtime_error(*Reason);
+    if (auto* Reason = Sink ? nullptr : FPipelines.Unavailable(TRole::Sink, OutputExt))
+        throw std::runtime_error(*Reason);
     if (!Source)
         throw EEntrySkipped(InputExt.empty() ? "The input file has no extension."
                                              : "Input files of type " + InputExt + " cannot be converted.");

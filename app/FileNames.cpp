@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <string_view>
+
+#include "platform/Paths.h"
 
 namespace deraz {
 
@@ -9,15 +13,15 @@ namespace {
 
 // Where the extension starts, or npos.
 size_t ExtensionStart(const std::string& FileName) {
-    size_t Dot = FileName.find_last_of("./");
+    size_t Dot = FileName.find_last_of(std::string(".") + PathDelimiters);
     return Dot != std::string::npos && FileName[Dot] == '.' ? Dot : std::string::npos;
 }
 
 // Whether a relative path names something below the folder it is relative to.
 bool StaysInside(const std::string& RelativePath) {
-    if (RelativePath.empty() || RelativePath.starts_with('/')) return false;
+    if (RelativePath.empty() || std::filesystem::path(RelativePath).has_root_path()) return false;
     for (size_t Start = 0; Start <= RelativePath.size();) {
-        size_t End = std::min(RelativePath.find('/', Start), RelativePath.size());
+        size_t End = std::min(RelativePath.find_first_of(PathDelimiters, Start), RelativePath.size());
         if (RelativePath.compare(Start, End - Start, "..") == 0) return false;
         Start = End + 1;
     }
@@ -38,7 +42,7 @@ std::string ExtractFileExt(const std::string& FileName) {
 }
 
 std::string ExtractFileName(const std::string& FileName) {
-    size_t Slash = FileName.find_last_of('/');
+    size_t Slash = FileName.find_last_of(PathDelimiters);
     return Slash == std::string::npos ? FileName : FileName.substr(Slash + 1);
 }
 
@@ -50,7 +54,8 @@ std::string OutputFileName(const std::string& InputName, const std::string& Exte
                            const std::string& OutputDir, const std::string& RelativePath) {
     std::string Name = ChangeFileExt(InputName, Extension);
     if (OutputDir.empty()) return Name;
-    std::string Dir = OutputDir.ends_with('/') ? OutputDir : OutputDir + "/";
+    bool Ended = std::string_view(PathDelimiters).find(OutputDir.back()) != std::string_view::npos;
+    std::string Dir = Ended ? OutputDir : OutputDir + PathDelimiter;
     if (StaysInside(RelativePath)) return Dir + ChangeFileExt(RelativePath, Extension);
     return Dir + ExtractFileName(Name);
 }

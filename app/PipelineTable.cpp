@@ -27,4 +27,13 @@ const TSinkRow* TPipelineTable::FindSink(const std::string& Extension) const {
     return nullptr;
 }
 
+void TPipelineTable::AddUnavailable(TRole Role, const std::string& Extension, std::string Reason) {
+    FUnavailable.emplace(std::pair(Role, LowerCase(Extension)), std::move(Reason));
+}
+
+const std::string* TPipelineTable::Unavailable(TRole Role, const std::string& Extension) const {
+    auto Found = FUnavailable.find({Role, LowerCase(Extension)});
+    return Found == FUnavailable.end() ? nullptr : &Found->second;
+}
+
 } // namespace deraz

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -37,12 +38,20 @@ public:
     // By extension in any case, with its dot; null when no row has it.
     const TSourceRow* FindSource(const std::string& Extension) const;
     const TSinkRow* FindSink(const std::string& Extension) const;
+
+    // An extension whose component could not be made, with the reason ("<library> library could
+    // not be loaded."); the driver fails the entries that would need it with that text.
+    enum class TRole { Source, Sink };
+    void AddUnavailable(TRole Role, const std::string& Extension, std::string Reason);
+    // The recorded reason, or null.
+    const std::string* Unavailable(TRole Role, const std::string& Extension) const;
     const std::vector<TSourceRow>& Sources() const { return FSources; }
     const std::vector<TSinkRow>& Sinks() const { return FSinks; }
 
 private:
     std::vector<TSourceRow> FSources;
     std::vector<TSinkRow> FSinks;
+    std::map<std::pair<TRole, std::string>, std::string> FUnavailable;
 };
 
 } // namespace deraz

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "platform/Paths.h"
+
 namespace deraz {
 
 namespace {
@@ -28,16 +30,10 @@ constexpr TKey kCapBitrate{"Output", "CapBitrate"};
 constexpr int32_t DefaultDestExt = 0;
 constexpr int32_t DefaultBitrate = 5;
 
-std::filesystem::path ExecutableDirectory() {
-    std::error_code Error;
-    auto Path = std::filesystem::read_symlink("/proc/self/exe", Error);
-    return Error ? std::filesystem::current_path() : Path.parent_path();
-}
-
 } // namespace
 
 std::string DefaultSettingsFileName() {
-    return (ExecutableDirectory() / "Varidir.ini").string();
+    return SettingsFilePath("Varidir.ini").string();
 }
 
 TSettings::TSettings(const std::string& FileName) : FIni(FileName) {}
@@ -84,7 +80,15 @@ bool TSettings::CapBitrate() const {
     return FIni.ReadBool(kCapBitrate.Section, kCapBitrate.Name, false);
 }
 
+// The user's settings folder may not exist before the first write; when it cannot be made, the
+// write that follows fails with the file's name.
+void TSettings::MakeFolder() const {
+    std::error_code Ignored;
+    std::filesystem::create_directories(std::filesystem::path(FileName()).parent_path(), Ignored);
+}
+
 void TSettings::WritePreferences(const TPreferences& Value) {
+    MakeFolder();
     FIni.WriteBool(kMinimode.Section, kMinimode.Name, Value.Minimode);
     FIni.WriteBool(kNotify.Section, kNotify.Name, Value.Notify);
     FIni.WriteBool(kAutoMinimode.Section, kAutoMinimode.Name, Value.AutoMinimode);
@@ -100,12 +104,14 @@ void TSettings::WriteLibraryPreferences(const TLibraryPreferences& Value) {
 }
 
 void TSettings::WriteOutputFormat(int32_t DestExt, int32_t Bitrate, bool CopyTags) {
+    MakeFolder();
     FIni.WriteInteger(kDestExt.Section, kDestExt.Name, DestExt);
     FIni.WriteInteger(kBitrate.Section, kBitrate.Name, Bitrate);
     FIni.WriteBool(kCopyTags.Section, kCopyTags.Name, CopyTags);
 }
 
 void TSettings::WriteCapBitrate(bool Value) {
+    MakeFolder();
     FIni.WriteBool(kCapBitrate.Section, kCapBitrate.Name, Value);
 }
 

@@ -1,4 +1,4 @@
-// The program's settings: keys in "Varidir.ini" beside the executable. Nothing is kept in
+// The program's settings: keys in "Varidir.ini". Nothing is kept in
 // memory: every query reads the file at that moment, every change writes its keys at once.
 #pragma once
 
@@ -10,7 +10,8 @@
 
 namespace deraz {
 
-// The settings file's full name: the executable's directory followed by "Varidir.ini".
+// The settings file's full name: "Varidir.ini" beside the executable when it can be written there,
+// otherwise in the user's settings folder (platform/Paths.h).
 std::string DefaultSettingsFileName();
 
 // What the preferences dialog stores.
@@ -54,6 +55,7 @@ public:
     // The four output keys together, as the driver applies them.
     TOutputChoice OutputChoice() const { return {DestExt(), Bitrate(), CopyTags(), CapBitrate()}; }
 
+    // Writes make the file's folder when it is missing.
     // The six preference keys, in this order; a refused write raises EIniFileException and keeps
     // the keys written before it.
     void WritePreferences(const TPreferences& Value);
@@ -63,6 +65,8 @@ public:
     void WriteCapBitrate(bool Value);
 
 private:
+    void MakeFolder() const;
+
     TIniFile FIni;
 };
 

@@ -32,7 +32,8 @@ void Interrupt(int) {
 
 // One job: its own components and driver, run on its own thread.
 struct TJob {
-    TCodecSet Codecs;
+    // A missing codec library fails only the files that need it.
+    TCodecSet Codecs{true};
     TConvDriver Driver;
     TJob(const TCliOptions& Options, const TOutputChoice& Choice)
         : Driver(Codecs.Pipelines(), [Choice] { return Choice; }) {

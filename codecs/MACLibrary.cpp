@@ -1,28 +1,33 @@
 #include "codecs/MACLibrary.h"
 
-#include <filesystem>
+#include <memory>
+
+#include "platform/Paths.h"
 
 namespace deraz {
 
 namespace {
 
-// The library's path in the folder of the running executable; the plain name when that folder
-// is unknown.
-std::string BesideExecutable(const char* FileName) {
-    std::error_code Error;
-    auto Executable = std::filesystem::read_symlink("/proc/self/exe", Error);
-    if (Error) return FileName;
-    return (Executable.parent_path() / FileName).string();
+using TMACBinding = TCodecBinding<TMACApi>;
+
+// The library beside the executable, else in the installation's private library folder, else
+// wherever the system's loader finds it.
+std::unique_ptr<const TMACBinding> LoadMACLibrary() {
+    const char* FileName = CodecLibraryFileName(TCodecLibraryId::MAC);
+    const auto Here = ExecutableDirectory();
+    for (const auto& Folder : {Here, Here / DERAZ_PRIVATE_LIBRARY_DIR}) {
+        auto Binding = std::make_unique<const TMACBinding>((Folder / FileName).string());
+        if (Binding->Loaded()) return Binding;
+    }
+    // Named plainly, so that its not-loaded message carries the plain file name.
+    return std::make_unique<const TMACBinding>(TCodecLibraryId::MAC);
 }
 
 } // namespace
 
 const TCodecBinding<TMACApi>& MACLibrary() {
-    static const TCodecBinding<TMACApi> Beside(BesideExecutable(CodecLibraryFileName(TCodecLibraryId::MAC)));
-    if (Beside.Loaded()) return Beside;
-    // Named plainly, so that its not-loaded message carries the plain file name.
-    static const TCodecBinding<TMACApi> Default(TCodecLibraryId::MAC);
-    return Default;
+    static const auto Library = LoadMACLibrary();
+    return *Library;
 }
 
 } // namespace deraz

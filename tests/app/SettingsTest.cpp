@@ -53,5 +53,22 @@ TEST(Settings, TheFileLivesBesideTheExecutable) {
     EXPECT_EQ(DefaultSettingsFileName(), Expected.string());
 }
 
+TEST(Settings, TheFirstWriteMakesTheFolderAndAFailedOneNamesTheFile) {
+    test::TTempDir Dir;
+    TSettings Fresh(Dir.File("config/deraz/Varidir.ini"));
+    Fresh.WriteOutputFormat(2, 1, false);
+    EXPECT_EQ(TSettings(Dir.File("config/deraz/Varidir.ini")).DestExt(), 2);
+
+    // A folder that cannot be made: a file stands where it would be.
+    test::WriteFileBytes(Dir.File("blocked"), {'x'});
+    TSettings Blocked(Dir.File("blocked/deraz/Varidir.ini"));
+    try {
+        Blocked.WritePreferences({});
+        ADD_FAILURE() << "the write was not refused";
+    } catch (const EIniFileException& E) {
+        EXPECT_EQ(std::string(E.what()), "Unable to write to " + Dir.File("blocked/deraz/Varidir.ini"));
+    }
+}
+
 } // namespace
 } // namespace deraz

@@ -1,6 +1,7 @@
 // Built into a folder of its own, away from libMACDll.so, so that the library cannot load.
 #include <gtest/gtest.h>
 
+#include "app/CodecSet.h"
 #include "codecs/ACS_MAC.h"
 
 namespace deraz {
@@ -18,6 +19,23 @@ template <class Component> std::string CreationError() {
 TEST(MACWithoutLibrary, ComponentsRefuseToBeCreated) {
     EXPECT_EQ(CreationError<TMACOut>(), "libMACDll.so library could not be loaded.");
     EXPECT_EQ(CreationError<TMACIn>(), "libMACDll.so library could not be loaded.");
+}
+
+TEST(MACWithoutLibrary, ACodecSetRefusesOrLeavesOnlyMonkeysAudioOut) {
+    EXPECT_THROW(TCodecSet(), EACSException);
+
+    TCodecSet Lenient(true);
+    EXPECT_FALSE(Lenient.MACIn || Lenient.MACOut);
+    const auto& Table = Lenient.Pipelines();
+    using TRole = TPipelineTable::TRole;
+    for (TRole Role : {TRole::Source, TRole::Sink}) {
+        ASSERT_NE(Table.Unavailable(Role, ".APE"), nullptr);
+        EXPECT_EQ(*Table.Unavailable(Role, ".ape"), "libMACDll.so library could not be loaded.");
+        EXPECT_EQ(Table.Unavailable(Role, ".flac"), nullptr);
+    }
+    EXPECT_EQ(Table.FindSource(".ape"), nullptr);
+    EXPECT_NE(Table.FindSource(".flac"), nullptr);
+    EXPECT_NE(Table.FindSink(".wav"), nullptr);
 }
 
 } // namespace
