@@ -14,6 +14,8 @@ namespace {
 
 // Bytes searched for the first frame, and for an encoder signature at the end.
 constexpr int32_t SearchBytes = 3458;
+// An encoder signature: "LAME" and the version, as LAME writes it in 9 bytes ("LAME3.100").
+constexpr int32_t VendorBytes = 9;
 // The sync search needs this many bytes beyond each candidate position.
 constexpr int32_t MinSearchBytes = 1729;
 
@@ -95,12 +97,13 @@ int32_t VbrHeaderOffset(const MPEGFrameHeader& H) {
     return Mono ? 13 : 21;
 }
 
-// The encoder signature nearest to the end of the buffer, within the last Window + 8 bytes.
+// The encoder signature nearest to the end of the buffer, within the last Window + 8 bytes; a
+// LAME signature with the byte that follows it when there is one.
 std::string FindTailVendor(const uint8_t* Buffer, int32_t Window) {
     int32_t Steps = std::min(Window, SearchBytes - 8);
     for (int32_t I = 0; I <= Steps; ++I) {
         const char* At = reinterpret_cast<const char*>(Buffer) + SearchBytes - 8 - I;
-        if (std::memcmp(At, "LAME", 4) == 0) return std::string(At, 8);
+        if (std::memcmp(At, "LAME", 4) == 0) return std::string(At, I > 0 ? VendorBytes : 8);
         if (std::memcmp(At, "GOGO", 4) == 0) return "GOGO";
     }
     return "";
@@ -135,7 +138,7 @@ void TMPEGaudio::FindVbrHeader(const uint8_t* Data) {
         FVbr.FrameCount = static_cast<int32_t>(BigEndian32(Data + 8));
         FVbr.ByteCount = static_cast<int32_t>(BigEndian32(Data + 12));
         FVbr.Quality = Data[119];
-        FVbr.Vendor.assign(reinterpret_cast<const char*>(Data) + 120, 8);
+        FVbr.Vendor.assign(reinterpret_cast<const char*>(Data) + 120, VendorBytes);
     }
     if (std::memcmp(Data, "VBRI", 4) == 0) {
         FVbr.Found = true;
@@ -290,10 +293,13 @@ std::string TMPEGaudio::EncoderText() const {
     uint8_t Id = EncoderId();
     std::string Name = EncoderNames[Id];
     if (Id != enLAME) return Name;
+    // The version is a digit, a point and two or three digits: "LAME3.100", "LAME3.99r".
     const std::string& Signature = FTailVendor.empty() ? FVbr.Vendor : FTailVendor;
-    auto Digit = [&](size_t I) { return std::isdigit(static_cast<unsigned char>(Signature[I])) != 0; };
-    if (Signature.size() > 7 && Digit(4) && Signature[5] == '.' && Digit(6) && Digit(7))
-        return Name + " " + Signature.substr(4, 4);
+    auto Digit = [&](size_t I) {
+        return I < Signature.size() && std::isdigit(static_cast<unsigned char>(Signature[I])) != 0;
+    };
+    if (Digit(4) && Signature[5] == '.' && Digit(6) && Digit(7))
+        return Name + " " + Signature.substr(4, Digit(8) ? 5 : 4);
     return Name;
 }
 

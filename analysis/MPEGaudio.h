@@ -18,7 +18,7 @@ struct VBRData {
     int32_t FrameCount = 0; // frames stated by the header
     int32_t ByteCount = 0;  // audio bytes stated by the header
     uint8_t Quality = 0;    // quality or scale byte
-    std::string Vendor;     // the 8 bytes after a Xing header's quality byte (zero bytes kept)
+    std::string Vendor;     // the 9 bytes after a Xing header's quality byte (zero bytes kept)
 };
 
 // The first frame header of the stream and its decoded fields.
@@ -53,8 +53,8 @@ public:
 
     // Size of the file in bytes.
     int64_t FileSize() const { return FFileSize; }
-    // Encoder signature near the end of a file without a VBR header ("LAME" and four more
-    // characters, or "GOGO"); empty when none.
+    // Encoder signature near the end of a file without a VBR header ("LAME" and five more
+    // characters, four when it ends the searched bytes, or "GOGO"); empty when none.
     const std::string& TailVendor() const { return FTailVendor; }
     // The Xing or VBRI header.
     const VBRData& Vbr() const { return FVbr; }

@@ -33,6 +33,11 @@ std::string Bytes(int64_t Value) {
     return IntText(Value) + " bytes";
 }
 
+// The nominal bitrate, or the average over the file when the stream declares none.
+int32_t OggBitrate(const TOggVorbis& R) {
+    return R.NominalBitrate() != 0 ? R.NominalBitrate() : R.Bitrate();
+}
+
 void FillOggVorbis(const TOggVorbis& R, TMediaInfo& I) {
     I.Artist = R.Artist();
     I.Title = R.Title();
@@ -42,7 +47,7 @@ void FillOggVorbis(const TOggVorbis& R, TMediaInfo& I) {
     I.Genre = R.Genre();
     I.Comments = R.Comment();
     I.Length = Seconds(R.Duration(), 3);
-    I.Bitrate = Kbits(IntText(R.NominalBitrate()));
+    I.Bitrate = Kbits(IntText(OggBitrate(R)));
     I.FileSize = Bytes(R.FileSize());
     I.Channels = IntText(R.Channels());
     I.SampleRate = Hertz(R.SampleRate());
@@ -105,9 +110,14 @@ void FillFLAC(const TFLACfile& R, TMediaInfo& I) {
     I.Version = FormatFixed(R.CompressionRatio(), 2, true) + "%";
 }
 
+// Whole kbit/s, as the FLAC, Ogg Vorbis and MPEG readers give theirs.
+std::string MonkeyBitrate(const TMonkey& R) {
+    return IntText(RoundToInt(R.Bitrate()));
+}
+
 void FillMonkey(const TMonkey& R, TMediaInfo& I) {
     I.Length = Seconds(R.Duration(), 3);
-    I.Bitrate = Kbits(FormatGeneral(R.Bitrate()));
+    I.Bitrate = Kbits(MonkeyBitrate(R));
     I.FileSize = Bytes(R.FileSize());
     I.Channels = IntText(R.Channels());
     I.SampleRate = Hertz(R.SampleRate());
@@ -183,13 +193,13 @@ std::string BitrateText(TMediaAnalysers& A, const std::string& FileName) {
             return A.Flac.IsValid() ? IntText(A.Flac.Bitrate()) : Invalid;
         case mkMonkey:
             A.Monkey.LoadFile(FileName);
-            return A.Monkey.Valid() ? FormatGeneral(A.Monkey.Bitrate()) : Invalid;
+            return A.Monkey.Valid() ? MonkeyBitrate(A.Monkey) : Invalid;
         case mkWAV:
             A.Wav.LoadFile(FileName);
             return A.Wav.Valid() ? FormatGeneral(A.Wav.Bitrate()) : Invalid;
         case mkOggVorbis:
             A.Ogg.LoadFile(FileName);
-            return A.Ogg.IsValid() ? IntText(A.Ogg.NominalBitrate()) : Invalid;
+            return A.Ogg.IsValid() ? IntText(OggBitrate(A.Ogg)) : Invalid;
         }
     } catch (const std::exception&) {
         // A file its reader cannot open counts as not valid here.

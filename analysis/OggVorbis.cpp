@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -41,6 +42,14 @@ bool IsPacket(const uint8_t* Bytes, uint8_t Type) {
     return Bytes[0] == Type && std::memcmp(Bytes + 1, "vorbis", 6) == 0;
 }
 
+// Fields of a page header.
+constexpr int32_t PageFixedBytes = 27;
+constexpr uint8_t BeginningOfStream = 0x02;
+
+int64_t GranulePosition(const uint8_t* Page) {
+    return int64_t(LittleEndian64(Page + 6));
+}
+
 } // namespace
 
 bool TOggVorbis::LoadFile(const std::string& FileName) {
@@ -71,7 +80,13 @@ bool TOggVorbis::LoadFile(const std::string& FileName) {
     Stream.Read(CommentHeader, 7);
     if (IsPacket(CommentHeader, 3)) ReadComments(Stream);
 
-    FSamples = LastGranulePosition(Stream);
+    uint8_t Last[PageFixedBytes];
+    int64_t LastPage = FindLastPage(Stream, Last);
+    if (LastPage < 0) return true;
+    FSamples = GranulePosition(Last);
+    if (FSamples < 0) return true;
+    FCountedSeconds = FSampleRate > 0 ? double(FSamples) / FSampleRate : 0;
+    MeasureChain(Stream, LastPage);
     return true;
 }
 
@@ -117,23 +132,60 @@ void TOggVorbis::ReadComments(TTntFileStream& Stream) {
     FComment = Either(csComment, csDescription);
 }
 
-// The granule position of the page that starts nearest to the end of the file, 0 when none
-// starts in the searched range.
-int32_t TOggVorbis::LastGranulePosition(TTntFileStream& Stream) const {
+int64_t TOggVorbis::FindLastPage(TTntFileStream& Stream, uint8_t* Header) const {
     int64_t First = std::max<int64_t>(0, FFileSize - LastPageFarthest);
     std::vector<uint8_t> Tail(size_t(FFileSize - First));
     Stream.Seek(First);
     Tail.resize(size_t(Stream.Read(Tail.data(), static_cast<int32_t>(Tail.size()))));
     for (int64_t At = FFileSize - LastPageNearest - First; At >= 0; --At) {
-        if (At + 10 > int64_t(Tail.size())) continue;
-        if (std::memcmp(Tail.data() + At, "OggS", 4) == 0)
-            return static_cast<int32_t>(LittleEndian32(Tail.data() + At + 6));
+        if (At + 10 > int64_t(Tail.size()) || std::memcmp(Tail.data() + At, "OggS", 4) != 0) continue;
+        size_t Present = std::min<size_t>(PageFixedBytes, Tail.size() - size_t(At));
+        std::fill_n(std::copy_n(Tail.begin() + At, Present, Header), PageFixedBytes - Present, 0);
+        return First + At;
     }
-    return 0;
+    return -1;
+}
+
+// A chained file holds one stream after another, each beginning with a page so flagged that
+// carries its identification header, and counting its granule positions from 0 at its own rate.
+void TOggVorbis::MeasureChain(TTntFileStream& Stream, int64_t LastPage) {
+    int64_t Frames = 0;
+    double Seconds = 0;
+    int64_t LinkFrames = 0;
+    int32_t LinkRate = 0;
+    auto EndLink = [&] {
+        Frames = LinkFrames > INT64_MAX - Frames ? INT64_MAX : Frames + LinkFrames;
+        if (LinkRate > 0) Seconds += double(LinkFrames) / LinkRate;
+    };
+    uint8_t Header[PageFixedBytes], Lacing[255];
+    int64_t At = FId3v2Size;
+    while (At + PageFixedBytes <= FFileSize) {
+        Stream.Seek(At);
+        if (Stream.Read(Header, PageFixedBytes) != PageFixedBytes || std::memcmp(Header, "OggS", 4) != 0)
+            break;
+        int32_t Segments = Header[26];
+        if (Stream.Read(Lacing, Segments) != Segments) break;
+        if (Header[5] & BeginningOfStream) {
+            EndLink();
+            LinkFrames = 0;
+            uint8_t Id[IdentificationBytes] = {};
+            Stream.Read(Id, IdentificationBytes);
+            LinkRate = IsPacket(Id, 1) ? static_cast<int32_t>(LittleEndian32(Id + 12)) : 0;
+        }
+        // Pages where no packet ends carry -1; other negative positions are damage.
+        if (int64_t Granule = GranulePosition(Header); Granule >= 0) LinkFrames = Granule;
+        At += PageFixedBytes + Segments;
+        for (int32_t I = 0; I < Segments; ++I) At += Lacing[I];
+    }
+    // A walk that a damaged page ended early leaves the last page's count.
+    if (At <= LastPage) return;
+    EndLink();
+    FSamples = Frames;
+    FCountedSeconds = Seconds;
 }
 
 double TOggVorbis::Duration() const {
-    if (FSamples > 0) return FSampleRate > 0 ? double(FSamples) / FSampleRate : 0.0;
+    if (FCountedSeconds >= 0) return FCountedSeconds;
     // Without a sample count: the audio bytes over the nominal byte rate, whatever the channels.
     if (FNominalBitrate != 0 && FChannels != 0)
         return double(FFileSize - FId3v2Size) / (FNominalBitrate * 125.0);
@@ -147,7 +199,7 @@ int32_t TOggVorbis::Bitrate() const {
 }
 
 bool TOggVorbis::IsValid() const {
-    return (FChannels == 1 || FChannels == 2) && FSampleRate > 0 && Duration() > 0.1 &&
+    return FChannels >= 1 && FChannels <= 8 && FSampleRate > 0 && Duration() > 0.1 &&
            static_cast<uint16_t>(Bitrate()) != 0;
 }
 

@@ -104,6 +104,10 @@ uint32_t LittleEndian32(const uint8_t* Bytes) {
     return uint32_t(Bytes[3]) << 24 | uint32_t(Bytes[2]) << 16 | uint32_t(Bytes[1]) << 8 | Bytes[0];
 }
 
+uint64_t LittleEndian64(const uint8_t* Bytes) {
+    return LittleEndian32(Bytes) | uint64_t(LittleEndian32(Bytes + 4)) << 32;
+}
+
 uint16_t LittleEndian16(const uint8_t* Bytes) {
     return static_cast<uint16_t>(Bytes[1] << 8 | Bytes[0]);
 }

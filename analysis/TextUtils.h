@@ -29,6 +29,7 @@ std::string UpperCase(std::string_view Text);
 uint32_t BigEndian32(const uint8_t* Bytes);
 uint32_t BigEndian24(const uint8_t* Bytes);
 uint32_t LittleEndian32(const uint8_t* Bytes);
+uint64_t LittleEndian64(const uint8_t* Bytes);
 uint16_t LittleEndian16(const uint8_t* Bytes);
 
 // A double rounded half to even and narrowed as a 16-bit word is (modulo 65536); 0 when it

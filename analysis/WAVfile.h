@@ -1,4 +1,4 @@
-// Technical data of a WAV file, read from its RIFF header.
+// Technical data of a WAV file (RIFF, or RF64/BW64 beyond 4 GiB), read from its chunks.
 #pragma once
 
 #include <cstdint>
@@ -6,10 +6,12 @@
 
 namespace deraz {
 
+class TTntFileStream;
+
 class TWAVfile {
 public:
-    // Reads the header of FileName; false when the file cannot be opened or read, true with
-    // Valid false when it is not RIFF/WAVE.
+    // Reads the chunks of FileName up to "data"; false when the file cannot be opened or read,
+    // true with Valid false when it is not a WAVE file with a "fmt " chunk.
     bool LoadFile(const std::string& FileName);
     void Clear() { *this = TWAVfile(); }
 
@@ -17,7 +19,7 @@ public:
     bool Valid() const { return FValid; }
     // Size field of the "fmt " chunk.
     uint32_t FormatChunkSize() const { return FFormatChunkSize; }
-    // Format code of the "fmt " chunk.
+    // Format code of the "fmt " chunk (0xFFFE for the extensible format).
     uint16_t FormatTag() const { return FFormatTag; }
     // Channel count (low byte of the field).
     uint8_t Channels() const { return FChannels; }
@@ -27,12 +29,14 @@ public:
     uint16_t BlockAlign() const { return FBlockAlign; }
     // Bits per sample (low byte of the field).
     uint8_t BitsPerSample() const { return FBitsPerSample; }
-    // Size of the chunk after "fmt " divided by the block align.
-    uint32_t SampleCount() const { return FSampleCount; }
+    // Sample frames: the "fact" chunk's count for compressed data, else data size / block align.
+    uint64_t SampleCount() const { return FSampleCount; }
+    // Bytes of sample data (at most what the file holds).
+    uint64_t DataSize() const { return FDataSize; }
     // Bytes before the sample data.
-    uint32_t HeaderSize() const { return FHeaderSize; }
-    // RIFF size field + 8.
-    uint32_t FileSize() const { return FFileSize; }
+    uint64_t HeaderSize() const { return FHeaderSize; }
+    // RIFF size + 8 (RF64: the "ds64" chunk's), at most the size of the file.
+    uint64_t FileSize() const { return FFileSize; }
     // Name last loaded.
     const std::string& FileName() const { return FFileName; }
     // kbit/s from the bytes per second.
@@ -41,6 +45,12 @@ public:
     double Duration() const;
 
 private:
+    // What the chunk walk found before (and at) "data".
+    struct TLayout;
+    static TLayout WalkChunks(TTntFileStream& Stream);
+    void TakeFormat(const uint8_t* Format);
+    void TakeLength(const TLayout& Layout);
+
     bool FValid = false;
     uint32_t FFormatChunkSize = 0;
     uint16_t FFormatTag = 0;
@@ -49,9 +59,10 @@ private:
     uint32_t FBytesPerSecond = 0;
     uint16_t FBlockAlign = 0;
     uint8_t FBitsPerSample = 0;
-    uint32_t FSampleCount = 0;
-    uint32_t FHeaderSize = 0;
-    uint32_t FFileSize = 0;
+    uint64_t FSampleCount = 0;
+    uint64_t FDataSize = 0;
+    uint64_t FHeaderSize = 0;
+    uint64_t FFileSize = 0;
     std::string FFileName;
     double FBitrate = 0.0;
 };

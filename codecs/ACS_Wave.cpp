@@ -44,10 +44,9 @@ void TWaveIn::ReadHeader() {
     case wtMSADPCM:
         FValid = FHeader.BitsPerSample == 4;
         FBitsPerSample = 16;
-        FTotalSamples = ClampToInt32(FHeader.SampleLength);
-        FSize = ClampToInt32(int64_t(FChannels) * FHeader.SampleLength * 2);
         FDecodable = AdpcmDecodable();
         if (!FDecodable) FValid = false;
+        TakeAdpcmLength();
         break;
     case wtACM:
         OpenAcm();
@@ -86,6 +85,17 @@ void TWaveIn::TakeFormat() {
     FBitsPerSample = FHeader.BitsPerSample;
     FSize = 0;
     FTotalSamples = 0;
+}
+
+void TWaveIn::TakeAdpcmLength() {
+    if (!FDecodable) return;
+    // The last block is padded to its full length by the encoder; the "fact" chunk says where the
+    // audio ends. A file whose blocks hold fewer frames (cut short) delivers what they hold.
+    int64_t DataBytes = std::min<int64_t>(FHeader.DataSize, FSource->Size() - FHeader.DataOffset);
+    int64_t Blocks = (DataBytes + FHeader.BlockAlign - 1) / FHeader.BlockAlign;
+    int64_t Frames = std::min<int64_t>(FHeader.SampleLength, Blocks * BlockFrames());
+    FTotalSamples = ClampToInt32(Frames);
+    FSize = ClampToInt32(Frames * FChannels * 2);
 }
 
 void TWaveIn::TakePcm() {
@@ -187,7 +197,7 @@ bool TWaveIn::RefillAdpcm() {
         Init();
     }
     BufStart = 1;
-    BufEnd = DecodeNextBlock();
+    BufEnd = std::min(DecodeNextBlock(), FSize - FPosition);
     return BufEnd > 0;
 }
 

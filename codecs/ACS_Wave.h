@@ -38,6 +38,8 @@ private:
     void TakeFormat();
     // Takes the data size of PCM.
     void TakePcm();
+    // Takes the length of ADPCM: the "fact" chunk's frames, at most what the data's blocks hold.
+    void TakeAdpcmLength();
     // Compressed data the Audio Compression Manager converts (MPEG Layer-3): the file is turned
     // into PCM in memory at once; a failed conversion leaves the file not Valid, with no data.
     void OpenAcm();

@@ -1,6 +1,7 @@
 // FLAC and Ogg Vorbis info readers: files and comments made by flac, metaflac, oggenc and
 // vorbiscomment, checked against ffprobe and metaflac; damaged and hostile files.
 #include "analysis/FLACfile.h"
+#include "analysis/MediaInfo.h"
 #include "analysis/OggVorbis.h"
 #include "analysis/TntFileStream.h"
 #include "tests/analysis/AnalysisTestSupport.h"
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 
 namespace deraz::test {
@@ -241,6 +243,58 @@ TEST(OggVorbis, CommentsFromVorbiscomment) {
     EXPECT_EQ(O.Album(), "After long");
 }
 
+// The identification header packet of an Ogg Vorbis file's bytes.
+uint8_t* IdentificationHeader(TBytes& Bytes) {
+    auto Header = std::search(Bytes.begin(), Bytes.end(), "\1vorbis", "\1vorbis" + 7);
+    EXPECT_NE(Header, Bytes.end());
+    return &*Header;
+}
+
+TEST(OggVorbis, ChainedStreamsCountWhole) {
+    TTempDir Dir;
+    // Streams of 1.5 s at 44100 Hz stereo and 1 s at 22050 Hz mono, joined; then the same twice.
+    std::string First = Dir.File("first.ogg"), Second = Dir.File("second.ogg");
+    RunTool("oggenc -Q -o " + ShellQuote(First) + " " + ShellQuote(MakeWav(Dir, "a.wav", 1.5, 44100, 2)));
+    RunTool("oggenc -Q -o " + ShellQuote(Second) + " " + ShellQuote(MakeWav(Dir, "b.wav", 1, 22050, 1)));
+    std::string Chain = Dir.File("chain.ogg"), Twice = Dir.File("twice.ogg");
+    RunTool("cat " + ShellQuote(First) + " " + ShellQuote(Second) + " > " + ShellQuote(Chain));
+    RunTool("cat " + ShellQuote(First) + " " + ShellQuote(First) + " > " + ShellQuote(Twice));
+    TOggVorbis O;
+    ASSERT_TRUE(O.LoadFile(Chain));
+    EXPECT_TRUE(O.IsValid());
+    EXPECT_EQ(O.SampleRate(), 44100); // the first stream's format
+    EXPECT_EQ(O.Channels(), 2);
+    EXPECT_EQ(O.Samples(), 66150 + 22050);
+    EXPECT_DOUBLE_EQ(O.Duration(), 2.5);
+    EXPECT_EQ(O.Bitrate(), std::lround(std::filesystem::file_size(Chain) / 2.5 / 125));
+    ASSERT_TRUE(O.LoadFile(Twice));
+    EXPECT_DOUBLE_EQ(O.Duration(), 3.0);
+}
+
+TEST(OggVorbis, EmptyStreamAndNoNominalBitrate) {
+    TTempDir Dir;
+    std::string Empty = Dir.File("empty.wav"), Ogg = Dir.File("empty.ogg");
+    WritePcmWav(Empty, std::vector<int16_t>{}, 2, 44100);
+    RunTool("oggenc -Q -o " + ShellQuote(Ogg) + " " + ShellQuote(Empty));
+    TOggVorbis O;
+    ASSERT_TRUE(O.LoadFile(Ogg));
+    EXPECT_EQ(O.Samples(), 0);
+    EXPECT_EQ(O.Duration(), 0.0);
+    EXPECT_FALSE(O.IsValid());
+
+    // A stream that declares no nominal bitrate shows its average.
+    TBytes Bytes = ReadFileBytes(MakeOgg(Dir, 44100, 2));
+    std::fill_n(IdentificationHeader(Bytes) + 20, 4, 0);
+    WriteFileBytes(Dir.File("plain.ogg"), Bytes);
+    ASSERT_TRUE(O.LoadFile(Dir.File("plain.ogg")));
+    EXPECT_EQ(O.NominalBitrate(), 0);
+    TMediaAnalysers A;
+    EXPECT_EQ(BitrateText(A, Dir.File("plain.ogg")), std::to_string(O.Bitrate()));
+    TMediaInfo Info;
+    ASSERT_TRUE(ReadMediaInfo(A, Dir.File("plain.ogg"), Info));
+    EXPECT_EQ(Info.Bitrate, std::to_string(O.Bitrate()) + " kbit/s");
+}
+
 // Replaces the low granule bytes of every page in the file's last 12060 bytes.
 void SetTailGranules(TBytes& Bytes, uint8_t Value) {
     for (size_t I = Bytes.size() > 12060 ? Bytes.size() - 12060 : 0; I + 14 <= Bytes.size(); ++I)
@@ -269,8 +323,15 @@ TEST(OggVorbis, MissingSampleCountAndBadLayouts) {
     EXPECT_EQ(O.Id3v2Size(), 40);
     EXPECT_EQ(O.Channels(), 1);
 
-    // Three channels are not valid.
-    EXPECT_TRUE(O.LoadFile(MakeOgg(Dir, 44100, 3)));
+    // One to eight channels are valid, more are not.
+    std::string Surround = MakeOgg(Dir, 44100, 6);
+    EXPECT_TRUE(O.LoadFile(Surround));
+    EXPECT_TRUE(O.IsValid());
+    EXPECT_EQ(O.Channels(), 6);
+    Bytes = ReadFileBytes(Surround);
+    IdentificationHeader(Bytes)[11] = 9;
+    WriteFileBytes(File, Bytes);
+    EXPECT_TRUE(O.LoadFile(File));
     EXPECT_FALSE(O.IsValid());
 
     WriteFileBytes(File, TBytes(400, 'x'));

@@ -161,11 +161,13 @@ TEST(MPEGaudio, XingAndVbriHeaders) {
 TEST(MPEGaudio, TailVendorsAndId3v1) {
     TTempDir Dir;
     TSyntheticStream S;
-    S.Put(S.Bytes.size() - 300, "LAME3.96");
+    S.Put(S.Bytes.size() - 300, "LAME3.100");
     TMPEGaudio M = LoadBytes(Dir, S.Bytes);
-    EXPECT_EQ(M.TailVendor(), "LAME3.96");
+    EXPECT_EQ(M.TailVendor(), "LAME3.100");
     EXPECT_EQ(M.EncoderId(), 3);
-    EXPECT_EQ(M.EncoderText(), "LAME 3.96");
+    EXPECT_EQ(M.EncoderText(), "LAME 3.100");
+    S.Put(S.Bytes.size() - 300, "LAME3.99r");
+    EXPECT_EQ(LoadBytes(Dir, S.Bytes).EncoderText(), "LAME 3.99");
 
     // The signature nearer to the end wins.
     S.Put(S.Bytes.size() - 100, "GOGO");

@@ -20,11 +20,13 @@ class WaveInInterop : public ::testing::TestWithParam<TInteropCase> {};
 // PCM and Microsoft ADPCM decode exactly as ffmpeg decodes them. IMA ADPCM decodes exactly as sox
 // decodes it (both add up the nibble's step fractions; ffmpeg multiplies and rounds otherwise,
 // so it differs by a few steps' rounding), except that we clamp at -32767 where sox clamps at
-// -32768: from the first such sample on, samples may differ by one.
+// -32768: from the first such sample on, samples may differ by one. ADPCM ends where the "fact"
+// chunk says, while the tools also pass on the padding of the last block.
 TEST_P(WaveInInterop, DecodesLikeTheTools) {
     const TInteropCase& Case = GetParam();
     TTempDir Dir;
-    std::string File = MakeToolWav(Dir, Case.Name, Case.Tool, Case.Options, Case.Channels, Case.Rate);
+    // Not a whole number of ADPCM blocks.
+    std::string File = MakeToolWav(Dir, Case.Name, Case.Tool, Case.Options, Case.Channels, Case.Rate, 30001);
     bool EightBit = std::string(Case.Options).find("-b 8") != std::string::npos;
 
     TWaveIn In;
@@ -35,8 +37,13 @@ TEST_P(WaveInInterop, DecodesLikeTheTools) {
     std::vector<uint8_t> Ours = ReadAllData(In, 1000);
     EXPECT_TRUE(In.Valid());
     EXPECT_EQ(In.WavType(), Case.Type);
+    EXPECT_EQ(In.Position(), In.Size());
+    if (Case.Type != wtPCM) {
+        EXPECT_EQ(Ours.size(), size_t(FactFrames(File)) * Case.Channels * 2);
+    }
     std::vector<uint8_t> Ffmpeg = DecodeWithFfmpeg(File, EightBit ? "u8" : "s16le");
-    ASSERT_EQ(Ours.size(), Ffmpeg.size());
+    ASSERT_GE(Ffmpeg.size(), Ours.size());
+    Ffmpeg.resize(Ours.size());
     if (Case.Type != wtDVIADPCM) {
         EXPECT_TRUE(Ours == Ffmpeg);
         return;
@@ -45,7 +52,7 @@ TEST_P(WaveInInterop, DecodesLikeTheTools) {
     EXPECT_GT(SignalToNoiseDb(BytesToSamples(Ffmpeg), A), 40.0);
     ASSERT_EQ(RunCommand("sox -V1 " + ShellQuote(File) + " -t s16 " + ShellQuote(Dir.File("sox.raw"))), 0);
     std::vector<int16_t> B = BytesToSamples(ReadFileBytes(Dir.File("sox.raw")));
-    ASSERT_EQ(A.size(), B.size());
+    ASSERT_GE(B.size(), A.size());
     bool Clamped = false;
     for (size_t I = 0; I < A.size(); ++I) {
         Clamped = Clamped || B[I] == -32768;
@@ -180,8 +187,8 @@ TEST(WaveIn, AdpcmStartSampleStartsAtItsBlock) {
         In.SetStartSample(Frames * 3 + 17);
         std::vector<uint8_t> FromBlock = ReadAllData(In);
         EXPECT_EQ(In.Size(), (In.TotalSamples() - Frames * 3 - 17) * 4) << Options;
-        // Whole blocks from the start of the block holding the sample, up to Size or beyond.
-        ASSERT_GE(FromBlock.size(), size_t(In.Size()));
+        // From the start of the block holding the sample, Size bytes.
+        ASSERT_EQ(FromBlock.size(), size_t(In.Size()));
         EXPECT_TRUE(std::equal(FromBlock.begin(), FromBlock.end(), Whole.begin() + Frames * 3 * 4))
             << Options;
     }

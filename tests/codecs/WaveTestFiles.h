@@ -2,6 +2,7 @@
 // by chunk for headers no tool would write.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,6 +26,15 @@ inline std::string MakeToolWav(const TTempDir& Dir, const std::string& Name, con
             : "ffmpeg -nostdin -v error -y -i " + ShellQuote(Source) + " " + Options + " " + ShellQuote(Made);
     if (RunCommand(Command) != 0) throw std::runtime_error("failed: " + Command);
     return Made;
+}
+
+// The sample length of the first "fact" chunk of a WAV file, found by its ID.
+inline uint32_t FactFrames(const std::string& FileName) {
+    std::vector<uint8_t> Bytes = ReadFileBytes(FileName);
+    const char Id[] = "fact";
+    auto At = std::search(Bytes.begin(), Bytes.end(), Id, Id + 4);
+    if (Bytes.end() - At < 12) throw std::runtime_error("no fact chunk in " + FileName);
+    return GetLE32(&*At + 8);
 }
 
 // All the PCM a TWaveIn delivers for FileName.
