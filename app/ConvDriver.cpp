@@ -1,8 +1,10 @@
 #include "app/ConvDriver.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "app/BitrateCap.h"
+#include "app/CoverFiles.h"
 #include "app/FileNames.h"
 #include "app/OutputFiles.h"
 #include "app/TagCopy.h"
@@ -22,8 +24,8 @@ std::string WithFinalName(std::string Message, const std::string& TemporaryName,
 
 constexpr const char* UndecodableMessage = "The input file could not be decoded.";
 
-std::string CountText(size_t Count, const char* What) {
-    return std::to_string(Count) + (Count == 1 ? " file " : " files ") + What;
+std::string ParentFolder(const std::string& FileName) {
+    return std::filesystem::path(FileName).parent_path().string();
 }
 
 } // namespace
@@ -40,6 +42,8 @@ const char* OutcomeText(TEntryOutcome Outcome) {
         return "stopped";
     case eoNotStarted:
         return "not started";
+    case eoUpToDate:
+        return "up to date";
     }
     return "";
 }
@@ -49,14 +53,21 @@ void SortByEntry(std::vector<TEntryResult>& Results) {
               [](const TEntryResult& A, const TEntryResult& B) { return A.Index < B.Index; });
 }
 
+std::string SummaryCounts(const TBatchSummary& Summary) {
+    auto Count = [&](TEntryOutcome Outcome) {
+        return std::count_if(Summary.Problems.begin(), Summary.Problems.end(),
+                             [&](const TEntryResult& R) { return R.Outcome == Outcome; });
+    };
+    std::string Text = std::to_string(Summary.Converted) + " converted, " + std::to_string(Summary.UpToDate) +
+                       " up to date, " + std::to_string(Count(eoFailed)) + " failed, " +
+                       std::to_string(Count(eoSkipped)) + " skipped";
+    for (TEntryOutcome Outcome : {eoStopped, eoNotStarted})
+        if (Count(Outcome) > 0) Text += ", " + std::to_string(Count(Outcome)) + " " + OutcomeText(Outcome);
+    return Text;
+}
+
 std::string CompletionMessage(const TBatchSummary& Summary) {
-    std::string Text = "Convertion completed!";
-    if (Summary.Problems.empty()) return Text;
-    for (TEntryOutcome Outcome : {eoFailed, eoSkipped, eoStopped, eoNotStarted}) {
-        auto Count = std::count_if(Summary.Problems.begin(), Summary.Problems.end(),
-                                   [&](const TEntryResult& R) { return R.Outcome == Outcome; });
-        if (Count > 0) Text += "\n" + CountText(size_t(Count), OutcomeText(Outcome)) + ".";
-    }
+    std::string Text = "Convertion completed!\n" + SummaryCounts(Summary) + ".";
     for (const auto& Problem : Summary.Problems)
         Text += "\n" + Problem.InputName + ": " + OutcomeText(Problem.Outcome) + ": " + Problem.Message;
     return Text;
@@ -93,6 +104,7 @@ void TConvDriver::Start(std::shared_ptr<TEntryQueue> Queue) {
     if (!Queue || Queue->Count() == 0) throw std::runtime_error("No files added to media bin!");
     FQueue = std::move(Queue);
     FSummary = {};
+    FCoverFolders.clear();
     FAborting = false;
     StartNext();
 }
@@ -151,6 +163,8 @@ void TConvDriver::ConvertEntry(const std::string& InputName, const std::string& 
     if (SameFile(InputName, OutputName))
         throw std::runtime_error("The output file is the input file; it was left untouched.");
     RequireRegularFile(InputName);
+    if (FUpdateOnly && OutputUpToDate(InputName, OutputName))
+        throw EEntryUpToDate(OutputName + " is not older than the input; it was kept.");
 
     // A file its source cannot decode would make an empty output: refuse it before writing.
     TACSFileIn* Input = Source->Source;
@@ -164,6 +178,7 @@ void TConvDriver::ConvertEntry(const std::string& InputName, const std::string& 
     bool Decodable = Input->Valid();
     Input->CloseFile();
     if (!Decodable) throw std::runtime_error(UndecodableMessage);
+    MakeOutputFolder(OutputName);
 
     FActiveSink = Sink->Code;
     ReportProgress(0);
@@ -225,6 +240,7 @@ void TConvDriver::Handle(const TEvent& Event) {
             break;
         }
         ReportProgress(100);
+        BringCovers(FQueue->Entry(FCurrentIndex));
         RecordResult(eoConverted, {});
         break;
     case ekException:
@@ -253,6 +269,9 @@ void TConvDriver::StartNext() {
             return; // its sink reports the end
         } catch (const EEntrySkipped& E) {
             RecordResult(eoSkipped, E.what());
+        } catch (const EEntryUpToDate& E) {
+            BringCovers(Entry);
+            RecordResult(eoUpToDate, E.what());
         } catch (const std::exception& E) {
             RecordResult(eoFailed, E.what());
         }
@@ -267,9 +286,19 @@ void TConvDriver::RecordResult(TEntryOutcome Outcome, std::string Message) {
     ++FSummary.Count;
     if (Outcome == eoConverted)
         ++FSummary.Converted;
+    else if (Outcome == eoUpToDate)
+        ++FSummary.UpToDate;
     else
         FSummary.Problems.push_back(Result);
     if (OnEntryFinished) OnEntryFinished(this, Result);
+}
+
+void TConvDriver::BringCovers(const TMediaEntry& Entry) {
+    if (!Entry.CopyCovers) return;
+    std::string From = ParentFolder(Entry.InputName);
+    std::string To = ParentFolder(Entry.OutputName);
+    if (!FCoverFolders.emplace(From, To).second || SameFile(From, To)) return;
+    CopyCoverPictures(From, To);
 }
 
 void TConvDriver::EndBatch() {

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -30,6 +31,7 @@ enum TEntryOutcome : uint8_t {
     eoSkipped = 2,    // no pipeline for this pair; nothing was written
     eoStopped = 3,    // stopped by Abort; no output file was left behind
     eoNotStarted = 4, // the batch was aborted before this entry
+    eoUpToDate = 5,   // only changed files convert, and its output is not older than its input
 };
 
 struct TEntryResult {
@@ -42,11 +44,15 @@ struct TEntryResult {
 struct TBatchSummary {
     int32_t Count = 0; // entries this driver handled
     int32_t Converted = 0;
+    int32_t UpToDate = 0;
     bool Aborted = false;
-    std::vector<TEntryResult> Problems; // every entry not converted, in order
+    std::vector<TEntryResult> Problems; // every entry neither converted nor up to date, in order
 };
 
-// "Convertion completed!" followed by a line per entry that was not converted.
+// "3 converted, 1 up to date, 0 failed, 2 skipped", with the entries stopped and not started
+// when there are any.
+std::string SummaryCounts(const TBatchSummary& Summary);
+// "Convertion completed!", a line with the summary's counts and a line per entry in Problems.
 std::string CompletionMessage(const TBatchSummary& Summary);
 // Puts results in the order of their entries.
 void SortByEntry(std::vector<TEntryResult>& Results);
@@ -55,6 +61,12 @@ const char* OutcomeText(TEntryOutcome Outcome);
 
 // An entry that has no pipeline: it is skipped, not failed.
 class EEntrySkipped : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// An entry whose output is up to date while only changed files convert: nothing to do.
+class EEntryUpToDate : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
@@ -71,6 +83,10 @@ public:
     // The desktop batch leaves WAV to WAV alone; the command line converts it (IMA ADPCM to PCM).
     bool AllowWavToWav() const { return FAllowWavToWav; }
     void SetAllowWavToWav(bool Value) { FAllowWavToWav = Value; }
+    // Only files that are new or changed convert: an entry whose output exists and is not older
+    // than its input is up to date, found from the two files' times alone.
+    bool UpdateOnly() const { return FUpdateOnly; }
+    void SetUpdateOnly(bool Value) { FUpdateOnly = Value; }
 
     // Starts a batch over Queue, which other drivers may share, and starts its first entry at
     // once. Raises "No files added to media bin!" for an empty queue.
@@ -87,8 +103,9 @@ public:
     // Waits and handles reports until the batch has ended.
     void RunToEnd();
 
-    // Sets up and starts the conversion of one file. Raises EEntrySkipped for a pair without a
-    // pipeline and another exception when the entry cannot start.
+    // Sets up and starts the conversion of one file, making its output's folder when missing.
+    // Raises EEntrySkipped for a pair without a pipeline, EEntryUpToDate for an output that is up
+    // to date, and another exception when the entry cannot start.
     void ConvertEntry(const std::string& InputName, const std::string& OutputName);
 
     // Index of the next entry to hand out; 0 between batches.
@@ -130,6 +147,8 @@ private:
     // Starts entries until one runs; ends the batch when none is left.
     void StartNext();
     void RecordResult(TEntryOutcome Outcome, std::string Message);
+    // Copies the cover pictures of a converted or up-to-date entry, once per pair of folders.
+    void BringCovers(const TMediaEntry& Entry);
     void EndBatch();
     void SetCaption(std::string Caption);
     void ReportProgress(int32_t Percent);
@@ -137,9 +156,11 @@ private:
     TPipelineTable& FPipelines;
     std::function<TOutputChoice()> FReadOutputChoice;
     bool FAllowWavToWav = false;
+    bool FUpdateOnly = false;
 
     std::shared_ptr<TEntryQueue> FQueue;
     TBatchSummary FSummary;
+    std::set<std::pair<std::string, std::string>> FCoverFolders; // (from, to) handled this batch
     bool FAborting = false;
     int32_t FCurrentIndex = -1; // the entry whose conversion runs, -1 when none
     TACSFileOut* FCurrentSink = nullptr;

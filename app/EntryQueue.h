@@ -13,6 +13,8 @@ namespace deraz {
 struct TMediaEntry {
     std::string InputName;  // full path of the input file
     std::string OutputName; // full path of the output file
+    // Copy the cover pictures beside the input into the output's folder when that is another one.
+    bool CopyCovers = false;
 };
 
 class TEntryQueue {

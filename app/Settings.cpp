@@ -22,6 +22,9 @@ constexpr TKey kUseSound{"General", "UseSound"};
 constexpr TKey kDone{"General", "Done"};
 constexpr TKey kError{"General", "Error"};
 constexpr TKey kParallel{"General", "ParallelConversions"};
+constexpr TKey kKeepFolders{"General", "KeepFolders"};
+constexpr TKey kCopyCovers{"General", "CopyCovers"};
+constexpr TKey kUpdateOnly{"General", "UpdateOnly"};
 constexpr TKey kDestExt{"Output", "DestExt"};
 constexpr TKey kBitrate{"Output", "Bitrate"};
 constexpr TKey kCopyTags{"Output", "CopyTags"};
@@ -69,6 +72,13 @@ int32_t TSettings::ParallelConversions() const {
     return Value < 1 ? ProcessorCount() : std::min(Value, MaxParallelConversions);
 }
 
+TLibraryPreferences TSettings::LibraryPreferences() const {
+    const TLibraryPreferences Defaults;
+    return {FIni.ReadBool(kKeepFolders.Section, kKeepFolders.Name, Defaults.KeepFolders),
+            FIni.ReadBool(kCopyCovers.Section, kCopyCovers.Name, Defaults.CopyCovers),
+            FIni.ReadBool(kUpdateOnly.Section, kUpdateOnly.Name, Defaults.UpdateOnly)};
+}
+
 int32_t TSettings::DestExt() const {
     return FIni.ReadInteger(kDestExt.Section, kDestExt.Name, DefaultDestExt);
 }
@@ -101,7 +111,15 @@ void TSettings::WritePreferences(const TPreferences& Value) {
 }
 
 void TSettings::WriteParallelConversions(int32_t Value) {
+    MakeFolder();
     FIni.WriteInteger(kParallel.Section, kParallel.Name, Value);
+}
+
+void TSettings::WriteLibraryPreferences(const TLibraryPreferences& Value) {
+    MakeFolder();
+    FIni.WriteBool(kKeepFolders.Section, kKeepFolders.Name, Value.KeepFolders);
+    FIni.WriteBool(kCopyCovers.Section, kCopyCovers.Name, Value.CopyCovers);
+    FIni.WriteBool(kUpdateOnly.Section, kUpdateOnly.Name, Value.UpdateOnly);
 }
 
 void TSettings::WriteOutputFormat(int32_t DestExt, int32_t Bitrate, bool CopyTags) {

@@ -1,4 +1,4 @@
-// The program's settings: ten keys in "Varidir.ini". Nothing is kept in
+// The program's settings: keys in "Varidir.ini". Nothing is kept in
 // memory: every query reads the file at that moment, every change writes its keys at once.
 #pragma once
 
@@ -24,6 +24,13 @@ struct TPreferences {
     std::string Error; // WAV file meant for conversion errors
 };
 
+// How a batch treats a converted library, also in section "General".
+struct TLibraryPreferences {
+    bool KeepFolders = true; // an added folder's files keep their folders under the output directory
+    bool CopyCovers = true;  // cover pictures beside the inputs go to their outputs' folders
+    bool UpdateOnly = false; // only files that are new or changed since their output was written
+};
+
 class TSettings {
 public:
     explicit TSettings(const std::string& FileName = DefaultSettingsFileName());
@@ -36,6 +43,8 @@ public:
     std::string DoneSound() const;
     // How many files the desktop batch converts at once: 1 to 64, by default one per processor.
     int32_t ParallelConversions() const;
+    // "KeepFolders", "CopyCovers" and "UpdateOnly".
+    TLibraryPreferences LibraryPreferences() const;
 
     // Index into the output format list (0 ".ogg" ... 5 ".wav").
     int32_t DestExt() const;
@@ -53,6 +62,7 @@ public:
     // the keys written before it.
     void WritePreferences(const TPreferences& Value);
     void WriteParallelConversions(int32_t Value);
+    void WriteLibraryPreferences(const TLibraryPreferences& Value);
     // "DestExt", "Bitrate" and "CopyTags", in this order.
     void WriteOutputFormat(int32_t DestExt, int32_t Bitrate, bool CopyTags);
     void WriteCapBitrate(bool Value);

@@ -13,9 +13,9 @@
 #include "app/CodecSet.h"
 #include "app/ConvDriver.h"
 #include "app/FileNames.h"
+#include "app/InputFiles.h"
 #include "app/OutputNames.h"
 #include "app/Settings.h"
-#include "cli/InputFiles.h"
 #include "cli/ProgressDisplay.h"
 
 namespace deraz {
@@ -38,6 +38,7 @@ struct TJob {
     TJob(const TCliOptions& Options, const TOutputChoice& Choice)
         : Driver(Codecs.Pipelines(), [Choice] { return Choice; }) {
         Driver.SetAllowWavToWav(true);
+        Driver.SetUpdateOnly(Options.Update);
         Codecs.WaveOut->SetWavType(Options.ImaAdpcm.value_or(false) ? wtDVIADPCM : wtPCM);
         Codecs.WaveOut->SetBlockSize(Options.BlockSize.value_or(512));
     }
@@ -47,9 +48,10 @@ std::string FullName(const std::string& Name) {
     return fs::absolute(Name).lexically_normal().string();
 }
 
-// The batch: every input with its output name. An output name that an earlier input of the batch
-// writes gets a number ("name (1).ext"), so no input is lost; an existing output is replaced,
-// left alone (those entries go to Kept) or avoided by a number, as IfExists says.
+// The batch: every input with its output name, below -o in the folders it has below a folder
+// input unless flat. An output name that an earlier input of the batch writes gets a number
+// ("name (1).ext"), so no input is lost; an existing output is replaced, left alone (those
+// entries go to Kept) or avoided by a number, as IfExists says.
 std::vector<TMediaEntry> MakeEntries(const TCliOptions& Options, const TOutputChoice& Choice,
                                      std::vector<TMediaEntry>& Kept) {
     std::string OutputDir;
@@ -66,14 +68,14 @@ std::vector<TMediaEntry> MakeEntries(const TCliOptions& Options, const TOutputCh
     auto InUse = [&](const std::string& Name) {
         return Outputs.contains(Name) || (Options.IfExists == ieRename && fs::exists(Name));
     };
-    for (const auto& Input : ExpandInputs(Options.Files)) {
-        std::string Output =
-            FreeName(OutputFileName(Input.Path, OutputExtension(Choice.DestExt), OutputDir), InUse);
+    for (const auto& Input : ExpandInputs(Options.Files, OutputDir)) {
+        std::string Output = FreeName(OutputFileName(Input.Path, OutputExtension(Choice.DestExt), OutputDir,
+                                                     Options.Flat ? "" : Input.RelativePath),
+                                      InUse);
         Outputs.insert(Output);
-        if (Options.IfExists == ieSkip && fs::exists(Output))
-            Kept.push_back({Input.Path, Output});
-        else
-            Entries.push_back({Input.Path, Output});
+        bool FromFolder = !Input.Folder.empty();
+        TMediaEntry Entry{Input.Path, Output, Options.Covers.value_or(FromFolder && !Options.Flat)};
+        (Options.IfExists == ieSkip && fs::exists(Output) ? Kept : Entries).push_back(std::move(Entry));
     }
     return Entries;
 }
@@ -88,15 +90,30 @@ TProgressDisplay::TMode DisplayMode(const TCliOptions& Options) {
     return isatty(fileno(stdout)) ? TProgressDisplay::pmBars : TProgressDisplay::pmLines;
 }
 
-void PrintSummary(const std::vector<TEntryResult>& Results) {
-    size_t Problems = 0;
-    for (const auto& Result : Results) Problems += Result.Outcome != eoConverted;
-    if (Problems == 0) return;
-    std::fprintf(stderr, "deraz-convert: %zu of %zu files not converted:\n", Problems, Results.size());
-    for (const auto& Result : Results)
-        if (Result.Outcome != eoConverted)
-            std::fprintf(stderr, "  %s: %s: %s\n", Result.InputName.c_str(), OutcomeText(Result.Outcome),
-                         Result.Message.c_str());
+// Lists every input that was neither converted nor up to date, with its reason, on standard
+// error, then the counts of the batch (unless quiet), where the existing outputs left alone (Kept)
+// count as skipped. Returns the exit status: 1 when any input was listed.
+int PrintSummary(const TCliOptions& Options, const std::vector<TEntryResult>& Results,
+                 const std::vector<TMediaEntry>& Kept) {
+    TBatchSummary Summary;
+    for (const auto& Result : Results) {
+        if (Result.Outcome == eoConverted)
+            ++Summary.Converted;
+        else if (Result.Outcome == eoUpToDate)
+            ++Summary.UpToDate;
+        else
+            Summary.Problems.push_back(Result);
+    }
+    int Status = Summary.Problems.empty() ? 0 : 1;
+    if (Status != 0)
+        std::fprintf(stderr, "deraz-convert: %zu of %zu files not converted:\n", Summary.Problems.size(),
+                     Results.size());
+    for (const auto& Problem : Summary.Problems)
+        std::fprintf(stderr, "  %s: %s: %s\n", Problem.InputName.c_str(), OutcomeText(Problem.Outcome),
+                     Problem.Message.c_str());
+    for (const auto& Entry : Kept) Summary.Problems.push_back({0, Entry.InputName, eoSkipped, {}});
+    if (!Options.Quiet) std::printf("deraz-convert: %s\n", SummaryCounts(Summary).c_str());
+    return Status;
 }
 
 } // namespace
@@ -170,10 +187,7 @@ int RunConversion(const TCliOptions& Options) {
     for (auto& Thread : Threads) Thread.join();
     Display.Redraw();
 
-    PrintSummary(Results);
-    for (const auto& Result : Results)
-        if (Result.Outcome != eoConverted) return 1;
-    return 0;
+    return PrintSummary(Options, Results, Kept);
 }
 
 } // namespace deraz

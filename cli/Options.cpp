@@ -25,14 +25,20 @@ const char* const HelpText =
     "  --no-copy-tags     write outputs without tags\n"
     "  --cap-bitrate      MP3 and Ogg Vorbis from a lossy input: no more bit rate than the input has\n"
     "  --if-exists WHAT   an existing output: overwrite (default), skip, or rename (\"name (1).ext\")\n"
+    "  --update           convert only inputs that are new or changed since their output was written\n"
+    "  --flat             with -o, every output straight into DIR, not in the folders of folder inputs\n"
+    "  --covers           copy cover pictures (cover.jpg, folder.png, ...) beside the inputs into the\n"
+    "                     outputs' folders (default with -o for folder inputs, unless --flat)\n"
+    "  --no-covers        copy no cover pictures\n"
     "  --wav-type T       WAV output as pcm or ima (IMA ADPCM); default pcm\n"
     "  --block-size N     IMA ADPCM block size in bytes, a multiple of 4; default 512\n"
     "  --info FILE...     print the technical data and tags of each file\n"
     "  --levels [EXT]     list each format's levels with their index and default\n"
     "  --version          print the version\n"
     "\n"
-    "An INPUT that is a folder gives every convertible file inside it and its subfolders.\n"
-    "Exit status: 0 all converted, 1 any file failed or was skipped, 2 usage error.\n";
+    "An INPUT that is a folder gives every convertible file inside it and its subfolders; with -o\n"
+    "their outputs keep the subfolders under DIR.\n"
+    "Exit status: 0 all converted or up to date, 1 any file failed or was skipped, 2 usage error.\n";
 
 namespace {
 
@@ -91,6 +97,12 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments) {
                 throw EUsageError("unknown output format \"" + *Options.Levels + "\"");
         } else if (Argument == "--copy-tags" || Argument == "--no-copy-tags") {
             Options.CopyTags = Argument == "--copy-tags";
+        } else if (Argument == "--covers" || Argument == "--no-covers") {
+            Options.Covers = Argument == "--covers";
+        } else if (Argument == "--flat") {
+            Options.Flat = true;
+        } else if (Argument == "--update") {
+            Options.Update = true;
         } else if (Argument == "--cap-bitrate") {
             Options.CapBitrate = true;
         } else if (Argument == "--if-exists") {
@@ -132,6 +144,13 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments) {
     }
     if (!Options.Help && !Options.Version && !Options.Levels && Options.Files.empty())
         throw EUsageError("no input files");
+    // Without -o every output goes beside its input: there is no folder to flatten or to copy to.
+    if (Options.OutputDir.empty() && Options.Flat) throw EUsageError("--flat has no effect without -o");
+    if (Options.OutputDir.empty() && Options.Covers.value_or(false))
+        throw EUsageError("--covers has no effect without -o");
+    // Numbered or kept outputs would never be the ones a later --update run compares with.
+    if (Options.Update && Options.IfExists != ieOverwrite)
+        throw EUsageError("--update cannot be combined with --if-exists skip or rename");
     return Options;
 }
 

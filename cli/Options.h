@@ -33,6 +33,9 @@ struct TCliOptions {
     std::optional<bool> CopyTags;      // --copy-tags, --no-copy-tags; else the stored choice
     bool CapBitrate = false;           // --cap-bitrate
     TIfExists IfExists = ieOverwrite;  // --if-exists
+    bool Flat = false;                 // --flat: every output straight into -o's folder
+    std::optional<bool> Covers;        // --covers, --no-covers; else on for folder inputs not flat
+    bool Update = false;               // --update: only inputs newer than their outputs
     std::vector<std::string> Files;
 };
 

@@ -14,7 +14,9 @@ namespace fs = std::filesystem;
 bool SameFile(const std::string& A, const std::string& B) {
     const fs::path PathA = fs::u8path(A), PathB = fs::u8path(B);
     std::error_code Error;
-    if (fs::equivalent(PathA, PathB, Error)) return true;
+    // Without an error at least one of them exists, and the identities of the files decide.
+    bool Same = fs::equivalent(PathA, PathB, Error);
+    if (!Error) return Same;
     std::error_code ErrorA, ErrorB;
     auto CanonicalA = fs::weakly_canonical(PathA, ErrorA);
     auto CanonicalB = fs::weakly_canonical(PathB, ErrorB);

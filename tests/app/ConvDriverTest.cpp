@@ -95,7 +95,8 @@ TEST(ConvDriver, ABatchOfOneConvertsItOnceAndEndsAtOnce) {
     EXPECT_EQ(Rig.Captions.back(), "Converting: 1 out of 1 Done!");
     EXPECT_EQ(Rig.Percents.front(), 0);
     EXPECT_EQ(Rig.Percents.back(), 100);
-    EXPECT_EQ(CompletionMessage(Rig.Ends[0]), "Convertion completed!");
+    EXPECT_EQ(CompletionMessage(Rig.Ends[0]),
+              "Convertion completed!\n1 converted, 0 up to date, 0 failed, 0 skipped.");
     EXPECT_EQ(Rig.Driver.QueueIndex(), 0);
     EXPECT_FALSE(Rig.OffThread) << "an event was raised on a worker thread";
     EXPECT_TRUE(Rig.LeftOvers().empty());
@@ -129,7 +130,9 @@ TEST(ConvDriver, AFailingFileIsReportedAndTheRestConvert) {
     EXPECT_EQ(Summary.Problems[1].Message, "The input file could not be decoded.");
     EXPECT_FALSE(fs::exists(Rig.Dir.File("4.out.raw")));
     std::string Message = CompletionMessage(Summary);
-    EXPECT_EQ(Message.rfind("Convertion completed!\n2 files failed.\n", 0), 0u) << Message;
+    EXPECT_EQ(Message.rfind("Convertion completed!\n2 converted, 0 up to date, 2 failed, 0 skipped.\n", 0),
+              0u)
+        << Message;
     EXPECT_NE(Message.find(Entries[1].InputName + ": failed: corrupt data"), std::string::npos);
 }
 
@@ -177,8 +180,14 @@ TEST(ConvDriver, AnOutputThatIsItsInputFailsBeforeAnyFileIsOpened) {
 
 TEST(ConvDriver, ErrorsBeforeTheFirstStepNameTheFinalFile) {
     TRig Rig;
-    std::string Out = Rig.Dir.File("missing/dir/a.raw");
-    Rig.Run({{Rig.Dir.File("absent.raw"), Rig.Dir.File("b.raw")}, {Rig.Input("a.raw", Bytes(10, 1)), Out}});
+    // A missing output folder is made; one that a file stands in the way of fails.
+    test::WriteFileBytes(Rig.Dir.File("blocked"), {'x'});
+    std::string Out = Rig.Dir.File("blocked/dir/a.raw");
+    std::string In = Rig.Input("a.raw", Bytes(10, 1));
+    Rig.Run({{Rig.Dir.File("absent.raw"), Rig.Dir.File("b.raw")},
+             {In, Out},
+             {In, Rig.Dir.File("new/dir/a.raw")}});
+    EXPECT_EQ(test::ReadFileBytes(Rig.Dir.File("new/dir/a.raw")), Bytes(10, 1));
     ASSERT_EQ(Rig.Ends[0].Problems.size(), 2u);
     EXPECT_NE(Rig.Ends[0].Problems[0].Message.find("absent.raw"), std::string::npos);
     EXPECT_NE(Rig.Ends[0].Problems[1].Message.find(Out), std::string::npos)

@@ -1,5 +1,6 @@
 #include "app/OutputFormats.h"
 #include "app/BitrateCap.h"
+#include "app/CoverFiles.h"
 #include "app/FileNames.h"
 #include "app/OutputNames.h"
 
@@ -16,8 +17,22 @@ TEST(OutputNames, TakeTheFormatsExtensionBesideTheInputOrInTheOutputDirectory) {
     EXPECT_EQ(OutputFileName("/m/Song.wav", ""), "/m/Song");
     EXPECT_EQ(OutputFileName("/m/Song.wav", ".fla", "/out"), "/out/Song.fla");
     EXPECT_EQ(OutputFileName("/m/Song.wav", ".fla", "/out/"), "/out/Song.fla");
+    // A file added through a folder keeps its folders below the output directory, never above it.
+    EXPECT_EQ(OutputFileName("/M/A/B/01.flac", ".mp3", "/out", "A/B/01.flac"), "/out/A/B/01.mp3");
+    EXPECT_EQ(OutputFileName("/M/A/B/01.flac", ".mp3", "", "A/B/01.flac"), "/M/A/B/01.mp3");
+    for (const char* Outside : {"../01.flac", "A/../../01.flac", "/etc/01.flac", ".."})
+        EXPECT_EQ(OutputFileName("/M/A/01.flac", ".mp3", "/out", Outside), "/out/01.mp3") << Outside;
+    EXPECT_EQ(OutputFileName("/M/..x/01.flac", ".mp3", "/out", "..x/01.flac"), "/out/..x/01.mp3");
     EXPECT_EQ(ExtractFileExt("/m.d/noext"), "");
     EXPECT_EQ(ExtractFileExt("/m/x.FlAc"), ".FlAc");
+}
+
+TEST(CoverFiles, TheUsualNamesInAnyCase) {
+    for (const char* Name : {"cover.jpg", "/m/A/Folder.JPG", "front.png", "FRONT.jpeg", "AlbumArtSmall.jpg",
+                             "AlbumArt_{0F1E}_Large.jpg", "back.webp"})
+        EXPECT_TRUE(IsCoverPicture(Name)) << Name;
+    for (const char* Name : {"cover.txt", "cover", "my cover.jpg", "folder.jpg.part", "/m/cover.jpg/01.flac"})
+        EXPECT_FALSE(IsCoverPicture(Name)) << Name;
 }
 
 TEST(OutputFormats, ListAndFindTheSixFormats) {

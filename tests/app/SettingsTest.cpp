@@ -21,6 +21,8 @@ TEST(Settings, AFreshInstallationStartsWithTheDefaults) {
     TPreferences Defaults = Settings.Preferences();
     EXPECT_FALSE(Defaults.Minimode || Defaults.Notify || Defaults.AutoMinimode || Defaults.UseSound);
     EXPECT_EQ(Settings.ParallelConversions(), int32_t(std::max(1u, std::thread::hardware_concurrency())));
+    TLibraryPreferences Library = Settings.LibraryPreferences();
+    EXPECT_TRUE(Library.KeepFolders && Library.CopyCovers && !Library.UpdateOnly);
     EXPECT_FALSE(std::filesystem::exists(Dir.File("Varidir.ini")));
 }
 
@@ -49,6 +51,14 @@ TEST(Settings, WritesTheKeysOfEachDialogInTheirSections) {
     EXPECT_EQ(Read.Error, "/s/error.wav");
     EXPECT_EQ(Settings.DestExt(), 4);
     EXPECT_EQ(Settings.Bitrate(), -1);
+
+    Settings.WriteLibraryPreferences({false, true, true});
+    Bytes = test::ReadFileBytes(Settings.FileName());
+    EXPECT_NE(std::string(Bytes.begin(), Bytes.end())
+                  .find("Error=/s/error.wav\nKeepFolders=0\nCopyCovers=1\nUpdateOnly=1\n"),
+              std::string::npos);
+    TLibraryPreferences Library = Settings.LibraryPreferences();
+    EXPECT_TRUE(!Library.KeepFolders && Library.CopyCovers && Library.UpdateOnly);
 }
 
 TEST(Settings, TheFileLivesBesideTheExecutable) {

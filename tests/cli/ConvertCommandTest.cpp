@@ -1,8 +1,11 @@
 // deraz-convert as a user runs it: exit status, what it prints, and the files it writes.
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
+#include <set>
 
 #include "app/CodecSet.h"
+#include "app/FileNames.h"
 #include "tests/support/TestSupport.h"
 
 namespace deraz {
@@ -132,13 +135,13 @@ TEST(ConvertCommand, FoldersCollisionsAndExistingOutputs) {
     }
     test::WriteFileBytes(Dir.File("a/notes.txt"), {'x'});
     std::string Out = ShellQuote(Dir.File("out"));
-    // A folder gives its convertible files, sorted; every input gets its own output, the later
-    // ones of one name numbered; the progress counts every input.
+    // A folder gives its convertible files, sorted, which keep their subfolders; every input gets
+    // its own output, the later ones of one name numbered; the progress counts every input.
     TRun Run = Convert("-j 2 -f flac -o " + Out + Joined({Dir.File("a"), Dir.File("b/x.wav")}));
     EXPECT_EQ(Run.Status, 0) << Run.Err;
     EXPECT_NE(Run.Out.find("[3/3]"), std::string::npos) << Run.Out;
     std::vector<std::pair<std::string, std::string>> Expected = {
-        {"a/sub/x.WAV", "out/x.flac"}, {"a/x.wav", "out/x (1).flac"}, {"b/x.wav", "out/x (2).flac"}};
+        {"a/sub/x.WAV", "out/sub/x.flac"}, {"a/x.wav", "out/x.flac"}, {"b/x.wav", "out/x (1).flac"}};
     for (const auto& [Input, Output] : Expected)
         EXPECT_EQ(test::BytesToSamples(test::DecodeWithFfmpeg(Dir.File(Output))),
                   test::BytesToSamples(test::DecodeWithFfmpeg(Dir.File(Input))))
@@ -153,7 +156,7 @@ TEST(ConvertCommand, FoldersCollisionsAndExistingOutputs) {
     TRun Rename = Convert("-q -f flac --if-exists rename -o " + Out + " " + ShellQuote(Dir.File("b/x.wav")));
     EXPECT_EQ(Rename.Status, 0) << Rename.Err;
     EXPECT_EQ(test::ReadFileBytes(Dir.File("out/x.flac")), Before);
-    EXPECT_TRUE(fs::exists(Dir.File("out/x (3).flac")));
+    EXPECT_TRUE(fs::exists(Dir.File("out/x (2).flac")));
 
     // A folder with nothing to convert fails with its reason, not as an empty success.
     fs::create_directories(Dir.File("empty"));
@@ -161,6 +164,90 @@ TEST(ConvertCommand, FoldersCollisionsAndExistingOutputs) {
     TRun Empty = Convert("-q -f flac " + ShellQuote(Dir.File("empty")));
     EXPECT_EQ(Empty.Status, 1);
     EXPECT_NE(Empty.Err.find(Dir.File("empty") + ": "), std::string::npos) << Empty.Err;
+}
+
+// Every file below Root by its path relative to Root, with its bytes.
+std::map<std::string, std::vector<uint8_t>> Tree(const fs::path& Root) {
+    std::map<std::string, std::vector<uint8_t>> Files;
+    for (const auto& Entry : fs::recursive_directory_iterator(Root))
+        if (Entry.is_regular_file())
+            Files[Entry.path().lexically_relative(Root).string()] =
+                test::ReadFileBytes(Entry.path().string());
+    return Files;
+}
+
+TEST(ConvertCommand, ALibraryKeepsItsFoldersAndCoversAndUpdatesWhatChanged) {
+    test::TTempDir Dir;
+    // Three artists whose albums share track names; covers in two albums, notes in one.
+    std::map<std::string, std::vector<int16_t>> Tracks; // by path below Music
+    auto AddTrack = [&](const std::string& Name) {
+        fs::create_directories(fs::path(Dir.File("Music/" + Name)).parent_path());
+        auto Signal =
+            test::MusicLikeSignal(4000 + 500 * int32_t(Tracks.size()), 2, 44100, uint32_t(Tracks.size() + 1));
+        test::WritePcmWav(Dir.File("Music/" + Name), Signal, 2, 44100);
+        Tracks[Name] = Signal;
+    };
+    for (const char* Album : {"Artist A/First", "Artist B/Second", "Artist C/Third"})
+        for (const char* Track : {"01 Intro.wav", "02 Song.wav"}) AddTrack(std::string(Album) + "/" + Track);
+    test::WriteFileBytes(Dir.File("Music/Artist A/First/cover.jpg"), {0xFF, 0xD8, 1});
+    test::WriteFileBytes(Dir.File("Music/Artist B/Second/Folder.PNG"), {0x89, 'P', 2});
+    test::WriteFileBytes(Dir.File("Music/Artist A/First/notes.txt"), {'n'});
+    std::string Music = ShellQuote(Dir.File("Music"));
+    auto Samples = [](const std::string& File) { return test::BytesToSamples(test::DecodeWithFfmpeg(File)); };
+
+    // Flat: equal names numbered, every track still there once, no covers.
+    TRun Flat = Convert("-q -f flac --flat -o " + ShellQuote(Dir.File("flat")) + " " + Music);
+    ASSERT_EQ(Flat.Status, 0) << Flat.Err;
+    std::multiset<std::vector<int16_t>> FlatAudio, TrackAudio;
+    for (const auto& Entry : Tree(Dir.File("flat")))
+        FlatAudio.insert(Samples(Dir.File("flat/" + Entry.first)));
+    for (const auto& Track : Tracks) TrackAudio.insert(Track.second);
+    EXPECT_EQ(FlatAudio, TrackAudio);
+    EXPECT_TRUE(fs::exists(Dir.File("flat/02 Song (2).flac")));
+
+    // The tree matches file for file: every track in its folder, each cover once, no notes. The
+    // output folder inside the library is no input of later runs.
+    TRun Kept = Convert("-q -j 2 -f flac -o " + ShellQuote(Dir.File("Music/converted")) + " " + Music);
+    ASSERT_EQ(Kept.Status, 0) << Kept.Err;
+    auto Out = Tree(Dir.File("Music/converted"));
+    std::set<std::string> Names;
+    for (const auto& Entry : Out) Names.insert(Entry.first);
+    std::set<std::string> Expected = {"Artist A/First/cover.jpg", "Artist B/Second/Folder.PNG"};
+    for (const auto& [Track, Signal] : Tracks) {
+        Expected.insert(ChangeFileExt(Track, ".flac"));
+        EXPECT_EQ(Samples(Dir.File("Music/converted/" + ChangeFileExt(Track, ".flac"))), Signal) << Track;
+    }
+    EXPECT_EQ(Names, Expected);
+    EXPECT_EQ(Out["Artist A/First/cover.jpg"], (std::vector<uint8_t>{0xFF, 0xD8, 1}));
+
+    // Again with --update: nothing converts, not even an input spoiled since, whose time is old.
+    std::string Spoiled = Dir.File("Music/Artist C/Third/01 Intro.wav");
+    auto SpoiledTime = fs::last_write_time(Spoiled);
+    test::WriteFileBytes(Spoiled, {'j', 'u', 'n', 'k'});
+    fs::last_write_time(Spoiled, SpoiledTime);
+    std::string Update = "-f flac --update -o " + ShellQuote(Dir.File("Music/converted")) + " " + Music;
+    TRun Again = Convert(Update);
+    EXPECT_EQ(Again.Status, 0) << Again.Err;
+    EXPECT_NE(Again.Out.find("0 converted, 6 up to date, 0 failed, 0 skipped"), std::string::npos)
+        << Again.Out;
+    EXPECT_EQ(Tree(Dir.File("Music/converted")), Out);
+
+    // A touched input and a new album convert, and only they.
+    std::string Touched = Dir.File("Music/Artist B/Second/02 Song.wav");
+    fs::last_write_time(Touched,
+                        fs::last_write_time(Dir.File("Music/converted/Artist B/Second/02 Song.flac")) +
+                            std::chrono::seconds(1));
+    AddTrack("Artist C/Fourth/01 Intro.wav");
+    test::WriteFileBytes(Dir.File("Music/Artist C/Fourth/FRONT.jpeg"), {3});
+    TRun Changed = Convert(Update);
+    EXPECT_EQ(Changed.Status, 0) << Changed.Err;
+    EXPECT_NE(Changed.Out.find("2 converted, 5 up to date, 0 failed, 0 skipped"), std::string::npos)
+        << Changed.Out;
+    auto After = Tree(Dir.File("Music/converted"));
+    EXPECT_EQ(After.size(), Out.size() + 2);
+    EXPECT_EQ(After["Artist C/Fourth/FRONT.jpeg"], std::vector<uint8_t>{3});
+    EXPECT_EQ(Samples(Dir.File("Music/converted/Artist C/Fourth/01 Intro.flac")),
+              Tracks["Artist C/Fourth/01 Intro.wav"]);
 }
 
 TEST(ConvertCommand, ExplainsItself) {
@@ -185,7 +272,9 @@ TEST(ConvertCommand, UsageErrorsEndWithStatusTwo) {
           "-f flac --wav-type ima x.wav", "-f wav --block-size 256 x.wav", "-f ape --cap-bitrate x.wav",
           // Levels by a name or rate that no entry or several entries have.
           "-f ape -l high-ish x.wav", "-f ogg -l quality x.wav", "-f mp3 -l 100k x.wav",
-          "--if-exists keep x.wav"}) {
+          "--if-exists keep x.wav",
+          // Library options that have nothing to act on.
+          "--flat x.wav", "--covers x.wav", "--update --if-exists rename -o d x.wav"}) {
         TRun Run = Convert(Arguments);
         EXPECT_EQ(Run.Status, 2) << Arguments;
         EXPECT_NE(Run.Err.find("usage: deraz-convert"), std::string::npos) << Arguments;
