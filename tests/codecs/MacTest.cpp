@@ -30,7 +30,7 @@ protected:
     // error message, empty on success.
     static std::string Compress(const std::vector<uint8_t>& Pcm, const TPcmFormat& Format, int32_t Level,
                                 const std::string& FileName) {
-        TPcmSource Source(Pcm, Format, 10007);
+        TMemorySource Source(Pcm, Format, 10007);
         TMACOut Out;
         TCompletion Completion(Out);
         Out.SetCompressionLevel(Level);
@@ -185,7 +185,7 @@ TEST_F(MACTest, DamagedFilesEndInAnError) {
 
 TEST_F(MACTest, FailedStartReportsAndFreesTheSource) {
     auto Pcm = MusicPcm(2000, {});
-    TPcmSource Source(Pcm, TPcmFormat{});
+    TMemorySource Source(Pcm, TPcmFormat{});
     TMACOut Out;
     TCompletion Completion(Out);
     Out.SetInput(&Source);
