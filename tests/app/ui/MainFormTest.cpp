@@ -11,6 +11,7 @@
 
 #include "app/ApplicationForms.h"
 #include "app/Settings.h"
+#include "app/uConvDlg.h"
 #include "app/uInfoTagDlg.h"
 #include "app/uMain.h"
 #include "controls/TExDragDrop.h"
@@ -227,7 +228,7 @@ private slots:
         WritePcmWav(Long, MusicLikeSignal(44100 * 120, 2, 44100), 2, 44100);
         AddAndWait({Q(Long)});
         Main->BtnStart->click();
-        QCOMPARE(Main->windowTitle(), "Converting: 1 out of 1");
+        QTRY_COMPARE(Forms->ConvDlg()->windowTitle(), "Converting: 1 out of 1");
         {
             TMessageBoxAnswers No(QMessageBox::No);
             QVERIFY(!Main->close());
