@@ -39,12 +39,12 @@ QCheckBox* CheckBox(QWidget* Parent, const QString& Caption, const QString& Hint
 TConfigDlg::TConfigDlg(const std::string& SettingsFile, QWidget* Parent)
     : QDialog(Parent), FSettingsFile(SettingsFile) {
     setWindowTitle("Preferences...");
-    setFixedSize(471, 319);
+    setFixedSize(471, 409);
     DisableCloseButton(this);
     SetFormColor(this);
 
     PageControl1 = new QTabWidget(this);
-    PageControl1->setGeometry(8, 6, 455, 282);
+    PageControl1->setGeometry(8, 6, 455, 372);
     GeneralTab = new QWidget;
     PageControl1->addTab(GeneralTab, "General");
 
@@ -70,12 +70,13 @@ TConfigDlg::TConfigDlg(const std::string& SettingsFile, QWidget* Parent)
     SpinParallel->setToolTip("How many files convert at the same time; 1 converts one after another.");
     auto* After = new QLabel("files at once.", GeneralTab);
     After->setGeometry(160, 224, 200, 22);
+    BuildFoldersGroup();
 
     BtnOK = new QPushButton("OK", this);
-    BtnOK->setGeometry(298, 291, 80, 25);
+    BtnOK->setGeometry(298, 381, 80, 25);
     BtnOK->setDefault(true);
     BtnCancel = new QPushButton("Cancel", this);
-    BtnCancel->setGeometry(383, 291, 80, 25);
+    BtnCancel->setGeometry(383, 381, 80, 25);
     OpenWavDlg = new QFileDialog(this);
     OpenWavDlg->setNameFilter("Windows Wave Files (*.wav)");
     OpenWavDlg->setFileMode(QFileDialog::ExistingFile);
@@ -130,6 +131,20 @@ void TConfigDlg::BuildSoundGroup() {
     Row(60, Lbl2, "Conversion error.", edConvError, "Filename for errors.", Button2, BitBtn2);
 }
 
+void TConfigDlg::BuildFoldersGroup() {
+    FoldersGroup = new QGroupBox("Added folders...", GeneralTab);
+    FoldersGroup->setGeometry(4, 252, 443, 86);
+    CBoxKeepFolders = CheckBox(FoldersGroup, "Keep the folders of added folders under the output directory.",
+                               "Files of an added folder go to the same folders below the output directory.",
+                               {8, 20, 431, 20});
+    CBoxCopyCovers = CheckBox(FoldersGroup, "Copy cover pictures found beside the files.",
+                              "Cover pictures of an added folder are copied beside the converted files.",
+                              {8, 42, 431, 20});
+    CBoxUpdateOnly =
+        CheckBox(FoldersGroup, "Convert only files that are new or changed since their output was written.",
+                 "Files whose output is not older than they are are left as they are.", {8, 64, 431, 20});
+}
+
 void TConfigDlg::Load() {
     TSettings Settings(FSettingsFile);
     TPreferences Stored = Settings.Preferences();
@@ -140,6 +155,10 @@ void TConfigDlg::Load() {
     edConvDone->setText(QString::fromStdString(Stored.Done));
     edConvError->setText(QString::fromStdString(Stored.Error));
     SpinParallel->setValue(Settings.ParallelConversions());
+    TLibraryPreferences Library = Settings.LibraryPreferences();
+    CBoxKeepFolders->setChecked(Library.KeepFolders);
+    CBoxCopyCovers->setChecked(Library.CopyCovers);
+    CBoxUpdateOnly->setChecked(Library.UpdateOnly);
 }
 
 void TConfigDlg::showEvent(QShowEvent* Event) {
@@ -188,6 +207,8 @@ void TConfigDlg::BtnOKClick() {
                                    CBoxSound->isChecked(), edConvDone->text().toStdString(),
                                    edConvError->text().toStdString()});
         Settings.WriteParallelConversions(SpinParallel->value());
+        Settings.WriteLibraryPreferences(
+            {CBoxKeepFolders->isChecked(), CBoxCopyCovers->isChecked(), CBoxUpdateOnly->isChecked()});
     } catch (const std::exception& E) {
         ShowError(this, QString::fromStdString(E.what()));
         return;
