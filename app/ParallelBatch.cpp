@@ -106,6 +106,7 @@ void TParallelBatch::RunToEnd() {
 void TParallelBatch::DriverEnded(const TBatchSummary& Summary) {
     FSummary.Count += Summary.Count;
     FSummary.Converted += Summary.Converted;
+    FSummary.UpToDate += Summary.UpToDate;
     FSummary.Aborted = FSummary.Aborted || Summary.Aborted;
     FSummary.Problems.insert(FSummary.Problems.end(), Summary.Problems.begin(), Summary.Problems.end());
     if (--FRunning > 0) return;

@@ -12,6 +12,7 @@
 
 #include "app/ApplicationForms.h"
 #include "app/Settings.h"
+#include "app/uConvDlg.h"
 #include "app/uInfoTagDlg.h"
 #include "app/uMain.h"
 #include "controls/TExDragDrop.h"
@@ -184,7 +185,7 @@ private slots:
         WritePcmWav(Wav, MusicLikeSignal(22050, 2, 44100), 2, 44100);
         QVERIFY(EncodeWithPeerTool(Wav, ".flac", (Music / "A/One/01 Intro.flac").string()));
         fs::copy_file(Music / "A/One/01 Intro.flac", Music / "B/Two/01 Intro.flac");
-        fs::copy_file(Wav, Music / "B/Two/02 Song.wav");
+        QVERIFY(EncodeWithPeerTool(Wav, ".ogg", (Music / "B/Two/02 Song.ogg").string()));
         test::WriteFileBytes((Music / "A/One/Cover.JPG").string(), {0xFF, 0xD8, 0xFF, 0xD9});
         test::WriteFileBytes((Music / "B/notes.txt").string(), {1, 2});
         TSettings(Ini).WriteOutputFormat(5, 0, false);
@@ -287,7 +288,7 @@ private slots:
         WritePcmWav(Long, MusicLikeSignal(44100 * 120, 2, 44100), 2, 44100);
         AddAndWait({Q(Long)});
         Main->BtnStart->click();
-        QCOMPARE(Main->windowTitle(), "Converting: 1 out of 1");
+        QCOMPARE(Forms->ConvDlg()->windowTitle(), "Converting: 1 out of 1");
         {
             TMessageBoxAnswers No(QMessageBox::No);
             QVERIFY(!Main->close());
