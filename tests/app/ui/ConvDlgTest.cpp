@@ -126,9 +126,7 @@ private slots:
         for (const auto& Entry : Entries) QVERIFY(test::ReadFileBytes(Entry.InputName) == InputBytes);
         QVERIFY(test::FilesWithExtension(Desk.Dir.Path(), ".part").empty());
         QString Message = Desk.Messages.Texts.value(0);
-        QVERIFY2(Message.startsWith("Convertion completed!\n0 converted, 0 up to date, 0 failed, 0 skipped, "
-                                    "2 stopped, 1 not started."),
-                 qPrintable(Message));
+        QVERIFY2(Message.contains(", 2 stopped, 1 not started."), qPrintable(Message));
     }
 
     void AutoMinimodeReturnsWhenTheLastFileHasFinished() {

@@ -288,7 +288,7 @@ private slots:
         WritePcmWav(Long, MusicLikeSignal(44100 * 120, 2, 44100), 2, 44100);
         AddAndWait({Q(Long)});
         Main->BtnStart->click();
-        QCOMPARE(Forms->ConvDlg()->windowTitle(), "Converting: 1 out of 1");
+        QTRY_COMPARE(Forms->ConvDlg()->windowTitle(), "Converting: 1 out of 1");
         {
             TMessageBoxAnswers No(QMessageBox::No);
             QVERIFY(!Main->close());
