@@ -185,6 +185,7 @@ void TConvDriver::ConvertEntry(const std::string& InputName, const std::string& 
     Sink->Sink->SetInput(Source->Source);
     TOutputChoice Choice = FReadOutputChoice();
     if (Choice.CapBitrate) Choice = CapToInputBitrate(Choice, LossyInputBitrate(InputName));
+    if (Choice.CopyTags) RequireTagCopy();
     if (Sink->ApplyLevel) Sink->ApplyLevel(Choice);
     FTagSource = Choice.CopyTags ? InputName : std::string();
     FFinalName = OutputName;

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "analysis/MediaInfo.h"
 
@@ -22,7 +21,5 @@ TMediaBinRow MakeMediaBinRow(TMediaAnalysers& Analysers, const std::string& File
 // Whether the extension of FileName, in any case, is one of ".mp3", ".wav", ".fla", ".flac",
 // ".ogg", ".ape".
 bool IsSupportedInput(const std::string& FileName);
-// The supported files under Folder, recursively, sorted by path; unreadable parts are skipped.
-std::vector<std::string> SupportedFilesIn(const std::string& Folder);
 
 } // namespace deraz

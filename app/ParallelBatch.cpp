@@ -72,7 +72,11 @@ void TParallelBatch::Start(std::vector<TMediaEntry> Entries) {
     FLastDriver = nullptr;
     // Counted before any start: a driver whose entries are all skipped ends inside its Start.
     FRunning = Jobs;
-    for (int32_t I = 0; I < Jobs; ++I) FJobList[size_t(I)]->Driver.Start(FQueue);
+    for (int32_t I = 0; I < Jobs; ++I) {
+        TConvDriver& Driver = FJobList[size_t(I)]->Driver;
+        Driver.SetUpdateOnly(FUpdateOnly);
+        Driver.Start(FQueue);
+    }
 }
 
 void TParallelBatch::Abort() {
@@ -102,6 +106,7 @@ void TParallelBatch::RunToEnd() {
 void TParallelBatch::DriverEnded(const TBatchSummary& Summary) {
     FSummary.Count += Summary.Count;
     FSummary.Converted += Summary.Converted;
+    FSummary.UpToDate += Summary.UpToDate;
     FSummary.Aborted = FSummary.Aborted || Summary.Aborted;
     FSummary.Problems.insert(FSummary.Problems.end(), Summary.Problems.begin(), Summary.Problems.end());
     if (--FRunning > 0) return;

@@ -31,6 +31,8 @@ public:
     // job are made when a batch first needs them, and kept.
     int32_t Jobs() const { return FJobs; }
     void SetJobs(int32_t Count);
+    // Whether the next batch converts only entries whose output is missing or older than the input.
+    void SetUpdateOnly(bool Value) { FUpdateOnly = Value; }
 
     // Starts up to Jobs() conversions at once. Raises "No files added to media bin!" for an empty
     // batch, and the library message when a job's components cannot be made.
@@ -80,6 +82,7 @@ private:
 
     std::function<TOutputChoice()> FReadOutputChoice;
     int32_t FJobs = 1;
+    bool FUpdateOnly = false;
     std::vector<std::unique_ptr<TJob>> FJobList;
     std::shared_ptr<TEntryQueue> FQueue;
     int32_t FRunning = 0;

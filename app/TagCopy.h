@@ -9,6 +9,10 @@
 
 namespace deraz {
 
+// Raises std::runtime_error with a message saying so when this build cannot copy tags (it was
+// built without TagLib); returns otherwise.
+void RequireTagCopy();
+
 // Writes Tags into FileName, a file of the type OutputExt names (".mp3", ...) whatever its own
 // name; raises std::runtime_error when the file cannot be opened or saved.
 void WriteTags(const std::string& FileName, const std::string& OutputExt, const TTagSet& Tags);

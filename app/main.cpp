@@ -1,8 +1,11 @@
 // The desktop program: loads the codec libraries, shows the splash window, creates the windows
-// and runs until the main window closes. "--version" prints the version and ends.
+// and runs until the main window closes. Files and folders named on the command line are added to
+// the media bin as a drop would add them. "--version" prints the version and ends.
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
+
+#include <QFileInfo>
 
 #include "app/ApplicationForms.h"
 #include "app/MessageBoxes.h"
@@ -44,5 +47,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     Forms.MainForm()->show();
+    // The arguments Qt has not taken for itself.
+    QStringList Inputs;
+    for (const QString& Argument : Application.arguments().mid(1))
+        Inputs << QFileInfo(Argument).absoluteFilePath();
+    if (!Inputs.isEmpty()) Forms.MainForm()->AddDroppedNames(Inputs);
     return Application.exec();
 }

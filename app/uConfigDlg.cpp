@@ -39,27 +39,27 @@ QCheckBox* CheckBox(QWidget* Parent, const QString& Caption, const QString& Hint
 TConfigDlg::TConfigDlg(const std::string& SettingsFile, QWidget* Parent)
     : QDialog(Parent), FSettingsFile(SettingsFile) {
     setWindowTitle("Preferences...");
-    setFixedSize(471, 319);
+    setFixedSize(541, 409);
     DisableCloseButton(this);
     SetFormColor(this);
 
     PageControl1 = new QTabWidget(this);
-    PageControl1->setGeometry(8, 6, 455, 282);
+    PageControl1->setGeometry(8, 6, 525, 372);
     GeneralTab = new QWidget;
     PageControl1->addTab(GeneralTab, "General");
 
     GroupBox1 = new QGroupBox("Mini mode...", GeneralTab);
-    GroupBox1->setGeometry(4, 24, 443, 194);
+    GroupBox1->setGeometry(4, 24, 513, 194);
     CBoxNotify = CheckBox(GroupBox1, "Always notify me when conversion is done.",
-                          "Always notify you when conversion is done or errors orccured.", {8, 20, 431, 20});
+                          "Always notify you when conversion is done or errors orccured.", {8, 20, 501, 20});
     CBoxAuto = CheckBox(GroupBox1, "Automatialy send application to mini mode when conversion starts.",
                         "This will send Deraz Audio Converter to minimode every time you start a conversion "
                         "progress.",
-                        {8, 42, 431, 20});
+                        {8, 42, 501, 20});
     CBoxEnable = CheckBox(GeneralTab, "Mini mode disabled.", "Enable or disable minimode.", {10, 2, 300, 20});
     CBoxSound =
         CheckBox(GroupBox1, "Notify me with sound.",
-                 "Use a sound to tell you if the conversion is done or errors orcoured.", {8, 64, 431, 20});
+                 "Use a sound to tell you if the conversion is done or errors orcoured.", {8, 64, 501, 20});
     BuildSoundGroup();
 
     auto* Before = new QLabel("Convert up to", GeneralTab);
@@ -70,12 +70,13 @@ TConfigDlg::TConfigDlg(const std::string& SettingsFile, QWidget* Parent)
     SpinParallel->setToolTip("How many files convert at the same time; 1 converts one after another.");
     auto* After = new QLabel("files at once.", GeneralTab);
     After->setGeometry(160, 224, 200, 22);
+    BuildFoldersGroup();
 
     BtnOK = new QPushButton("OK", this);
-    BtnOK->setGeometry(298, 291, 80, 25);
+    BtnOK->setGeometry(368, 381, 80, 25);
     BtnOK->setDefault(true);
     BtnCancel = new QPushButton("Cancel", this);
-    BtnCancel->setGeometry(383, 291, 80, 25);
+    BtnCancel->setGeometry(453, 381, 80, 25);
     OpenWavDlg = new QFileDialog(this);
     OpenWavDlg->setNameFilter("Windows Wave Files (*.wav)");
     OpenWavDlg->setFileMode(QFileDialog::ExistingFile);
@@ -102,32 +103,46 @@ TConfigDlg::TConfigDlg(const std::string& SettingsFile, QWidget* Parent)
 
 void TConfigDlg::BuildSoundGroup() {
     GroupBox2 = new QGroupBox("Sound notify...", GroupBox1);
-    GroupBox2->setGeometry(8, 84, 427, 104);
+    GroupBox2->setGeometry(8, 84, 497, 104);
     auto Row = [this](int Top, QLabel*& Label, const QString& Caption, QLineEdit*& Edit, const QString& Hint,
                       QPushButton*& Browse, QToolButton*& Play) {
         Label = new QLabel(Caption, GroupBox2);
-        Label->setGeometry(10, Top, 395, 16);
+        Label->setGeometry(10, Top, 465, 16);
         QFont Bold = Label->font();
         Bold.setBold(true);
         Label->setFont(Bold);
         Edit = new QLineEdit(GroupBox2);
         Edit->setReadOnly(true);
         Edit->setToolTip(Hint);
-        Edit->setGeometry(10, Top + 18, 320, 22);
+        Edit->setGeometry(10, Top + 18, 390, 22);
         Browse = new QPushButton("...", GroupBox2);
         Browse->setToolTip("Select a audio file.");
-        Browse->setGeometry(336, Top + 18, 30, 22);
+        Browse->setGeometry(406, Top + 18, 30, 22);
         Play = new QToolButton(GroupBox2);
         Play->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
         Play->setToolTip("Play the selected audio file.");
-        Play->setGeometry(372, Top + 18, 30, 22);
+        Play->setGeometry(442, Top + 18, 30, 22);
     };
     Row(16, Lbl1, "Conversion done.", edConvDone, "Filename for done conversion.", Button1, BitBtn1);
     Bevel1 = new QFrame(GroupBox2);
     Bevel1->setFrameShape(QFrame::HLine);
     Bevel1->setFrameShadow(QFrame::Sunken);
-    Bevel1->setGeometry(10, 58, 395, 4);
+    Bevel1->setGeometry(10, 58, 465, 4);
     Row(60, Lbl2, "Conversion error.", edConvError, "Filename for errors.", Button2, BitBtn2);
+}
+
+void TConfigDlg::BuildFoldersGroup() {
+    FoldersGroup = new QGroupBox("Added folders...", GeneralTab);
+    FoldersGroup->setGeometry(4, 252, 513, 86);
+    CBoxKeepFolders = CheckBox(FoldersGroup, "Keep the folders of added folders under the output directory.",
+                               "Files of an added folder go to the same folders below the output directory.",
+                               {8, 20, 501, 20});
+    CBoxCopyCovers = CheckBox(FoldersGroup, "Copy cover pictures found beside the files.",
+                              "Cover pictures of an added folder are copied beside the converted files.",
+                              {8, 42, 501, 20});
+    CBoxUpdateOnly =
+        CheckBox(FoldersGroup, "Convert only files that are new or changed since their output was written.",
+                 "Files whose output is not older than they are are left as they are.", {8, 64, 501, 20});
 }
 
 void TConfigDlg::Load() {
@@ -140,6 +155,10 @@ void TConfigDlg::Load() {
     edConvDone->setText(QString::fromStdString(Stored.Done));
     edConvError->setText(QString::fromStdString(Stored.Error));
     SpinParallel->setValue(Settings.ParallelConversions());
+    TLibraryPreferences Library = Settings.LibraryPreferences();
+    CBoxKeepFolders->setChecked(Library.KeepFolders);
+    CBoxCopyCovers->setChecked(Library.CopyCovers);
+    CBoxUpdateOnly->setChecked(Library.UpdateOnly);
 }
 
 void TConfigDlg::showEvent(QShowEvent* Event) {
@@ -188,6 +207,8 @@ void TConfigDlg::BtnOKClick() {
                                    CBoxSound->isChecked(), edConvDone->text().toStdString(),
                                    edConvError->text().toStdString()});
         Settings.WriteParallelConversions(SpinParallel->value());
+        Settings.WriteLibraryPreferences(
+            {CBoxKeepFolders->isChecked(), CBoxCopyCovers->isChecked(), CBoxUpdateOnly->isChecked()});
     } catch (const std::exception& E) {
         ShowError(this, QString::fromStdString(E.what()));
         return;

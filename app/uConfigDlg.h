@@ -1,6 +1,7 @@
-// The preferences dialog: the mini mode switches, the sound files played when a batch ends and
-// how many files convert at once. The settings file is read into the controls once, when the
-// dialog is made; OK writes them, Cancel keeps the controls' changes unwritten.
+// The preferences dialog: the mini mode switches, the sound files played when a batch ends, how
+// many files convert at once and how added folders convert. The settings file is read into the
+// controls once, when the dialog is made; OK writes them, Cancel keeps the controls' changes
+// unwritten.
 #pragma once
 
 #include <QDialog>
@@ -42,6 +43,10 @@ public:
     QPushButton* Button2;
     QToolButton* BitBtn2;
     QSpinBox* SpinParallel;
+    QGroupBox* FoldersGroup;
+    QCheckBox* CBoxKeepFolders;
+    QCheckBox* CBoxCopyCovers;
+    QCheckBox* CBoxUpdateOnly;
     QPushButton* BtnOK;
     QPushButton* BtnCancel;
     QFileDialog* OpenWavDlg;
@@ -54,6 +59,7 @@ protected:
 
 private:
     void BuildSoundGroup();
+    void BuildFoldersGroup();
     void Load();
     void CBoxEnableClick(bool Checked);
     void CBoxSoundClick(bool Checked);

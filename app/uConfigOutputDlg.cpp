@@ -84,6 +84,7 @@ TConfigOutputDlg::TConfigOutputDlg(TMainForm* MainForm, std::string SettingsFile
     // The stored choices; the level list is still empty and so keeps no selection.
     TSettings Settings(FSettingsFileName);
     CBoxCopyTags->setChecked(Settings.CopyTags());
+    CBoxUseBitrate->setChecked(Settings.CapBitrate());
     ComboxDestFormat->setCurrentIndex(Settings.DestExt());
     ComboxBitrates->setCurrentIndex(-1);
 
@@ -120,9 +121,10 @@ void TConfigOutputDlg::ComboxDestFormatChange() {
 }
 
 void TConfigOutputDlg::BtnOKClick() {
-    TSettings(FSettingsFileName)
-        .WriteOutputFormat(ComboxDestFormat->currentIndex(), ComboxBitrates->currentIndex(),
-                           CBoxCopyTags->isChecked());
+    TSettings Settings(FSettingsFileName);
+    Settings.WriteOutputFormat(ComboxDestFormat->currentIndex(), ComboxBitrates->currentIndex(),
+                               CBoxCopyTags->isChecked());
+    Settings.WriteCapBitrate(CBoxUseBitrate->isChecked());
     if (FMainForm->EntryCount() == 0) {
         ShowError(this, "Cannot update filename extension, because there isnt any files in the media bin!");
         return;

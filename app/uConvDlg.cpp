@@ -154,7 +154,9 @@ void TConvDlg::StartBatch(std::vector<TMediaEntry> Entries, bool AutoMinimode) {
     FCurrentIndex = -1;
     FCurrentPercent = 0;
     FElapsed.start();
-    FBatch->SetJobs(TSettings(FSettingsFile).ParallelConversions());
+    TSettings Settings(FSettingsFile);
+    FBatch->SetJobs(Settings.ParallelConversions());
+    FBatch->SetUpdateOnly(Settings.LibraryPreferences().UpdateOnly);
     try {
         FBatch->Start(std::move(Entries));
     } catch (const std::exception& E) {

@@ -22,10 +22,12 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <unordered_set>
 
 #include "app/FileNames.h"
 #include "app/MediaBinEntry.h"
 #include "app/MessageBoxes.h"
+#include "app/OutputNames.h"
 #include "app/Settings.h"
 #include "app/uAboutDlg.h"
 #include "app/uConfigOutputDlg.h"
@@ -44,6 +46,10 @@ const QColor FormColour(0xE6, 0xE5, 0xDB);
 const char* const AuthorUrl = "mailto:author@deraz.invalid?subject=Deraz Audio Converter 1.0";
 
 constexpr int SizeColumn = 2;
+// Where an entry keeps what the media bin does not show: its path below the folder it was added
+// through, and whether it came from a folder at all.
+constexpr int RelativePathRole = Qt::UserRole;
+constexpr int FromFolderRole = Qt::UserRole + 1;
 
 struct TColumn {
     const char* Caption;
@@ -257,10 +263,12 @@ QWidget* TMainForm::CreateSteps() {
 }
 
 std::vector<TMediaEntry> TMainForm::Entries() const {
+    bool CopyCovers = TSettings(FSettingsFileName).LibraryPreferences().CopyCovers;
     std::vector<TMediaEntry> Result;
     for (int I = 0; I < MediaBox->topLevelItemCount(); ++I) {
         QTreeWidgetItem* Item = MediaBox->topLevelItem(I);
-        Result.push_back({Item->text(0).toStdString(), Item->text(1).toStdString()});
+        Result.push_back({Item->text(0).toStdString(), Item->text(1).toStdString(),
+                          CopyCovers && Item->data(0, FromFolderRole).toBool()});
     }
     return Result;
 }
@@ -274,10 +282,29 @@ void TMainForm::SetOutputExtensions(const std::string& Extension) {
         QTreeWidgetItem* Item = MediaBox->topLevelItem(I);
         Item->setText(1, Q(ChangeFileExt(Item->text(1).toStdString(), Extension)));
     }
+    SeparateOutputNames();
+}
+
+void TMainForm::SeparateOutputNames() {
+    std::unordered_set<std::string> Taken;
+    for (int I = 0; I < MediaBox->topLevelItemCount(); ++I) {
+        QTreeWidgetItem* Item = MediaBox->topLevelItem(I);
+        std::string Output = FreeName(Item->text(1).toStdString(),
+                                      [&Taken](const std::string& Name) { return Taken.contains(Name); });
+        Taken.insert(Output);
+        Item->setText(1, Q(Output));
+    }
 }
 
 void TMainForm::AddFiles(const QStringList& Names) {
-    for (const QString& Name : Names) FPending.push_back(Name.toStdString());
+    std::vector<TInputFile> Inputs;
+    for (const QString& Name : Names)
+        Inputs.push_back({Name.toStdString(), "", ExtractFileName(Name.toStdString())});
+    AddInputs(Inputs);
+}
+
+void TMainForm::AddInputs(const std::vector<TInputFile>& Inputs) {
+    FPending.insert(FPending.end(), Inputs.begin(), Inputs.end());
     if (!FPending.empty()) FAddTimer.start();
 }
 
@@ -288,10 +315,14 @@ void TMainForm::AddPendingEntries() {
     Slice.start();
     QList<QTreeWidgetItem*> Items;
     while (!FPending.empty() && Slice.elapsed() < AddSliceMs) {
-        TMediaBinRow Row = MakeMediaBinRow(FAnalysers, FPending.front(), DestExt);
-        FPending.pop_front();
-        Items << new QTreeWidgetItem(
+        const TInputFile& Input = FPending.front();
+        TMediaBinRow Row = MakeMediaBinRow(FAnalysers, Input.Path, DestExt);
+        auto* Item = new QTreeWidgetItem(
             QStringList{Q(Row.InputName), Q(Row.OutputName), Q(Row.Size), Q(Row.Type), Q(Row.Bitrate)});
+        Item->setData(0, RelativePathRole, Q(Input.RelativePath));
+        Item->setData(0, FromFolderRole, !Input.Folder.empty());
+        Items << Item;
+        FPending.pop_front();
     }
     // Adding without a current item, so that no entry opens the media info window by itself.
     QSignalBlocker Quiet(MediaBox);
@@ -301,18 +332,20 @@ void TMainForm::AddPendingEntries() {
 }
 
 void TMainForm::AddDroppedNames(const QStringList& Names) {
-    QStringList Accepted;
+    std::vector<TInputFile> Accepted;
     for (const QString& Name : Names) {
         if (QFileInfo(Name).isDir()) {
-            for (const std::string& File : SupportedFilesIn(Name.toStdString())) Accepted << Q(File);
+            // A folder without convertible files comes back as itself, and adds nothing.
+            for (TInputFile& File : ExpandInputs({Name.toStdString()}, FLastOutputDir.toStdString()))
+                if (!File.Folder.empty()) Accepted.push_back(std::move(File));
         } else if (IsSupportedInput(Name.toStdString())) {
-            Accepted << Name;
+            Accepted.push_back({Name.toStdString(), "", ExtractFileName(Name.toStdString())});
         } else {
             ShowError(this,
                       Q(FileExtension(Name.toStdString())) + " is not a supported filetype or invalid!");
         }
     }
-    AddFiles(Accepted);
+    AddInputs(Accepted);
 }
 
 void TMainForm::ExDragDrop1Dropped(TExDragDrop* Sender, int) {
@@ -326,17 +359,22 @@ void TMainForm::BtnSelectFilesClick() {
 void TMainForm::BtnSelectOutputClick() {
     QString Directory = QFileDialog::getExistingDirectory(this, "Please select output directory...",
                                                           FLastOutputDir, QFileDialog::DontUseNativeDialog);
-    if (Directory.isEmpty()) return;
-    FLastOutputDir = Directory;
-    SetOutputDirectory(Directory);
+    if (!Directory.isEmpty()) SetOutputDirectory(Directory);
 }
 
 void TMainForm::SetOutputDirectory(const QString& Directory) {
+    FLastOutputDir = Directory;
+    bool KeepFolders = TSettings(FSettingsFileName).LibraryPreferences().KeepFolders;
     for (int I = 0; I < MediaBox->topLevelItemCount(); ++I) {
         QTreeWidgetItem* Item = MediaBox->topLevelItem(I);
         std::string Output = Item->text(1).toStdString();
-        Item->setText(1, Q(OutputFileName(Output, ExtractFileExt(Output), Directory.toStdString())));
+        std::string Below = KeepFolders && Item->data(0, FromFolderRole).toBool()
+                                ? Item->data(0, RelativePathRole).toString().toStdString()
+                                : std::string();
+        Item->setText(1, Q(OutputFileName(Item->text(0).toStdString(), ExtractFileExt(Output),
+                                          Directory.toStdString(), Below)));
     }
+    SeparateOutputNames();
 }
 
 void TMainForm::BtnSelOutputFormatClick() {

@@ -11,6 +11,7 @@
 
 #include "analysis/MediaInfo.h"
 #include "app/EntryQueue.h"
+#include "app/InputFiles.h"
 
 class QAction;
 class QFileDialog;
@@ -91,7 +92,8 @@ public:
     void RemoveSelectedClick();
     void ExDragDrop1Dropped(TExDragDrop* Sender, int Count);
     void MediaBoxSelectItem(QTreeWidgetItem* Item);
-    // Rewrites every output name into Directory.
+    // Rewrites every output name into Directory: an entry from an added folder keeps its folders
+    // below it when the preferences say so; names that would collide get a number.
     void SetOutputDirectory(const QString& Directory);
 
 protected:
@@ -110,11 +112,14 @@ private:
     void AddPendingEntries();
     void OpenPendingInfo();
     void UpdateTotal();
+    void AddInputs(const std::vector<TInputFile>& Inputs);
+    // Numbers every output name that an earlier entry of the list already has.
+    void SeparateOutputNames();
 
     std::string FSettingsFileName;
     bool FAutoMinimode = false;
     TMediaAnalysers FAnalysers;
-    std::deque<std::string> FPending; // names waiting for their entry
+    std::deque<TInputFile> FPending; // inputs waiting for their entry
     QTimer FAddTimer;
     QString FLastOutputDir;
     bool FInfoPending = false; // an entry was selected; its media info window is still to open

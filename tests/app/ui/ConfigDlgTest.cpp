@@ -1,5 +1,5 @@
-// The preferences dialog over a real settings file: loading, the two enabling switches, OK and
-// Cancel.
+// The preferences dialog over a real settings file: loading, the two enabling switches, the
+// folder preferences, OK and Cancel.
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -46,6 +46,8 @@ private slots:
         QCOMPARE(Dlg.Lbl1->text(), QString("Conversion done. - "));
         QCOMPARE(Dlg.Lbl2->text(), QString("Conversion error. - "));
         QCOMPARE(Dlg.SpinParallel->value(), int(std::max(1u, std::thread::hardware_concurrency())));
+        QVERIFY(Dlg.CBoxKeepFolders->isChecked() && Dlg.CBoxCopyCovers->isChecked());
+        QVERIFY(!Dlg.CBoxUpdateOnly->isChecked());
 
         // Playing without a file is refused with a message.
         Dlg.CBoxEnable->setChecked(true);
@@ -81,11 +83,16 @@ private slots:
         test::TTempDir Dir;
         std::string Ini = Dir.File("Varidir.ini");
         TSettings(Ini).WritePreferences({true, false, false, false, "", ""});
+        TSettings(Ini).WriteLibraryPreferences({false, true, true});
         std::string Before = FileText(Ini);
         TConfigDlg Dlg(Ini);
         Dlg.show();
         Dlg.CBoxAuto->setChecked(true);
         Dlg.SpinParallel->setValue(3);
+        QVERIFY(!Dlg.CBoxKeepFolders->isChecked() && Dlg.CBoxCopyCovers->isChecked() &&
+                Dlg.CBoxUpdateOnly->isChecked());
+        Dlg.CBoxKeepFolders->setChecked(true);
+        Dlg.CBoxCopyCovers->setChecked(false);
         Dlg.BtnCancel->click();
         QVERIFY(!Dlg.isVisible());
         QCOMPARE(FileText(Ini), Before);
@@ -95,7 +102,7 @@ private slots:
         QVERIFY(!Dlg.isVisible());
         QCOMPARE(QString::fromStdString(FileText(Ini)),
                  QString("[General]\nMinimode=1\nNotify=0\nAutoMinimode=1\nUseSound=0\nDone=\nError=\n"
-                         "ParallelConversions=3\n"));
+                         "KeepFolders=1\nCopyCovers=0\nUpdateOnly=1\nParallelConversions=3\n"));
     }
 };
 

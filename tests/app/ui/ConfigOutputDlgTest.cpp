@@ -85,14 +85,18 @@ private slots:
         QCOMPARE(Dlg->ComboxDestFormat->currentText(), "OGG Vorbis Encoder (*.ogg)");
         QCOMPARE(Dlg->ComboxBitrates->currentText(), "Quality 5 - 160 kbps");
         QVERIFY(Dlg->CBoxUseBitrate->isVisible());
+        QVERIFY(!Dlg->CBoxUseBitrate->isChecked());
         Choose(4);
         Dlg->CBoxCopyTags->setChecked(true);
+        Dlg->CBoxUseBitrate->setChecked(true);
         AddEntries({Q_FUNC_INFO}); // any name: Accept needs entries
         Dlg->BtnOK->click();
         QVERIFY(!Dlg->isVisible());
         QCOMPARE(Settings().DestExt(), 4);
         QCOMPARE(Settings().Bitrate(), 1);
         QVERIFY(Settings().CopyTags());
+        QVERIFY(Settings().CapBitrate());
+        QVERIFY(TConfigOutputDlg(Forms->MainForm(), Dir->File("Varidir.ini")).CBoxUseBitrate->isChecked());
         Open();
         QCOMPARE(Entries(Dlg->ComboxBitrates),
                  (QStringList{"Fast", "Normal", "High", "Extra high", "Insane"}));

@@ -1,5 +1,5 @@
-// The main window: entries, dropping, output names, Clear all, removing, the media info window
-// opened by selection, and the close question.
+// The main window: entries, dropping, output names, a dropped library converted, Clear all,
+// removing, the media info window opened by selection, and the close question.
 #include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
+#include <set>
 
 #include "app/ApplicationForms.h"
 #include "app/Settings.h"
@@ -42,6 +43,14 @@ void SendDrop(QWidget* Target, const QStringList& Names) {
     QVERIFY(Enter.isAccepted());
     QDropEvent Drop(QPointF(5, 5), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(Target, &Drop);
+}
+
+// Every file below Root, by its path relative to Root.
+std::set<std::string> RelativeFiles(const std::filesystem::path& Root) {
+    std::set<std::string> Files;
+    for (const auto& Entry : std::filesystem::recursive_directory_iterator(Root))
+        if (Entry.is_regular_file()) Files.insert(std::filesystem::relative(Entry.path(), Root).string());
+    return Files;
 }
 
 } // namespace
@@ -163,6 +172,57 @@ private slots:
         Main->SetOutputExtensions(".wav");
         QCOMPARE(Main->MediaBox->topLevelItem(0)->text(1), Q(Dir->File("out/a.wav")));
         QCOMPARE(Main->MediaBox->topLevelItem(2)->text(1), Q(Audio.File("d.wav")));
+    }
+
+    // Two albums with equal track names, a cover in one and a text file that stays behind.
+    void aDroppedLibraryConvertsToTheTreeTheCommandLineWrites() {
+        namespace fs = std::filesystem;
+        const std::string Ini = Dir->File("Varidir.ini");
+        const fs::path Music = Dir->Path() / "Music";
+        fs::create_directories(Music / "A/One");
+        fs::create_directories(Music / "B/Two");
+        const std::string Wav = Dir->File("short.wav");
+        WritePcmWav(Wav, MusicLikeSignal(22050, 2, 44100), 2, 44100);
+        QVERIFY(EncodeWithPeerTool(Wav, ".flac", (Music / "A/One/01 Intro.flac").string()));
+        fs::copy_file(Music / "A/One/01 Intro.flac", Music / "B/Two/01 Intro.flac");
+        QVERIFY(EncodeWithPeerTool(Wav, ".ogg", (Music / "B/Two/02 Song.ogg").string()));
+        test::WriteFileBytes((Music / "A/One/Cover.JPG").string(), {0xFF, 0xD8, 0xFF, 0xD9});
+        test::WriteFileBytes((Music / "B/notes.txt").string(), {1, 2});
+        TSettings(Ini).WriteOutputFormat(5, 0, false);
+
+        SendDrop(Main->MediaBox->viewport(), {Q(Music.string())});
+        QTRY_VERIFY(!Main->Adding());
+        QCOMPARE(Main->EntryCount(), 3);
+        // Without the folders kept, equal names are numbered rather than written over each other.
+        TSettings(Ini).WriteLibraryPreferences({false, true, false});
+        Main->SetOutputDirectory(Q(Dir->File("flat")));
+        QStringList Flat;
+        for (const TMediaEntry& Entry : Main->Entries()) Flat << Q(Entry.OutputName);
+        QCOMPARE(Flat, (QStringList{Q(Dir->File("flat/01 Intro.wav")), Q(Dir->File("flat/01 Intro (1).wav")),
+                                    Q(Dir->File("flat/02 Song.wav"))}));
+
+        TSettings(Ini).WriteLibraryPreferences({true, true, false});
+        Main->SetOutputDirectory(Q(Dir->File("desk")));
+        for (const TMediaEntry& Entry : Main->Entries()) QVERIFY(Entry.CopyCovers);
+        TMessageBoxAnswers Answers(QMessageBox::Ok);
+        Main->BtnStart->click();
+        QTRY_COMPARE_WITH_TIMEOUT(Answers.Texts.size(), 1, 60000);
+        QCOMPARE(Answers.Texts[0], "Convertion completed!\n3 converted, 0 up to date, 0 failed, 0 skipped.");
+
+        std::string Converter = QCoreApplication::applicationDirPath().toStdString() + "/deraz-convert";
+        QCOMPARE(RunCommand(ShellQuote(Converter) + " -q -f wav -o " + ShellQuote(Dir->File("cli")) + " " +
+                            ShellQuote(Music.string())),
+                 0);
+        const std::set<std::string> Expected{"A/One/01 Intro.wav", "A/One/Cover.JPG", "B/Two/01 Intro.wav",
+                                             "B/Two/02 Song.wav"};
+        QCOMPARE(RelativeFiles(Dir->Path() / "cli"), Expected);
+        QCOMPARE(RelativeFiles(Dir->Path() / "desk"), Expected);
+
+        // Converting only what changed finds every output up to date.
+        TSettings(Ini).WriteLibraryPreferences({true, true, true});
+        Main->BtnStart->click();
+        QTRY_COMPARE_WITH_TIMEOUT(Answers.Texts.size(), 2, 60000);
+        QCOMPARE(Answers.Texts[1], "Convertion completed!\n0 converted, 3 up to date, 0 failed, 0 skipped.");
     }
 
     void clearAllAsksAndRemoveSelectedRemoves() {
