@@ -1,5 +1,5 @@
-// Shared by the codec tests: an in-memory PCM source of any format, music-like PCM in the
-// pipeline's layout, and running a sink once to its end.
+// Shared by the codec tests: music-like PCM in the pipeline's layout, and running a sink once to
+// its end.
 #pragma once
 
 #include <algorithm>
@@ -15,42 +15,6 @@
 #include "tests/support/TestSupport.h"
 
 namespace deraz::test {
-
-// Delivers Data as PCM of the given format in chunks of at most ChunkSize bytes.
-class TPcmSource : public TACSInput {
-public:
-    TPcmSource(std::vector<uint8_t> Data, int32_t Channels, int32_t SampleRate, int32_t Bits,
-               int32_t ChunkSize = 5000, bool KnownSize = true)
-        : FData(std::move(Data)), FChannels(Channels), FRate(SampleRate), FBits(Bits), FChunkSize(ChunkSize),
-          FKnownSize(KnownSize) {}
-    TPcmSource(const std::vector<int16_t>& Samples, int32_t Channels, int32_t SampleRate)
-        : TPcmSource(std::vector<uint8_t>(reinterpret_cast<const uint8_t*>(Samples.data()),
-                                          reinterpret_cast<const uint8_t*>(Samples.data() + Samples.size())),
-                     Channels, SampleRate, 16) {}
-    TPcmSource(std::vector<uint8_t> Data, const TPcmFormat& Format, int32_t ChunkSize = 5000)
-        : TPcmSource(std::move(Data), Format.Channels, Format.SampleRate, Format.BitsPerSample, ChunkSize) {}
-
-    int32_t BitsPerSample() override { return FBits; }
-    int32_t Channels() override { return FChannels; }
-    int32_t SampleRate() override { return FRate; }
-    void Init() override {
-        FBusy = true;
-        FPosition = 0;
-        FSize = FKnownSize ? int32_t(FData.size()) : -1;
-    }
-    void Flush() override { FBusy = false; }
-    int32_t GetData(void* Buffer, int32_t BufferSize) override {
-        int32_t Count = std::min({BufferSize, FChunkSize, int32_t(FData.size()) - FPosition.load()});
-        if (Count > 0) std::memcpy(Buffer, FData.data() + FPosition, size_t(Count));
-        FPosition += Count;
-        return Count;
-    }
-
-private:
-    std::vector<uint8_t> FData;
-    int32_t FChannels, FRate, FBits, FChunkSize;
-    bool FKnownSize;
-};
 
 // Raw PCM of music-like audio as the pipeline carries it: 8-bit unsigned or 16-bit signed.
 inline std::vector<uint8_t> MusicPcm(int32_t Frames, const TPcmFormat& Format, uint32_t Seed = 1) {

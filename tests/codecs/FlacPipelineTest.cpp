@@ -27,7 +27,7 @@ TEST_P(FLACOutRoundTrip, ReferenceToolsAgreeWithTheInput) {
     std::string File = Dir.File("out.flac");
     auto Pcm = MusicPcm(Case.Frames, Case.Format, 11);
     // Small reads, so that filling one block takes several calls.
-    TPcmSource Source(Pcm, Case.Format, 1001);
+    TMemorySource Source(Pcm, Case.Format, 1001);
     TFLACOut Sink;
     TCompletion Completion(Sink);
     Sink.SetInput(&Source);
@@ -69,7 +69,7 @@ class FLACOutRun : public testing::Test {
 protected:
     void Use(const TPcmFormat& Format, int32_t Frames) {
         Pcm = MusicPcm(Frames, Format);
-        Source = std::make_unique<TPcmSource>(Pcm, Format);
+        Source = std::make_unique<TMemorySource>(Pcm, Format);
         Sink.SetInput(Source.get());
         Sink.SetFileName(File);
     }
@@ -77,7 +77,7 @@ protected:
     TTempDir Dir;
     std::string File = Dir.File("out.flac");
     std::vector<uint8_t> Pcm;
-    std::unique_ptr<TPcmSource> Source;
+    std::unique_ptr<TMemorySource> Source;
     TFLACOut Sink;
     TCompletion Completion{Sink};
 };

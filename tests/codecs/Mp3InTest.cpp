@@ -147,20 +147,6 @@ TEST(MP3In, FilesWithoutFramesAreNotValid) {
     EXPECT_THROW(Missing.GetData(Buffer, 4), EACSException);
 }
 
-TEST(MP3In, StartAndEndSampleSelectAPiece) {
-    TTempDir Dir;
-    auto Samples = MusicLikeSignal(44100 * 2, 2, 44100, 23);
-    std::string File = EncodeWithLame(Dir, "piece", Samples, 2, 44100, "-b 160");
-    auto Whole = DecodeWithMpg123(File);
-    TMP3In Source;
-    Source.SetFileName(File);
-    Source.SetStartSample(10000);
-    Source.SetEndSample(30000);
-    auto Piece = ReadAll(Source);
-    ASSERT_EQ(Piece.size(), 20000u * 2);
-    EXPECT_TRUE(std::equal(Piece.begin(), Piece.end(), Whole.begin() + 20000));
-}
-
 // Runs a decoder to its end and counts the OnDone calls.
 struct TDecoderRun {
     std::mutex Mutex;

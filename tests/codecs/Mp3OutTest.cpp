@@ -22,7 +22,7 @@ std::vector<int16_t> Channel(const std::vector<int16_t>& Samples, int Which) {
     return Result;
 }
 
-std::string Encode(const TTempDir& Dir, const std::string& Name, TPcmSource& Source,
+std::string Encode(const TTempDir& Dir, const std::string& Name, TMemorySource& Source,
                    TMP3BitRate BitRate = br128) {
     TMP3Out Sink;
     Sink.SetFileName(Dir.File(Name));
@@ -35,7 +35,7 @@ std::string Encode(const TTempDir& Dir, const std::string& Name, TPcmSource& Sou
 TEST(MP3Out, StereoDecodesCleanlyAtTheLengthAndQualityOfTheLameTool) {
     TTempDir Dir;
     auto Samples = MusicLikeSignal(Rate * 3 + 123, 2, Rate, 3);
-    TPcmSource Source(Samples, 2, Rate);
+    TMemorySource Source(Samples, 2, Rate);
     std::string Ours = Encode(Dir, "ours.mp3", Source);
     EXPECT_EQ(FfmpegComplaints(Ours), "");
     std::string Output;
@@ -55,13 +55,13 @@ TEST(MP3Out, StereoDecodesCleanlyAtTheLengthAndQualityOfTheLameTool) {
 TEST(MP3Out, MonoBecomesTwoIdenticalChannelsAndEightBitIsUnsigned) {
     TTempDir Dir;
     auto Samples = MusicLikeSignal(Rate * 2, 1, Rate, 5);
-    TPcmSource Mono(Samples, 1, Rate);
+    TMemorySource Mono(Samples, 1, Rate);
     auto Decoded = DecodeWithMpg123(Encode(Dir, "mono.mp3", Mono));
     ASSERT_EQ(Decoded.size(), Samples.size() * 2);
     EXPECT_EQ(Channel(Decoded, 0), Channel(Decoded, 1));
     EXPECT_GT(SignalToNoiseDb(Samples, Channel(Decoded, 0)), MinSnr);
 
-    TPcmSource Narrow(ToUnsigned8(Samples), 1, Rate, 8);
+    TMemorySource Narrow(ToUnsigned8(Samples), 1, Rate, 8);
     auto Decoded8 = DecodeWithMpg123(Encode(Dir, "eight.mp3", Narrow));
     ASSERT_EQ(Decoded8.size(), Samples.size() * 2);
     EXPECT_GT(SignalToNoiseDb(Samples, Channel(Decoded8, 0)), MinSnr);
@@ -73,7 +73,7 @@ TEST(MP3Out, OddChunksAndUnknownSizeLoseNoSamples) {
     std::vector<uint8_t> Bytes(reinterpret_cast<uint8_t*>(Samples.data()),
                                reinterpret_cast<uint8_t*>(Samples.data() + Samples.size()));
     // Chunks of 333 bytes split sample frames; the encoder must still see every frame.
-    TPcmSource Source(Bytes, 2, Rate, 16, 333, false);
+    TMemorySource Source(Bytes, 2, Rate, 16, 333, false);
     std::string File = Encode(Dir, "odd.mp3", Source);
     EXPECT_EQ(FfmpegComplaints(File), "");
     auto Decoded = DecodeWithMpg123(File);
@@ -83,7 +83,7 @@ TEST(MP3Out, OddChunksAndUnknownSizeLoseNoSamples) {
 
 TEST(MP3Out, Id3FieldsReadBack) {
     TTempDir Dir;
-    TPcmSource Source(MusicLikeSignal(Rate / 2, 2, Rate), 2, Rate);
+    TMemorySource Source(MusicLikeSignal(Rate / 2, 2, Rate), 2, Rate);
     TMP3Out Sink;
     Sink.SetFileName(Dir.File("tagged.mp3"));
     Sink.SetId3TagTitle("Night Train");
@@ -104,7 +104,7 @@ TEST(MP3Out, BitRateReachesTheEncoder) {
     TTempDir Dir;
     auto Samples = MusicLikeSignal(Rate * 4, 2, Rate, 9);
     for (auto [BitRate, Kbps] : {std::pair{br32, 32}, std::pair{br320, 320}}) {
-        TPcmSource Source(Samples, 2, Rate);
+        TMemorySource Source(Samples, 2, Rate);
         auto Size = std::filesystem::file_size(Encode(Dir, std::to_string(Kbps) + ".mp3", Source, BitRate));
         EXPECT_NEAR(double(Size), Kbps * 1000.0 / 8 * 4, Kbps * 1000.0 / 8 * 0.3) << Kbps;
     }
@@ -113,15 +113,15 @@ TEST(MP3Out, BitRateReachesTheEncoder) {
 TEST(MP3Out, RefusesWhatItCannotEncodeWithoutLeavingAFile) {
     TTempDir Dir;
     auto Samples = MusicLikeSignal(1000, 1, Rate);
-    TPcmSource Unnamed(Samples, 1, Rate);
+    TMemorySource Unnamed(Samples, 1, Rate);
     TMP3Out Sink;
     EXPECT_EQ(RunToEnd(Sink, Unnamed), "File name is not assigned.");
 
     Sink.SetFileName(Dir.File("refused.mp3"));
     std::vector<uint8_t> Bytes(6000);
-    TPcmSource Surround(Bytes, 3, Rate, 16);
+    TMemorySource Surround(Bytes, 3, Rate, 16);
     EXPECT_EQ(RunToEnd(Sink, Surround), "MP3 encoding takes mono or stereo input, not 3 channels.");
-    TPcmSource Wide(Bytes, 2, Rate, 24);
+    TMemorySource Wide(Bytes, 2, Rate, 24);
     EXPECT_EQ(RunToEnd(Sink, Wide), "MP3 encoding takes 8-bit or 16-bit input, not 24-bit.");
     EXPECT_FALSE(std::filesystem::exists(Dir.File("refused.mp3")));
     EXPECT_FALSE(Surround.Busy());
@@ -136,7 +136,7 @@ TEST(MP3Out, SinksInParallelShareTheLibrary) {
         for (int Job = 0; Job < 3; ++Job)
             Jobs.emplace_back([&, Job] {
                 auto Sink = std::make_unique<TMP3Out>();
-                TPcmSource Source(Samples, 2, Rate);
+                TMemorySource Source(Samples, 2, Rate);
                 Sink->SetFileName(Dir.File(std::to_string(Job) + ".mp3"));
                 EXPECT_EQ(RunToEnd(*Sink, Source), "");
             });

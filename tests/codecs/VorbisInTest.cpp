@@ -55,53 +55,6 @@ INSTANTIATE_TEST_SUITE_P(OggencFiles, VorbisInDecodes,
                                     "Hz_q" + (Case.Quality < 0 ? "minus1" : std::to_string(Case.Quality));
                          });
 
-class VorbisInRange : public ::testing::Test {
-protected:
-    void SetUp() override {
-        Ogg = EncodeWithOggenc(Dir.Path().string(), "range", MusicLikeSignal(44100, 2, 44100), 2, 44100, 4);
-        Reference = DecodeWithOggdec(Ogg);
-        In.SetFileName(Ogg);
-    }
-    std::vector<uint8_t> Slice(int32_t Start, int32_t End) const {
-        return {Reference.begin() + Start * 4, Reference.begin() + End * 4};
-    }
-
-    TTempDir Dir;
-    std::string Ogg;
-    std::vector<uint8_t> Reference;
-    TVorbisIn In;
-};
-
-TEST_F(VorbisInRange, EndSampleStopsAfterExactlyTheRange) {
-    In.SetStartSample(1000);
-    In.SetEndSample(5001);
-    auto Ours = ReadAllData(In, 3000);
-    EXPECT_EQ(Ours.size(), size_t(4001 * 2 * 2));
-    EXPECT_TRUE(Ours == Slice(1000, 5001));
-
-    In.SetStartSample(0);
-    In.SetEndSample(777);
-    EXPECT_TRUE(ReadAllData(In, 65536) == Slice(0, 777));
-
-    In.SetStartSample(30000);
-    In.SetEndSample(-1);
-    In.Init();
-    EXPECT_EQ(In.Size(), (44100 - 30000) * 2 * 2);
-    In.Flush();
-    EXPECT_TRUE(ReadAllData(In, 4096) == Slice(30000, 44100));
-}
-
-TEST_F(VorbisInRange, LoopRepeatsTheRangeWithoutEnd) {
-    In.SetStartSample(100);
-    In.SetEndSample(1100);
-    In.SetLoop(true);
-    auto Ours = ReadAllData(In, 3000, 5 * 4000);
-    ASSERT_GE(Ours.size(), size_t(5 * 4000));
-    auto Lap = Slice(100, 1100);
-    for (size_t Start = 0; Start + Lap.size() <= Ours.size(); Start += Lap.size())
-        EXPECT_TRUE(std::equal(Lap.begin(), Lap.end(), Ours.begin() + long(Start))) << "lap at " << Start;
-}
-
 TEST(VorbisIn, FilesThatAreNotOggVorbisAreInvalidAndDeliverNothing) {
     TTempDir Dir;
     std::string Wav = Dir.File("not-ogg.ogg");
@@ -122,17 +75,6 @@ TEST(VorbisIn, FilesThatAreNotOggVorbisAreInvalidAndDeliverNothing) {
         EXPECT_TRUE(ReadAllData(In, 65536).empty());
         In.SetLoop(true);
         EXPECT_TRUE(ReadAllData(In, 65536).empty());
-    }
-}
-
-TEST(VorbisIn, GetDataOutsideAReadFails) {
-    TVorbisIn In;
-    uint8_t Buffer[16];
-    try {
-        In.GetData(Buffer, sizeof Buffer);
-        FAIL() << "GetData without Init succeeded";
-    } catch (const EACSException& E) {
-        EXPECT_STREQ(E.what(), "The Stream is not opened");
     }
 }
 

@@ -2,8 +2,8 @@
 // library search path that hides one of the four libraries.
 #include <cstdio>
 
-#include "codecs/vorbis/ACS_Vorbis.h"
 #include "codecs/CodecLibraries.h"
+#include "codecs/vorbis/ACS_Vorbis.h"
 
 namespace {
 

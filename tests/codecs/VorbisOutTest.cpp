@@ -28,7 +28,7 @@ struct TVorbisSink {
     TCompletion Completion{Out};
 
     // Runs Out from Source into File; the error message, empty on success.
-    std::string Run(TPcmSource& Source, const std::string& File) {
+    std::string Run(TMemorySource& Source, const std::string& File) {
         Out.SetInput(&Source);
         Out.SetFileName(File);
         std::string Error = RunAndWait(Out, Completion);
@@ -37,7 +37,7 @@ struct TVorbisSink {
         return Error;
     }
     // The same, expecting a normal end.
-    void Encode(TPcmSource& Source, const std::string& File) { EXPECT_EQ(Run(Source, File), ""); }
+    void Encode(TMemorySource& Source, const std::string& File) { EXPECT_EQ(Run(Source, File), ""); }
 };
 
 struct TEncodeCase {
@@ -60,7 +60,7 @@ TEST_P(VorbisOutEncodes, FilesThePeerToolsAcceptWithTheInputsLength) {
     } else {
         Expected = BytesToSamples(Pcm);
     }
-    TPcmSource Source(Pcm, Case.Channels, Case.SampleRate, Case.Bits);
+    TMemorySource Source(Pcm, Case.Channels, Case.SampleRate, Case.Bits);
     TVorbisSink Sink;
     TVorbisOut& Out = Sink.Out;
     Out.SetCompression(0.5f);
@@ -100,9 +100,9 @@ TEST(VorbisOut, InputInPiecesOfPartialFramesIsReassembled) {
     auto Pcm = MusicPcm(11025, {2, 16, 22050});
     auto Samples = BytesToSamples(Pcm);
     TVorbisSink Sink;
-    TPcmSource Whole(Pcm, 2, 22050, 16);
+    TMemorySource Whole(Pcm, 2, 22050, 16);
     Sink.Encode(Whole, Dir.File("whole.ogg"));
-    TPcmSource Pieces(Pcm, 2, 22050, 16, 7);
+    TMemorySource Pieces(Pcm, 2, 22050, 16, 7);
     Sink.Encode(Pieces, Dir.File("pieces.ogg"));
     // The encoder's choices depend a little on how its input arrives, so the files differ, but
     // a frame split across pieces must not shift the samples.
@@ -114,7 +114,7 @@ TEST(VorbisOut, InputInPiecesOfPartialFramesIsReassembled) {
 
 TEST(VorbisOut, CommentsAreWrittenThenForgotten) {
     TTempDir Dir;
-    TPcmSource Source(MusicPcm(4000, {1, 16, 8000}), 1, 8000, 16);
+    TMemorySource Source(MusicPcm(4000, {1, 16, 8000}), 1, 8000, 16);
     TVorbisSink Sink;
     TVorbisOut& Out = Sink.Out;
     Out.SetComments(
@@ -181,7 +181,7 @@ TEST(VorbisOut, ManagedBitRatesAverageTheAskedRate) {
          {TManaged{br128, brAutoSelect, brAutoSelect, 128000, 128000},
           TManaged{br64, br96, br48, 96000, 48000}, TManaged{br192, br320, brAutoSelect, 320000, 192000}}) {
         SCOPED_TRACE(VorbisBitRateValue(Case.Nominal));
-        TPcmSource Source(Pcm, 2, 44100, 16);
+        TMemorySource Source(Pcm, 2, 44100, 16);
         TVorbisSink Sink;
         TVorbisOut& Out = Sink.Out;
         Out.SetDesiredNominalBitrate(Case.Nominal);
@@ -204,8 +204,8 @@ TEST(VorbisOut, ManagedBitRatesAverageTheAskedRate) {
 TEST(VorbisOut, AppendingAddsASecondLogicalStream) {
     TTempDir Dir;
     std::string File = Dir.File("chain.ogg");
-    TPcmSource First(MusicPcm(30000, {2, 16, 44100}), 2, 44100, 16);
-    TPcmSource Second(MusicPcm(20001, {2, 16, 44100}, 9), 2, 44100, 16);
+    TMemorySource First(MusicPcm(30000, {2, 16, 44100}), 2, 44100, 16);
+    TMemorySource Second(MusicPcm(20001, {2, 16, 44100}, 9), 2, 44100, 16);
     TVorbisSink Sink;
     TVorbisOut& Out = Sink.Out;
     Out.SetFileMode(foAppend);
@@ -229,7 +229,7 @@ TEST(VorbisOut, AppendingAddsASecondLogicalStream) {
 TEST(VorbisOut, ZeroLengthInputGivesAFinishedEmptyStream) {
     TTempDir Dir;
     std::string File = Dir.File("empty.ogg");
-    TPcmSource Source({}, 2, 44100, 16);
+    TMemorySource Source(std::vector<uint8_t>{}, 2, 44100, 16);
     TVorbisSink Sink;
     Sink.Encode(Source, File);
     // libvorbis ends an empty stream with a granule position of 0, which ogginfo frowns upon (as it
@@ -248,7 +248,7 @@ TEST(VorbisOut, ZeroLengthInputGivesAFinishedEmptyStream) {
 TEST(VorbisOut, StoppedConversionLeavesAFinishedShorterFile) {
     TTempDir Dir;
     std::string File = Dir.File("stopped.ogg");
-    TPcmSource Source(MusicPcm(44100 * 10, {2, 16, 44100}), 2, 44100, 16, 8192);
+    TMemorySource Source(MusicPcm(44100 * 10, {2, 16, 44100}), 2, 44100, 16, 8192);
     TVorbisSink Sink;
     TVorbisOut& Out = Sink.Out;
     Out.OnProgress = [&](TComponent*) {
@@ -287,7 +287,7 @@ TEST(VorbisOut, PrepareRefusesWhatItCannotEncodeAndReleasesTheInput) {
                       "channel at 8000 Hz."},
          }) {
         SCOPED_TRACE(Case.Message);
-        TPcmSource Source(std::vector<uint8_t>(4000), Case.Channels, Case.SampleRate, Case.Bits);
+        TMemorySource Source(std::vector<uint8_t>(4000), Case.Channels, Case.SampleRate, Case.Bits);
         TVorbisSink Sink;
         TVorbisOut& Out = Sink.Out;
         Out.SetCompression(Case.Compression);
@@ -298,7 +298,7 @@ TEST(VorbisOut, PrepareRefusesWhatItCannotEncodeAndReleasesTheInput) {
 
 TEST(VorbisOut, UnwritableFileFailsTheConversion) {
     TTempDir Dir;
-    TPcmSource Source(std::vector<uint8_t>(4000), 2, 44100, 16);
+    TMemorySource Source(std::vector<uint8_t>(4000), 2, 44100, 16);
     TVorbisSink Sink;
     std::string Error = Sink.Run(Source, Dir.File("no-such-folder/out.ogg"));
     EXPECT_NE(Error.find("no-such-folder"), std::string::npos) << Error;

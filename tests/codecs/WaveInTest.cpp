@@ -1,4 +1,4 @@
-// TWaveIn against independent decoders, and its header walk, seeking and looping.
+// TWaveIn against independent decoders, its header walk, and starting inside compressed data.
 #include <gtest/gtest.h>
 
 #include "tests/codecs/WaveTestFiles.h"
@@ -131,49 +131,6 @@ TEST(WaveIn, UnrecognisedFilesDeliverNothing) {
         EXPECT_FALSE(In.Valid()) << Name;
         EXPECT_EQ(In.WavType(), wtUnsupported) << Name;
     }
-}
-
-TEST(WaveIn, GetDataOutsideAReadRaises) {
-    TWaveIn In;
-    uint8_t Byte;
-    EXPECT_THROW(In.GetData(&Byte, 1), EACSException);
-}
-
-// A TWaveIn on a file of 16-bit stereo music.
-class WaveInPcm : public ::testing::Test {
-protected:
-    void Make(int32_t Frames) {
-        Pcm = StereoMusicBytes(Frames);
-        WritePcmWav(Dir.File("a.wav"), Pcm.data(), Pcm.size(), 2, 44100, 16);
-        In.SetFileName(Dir.File("a.wav"));
-    }
-    TTempDir Dir;
-    std::vector<uint8_t> Pcm;
-    TWaveIn In;
-};
-
-TEST_F(WaveInPcm, StartAndEndSampleCutExactly) {
-    Make(44100);
-    In.SetStartSample(1000);
-    In.Init();
-    EXPECT_EQ(In.Size(), 172400);
-    In.Flush();
-    In.SetEndSample(1333);
-    EXPECT_EQ(ReadAllData(In, 999), std::vector<uint8_t>(Pcm.begin() + 4000, Pcm.begin() + 1333 * 4));
-}
-
-TEST_F(WaveInPcm, LoopStartsOverAtStartSample) {
-    Make(5000);
-    In.SetStartSample(100);
-    In.SetLoop(true);
-    In.Init();
-    std::vector<uint8_t> Got, Piece(3000);
-    while (Got.size() < 3 * (Pcm.size() - 400))
-        Got.insert(Got.end(), Piece.begin(), Piece.begin() + In.GetData(Piece.data(), 3000));
-    In.Flush();
-    std::vector<uint8_t> Once(Pcm.begin() + 400, Pcm.end());
-    for (size_t Pass = 0; Pass < 3; ++Pass)
-        EXPECT_TRUE(std::equal(Once.begin(), Once.end(), Got.begin() + Pass * Once.size())) << Pass;
 }
 
 TEST(WaveIn, AdpcmStartSampleStartsAtItsBlock) {

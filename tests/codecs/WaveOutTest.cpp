@@ -10,37 +10,6 @@
 namespace deraz::test {
 namespace {
 
-// A source of 16-bit PCM held in memory, in pieces of at most Piece bytes. Hook runs before each
-// GetData with the bytes delivered so far (and may throw to fake a failing input).
-class TMemorySource : public TACSInput {
-public:
-    TMemorySource(std::vector<int16_t> Samples, int32_t Channels, bool SizeKnown = true)
-        : FSamples(std::move(Samples)), FChannels(Channels), FSizeKnown(SizeKnown) {}
-    int32_t BitsPerSample() override { return 16; }
-    int32_t Channels() override { return FChannels; }
-    int32_t SampleRate() override { return 44100; }
-    void Init() override {
-        FBusy = true;
-        FPosition = 0;
-        FSize = FSizeKnown ? int32_t(FSamples.size() * 2) : -1;
-    }
-    void Flush() override { FBusy = false; }
-    int32_t GetData(void* Buffer, int32_t BufferSize) override {
-        if (Hook) Hook(FPosition);
-        int32_t Count = std::min<int32_t>({BufferSize, Piece, int32_t(FSamples.size() * 2) - FPosition});
-        std::memcpy(Buffer, reinterpret_cast<const uint8_t*>(FSamples.data()) + FPosition, size_t(Count));
-        FPosition += Count;
-        return Count;
-    }
-    int32_t Piece = 10000;
-    std::function<void(int32_t)> Hook;
-
-private:
-    std::vector<int16_t> FSamples;
-    int32_t FChannels;
-    bool FSizeKnown;
-};
-
 std::vector<int16_t> Samples(const std::vector<uint8_t>& Bytes) {
     return BytesToSamples(Bytes);
 }
@@ -85,7 +54,7 @@ TEST(WaveOut, PcmCopiesExactly) {
 TEST(WaveOut, PcmOfUnknownSizeGetsItsSizesInDone) {
     TTempDir Dir;
     std::vector<int16_t> Music = MusicLikeSignal(3001, 2, 44100);
-    TMemorySource In(Music, 2, false);
+    TMemorySource In(Music, 2, 44100, false);
     ASSERT_FALSE(Convert(In, Dir.File("out.wav")).Error);
     WritePcmWav(Dir.File("expected.wav"), Music, 2, 44100);
     EXPECT_EQ(ReadFileBytes(Dir.File("out.wav")), ReadFileBytes(Dir.File("expected.wav")));
@@ -110,7 +79,7 @@ TEST(WaveOut, ImaAdpcmDecodesAlikeEverywhere) {
         SCOPED_TRACE(testing::Message() << Case.Channels << " channels, block " << Case.BlockSize);
         std::vector<int16_t> Music = MusicLikeSignal(Case.Frames, Case.Channels, 44100);
         TMemorySource In(Music, Case.Channels);
-        In.Piece = 3333;
+        In.ChunkSize = 3333;
         std::string File = Dir.File("ima.wav");
         ASSERT_FALSE(Convert(In, File, wtDVIADPCM, Case.BlockSize).Error);
 
@@ -247,7 +216,7 @@ TEST(WaveOut, StopFinishesTheFile) {
     for (TWavType Type : {wtPCM, wtDVIADPCM}) {
         std::vector<int16_t> Music = MusicLikeSignal(44100, 2, 44100);
         TMemorySource In(Music, 2);
-        In.Piece = 4040;
+        In.ChunkSize = 4040;
         TWaveOut Out;
         Out.SetWavType(Type);
         Out.SetFileName(Dir.File("stopped.wav"));

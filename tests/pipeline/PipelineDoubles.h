@@ -7,49 +7,9 @@
 #include <vector>
 
 #include "pipeline/ACS_Classes.h"
+#include "tests/support/PipelineSupport.h"
 
 namespace deraz::test {
-
-// Delivers Data in chunks of at most ChunkSize bytes; can be told to fail after some bytes.
-class TMemorySource : public TACSInput {
-public:
-    explicit TMemorySource(std::vector<uint8_t> Data, int32_t ChunkSize = 1000, bool KnownSize = true)
-        : FData(std::move(Data)), FChunkSize(ChunkSize), FKnownSize(KnownSize) {}
-
-    int32_t BitsPerSample() override { return 16; }
-    int32_t Channels() override { return 2; }
-    int32_t SampleRate() override { return 44100; }
-    void Init() override {
-        if (FBusy) throw EACSException("The component is buisy");
-        FBusy = true;
-        FPosition = 0;
-        FSize = FKnownSize ? int32_t(FData.size()) : -1;
-        ++InitCount;
-    }
-    void Flush() override {
-        FBusy = false;
-        ++FlushCount;
-        if (FailFlush) throw EACSException("cannot flush");
-    }
-    int32_t GetData(void* Buffer, int32_t BufferSize) override {
-        if (!FBusy) throw EACSException("not initialised");
-        if (FailAt >= 0 && FPosition >= FailAt) throw EACSException("read failure");
-        int32_t Count = std::min({BufferSize, FChunkSize, int32_t(FData.size()) - FPosition.load()});
-        std::copy_n(FData.begin() + FPosition, Count, static_cast<uint8_t*>(Buffer));
-        FPosition += Count;
-        return Count;
-    }
-
-    std::atomic<int32_t> FailAt{-1};
-    std::atomic<bool> FailFlush{false};
-    std::atomic<int> InitCount{0};
-    std::atomic<int> FlushCount{0};
-
-private:
-    std::vector<uint8_t> FData;
-    int32_t FChunkSize;
-    bool FKnownSize;
-};
 
 // Collects what it reads; counts Prepare and Done; can be told to fail in Prepare.
 class TMemorySink : public TACSOutput {

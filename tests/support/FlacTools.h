@@ -5,14 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace deraz::test {
+#include "tests/support/TestSupport.h"
 
-// The layout of raw interleaved PCM as the pipeline carries it (8-bit unsigned, wider signed).
-struct TPcmFormat {
-    int32_t Channels = 2;
-    int32_t BitsPerSample = 16;
-    int32_t SampleRate = 44100;
-};
+namespace deraz::test {
 
 // Encodes raw PCM into FileName with flac and the given options; false when flac fails.
 bool EncodeWithFlac(const std::vector<uint8_t>& Pcm, const TPcmFormat& Format, const std::string& Options,

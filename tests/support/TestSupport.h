@@ -8,6 +8,13 @@
 
 namespace deraz::test {
 
+// The layout of raw interleaved PCM as the pipeline carries it (8-bit unsigned, wider signed).
+struct TPcmFormat {
+    int32_t Channels = 2;
+    int32_t BitsPerSample = 16;
+    int32_t SampleRate = 44100;
+};
+
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TTempDir {
 public:
