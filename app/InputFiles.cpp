@@ -4,18 +4,13 @@
 #include <filesystem>
 
 #include "app/FileNames.h"
+#include "app/MediaBinEntry.h"
 
 namespace deraz {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-bool Convertible(const fs::path& Path) {
-    static const char* const Extensions[] = {".mp3", ".ogg", ".fla", ".flac", ".ape", ".wav"};
-    std::string Ext = LowerCase(Path.extension().string());
-    return std::find(std::begin(Extensions), std::end(Extensions), Ext) != std::end(Extensions);
-}
 
 std::string FullName(const std::string& Name) {
     return fs::absolute(Name).lexically_normal().string();
@@ -32,7 +27,7 @@ bool AddFolder(const std::string& Folder, const std::string& OutputDir, std::vec
         if (Walk->is_directory(EntryError) && !OutputDir.empty() &&
             fs::equivalent(Walk->path(), OutputDir, EntryError))
             Walk.disable_recursion_pending();
-        else if (Walk->is_regular_file(EntryError) && Convertible(Walk->path()))
+        else if (Walk->is_regular_file(EntryError) && IsSupportedInput(Walk->path().string()))
             Found.push_back(Walk->path());
     }
     std::sort(Found.begin(), Found.end());
