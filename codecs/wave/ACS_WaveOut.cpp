@@ -108,7 +108,7 @@ void TWaveOut::PrepareAdpcm() {
         FStream->Seek(0, SEEK_END);
     } else {
         uint32_t Spb = uint32_t(SamplesPerBlock());
-        FInputFrames = FSizeKnown ? uint32_t(In->Size()) / 2 / uint32_t(FChannels) : 0;
+        FInputFrames = FSizeKnown ? uint32_t(std::min<int64_t>(In->Size() / 2 / FChannels, UINT32_MAX)) : 0;
         // The encoder writes whole blocks, the last one padded with silence.
         uint32_t DataSize = (FInputFrames / Spb + 1) * FBlockSize;
         std::array<uint8_t, ImaHeaderSize> H;
