@@ -206,12 +206,19 @@ void TWaveOut::CompleteHeader() {
 }
 
 void TWaveOut::WriteRf64Sizes(int64_t Length, int64_t DataSize) {
-    FStream->Seek(0);
-    FStream->Write("RF64", 4);
-    WriteAt(4, 0xFFFFFFFF);
-    WriteAt(FLayout.DataSizeOffset, 0xFFFFFFFF);
     std::vector<uint8_t> Chunk =
         Ds64Chunk(uint64_t(Length), uint64_t(DataSize), uint64_t(DataSize / FFrameBytes));
+    // The 32-bit sizes defer to the "ds64" chunk.
+    WriteAt(4, 0xFFFFFFFF);
+    WriteAt(FLayout.DataSizeOffset, 0xFFFFFFFF);
+    if (FLayout.Rf64) {
+        // An RF64 or BW64 file keeps its "ds64" chunk's size and table: only the three sizes change.
+        FStream->Seek(FLayout.Ds64Offset + 8);
+        FStream->Write(Chunk.data() + 8, 24);
+        return;
+    }
+    FStream->Seek(0);
+    FStream->Write("RF64", 4);
     FStream->Seek(FLayout.Ds64Offset);
     FStream->Write(Chunk.data(), int64_t(Chunk.size()));
 }

@@ -93,8 +93,8 @@ struct TWaveHeader {
     int64_t DataOffset = 0;
     // An RF64 or BW64 file: its 64-bit sizes are in the "ds64" chunk.
     bool Rf64 = false;
-    // The offset of the "ds64" chunk, or of a "JUNK" chunk first after "WAVE" with room to become
-    // one; -1 without either.
+    // The offset of the "ds64" chunk, or of a "JUNK" chunk of a "ds64" chunk's size first after
+    // "WAVE" (room reserved for one); -1 without either.
     int64_t Ds64Offset = -1;
     // Why the file is wtUnsupported: one sentence.
     std::string Error;

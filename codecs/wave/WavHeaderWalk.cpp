@@ -232,7 +232,7 @@ TWaveHeader TWalker::Walk() {
             FDs64DataSize = Clamped(LittleEndian64(&Body[8]));
             FDs64SampleCount = Clamped(LittleEndian64(&Body[16]));
             FHeader.Ds64Offset = ChunkOffset;
-        } else if (First && IdMatches(Head, "JUNK") && Size >= uint32_t(Ds64BodySize)) {
+        } else if (First && IdMatches(Head, "JUNK") && Size == uint32_t(Ds64BodySize)) {
             FHeader.Ds64Offset = ChunkOffset;
         }
         FSource.Seek(NextChunk(End, Size));
