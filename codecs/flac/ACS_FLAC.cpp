@@ -293,7 +293,7 @@ void TFLACIn::ReleaseDecoder() {
     FStream.reset();
 }
 
-bool TFLACIn::Seek(int32_t SampleNum) {
+bool TFLACIn::Seek(int64_t SampleNum) {
     if (!FDecoder) return false;
     FStage = rsDecode;
     if (SampleNum >= 0 &&
