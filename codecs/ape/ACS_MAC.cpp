@@ -169,6 +169,7 @@ void TMACOut::Prepare() {
     StartInput();
     EndOfStream = false;
     FAudioBytes = 0;
+    FWriteFailed = false;
     TACSInput* Source = Input();
     CheckApeFormat(Source->BitsPerSample(), Source->Channels());
     FCompress = std::make_unique<TAPECompress>();
@@ -196,6 +197,7 @@ bool TMACOut::DoOutput(bool Abort) {
         errno = 0;
         int32_t Result = FCompress->UnlockBuffer(Count);
         if (Result != 0) {
+            FWriteFailed = true;
             const std::string Reason = WriteFailureReason(Result, errno);
             throw EACSException("APECompress.UnlockBuffer Error: " + std::to_string(Result) +
                                 (Reason.empty() ? "" : ": " + Reason));
@@ -209,7 +211,7 @@ bool TMACOut::DoOutput(bool Abort) {
 void TMACOut::FinishOutput() {
     if (!FCompress) return;
     // A file without frames is one that other decoders refuse: none is left behind.
-    if (FAudioBytes == 0) {
+    if (FAudioBytes == 0 && !FWriteFailed) {
         FCompress->Kill();
         throw EACSException("The input has no audio, and a Monkey's Audio file cannot be empty.");
     }
@@ -245,9 +247,8 @@ void TMACIn::OpenFile() {
             Channels = Decompress->Info(APE_INFO_CHANNELS);
         }
         // No handle, or a format that the decode buffer cannot carry: nothing to decode.
-        if (Blocks < 0 || Blocks > INT32_MAX || SampleRate <= 0 || SampleRate > INT32_MAX || Bits < 8 ||
-            Bits > 32 || Bits % 8 != 0 || Channels < 1 || Channels > 32 ||
-            Blocks * (Bits / 8) * Channels > INT32_MAX) {
+        if (Blocks < 0 || SampleRate <= 0 || SampleRate > INT32_MAX || Bits < 8 || Bits > 32 ||
+            Bits % 8 != 0 || Channels < 1 || Channels > 32) {
             FValid = false;
             FDecodeError = "The Monkey's Audio header declares no format that can be decoded.";
             FSize = FSampleRate = FBitsPerSample = FChannels = FTotalSamples = 0;
@@ -258,7 +259,7 @@ void TMACIn::OpenFile() {
         FSampleRate = int32_t(SampleRate);
         FBitsPerSample = int32_t(Bits);
         FChannels = int32_t(Channels);
-        FTotalSamples = int32_t(Blocks);
+        FTotalSamples = Blocks;
         // The PCM bytes GetData delivers, without the stored WAV header and trailer, so that a
         // sink that writes Size into its own header writes the truth.
         FSize = FTotalSamples * (FBitsPerSample / 8) * FChannels;
@@ -279,6 +280,8 @@ int32_t TMACIn::TotalTime() {
 }
 
 bool TMACIn::Seek(int64_t SampleNum) {
+    // The library counts blocks in an int.
+    if (SampleNum < 0 || SampleNum > INT32_MAX) return false;
     OpenFile();
     bool Ok = FDecompress && FDecompress->Seek(SampleNum) == 0;
     CloseFile();

@@ -107,6 +107,7 @@ private:
     std::unique_ptr<TAPECompress> FCompress;
     WAVEFORMATEX FFormat{};
     int64_t FAudioBytes = 0;
+    bool FWriteFailed = false;
     bool EndOfStream = false;
     int32_t FCompressionLevel = 2000;
     int32_t FMaxAudioBytes = -1;

@@ -195,5 +195,42 @@ TEST_F(MACTest, FailedStartReportsAndFreesTheSource) {
     EXPECT_EQ(Decode(Dir.File("out.ape")), Pcm);
 }
 
+// What the format cannot hold is refused in one line before a file exists; a full disk says so,
+// whether it fills while frames are written or while the file is finished.
+TEST_F(MACTest, RefusalsAndWriteFailuresNameTheirReason) {
+    std::vector<uint8_t> Noise(44100 * 4 * 10);
+    uint32_t Seed = 1;
+    for (uint8_t& Byte : Noise) Byte = uint8_t((Seed = Seed * 1103515245u + 12345u) >> 24);
+    struct {
+        TPcmFormat Format;
+        std::vector<uint8_t> Pcm;
+        std::string File;
+        std::string Error;
+    } Cases[] = {
+        {{6, 16, 48000},
+         std::vector<uint8_t>(1200),
+         Dir.File("six.ape"),
+         "Monkey's Audio holds at most 2 channels; the input has 6."},
+        {{2, 32, 48000},
+         std::vector<uint8_t>(800),
+         Dir.File("wide.ape"),
+         "Monkey's Audio holds 8-, 16- or 24-bit samples; the input has 32-bit samples."},
+        {{}, Noise, "/dev/full", "APECompress.UnlockBuffer Error: 1001: No space left on device"},
+        {{}, MusicPcm(1000, {}), "/dev/full", "MACDll error: I/O write error: No space left on device"},
+    };
+    for (const auto& Case : Cases) {
+        TMemorySource Source(Case.Pcm, Case.Format, 65536);
+        TMACOut Out;
+        TCompletion Completion(Out);
+        Out.SetInput(&Source);
+        Out.SetFileName(Case.File);
+        EXPECT_EQ(RunAndWait(Out, Completion), Case.Error);
+        EXPECT_FALSE(Source.Busy()) << Case.Error;
+        if (Case.File != "/dev/full") {
+            EXPECT_FALSE(std::filesystem::exists(Case.File)) << Case.Error;
+        }
+    }
+}
+
 } // namespace
 } // namespace deraz::test
