@@ -65,6 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
                     TReferenceCase{"Mono16At96k", "-5", {1, 16, 96000}, 100000},
                     TReferenceCase{"Mono8At8k", "-5", {1, 8, 8000}, 30001},
                     TReferenceCase{"Stereo8At22k", "-8", {2, 8, 22050}, 30001},
+                    TReferenceCase{"Stereo24At96k", "-5", {2, 24, 96000}, 50001},
+                    TReferenceCase{"Surround51At24", "-8", {6, 24, 48000}, 20001},
                     TReferenceCase{"OneSample", "-8", Stereo16, 1},
                     TReferenceCase{"OneSampleMono8", "-5", {1, 8, 11025}, 1}),
     [](const auto& Info) { return std::string(Info.param.Name); });
