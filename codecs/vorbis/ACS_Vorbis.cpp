@@ -23,9 +23,6 @@ constexpr int32_t PcmBufferSize = 65536;
 constexpr int32_t BitRateValues[] = {-1,     45000,  48000,  56000,  64000,  80000,  96000,  112000,
                                      128000, 144000, 160000, 192000, 224000, 256000, 320000, 499000};
 
-// Bytes of input the serial number of an unnumbered stream is derived from.
-constexpr int32_t SerialSourceBytes = 4096;
-
 // A 32-bit FNV-1a hash of Bytes, continuing from Hash.
 uint32_t Fnv1a(uint32_t Hash, const uint8_t* Bytes, size_t Count) {
     for (size_t I = 0; I < Count; ++I) Hash = (Hash ^ Bytes[I]) * 16777619u;
@@ -33,7 +30,7 @@ uint32_t Fnv1a(uint32_t Hash, const uint8_t* Bytes, size_t Count) {
 }
 
 // The serial number of a stream whose serial is left at 0: a hash of the output's file name and
-// the first input bytes, so the same conversion writes the same file, while streams of other
+// the first piece of input, so the same conversion writes the same file, while streams of other
 // files, joined into one chain, keep serials of their own.
 int32_t DerivedSerial(const std::string& FileName, const uint8_t* Pcm, size_t Bytes) {
     const std::string Name = std::filesystem::path(FileName).filename().string();
@@ -129,7 +126,9 @@ void TVorbisOut::Prepare() {
     FPrimed = 0;
     FStreamSerial = FSerial;
     if (FSerial == 0) {
-        FPrimed = ReadInput(FBuffer.data(), SerialSourceBytes);
+        // The first piece is read as DoOutput would read it: the encoder's choices depend on how
+        // its input arrives, and a numbered stream must differ from this one in its serial only.
+        FPrimed = ReadInput(FBuffer.data(), PcmBufferSize);
         FStreamSerial = DerivedSerial(FFileName, FBuffer.data(), size_t(FPrimed));
     }
     if (FFileMode == foAppend) {
