@@ -158,15 +158,18 @@ private:
     static constexpr int32_t ReadBufferSize = 16384;
     // Decoded bytes gathered by one Refill.
     static constexpr size_t RefillBytes = 16384;
+    // Frames beyond any real recording (months at the highest rates): a longer stream is damaged.
+    static constexpr int64_t MaxFrames = int64_t(1) << 40;
 
     static size_t ReadCallback(void* Buffer, size_t Size, size_t Count, void* Source);
     static int SeekCallback(void* Source, ogg_int64_t Offset, int Whence);
     static int CloseCallback(void* Source);
     static long TellCallback(void* Source);
 
-    // Reads the stream's format, comments, links and length after the decoder has opened it.
-    void ReadStreamInfo();
-    void ReadLinks();
+    // Reads the stream's format, comments, links and length after the decoder has opened it;
+    // why the file cannot be delivered, or nothing.
+    std::string ReadStreamInfo();
+    std::string ReadLinks();
     // Forgets the file: not valid for Reason, no format, nothing to deliver.
     void Invalidate(std::string Reason);
     // Starts delivering link Index, Offset of its delivered frames already behind.

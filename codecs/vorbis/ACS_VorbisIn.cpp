@@ -2,6 +2,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <exception>
+#include <limits>
 
 #include "codecs/vorbis/ACS_Vorbis.h"
 #include "pipeline/ChannelLayout.h"
@@ -101,12 +102,17 @@ void TVorbisIn::OpenFile() {
             return;
         }
         FDecoderOpen = true;
-        ReadStreamInfo();
+        if (std::string Reason = ReadStreamInfo(); !Reason.empty()) {
+            VorbisFileLibrary()->ov_clear(&FVorbisFile);
+            FDecoderOpen = false;
+            Invalidate(std::move(Reason));
+            return;
+        }
     }
     ++FOpenCount;
 }
 
-void TVorbisIn::ReadStreamInfo() {
+std::string TVorbisIn::ReadStreamInfo() {
     const auto& VorbisFile = VorbisFileLibrary();
     FComments.clear();
     if (const vorbis_comment* Comment = VorbisFile->ov_comment(&FVorbisFile, 0))
@@ -119,13 +125,14 @@ void TVorbisIn::ReadStreamInfo() {
     FMaxBitrate = int32_t(Info->bitrate_upper);
     FNominalBitrate = int32_t(Info->bitrate_nominal);
     FMinBitrate = int32_t(Info->bitrate_lower);
-    ReadLinks();
+    if (std::string Reason = ReadLinks(); !Reason.empty()) return Reason;
     const TLink& Last = FLinks.back();
     FTotalSamples = Last.Start + Last.Length;
     FSize = FTotalSamples * 2 * FChannels;
+    return {};
 }
 
-void TVorbisIn::ReadLinks() {
+std::string TVorbisIn::ReadLinks() {
     const auto& VorbisFile = VorbisFileLibrary();
     FLinks.clear();
     FNote.clear();
@@ -133,9 +140,15 @@ void TVorbisIn::ReadLinks() {
     int64_t DecoderStart = 0, Start = 0;
     for (long Index = 0; Index < Count; ++Index) {
         const vorbis_info* Info = VorbisFile->ov_info(&FVorbisFile, int(Index));
+        if (Info->rate < 1 || Info->rate > std::numeric_limits<int32_t>::max())
+            return "A sample rate of " + std::to_string(Info->rate) + " Hz is not supported.";
         const int64_t Frames = std::max<int64_t>(0, VorbisFile->ov_pcm_total(&FVorbisFile, int(Index)));
+        // Granule positions beyond any real recording are damage, not audio to wait for.
+        if (Frames > MaxFrames) return "The stream's length is damaged.";
         TLink Link{Info->channels, int32_t(Info->rate), DecoderStart, Start,
                    ConvertedLength(Frames, int32_t(Info->rate), FSampleRate)};
+        if (Link.Length > MaxFrames || Start + Link.Length > MaxFrames)
+            return "The stream's length is damaged.";
         if (FNote.empty() && (Link.Channels != FChannels || Link.SampleRate != FSampleRate))
             FNote = "Chained streams in another format were converted to " + std::to_string(FSampleRate) +
                     " Hz and " + std::to_string(FChannels) + (FChannels == 1 ? " channel." : " channels.");
@@ -143,6 +156,7 @@ void TVorbisIn::ReadLinks() {
         DecoderStart += Frames;
         Start += Link.Length;
     }
+    return {};
 }
 
 void TVorbisIn::Invalidate(std::string Reason) {
@@ -178,14 +192,12 @@ bool TVorbisIn::Seek(int64_t SampleNum) {
         const int64_t Offset = std::min(SampleNum - Link.Start, Link.Length);
         // A resampled link restarts at the last input frame that meets an output frame exactly,
         // so the frames after the seek are the ones a decoding from the start gives.
-        const int64_t Step = AlignedStep(Link.SampleRate, FSampleRate);
-        const int64_t Native = Offset * Link.SampleRate / FSampleRate / Step * Step;
-        const int64_t Aligned = ConvertedLength(Native, Link.SampleRate, FSampleRate);
-        Done = VorbisFileLibrary()->ov_pcm_seek(&FVorbisFile, Link.DecoderStart + Native) == 0;
+        const TRestartPoint Restart = RestartPoint(Offset, Link.SampleRate, FSampleRate);
+        Done = VorbisFileLibrary()->ov_pcm_seek(&FVorbisFile, Link.DecoderStart + Restart.Input) == 0;
         if (Done) {
             FEndOfStream = false;
-            EnterLink(int(After - 1 - FLinks.begin()), Aligned);
-            if (FConverter) FConverter->Skip(Offset - Aligned);
+            EnterLink(int(After - 1 - FLinks.begin()), Restart.Output);
+            if (FConverter) FConverter->Skip(Offset - Restart.Output);
         }
     }
     CloseFile();

@@ -12,11 +12,16 @@ namespace deraz {
 
 int64_t ConvertedLength(int64_t Frames, int32_t FromRate, int32_t ToRate) {
     if (FromRate == ToRate || FromRate <= 0) return Frames;
-    return std::llround(double(Frames) * ToRate / FromRate);
+    // Saturates where the frames would not fit: such a length is refused as damaged.
+    const double Converted = double(Frames) * ToRate / FromRate;
+    return Converted < 0x1p62 ? std::llround(Converted) : int64_t(1) << 62;
 }
 
-int64_t AlignedStep(int32_t FromRate, int32_t ToRate) {
-    return FromRate > 0 && ToRate > 0 ? FromRate / std::gcd(FromRate, ToRate) : 1;
+TRestartPoint RestartPoint(int64_t Offset, int32_t FromRate, int32_t ToRate) {
+    if (FromRate <= 0 || ToRate <= 0) return {Offset, Offset};
+    const int32_t Common = std::gcd(FromRate, ToRate);
+    const int64_t Blocks = Offset / (ToRate / Common);
+    return {Blocks * (FromRate / Common), Blocks * (ToRate / Common)};
 }
 
 void MixChannels(const float* In, int32_t FromChannels, size_t Frames, int32_t ToChannels, float* Out) {

@@ -12,8 +12,13 @@ namespace deraz {
 
 // Frames a link of Frames frames at FromRate lasts at ToRate.
 int64_t ConvertedLength(int64_t Frames, int32_t FromRate, int32_t ToRate);
-// The input frames between two input frames that fall exactly on output frames.
-int64_t AlignedStep(int32_t FromRate, int32_t ToRate);
+// Where a converted link restarts to deliver its output frame Offset: the last input frame at
+// or before it that meets an output frame exactly, and that output frame.
+struct TRestartPoint {
+    int64_t Input;
+    int64_t Output;
+};
+TRestartPoint RestartPoint(int64_t Offset, int32_t FromRate, int32_t ToRate);
 
 // Mixes Frames frames of FromChannels channels (WAV order) into ToChannels: equal counts are
 // copied; otherwise the input is mixed down to stereo and the pair gives a mono average, or
