@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "codecs/mp3/ACS_LAME.h"
 #include "codecs/mp3/ACS_MAD.h"
 #include "tests/codecs/Mp3TestSupport.h"
 
@@ -125,20 +126,45 @@ TEST(MP3In, SkipsId3v2AndSurvivesDamage) {
     EXPECT_LT(Damaged.size(), Samples.size());
 }
 
-TEST(MP3In, FilesWithoutFramesAreNotValid) {
+TEST(MP3In, FilesWithoutFramesAreEmptyWhenTheyHoldOnlyTagsAndInvalidOtherwise) {
     TTempDir Dir;
     std::vector<uint8_t> Garbage(20000);
     for (size_t I = 0; I < Garbage.size(); ++I) Garbage[I] = uint8_t((I * 7919) >> 3);
     WriteFileBytes(Dir.File("garbage.mp3"), Garbage);
     WriteFileBytes(Dir.File("empty.mp3"), {});
-    for (const char* Name : {"garbage.mp3", "empty.mp3"}) {
+    auto Tag = [&](const std::string& Name, const std::string& Options) {
+        ASSERT_EQ(RunCommand("id3v2 " + Options + " -t Title -a Artist " + ShellQuote(Dir.File(Name))), 0);
+    };
+    // ID3v2 and ID3v1, ID3v1 alone, ID3v2 followed by zero padding, and a tag before garbage.
+    WriteFileBytes(Dir.File("tags.mp3"), {});
+    Tag("tags.mp3", "");
+    WriteFileBytes(Dir.File("v1.mp3"), {});
+    Tag("v1.mp3", "-1");
+    WriteFileBytes(Dir.File("padded.mp3"), std::vector<uint8_t>(3000));
+    Tag("padded.mp3", "-2");
+    WriteFileBytes(Dir.File("tagged_garbage.mp3"), Garbage);
+    Tag("tagged_garbage.mp3", "-2");
+    const std::pair<const char*, bool> Cases[] = {
+        {"garbage.mp3", false}, {"empty.mp3", false}, {"tagged_garbage.mp3", false},
+        {"tags.mp3", true},     {"v1.mp3", true},     {"padded.mp3", true}};
+    for (auto [Name, Valid] : Cases) {
+        SCOPED_TRACE(Name);
         TMP3In Source;
         Source.SetFileName(Dir.File(Name));
         Source.Init();
-        EXPECT_FALSE(Source.Valid()) << Name;
+        EXPECT_EQ(Source.Valid(), Valid);
+        EXPECT_EQ(Source.Size(), 0);
         uint8_t Buffer[100];
-        EXPECT_EQ(Source.GetData(Buffer, 100), 0) << Name;
+        EXPECT_EQ(Source.GetData(Buffer, 100), 0);
         Source.Flush();
+        if (!Valid) continue;
+        // It converts to an empty MP3, which mpg123 plays as such.
+        TMP3Out Sink;
+        Sink.SetFileName(Dir.File(std::string(Name) + ".out.mp3"));
+        EXPECT_EQ(RunToEnd(Sink, Source), "");
+        std::string Output;
+        EXPECT_EQ(RunCommand("mpg123 -t " + ShellQuote(Sink.FileName()), &Output), 0) << Output;
+        EXPECT_TRUE(DecodeWithMpg123(Sink.FileName()).empty());
     }
     TMP3In Missing;
     Missing.SetFileName(Dir.File("missing.mp3"));
