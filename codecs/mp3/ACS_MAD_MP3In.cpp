@@ -1,46 +1,11 @@
 // TMP3In: the MP3 pipeline source (unit ACS_MAD).
 #include <algorithm>
-#include <cstring>
 
 #include "codecs/CodecLibraries.h"
 #include "codecs/mp3/ACS_MAD.h"
-#include "platform/ByteOrder.h"
+#include "codecs/mp3/Mp3Tags.h"
 
 namespace deraz {
-
-namespace {
-
-// Whether the stream holds ID3 tags and nothing else: ID3v2 tags at the start, an ID3v1 tag at
-// the end, and between them at most zero bytes of padding.
-bool HoldsOnlyTags(TFileStream& Stream) {
-    const int64_t Size = Stream.Size();
-    int64_t Start = 0, End = Size;
-    bool Tagged = false;
-    uint8_t Header[10];
-    for (Stream.Seek(0); Stream.ReadExact(Header, 10) && std::memcmp(Header, "ID3", 3) == 0;
-         Stream.Seek(Start)) {
-        Start = std::min(Start + ID3v2TagBytes(Header), Size);
-        Tagged = true;
-    }
-    if (End - Start >= 128) {
-        Stream.Seek(End - 128);
-        if (Stream.ReadExact(Header, 3) && std::memcmp(Header, "TAG", 3) == 0) {
-            End -= 128;
-            Tagged = true;
-        }
-    }
-    uint8_t Padding[4096];
-    Stream.Seek(Start);
-    for (int64_t At = Start; At < End;) {
-        int64_t Count = Stream.Read(Padding, std::min<int64_t>(sizeof Padding, End - At));
-        if (Count <= 0 || std::any_of(Padding, Padding + Count, [](uint8_t Byte) { return Byte != 0; }))
-            return false;
-        At += Count;
-    }
-    return Tagged;
-}
-
-} // namespace
 
 TMP3In::TMP3In(TComponent* AOwner)
     : TACSFileIn(AOwner), Api((RequireLibrary(Mpg123Library()), Mpg123Library().Functions())) {}
