@@ -35,6 +35,7 @@ off_t TMP3In::SeekStream(void* Handle, off_t Offset, int Whence) {
 void TMP3In::OpenFile() {
     if (FOpenCount == 0) {
         FValid = false;
+        FDecodeError.clear();
         FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::ReadOnly);
         FHandle = Api.mpg123_new(nullptr, nullptr);
         if (!FHandle) throw EACSException("The MP3 decoder could not be created.");
@@ -57,8 +58,8 @@ void TMP3In::OpenFile() {
             FSampleRate = int32_t(Rate);
             FChannels = Channels;
             FBitsPerSample = 16;
-            off_t Length = Api.mpg123_length(FHandle);
-            FTotalSamples = int32_t(std::clamp<off_t>(Length, 0, INT32_MAX / 4));
+            int64_t Length = Api.mpg123_length(FHandle);
+            FTotalSamples = std::max<int64_t>(Length, 0);
             FSize = Length >= 0 ? FTotalSamples * FChannels * 2 : -1;
         } else if (HoldsOnlyTags(*FStream)) {
             // An MP3 without audio frames: valid and empty. The format is a stand-in that every
@@ -71,8 +72,9 @@ void TMP3In::OpenFile() {
             FTotalSamples = 0;
             FSize = 0;
         } else {
-            FSampleRate = FChannels = FBitsPerSample = FTotalSamples = 0;
-            FSize = 0;
+            FSampleRate = FChannels = FBitsPerSample = 0;
+            FTotalSamples = FSize = 0;
+            FDecodeError = "No MPEG audio frame was found.";
         }
     }
     ++FOpenCount;
@@ -116,8 +118,8 @@ std::span<const uint8_t> TMP3In::Refill() {
     if (SizeIsEstimate()) {
         if (Count == 0)
             FSize = FPosition.load();
-        else if (FPosition + int32_t(Count) > FSize)
-            FSize = FPosition + int32_t(Count);
+        else if (FPosition + int64_t(Count) > FSize)
+            FSize = FPosition + int64_t(Count);
     }
     return {FBuffer, Count};
 }

@@ -153,6 +153,7 @@ TEST(MP3In, FilesWithoutFramesAreEmptyWhenTheyHoldOnlyTagsAndInvalidOtherwise) {
         Source.SetFileName(Dir.File(Name));
         Source.Init();
         EXPECT_EQ(Source.Valid(), Valid);
+        EXPECT_EQ(Source.DecodeError(), Valid ? "" : "No MPEG audio frame was found.");
         EXPECT_EQ(Source.Size(), 0);
         uint8_t Buffer[100];
         EXPECT_EQ(Source.GetData(Buffer, 100), 0);
