@@ -54,6 +54,11 @@ void TMP3In::OpenFile() {
         if (Api.mpg123_replace_reader_handle(FHandle, ReadStream, SeekStream, nullptr) == MPG123_OK &&
             Api.mpg123_open_handle(FHandle, this) == MPG123_OK &&
             Api.mpg123_getformat(FHandle, &Rate, &Channels, &Encoding) == MPG123_OK) {
+            // Later frames of another rate or channel count are converted to the first frame's
+            // format: the PCM keeps the layout announced here.
+            Api.mpg123_format_none(FHandle);
+            Api.mpg123_format(FHandle, Rate, Channels == 1 ? MPG123_MONO : MPG123_STEREO,
+                              MPG123_ENC_SIGNED_16);
             FValid = true;
             FSampleRate = int32_t(Rate);
             FChannels = Channels;

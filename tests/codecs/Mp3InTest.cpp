@@ -106,6 +106,34 @@ TEST(MP3In, SizeWithoutXingFrameIsCorrectedSoProgressEndsAtOneHundred) {
     Source.Flush();
 }
 
+// Streams joined from files of another channel count or rate are delivered whole in the format
+// of their first frame, not as PCM whose layout changes midway.
+TEST(MP3In, LaterFramesOfAnotherFormatAreConvertedToTheFirstFramesFormat) {
+    struct TPart {
+        int32_t Channels, Rate;
+    };
+    const std::pair<TPart, TPart> Cases[] = {{{1, 44100}, {2, 44100}}, {{2, 44100}, {2, 22050}}};
+    TTempDir Dir;
+    for (auto [First, Second] : Cases) {
+        std::vector<uint8_t> Joined;
+        int64_t ExpectedFrames = 0;
+        for (auto Part : {First, Second}) {
+            auto Samples = MusicLikeSignal(Part.Rate, Part.Channels, Part.Rate, 61);
+            std::string File = EncodeWithLame(Dir, "part", Samples, Part.Channels, Part.Rate, "-t -b 128");
+            auto Bytes = ReadFileBytes(File);
+            Joined.insert(Joined.end(), Bytes.begin(), Bytes.end());
+            ExpectedFrames += int64_t(DecodeWithMpg123(File).size()) / Part.Channels * First.Rate / Part.Rate;
+        }
+        WriteFileBytes(Dir.File("joined.mp3"), Joined);
+        TMP3In Source;
+        Source.SetFileName(Dir.File("joined.mp3"));
+        EXPECT_EQ(Source.Channels(), First.Channels);
+        EXPECT_EQ(Source.SampleRate(), First.Rate);
+        int64_t Frames = int64_t(ReadAll(Source).size()) / First.Channels;
+        EXPECT_NEAR(double(Frames), double(ExpectedFrames), 1152) << Second.Channels << " " << Second.Rate;
+    }
+}
+
 TEST(MP3In, SkipsId3v2AndSurvivesDamage) {
     TTempDir Dir;
     auto Samples = MusicLikeSignal(44100 * 2, 2, 44100, 19);
