@@ -191,9 +191,9 @@ TEST(MP3In, FilesWithoutFramesAreEmptyWhenTheyHoldOnlyTagsAndInvalidOtherwise) {
         TMP3Out Sink;
         Sink.SetFileName(Dir.File(std::string(Name) + ".out.mp3"));
         EXPECT_EQ(RunToEnd(Sink, Source), "");
-        std::string Output;
-        EXPECT_EQ(RunCommand("mpg123 -t " + ShellQuote(Sink.FileName()), &Output), 0) << Output;
-        EXPECT_TRUE(DecodeWithMpg123(Sink.FileName()).empty());
+        std::string Raw = Sink.FileName() + ".raw";
+        EXPECT_EQ(RunCommand("mpg123 -q -s " + ShellQuote(Sink.FileName()) + " > " + ShellQuote(Raw)), 0);
+        EXPECT_EQ(std::filesystem::file_size(Raw), 0u);
     }
     TMP3In Missing;
     Missing.SetFileName(Dir.File("missing.mp3"));
