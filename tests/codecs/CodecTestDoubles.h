@@ -1,9 +1,7 @@
-// Shared by the codec tests: music-like PCM in the pipeline's layout, and running a sink once to
-// its end.
+// Shared by the codec tests: music-like PCM in the pipeline's layout.
 #pragma once
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -26,15 +24,6 @@ inline std::vector<uint8_t> MusicPcm(int32_t Frames, const TPcmFormat& Format, u
         Bytes[2 * I + 1] = uint8_t(uint16_t(Samples[I]) >> 8);
     }
     return Bytes;
-}
-
-// Runs Sink once more and waits for its end, watched by Completion (made once per sink, so
-// that no handler is replaced while the worker may be inside it); the error message, empty on
-// success.
-inline std::string RunAndWait(TACSOutput& Sink, TCompletion& Completion) {
-    Sink.Run();
-    if (!Completion.Wait(std::chrono::seconds(120))) return "timed out";
-    return Completion.Failed() ? Completion.Message() : "";
 }
 
 } // namespace deraz::test

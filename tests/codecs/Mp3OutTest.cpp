@@ -27,7 +27,8 @@ std::string Encode(const TTempDir& Dir, const std::string& Name, TMemorySource& 
     TMP3Out Sink;
     Sink.SetFileName(Dir.File(Name));
     Sink.SetBitRate(BitRate);
-    std::string Error = RunToEnd(Sink, Source);
+    Sink.SetInput(&Source);
+    std::string Error = RunAndWait(Sink);
     EXPECT_EQ(Error, "");
     return Dir.File(Name);
 }
@@ -92,7 +93,8 @@ TEST(MP3Out, Id3FieldsReadBack) {
     Sink.SetId3TagYear("2024");
     Sink.SetId3TagTrack("7");
     Sink.SetId3TagComment("made here");
-    ASSERT_EQ(RunToEnd(Sink, Source), "");
+    Sink.SetInput(&Source);
+    ASSERT_EQ(RunAndWait(Sink), "");
     std::string Listing;
     ASSERT_EQ(RunCommand("id3v2 -l " + ShellQuote(Dir.File("tagged.mp3")), &Listing), 0);
     for (const char* Field : {"Night Train", "The Testers", "Unit Works", "2024", "made here"})
@@ -115,14 +117,17 @@ TEST(MP3Out, RefusesWhatItCannotEncodeWithoutLeavingAFile) {
     auto Samples = MusicLikeSignal(1000, 1, Rate);
     TMemorySource Unnamed(Samples, 1, Rate);
     TMP3Out Sink;
-    EXPECT_EQ(RunToEnd(Sink, Unnamed), "File name is not assigned.");
+    Sink.SetInput(&Unnamed);
+    EXPECT_EQ(RunAndWait(Sink), "File name is not assigned.");
 
     Sink.SetFileName(Dir.File("refused.mp3"));
     std::vector<uint8_t> Bytes(6000);
     TMemorySource Surround(Bytes, 3, Rate, 16);
-    EXPECT_EQ(RunToEnd(Sink, Surround), "MP3 encoding takes mono or stereo input, not 3 channels.");
+    Sink.SetInput(&Surround);
+    EXPECT_EQ(RunAndWait(Sink), "MP3 encoding takes mono or stereo input, not 3 channels.");
     TMemorySource Wide(Bytes, 2, Rate, 24);
-    EXPECT_EQ(RunToEnd(Sink, Wide), "MP3 encoding takes 8-bit or 16-bit input, not 24-bit.");
+    Sink.SetInput(&Wide);
+    EXPECT_EQ(RunAndWait(Sink), "MP3 encoding takes 8-bit or 16-bit input, not 24-bit.");
     EXPECT_FALSE(std::filesystem::exists(Dir.File("refused.mp3")));
     EXPECT_FALSE(Surround.Busy());
     EXPECT_FALSE(Wide.Busy());
@@ -138,7 +143,8 @@ TEST(MP3Out, SinksInParallelShareTheLibrary) {
                 auto Sink = std::make_unique<TMP3Out>();
                 TMemorySource Source(Samples, 2, Rate);
                 Sink->SetFileName(Dir.File(std::to_string(Job) + ".mp3"));
-                EXPECT_EQ(RunToEnd(*Sink, Source), "");
+                Sink->SetInput(&Source);
+                EXPECT_EQ(RunAndWait(*Sink), "");
             });
         for (auto& Job : Jobs) Job.join();
         // Every sink is gone: the library was released and loads again for the next round.
