@@ -1,6 +1,7 @@
 #include "codecs/vorbis/ACS_Vorbis.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -33,7 +34,13 @@ uint32_t Fnv1a(uint32_t Hash, const uint8_t* Bytes, size_t Count) {
 // the first piece of input, so the same conversion writes the same file, while streams of other
 // files, joined into one chain, keep serials of their own.
 int32_t DerivedSerial(const std::string& FileName, const uint8_t* Pcm, size_t Bytes) {
-    const std::string Name = std::filesystem::path(FileName).filename().string();
+    std::string Name = std::filesystem::path(FileName).filename().string();
+    // A temporary name made by appending to the final one ("song.ogg.1234-0.part") counts as
+    // the final name, so where a file is written first does not change its bytes.
+    std::string Lower = Name;
+    std::transform(Lower.begin(), Lower.end(), Lower.begin(),
+                   [](unsigned char C) { return std::tolower(C); });
+    if (size_t At = Lower.rfind(".ogg"); At != std::string::npos) Name.resize(At + 4);
     uint32_t Hash = Fnv1a(2166136261u, reinterpret_cast<const uint8_t*>(Name.data()), Name.size());
     Hash = Fnv1a(Hash, Pcm, Bytes);
     return int32_t(Hash != 0 ? Hash : 1);

@@ -177,6 +177,7 @@ TEST(VorbisOut, UnnumberedStreamsGetSerialsOfTheirOwn) {
     };
     auto First = Encode(FirstPcm, "first.ogg");
     EXPECT_TRUE(Encode(FirstPcm, "first.ogg") == First);
+    EXPECT_TRUE(Encode(FirstPcm, "first.ogg.99-1.part") == First);
     auto Second = Encode(SecondPcm, "second.ogg");
     EXPECT_NE(FirstSerial(First), FirstSerial(Second));
     EXPECT_NE(FirstSerial(Encode(FirstPcm, "other.ogg")), FirstSerial(First));
