@@ -82,8 +82,8 @@ void TACSFileIn::Init() {
     OpenFile();
     if (FStartSample != 0) Seek(FStartSample);
     if (FStartSample != 0 || FEndSample != -1) {
-        int64_t Frames = (FEndSample == -1 ? FTotalSamples : FEndSample) - int64_t(FStartSample);
-        FSize = static_cast<int32_t>(std::max<int64_t>(0, Frames) * (FBitsPerSample / 8) * FChannels);
+        int64_t Frames = (FEndSample == -1 ? FTotalSamples : FEndSample) - FStartSample;
+        FSize = std::max<int64_t>(0, Frames) * (FBitsPerSample / 8) * FChannels;
     }
     FBusy = true;
     FPending = {};
@@ -103,7 +103,7 @@ int32_t TACSFileIn::GetData(void* Buffer, int32_t BufferSize) {
     const size_t Count = std::min(FPending.size(), size_t(std::max(BufferSize, 0)));
     if (Count > 0) std::memcpy(Buffer, FPending.data(), Count);
     FPending = FPending.subspan(Count);
-    FPosition += int32_t(Count);
+    FPosition += int64_t(Count);
     return int32_t(Count);
 }
 
@@ -251,6 +251,7 @@ void TACSOutput::Run() {
     if (FBusy) throw EACSException("Component is buisy");
     if (!FInput) throw EACSException("Input is not assigned");
     InputLock.Unlock();
+    FNote.clear();
     try {
         Prepare();
     } catch (const std::exception& E) {
@@ -276,11 +277,11 @@ TOutputState TACSOutput::Status() const {
 int32_t TACSOutput::Progress() const {
     TACSInput* Current = FInput;
     if (!Current) return 0;
-    int32_t Size = Current->Size();
+    int64_t Size = Current->Size();
     if (Size == -1) return -1;
     if (Size == 0) return 0;
     // The default rounding mode rounds ties to even.
-    return static_cast<int32_t>(std::nearbyint(double(Current->Position()) / Size * 100.0));
+    return static_cast<int32_t>(std::nearbyint(double(Current->Position()) / double(Size) * 100.0));
 }
 
 void TACSOutput::SetInput(TACSInput* Value) {

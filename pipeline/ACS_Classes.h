@@ -79,13 +79,13 @@ public:
     virtual void Flush() = 0;
 
     // Bytes delivered since Init; bytes the read will deliver in all (-1: unknown).
-    int32_t Position() const { return FPosition; }
-    int32_t Size() const { return FSize; }
+    int64_t Position() const { return FPosition; }
+    int64_t Size() const { return FSize; }
     bool Busy() const { return FBusy; }
 
 protected:
-    std::atomic<int32_t> FPosition{0};
-    std::atomic<int32_t> FSize{-1};
+    std::atomic<int64_t> FPosition{0};
+    std::atomic<int64_t> FSize{-1};
     std::atomic<bool> FBusy{false};
 };
 
@@ -106,16 +106,21 @@ public:
 
     const std::string& FileName() const { return FFileName; }
     void SetFileName(std::string Value) { FFileName = std::move(Value); }
-    int32_t StartSample() const { return FStartSample; }
-    void SetStartSample(int32_t Value) { FStartSample = Value; }
-    int32_t EndSample() const { return FEndSample; }
-    void SetEndSample(int32_t Value) { FEndSample = Value; }
+    int64_t StartSample() const { return FStartSample; }
+    void SetStartSample(int64_t Value) { FStartSample = Value; }
+    int64_t EndSample() const { return FEndSample; }
+    void SetEndSample(int64_t Value) { FEndSample = Value; }
     bool Loop() const { return FLoop; }
     void SetLoop(bool Value) { FLoop = Value; }
     // Whether the last OpenFile found a file it can decode.
     bool Valid() const { return FValid; }
+    // Why the last OpenFile found the file not Valid: one sentence of facts, empty when Valid.
+    const std::string& DecodeError() const { return FDecodeError; }
+    // What the user should know about how the last opened file is delivered (one or more
+    // sentences, e.g. float samples turned into integers); empty when delivered as stored.
+    const std::string& Note() const { return FNote; }
     // Sample frames in the file, as its header gives them.
-    int32_t TotalSamples() const { return FTotalSamples; }
+    int64_t TotalSamples() const { return FTotalSamples; }
 
     int32_t BitsPerSample() override;
     int32_t Channels() override;
@@ -134,7 +139,7 @@ public:
     // Closes the stream when OpenCount is 1; counts one opening less.
     virtual void CloseFile() = 0;
     // Positions the stream so that decoding starts at sample frame SampleNum.
-    virtual bool Seek(int32_t SampleNum) = 0;
+    virtual bool Seek(int64_t SampleNum) = 0;
 
 protected:
     // Decodes the next piece of PCM into the source's own buffer and returns it; empty at the end
@@ -144,15 +149,17 @@ protected:
     int32_t ReadFormatField(const int32_t& Field);
 
     std::string FFileName;
-    int32_t FStartSample = 0;
-    int32_t FEndSample = -1;
+    int64_t FStartSample = 0;
+    int64_t FEndSample = -1;
     bool FLoop = false;
     std::atomic<int32_t> FOpenCount{0};
     bool FValid = false;
+    std::string FDecodeError;
+    std::string FNote;
     int32_t FBitsPerSample = 0;
     int32_t FSampleRate = 0;
     int32_t FChannels = 0;
-    int32_t FTotalSamples = 0;
+    int64_t FTotalSamples = 0;
 
 private:
     // Decoded bytes not yet delivered.
@@ -246,6 +253,9 @@ public:
     bool SuspendWhenIdle() const;
     void SetSuspendWhenIdle(bool Value);
     bool Busy() const { return FBusy; }
+    // What the user should know about the last conversion's output (e.g. another sample rate or
+    // fewer channels than the input's); empty when the output holds the input as it is.
+    const std::string& Note() const { return FNote; }
 
     TOutputDoneEvent OnDone;
     TOutputProgressEvent OnProgress;
@@ -285,6 +295,8 @@ protected:
 
     std::atomic<bool> FBusy{false};
     std::atomic<bool> CanOutput{false};
+    // Set by Prepare; cleared by Run.
+    std::string FNote;
     int32_t LastProgress = 0;
     TSpinFlag InputLock;
 

@@ -241,7 +241,7 @@ int32_t TMACIn::TotalTime() {
     return Result;
 }
 
-bool TMACIn::Seek(int32_t SampleNum) {
+bool TMACIn::Seek(int64_t SampleNum) {
     OpenFile();
     bool Ok = FDecompress && FDecompress->Seek(SampleNum) == 0;
     CloseFile();

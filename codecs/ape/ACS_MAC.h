@@ -116,7 +116,7 @@ public:
     void Init() override;
     void OpenFile() override;
     void CloseFile() override;
-    bool Seek(int32_t SampleNum) override;
+    bool Seek(int64_t SampleNum) override;
 
 protected:
     // Fills the decode buffer; sets EndOfStream at the end of the data or of the range that

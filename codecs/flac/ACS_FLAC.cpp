@@ -243,7 +243,7 @@ void TFLACIn::ReleaseDecoder() {
     FStream.reset();
 }
 
-bool TFLACIn::Seek(int32_t SampleNum) {
+bool TFLACIn::Seek(int64_t SampleNum) {
     if (!FDecoder) return false;
     FStage = rsDecode;
     if (SampleNum >= 0 &&
@@ -268,7 +268,7 @@ std::span<const uint8_t> TFLACIn::Refill() {
     }
     FStage = rsDecode;
     int32_t Count = BlockBytes;
-    if (Limited()) Count = std::min(Count, std::max(0, FSize - FPosition));
+    if (Limited()) Count = int32_t(std::min<int64_t>(Count, std::max<int64_t>(0, FSize - FPosition)));
     return {FBlock.data(), size_t(Count)};
 }
 

@@ -94,7 +94,7 @@ public:
 
     void OpenFile() override;
     void CloseFile() override;
-    bool Seek(int32_t SampleNum) override;
+    bool Seek(int64_t SampleNum) override;
 
     // The smallest frame in bytes that the stream information declares (0: not declared).
     int32_t MinFrameSize() const { return FMinFrameSize; }

@@ -23,7 +23,7 @@ public:
 
     void OpenFile() override;
     void CloseFile() override;
-    bool Seek(int32_t SampleNum) override;
+    bool Seek(int64_t SampleNum) override;
 
 protected:
     std::span<const uint8_t> Refill() override;

@@ -81,7 +81,7 @@ void TMP3In::CloseFile() {
     if (FOpenCount > 0) --FOpenCount;
 }
 
-bool TMP3In::Seek(int32_t SampleNum) {
+bool TMP3In::Seek(int64_t SampleNum) {
     OpenFile();
     bool Done = FValid && Api.mpg123_seek(FHandle, SampleNum, SEEK_SET) >= 0;
     CloseFile();
@@ -95,7 +95,7 @@ bool TMP3In::SizeIsEstimate() const {
 std::span<const uint8_t> TMP3In::Refill() {
     if (!FValid || !FHandle) return {};
     int32_t Wanted = BufferSize;
-    if (!SizeIsEstimate()) Wanted = std::min(Wanted, FSize - FPosition);
+    if (!SizeIsEstimate()) Wanted = int32_t(std::min<int64_t>(Wanted, FSize - FPosition));
     size_t Count = 0;
     int Result = MPG123_OK;
     // A change of format delivers nothing once; damaged frames the decoder skips by itself.

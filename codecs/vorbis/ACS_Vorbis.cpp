@@ -385,7 +385,7 @@ void TVorbisIn::CloseFile() {
     if (FOpenCount > 0) --FOpenCount;
 }
 
-bool TVorbisIn::Seek(int32_t SampleNum) {
+bool TVorbisIn::Seek(int64_t SampleNum) {
     OpenFile();
     bool Done = FDecoderOpen && VorbisFileLibrary()->ov_pcm_seek(&FVorbisFile, SampleNum) == 0;
     CloseFile();
@@ -415,9 +415,9 @@ std::span<const uint8_t> TVorbisIn::Refill() {
             break;
         }
         Filled += int32_t(Count);
-        int32_t Limit = FSize;
+        int64_t Limit = FSize;
         if (Limit >= 0 && FPosition + Filled >= Limit) {
-            Filled = std::max(0, Limit - FPosition);
+            Filled = int32_t(std::max<int64_t>(0, Limit - FPosition));
             FEndOfStream = true;
             break;
         }

@@ -121,7 +121,7 @@ public:
 
     void OpenFile() override;
     void CloseFile() override;
-    bool Seek(int32_t SampleNum) override;
+    bool Seek(int64_t SampleNum) override;
 
     // The stream's comments as stored (NAME=value), read at each open.
     const std::vector<std::string>& Comments() const { return FComments; }

@@ -24,7 +24,7 @@ public:
 
     void OpenFile() override;
     void CloseFile() override;
-    bool Seek(int32_t SampleNum) override;
+    bool Seek(int64_t SampleNum) override;
 
     static constexpr int32_t DecodeBufferSize = 16384;
 

@@ -136,9 +136,9 @@ void TWaveIn::CloseFile() {
     if (FOpenCount > 0) --FOpenCount;
 }
 
-bool TWaveIn::Seek(int32_t SampleNum) {
+bool TWaveIn::Seek(int64_t SampleNum) {
     OpenFile();
-    int64_t Frame = std::max(SampleNum, 0);
+    int64_t Frame = std::max<int64_t>(SampleNum, 0);
     bool Result = FWavType != wtUnsupported;
     if (FDecodable && (FWavType == wtPCM || FWavType == wtACM)) {
         FSource->Seek(FHeader.DataOffset + Frame * FrameBytes());
@@ -173,7 +173,7 @@ int32_t TWaveIn::RefillPcm() {
 
 // The last block stops where the fact chunk says the audio ends: the rest of it is padding.
 int32_t TWaveIn::RefillAdpcm() {
-    return FPosition < FSize ? std::min(DecodeNextBlock(), FSize - FPosition) : 0;
+    return FPosition < FSize ? int32_t(std::min<int64_t>(DecodeNextBlock(), FSize - FPosition)) : 0;
 }
 
 int32_t TWaveIn::DecodeNextBlock() {

@@ -33,14 +33,14 @@ public:
         FBitsPerSample = 16;
         FChannels = 2;
         FSampleRate = 44100;
-        FSize = UnknownSize ? -1 : int32_t(FStream->Size());
-        FTotalSamples = int32_t(FStream->Size() / 4);
+        FSize = UnknownSize ? -1 : FStream->Size();
+        FTotalSamples = FStream->Size() / 4;
     }
     void CloseFile() override {
         if (FOpenCount == 1) FStream.reset();
         if (FOpenCount > 0) --FOpenCount;
     }
-    bool Seek(int32_t) override { return false; }
+    bool Seek(int64_t) override { return false; }
 
 private:
     std::array<uint8_t, 4096> FPiece{};

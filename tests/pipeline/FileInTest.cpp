@@ -26,7 +26,7 @@ public:
     void CloseFile() override {
         if (FOpenCount > 0) --FOpenCount;
     }
-    bool Seek(int32_t SampleNum) override {
+    bool Seek(int64_t SampleNum) override {
         SoughtTo = SampleNum;
         return true;
     }

@@ -60,7 +60,7 @@ public:
         if (!FBusy) throw EACSException("not initialised");
         if (Hook) Hook(FPosition);
         if (FailAt >= 0 && FPosition >= FailAt) throw EACSException("read failure");
-        int32_t Count = std::min({BufferSize, ChunkSize, int32_t(FData.size()) - FPosition.load()});
+        int32_t Count = int32_t(std::min<int64_t>({BufferSize, ChunkSize, int64_t(FData.size()) - FPosition.load()}));
         if (Count > 0) std::memcpy(Buffer, FData.data() + FPosition, size_t(Count));
         FPosition += Count;
         return Count;
