@@ -322,11 +322,13 @@ protected:
 };
 
 TEST_P(InteropTable, ConvertsIntoEveryFormat) {
-    // Where the output formats stop: FLAC and Monkey's Audio at 24 bits, Monkey's Audio at 2 channels.
+    // Where the output formats stop: FLAC and Monkey's Audio at 24 bits, Monkey's Audio at 2 channels
+    // and at an empty file (which other decoders would refuse).
     const std::function<void()> Columns[] = {
         [&] { ExpectLossless("wav"); },
         [&] { Row.Bits > 24 ? ExpectRefusal("flac", "24") : ExpectLossless("flac"); },
         [&] {
+            if (Row.Bits == 0) return ExpectRefusal("ape", "cannot be empty");
             if (In.Channels > 2) return ExpectRefusal("ape", "2 channels");
             Row.Bits > 24 ? ExpectRefusal("ape", "24") : ExpectLossless("ape");
         },
