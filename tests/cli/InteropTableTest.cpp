@@ -183,13 +183,25 @@ protected:
         return Pcm;
     }
 
-    // One stream of the input at the input's rate and channels. Vorbis decoders differ in the
-    // last bit, so an Ogg Vorbis stream is decoded by libvorbis (oggdec), as the source does.
+    // One stream of the input at the input's rate and channels, a mono stream copied into both
+    // channels of a stereo input. Vorbis decoders differ in the last bit, so an Ogg Vorbis stream
+    // is decoded by libvorbis (oggdec), as the source does, and put from Vorbis into WAV order.
     std::vector<int32_t> LinkPcm(const std::string& Link) const {
-        std::string Format = " -ar " + std::to_string(In.Rate) + " -ac " + std::to_string(In.Channels);
+        TStreamFacts Facts = Probe(Dir.File(Link));
+        std::string Format = " -ar " + std::to_string(In.Rate);
+        if (Facts.Channels == 1 && In.Channels == 2) Format += " -af 'pan=stereo|c0=c0|c1=c0'";
         if (!Link.ends_with(".ogg")) return DecodeInts(Dir.File(Link), Row.Bits, Format);
-        RunIn(Dir.Path(), "oggdec -Q -o link.wav " + Link);
-        return DecodeInts(Dir.File("link.wav"), 16, Format);
+        // oggdec's WAV files have a channel order of their own; its raw output is in Vorbis order.
+        RunIn(Dir.Path(), "oggdec -Q -R -o link.raw " + Link + " && sox -t raw -e signed -b 16 -r " +
+                              std::to_string(Facts.Rate) + " -c " + std::to_string(Facts.Channels) +
+                              " link.raw link.wav");
+        auto Pcm = DecodeInts(Dir.File("link.wav"), 16, Format);
+        if (In.Channels != 6) return Pcm;
+        // Vorbis 5.1 is FL FC FR BL BR LFE; WAV order FL FR FC LFE BL BR.
+        constexpr size_t FromVorbis[] = {0, 2, 1, 5, 3, 4};
+        std::vector<int32_t> Reordered(Pcm.size());
+        for (size_t I = 0; I < Pcm.size(); ++I) Reordered[I] = Pcm[I - I % 6 + FromVorbis[I % 6]];
+        return Reordered;
     }
 
     // Converts the input into Extension with the level given; the exit status, messages in Messages.
