@@ -7,6 +7,7 @@
 #include "macdll/WaveFormat.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <new>
 
@@ -170,7 +171,10 @@ int c_APECompress_Finish(APE_COMPRESS_HANDLE hAPECompress, unsigned char* pTermi
         return H->Encoder->Finish(pTerminatingData, size_t(std::max(nTerminatingBytes, 0)),
                                   size_t(std::max(nWAVTerminatingBytes, 0)));
     });
+    // Closing the file must not replace the reason of a failed write.
+    const int WriteErrno = errno;
     H->Encoder.reset();
+    errno = WriteErrno;
     return Result;
 }
 

@@ -22,7 +22,8 @@ extern "C" {
 #define MACDLL_EXPORT __attribute__((visibility("default")))
 #endif
 
-// Error codes returned by the functions below (0 is success).
+// Error codes returned by the functions below (0 is success). With ERROR_IO_WRITE, errno holds
+// the system's reason for the failed write.
 enum {
     ERROR_SUCCESS = 0,
     ERROR_IO_READ = 1000,

@@ -1,6 +1,7 @@
 #include "codecs/ape/ACS_MAC.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -46,6 +47,21 @@ const TMACApi& Api() {
     return MACLibrary().Functions();
 }
 
+// The system's reason for a failed write, which the library leaves in errno; empty for other errors.
+std::string WriteFailureReason(int32_t Result, int SavedErrno) {
+    return Result == ERROR_IO_WRITE && SavedErrno != 0 ? std::strerror(SavedErrno) : "";
+}
+
+// Only what the file format holds (and other decoders read) is written.
+void CheckApeFormat(int32_t Bits, int32_t Channels) {
+    if (Channels > 2)
+        throw EACSException("Monkey's Audio holds at most 2 channels; the input has " +
+                            std::to_string(Channels) + ".");
+    if (Bits != 8 && Bits != 16 && Bits != 24)
+        throw EACSException("Monkey's Audio holds 8-, 16- or 24-bit samples; the input has " +
+                            std::to_string(Bits) + "-bit samples.");
+}
+
 } // namespace
 
 std::string MACErrorText(int32_t Code) {
@@ -54,8 +70,9 @@ std::string MACErrorText(int32_t Code) {
     return "undefined (" + std::to_string(Code) + ")";
 }
 
-EAPEException::EAPEException(int32_t ErrorCode)
-    : std::runtime_error("MACDll error: " + MACErrorText(ErrorCode)), FErrorCode(ErrorCode) {}
+EAPEException::EAPEException(int32_t ErrorCode, const std::string& Reason)
+    : std::runtime_error("MACDll error: " + MACErrorText(ErrorCode) + (Reason.empty() ? "" : ": " + Reason)),
+      FErrorCode(ErrorCode) {}
 
 // ---- TAPECompress ----
 
@@ -93,6 +110,10 @@ int32_t TAPECompress::UnlockBuffer(int32_t BytesAdded) {
 
 int32_t TAPECompress::Finish() {
     return Api().c_APECompress_Finish(FHandle, nullptr, 0, 0);
+}
+
+void TAPECompress::Kill() {
+    Api().c_APECompress_Kill(FHandle);
 }
 
 // ---- TAPEDecompress ----
@@ -147,7 +168,10 @@ void TMACOut::Prepare() {
     CheckOutputName();
     StartInput();
     EndOfStream = false;
+    FAudioBytes = 0;
+    FWriteFailed = false;
     TACSInput* Source = Input();
+    CheckApeFormat(Source->BitsPerSample(), Source->Channels());
     FCompress = std::make_unique<TAPECompress>();
     Api().FillWaveFormatEx(&FFormat, Source->SampleRate(), Source->BitsPerSample(), Source->Channels());
     int32_t Result = FCompress->Start(FFileName, FFormat, FMaxAudioBytes, FCompressionLevel);
@@ -170,17 +194,31 @@ bool TMACOut::DoOutput(bool Abort) {
             throw EACSException("APECompress.LockBuffer Error: " + std::to_string(Available));
         int32_t Count = std::min(Available, Length - Offset);
         std::memcpy(Target, FBuffer.data() + Offset, size_t(Count));
+        errno = 0;
         int32_t Result = FCompress->UnlockBuffer(Count);
-        if (Result != 0) throw EACSException("APECompress.UnlockBuffer Error: " + std::to_string(Result));
+        if (Result != 0) {
+            FWriteFailed = true;
+            const std::string Reason = WriteFailureReason(Result, errno);
+            throw EACSException("APECompress.UnlockBuffer Error: " + std::to_string(Result) +
+                                (Reason.empty() ? "" : ": " + Reason));
+        }
         Offset += Count;
     }
+    FAudioBytes += Length;
     return true;
 }
 
 void TMACOut::FinishOutput() {
-    int32_t Result = FCompress ? FCompress->Finish() : 0;
+    if (!FCompress) return;
+    // A file without frames is one that other decoders refuse: none is left behind.
+    if (FAudioBytes == 0 && !FWriteFailed) {
+        FCompress->Kill();
+        throw EACSException("The input has no audio, and a Monkey's Audio file cannot be empty.");
+    }
+    errno = 0;
+    const int32_t Result = FCompress->Finish();
     // A file whose header or seek table could not be written is not a finished file.
-    if (Result != 0) throw EAPEException(Result);
+    if (Result != 0) throw EAPEException(Result, WriteFailureReason(Result, errno));
 }
 
 void TMACOut::CloseOutput() {
@@ -208,20 +246,20 @@ void TMACIn::OpenFile() {
             Bits = Decompress->Info(APE_INFO_BITS_PER_SAMPLE);
             Channels = Decompress->Info(APE_INFO_CHANNELS);
         }
-        // No handle, or a format that the 32-bit byte counts and the decode buffer cannot
-        // carry: nothing to decode.
-        if (Blocks < 0 || Blocks > INT32_MAX || SampleRate <= 0 || SampleRate > INT32_MAX || Bits < 8 ||
-            Bits > 32 || Bits % 8 != 0 || Channels < 1 || Channels > 32 ||
-            Blocks * (Bits / 8) * Channels > INT32_MAX) {
+        // No handle, or a format that the decode buffer cannot carry: nothing to decode.
+        if (Blocks < 0 || SampleRate <= 0 || SampleRate > INT32_MAX || Bits < 8 || Bits > 32 ||
+            Bits % 8 != 0 || Channels < 1 || Channels > 32) {
             FValid = false;
+            FDecodeError = "The Monkey's Audio header declares no format that can be decoded.";
             FSize = FSampleRate = FBitsPerSample = FChannels = FTotalSamples = 0;
             return;
         }
         FDecompress = std::move(Decompress);
+        FDecodeError.clear();
         FSampleRate = int32_t(SampleRate);
         FBitsPerSample = int32_t(Bits);
         FChannels = int32_t(Channels);
-        FTotalSamples = int32_t(Blocks);
+        FTotalSamples = Blocks;
         // The PCM bytes GetData delivers, without the stored WAV header and trailer, so that a
         // sink that writes Size into its own header writes the truth.
         FSize = FTotalSamples * (FBitsPerSample / 8) * FChannels;
@@ -242,6 +280,8 @@ int32_t TMACIn::TotalTime() {
 }
 
 bool TMACIn::Seek(int64_t SampleNum) {
+    // The library counts blocks in an int.
+    if (SampleNum < 0 || SampleNum > INT32_MAX) return false;
     OpenFile();
     bool Ok = FDecompress && FDecompress->Seek(SampleNum) == 0;
     CloseFile();

@@ -18,10 +18,11 @@ namespace deraz {
 // the table does not know).
 std::string MACErrorText(int32_t Code);
 
-// A library error code reported as "MACDll error: " and the code's text.
+// A library error code reported as "MACDll error: " and the code's text, then ": " and Reason
+// when one is given.
 class EAPEException : public std::runtime_error {
 public:
-    explicit EAPEException(int32_t ErrorCode);
+    explicit EAPEException(int32_t ErrorCode, const std::string& Reason = {});
     int32_t ErrorCode() const { return FErrorCode; }
 
 private:
@@ -46,6 +47,8 @@ public:
     int32_t UnlockBuffer(int32_t BytesAdded);
     // Completes the file; 0 on success.
     int32_t Finish();
+    // Abandons the file being written and removes it.
+    void Kill();
 
 private:
     APE_COMPRESS_HANDLE FHandle = nullptr;
@@ -76,7 +79,9 @@ private:
     int32_t FErrorCode = 0;
 };
 
-// File sink that compresses its input into an ".ape" file.
+// File sink that compresses its input into an ".ape" file: 8-, 16- or 24-bit mono or stereo PCM;
+// other formats, and an input without audio, are refused with a one-line reason. A failed write
+// names the system's reason after the library's error.
 class TMACOut : public TACSFileOut {
 public:
     explicit TMACOut(TComponent* AOwner = nullptr);
@@ -101,6 +106,8 @@ private:
     std::vector<uint8_t> FBuffer;
     std::unique_ptr<TAPECompress> FCompress;
     WAVEFORMATEX FFormat{};
+    int64_t FAudioBytes = 0;
+    bool FWriteFailed = false;
     bool EndOfStream = false;
     int32_t FCompressionLevel = 2000;
     int32_t FMaxAudioBytes = -1;

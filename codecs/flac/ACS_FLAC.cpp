@@ -1,9 +1,6 @@
 #include "codecs/flac/ACS_FLAC.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstring>
-#include <limits>
 
 #include "codecs/flac/FLACLibrary.h"
 
@@ -17,6 +14,25 @@ template <int Width> void SignedSamples(const uint8_t* In, FLAC__int32* Out, siz
         uint32_t Value = 0;
         for (int Byte = 0; Byte < Width; ++Byte) Value |= uint32_t(In[Byte]) << (8 * Byte);
         Out[I] = FLAC__int32(Value << (32 - 8 * Width)) >> (32 - 8 * Width);
+    }
+}
+
+// One decoded block: a sample array per channel, each sample to be shifted left by Shift.
+struct TChannelSamples {
+    const FLAC__int32* const* Channels;
+    int32_t Count;
+    int32_t Frames;
+    int32_t Shift;
+};
+
+// Interleaves a block into little-endian samples of Width bytes; 8-bit samples unsigned.
+template <int Width> void Interleave(const TChannelSamples& In, uint8_t* Out) {
+    const uint32_t Offset = Width == 1 ? 128 : 0;
+    for (int32_t I = 0; I < In.Frames; ++I) {
+        for (int32_t C = 0; C < In.Count; ++C) {
+            const uint32_t Value = (uint32_t(In.Channels[C][I]) << In.Shift) + Offset;
+            for (int Byte = 0; Byte < Width; ++Byte) *Out++ = uint8_t(Value >> (8 * Byte));
+        }
     }
 }
 
@@ -49,6 +65,7 @@ void TFLACOut::SetEnableLooseMidSideStereo(bool Value) {
 void TFLACOut::Prepare() {
     OpenOutputStream();
     EndOfStream = false;
+    FWriteError.clear();
     FEncoder = FLACLibrary()->FLAC__stream_encoder_new();
     if (!FEncoder) throw EACSException("Failed to initialize FLAC encoder.");
     StartInput();
@@ -60,9 +77,13 @@ void TFLACOut::ConfigureEncoder() {
     const int32_t Bits = Source->BitsPerSample();
     FChannels = Source->Channels();
     FBytesPerSample = Bits / 8;
-    // Whole bytes of 8 to 24 bits are all the sample conversion knows.
-    if (Bits % 8 != 0 || FBytesPerSample < 1 || FBytesPerSample > 3 || FChannels < 1)
-        throw EACSException("Failed to initialize FLAC encoder.");
+    // 32-bit FLAC is not written: common decoders (ffmpeg 5) cannot read it back.
+    if (Bits != 8 && Bits != 16 && Bits != 24)
+        throw EACSException("FLAC output holds 8, 16 or 24 bits per sample; the input has " +
+                            std::to_string(Bits) + ".");
+    if (FChannels < 1 || FChannels > int32_t(FLAC__MAX_CHANNELS))
+        throw EACSException("FLAC holds at most 8 channels; the input has " + std::to_string(FChannels) +
+                            ".");
 
     const auto& Api = FLACLibrary().Functions();
     Api.FLAC__stream_encoder_set_verify(FEncoder, FVerify);
@@ -81,9 +102,10 @@ void TFLACOut::ConfigureEncoder() {
     Api.FLAC__stream_encoder_set_min_residual_partition_order(FEncoder, FMinResidualPartitionOrder);
     Api.FLAC__stream_encoder_set_max_residual_partition_order(FEncoder, FMaxResidualPartitionOrder);
     Api.FLAC__stream_encoder_set_do_exhaustive_model_search(FEncoder, FBestModelSearch);
-    if (Source->Size() > 0)
+    const int64_t InputBytes = Source->Size();
+    if (InputBytes > 0)
         Api.FLAC__stream_encoder_set_total_samples_estimate(
-            FEncoder, FLAC__uint64(std::llround(double(Source->Size()) / FBytesPerSample / FChannels)));
+            FEncoder, FLAC__uint64(InputBytes / (int64_t(FBytesPerSample) * FChannels)));
     if (Api.FLAC__stream_encoder_init_stream(FEncoder, WriteCallback, SeekCallback, TellCallback, nullptr,
                                              this) != FLAC__STREAM_ENCODER_INIT_STATUS_OK)
         throw EACSException("Failed to initialize FLAC encoder.");
@@ -109,7 +131,7 @@ bool TFLACOut::DoOutput(bool Abort) {
     if (Filled == 0) return false;
     uint32_t Frames = ConvertSamples(Filled);
     if (!FLACLibrary()->FLAC__stream_encoder_process_interleaved(FEncoder, FSamples.data(), Frames))
-        throw EACSException("Failed to encode data.");
+        FailEncoding();
     return true;
 }
 
@@ -134,8 +156,25 @@ uint32_t TFLACOut::ConvertSamples(int32_t Bytes) {
 
 void TFLACOut::FinishOutput() {
     bool Finished = !FEncoder || FLACLibrary()->FLAC__stream_encoder_finish(FEncoder);
-    if (FStream) FStream->Flush();
-    if (!Finished) throw EACSException("Failed to encode data.");
+    if (!Finished) FailEncoding();
+    try {
+        if (FStream) FStream->Flush();
+    } catch (const std::exception& E) {
+        NoteWriteError(E);
+        FailEncoding();
+    }
+}
+
+void TFLACOut::NoteWriteError(const std::exception& E) {
+    // The stream's messages end with the system's reason after the file name.
+    const std::string Text = E.what();
+    const size_t Colon = Text.rfind(": ");
+    FWriteError = Colon == std::string::npos ? Text : Text.substr(Colon + 2);
+}
+
+void TFLACOut::FailEncoding() {
+    throw EACSException(FWriteError.empty() ? "Failed to encode data."
+                                            : "Failed to encode data. " + FWriteError);
 }
 
 void TFLACOut::CloseOutput() {
@@ -148,10 +187,12 @@ void TFLACOut::CloseOutput() {
 
 FLAC__StreamEncoderWriteStatus TFLACOut::WriteCallback(const FLAC__StreamEncoder*, const FLAC__byte Buffer[],
                                                        size_t Bytes, uint32_t, uint32_t, void* Client) {
+    auto* Self = static_cast<TFLACOut*>(Client);
     try {
-        static_cast<TFLACOut*>(Client)->FStream->Write(Buffer, int64_t(Bytes));
+        Self->FStream->Write(Buffer, int64_t(Bytes));
         return FLAC__STREAM_ENCODER_WRITE_STATUS_OK;
-    } catch (const std::exception&) {
+    } catch (const std::exception& E) {
+        Self->NoteWriteError(E);
         return FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR;
     }
 }
@@ -192,6 +233,7 @@ void TFLACIn::OpenFile() {
         FFileSize = FStream->Size();
         FValid = true;
         FKnownLength = false;
+        FStreamBits = 0;
         FDecoder = FLACLibrary()->FLAC__stream_decoder_new();
         if (!FDecoder) throw EACSException("Failed to initialize FLAC decoder.");
         if (FLACLibrary()->FLAC__stream_decoder_init_stream(
@@ -199,10 +241,18 @@ void TFLACIn::OpenFile() {
                 WriteCallback, MetadataCallback, ErrorCallback, this) != FLAC__STREAM_DECODER_INIT_STATUS_OK)
             throw EACSException("Failed to initialize FLAC decoder.");
         // Without a stream information block the format is unknown.
-        FSampleRate = FChannels = FBitsPerSample = FTotalSamples = 0;
+        FSampleRate = FChannels = FBitsPerSample = 0;
+        FTotalSamples = 0;
         FSize = 0;
-        FValid = FLACLibrary()->FLAC__stream_decoder_process_until_end_of_metadata(FDecoder) && FValid &&
-                 FSampleRate > 0;
+        FDecodeError.clear();
+        const bool Read = FLACLibrary()->FLAC__stream_decoder_process_until_end_of_metadata(FDecoder);
+        if (FStreamBits == 0)
+            FDecodeError = "The file has no FLAC stream information.";
+        else if (!Read || !FValid)
+            FDecodeError = "The FLAC stream is damaged.";
+        else if (FSampleRate <= 0)
+            FDecodeError = "The FLAC stream declares no sample rate.";
+        FValid = FDecodeError.empty();
     } catch (...) {
         ReleaseDecoder();
         FOpenCount = 0;
@@ -214,15 +264,15 @@ void TFLACIn::OpenFile() {
 void TFLACIn::ReadStreamInfo(const FLAC__StreamMetadata_StreamInfo& Info) {
     FSampleRate = int32_t(Info.sample_rate);
     FChannels = int32_t(Info.channels);
-    FBitsPerSample = int32_t(Info.bits_per_sample);
-    // Only what the pipeline carries: mono or stereo, 8 or 16 bits.
-    if (FChannels > 2 || (FBitsPerSample != 8 && FBitsPerSample != 16)) FValid = false;
-    FTotalSamples = int32_t(std::min<FLAC__uint64>(Info.total_samples, std::numeric_limits<int32_t>::max()));
-    int64_t Bytes = int64_t(FBitsPerSample / 8) * FTotalSamples * FChannels;
-    // A stream that does not declare its length, or one too long to count in bytes, is read
-    // to the decoder's end.
-    FKnownLength = Info.total_samples != 0 && Bytes <= std::numeric_limits<int32_t>::max();
-    FSize = FKnownLength ? int32_t(Bytes) : -1;
+    // Depths that are not whole bytes (12, 20 bits) are delivered in the next whole byte,
+    // shifted left: the pipeline carries 8, 16, 24 and 32 bits.
+    FStreamBits = int32_t(Info.bits_per_sample);
+    FBitsPerSample = (FStreamBits + 7) / 8 * 8;
+    FShift = FBitsPerSample - FStreamBits;
+    FTotalSamples = int64_t(Info.total_samples);
+    // A stream that does not declare its length is read to the decoder's end.
+    FKnownLength = Info.total_samples != 0;
+    FSize = FKnownLength ? FTotalSamples * (FBitsPerSample / 8) * FChannels : -1;
     FMinFrameSize = int32_t(Info.min_framesize);
 }
 
@@ -288,25 +338,20 @@ void TFLACIn::StoreBlock(const FLAC__Frame& Frame, const FLAC__int32* const Chan
     const int32_t Width = FBitsPerSample / 8;
     BlockBytes = Width * BlockSamples * FChannels;
     if (FBlock.size() < size_t(BlockBytes)) FBlock.resize(size_t(BlockBytes));
-    uint8_t* Out = FBlock.data();
-    const FLAC__int32* Left = Channels[0];
-    const FLAC__int32* Right = Channels[FChannels - 1];
-    if (Width == 2) {
-        for (int32_t I = 0; I < BlockSamples; ++I) {
-            auto L = uint16_t(Left[I]);
-            *Out++ = uint8_t(L);
-            *Out++ = uint8_t(L >> 8);
-            if (FChannels == 2) {
-                auto R = uint16_t(Right[I]);
-                *Out++ = uint8_t(R);
-                *Out++ = uint8_t(R >> 8);
-            }
-        }
-    } else {
-        for (int32_t I = 0; I < BlockSamples; ++I) {
-            *Out++ = uint8_t(Left[I] + 128);
-            if (FChannels == 2) *Out++ = uint8_t(Right[I] + 128);
-        }
+    const TChannelSamples In{Channels, FChannels, BlockSamples, FShift};
+    switch (Width) {
+    case 1:
+        Interleave<1>(In, FBlock.data());
+        break;
+    case 2:
+        Interleave<2>(In, FBlock.data());
+        break;
+    case 3:
+        Interleave<3>(In, FBlock.data());
+        break;
+    default:
+        Interleave<4>(In, FBlock.data());
+        break;
     }
     FStage = rsBlockReady;
 }
@@ -362,7 +407,7 @@ FLAC__StreamDecoderWriteStatus TFLACIn::WriteCallback(const FLAC__StreamDecoder*
     auto* Self = static_cast<TFLACIn*>(Client);
     // A frame that disagrees with the stream information cannot be laid out as announced.
     if (!Self->FValid || int32_t(Frame->header.channels) != Self->FChannels ||
-        int32_t(Frame->header.bits_per_sample) != Self->FBitsPerSample) {
+        int32_t(Frame->header.bits_per_sample) != Self->FStreamBits) {
         Self->FValid = false;
         return FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;
     }

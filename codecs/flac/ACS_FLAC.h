@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
+#include <string>
 #include <vector>
 
 #include <FLAC/stream_decoder.h>
@@ -11,8 +13,10 @@
 
 namespace deraz {
 
-// Encodes 8-, 16- or 24-bit PCM from its input into a FLAC file, one block of BlockSize frames per
-// step. The pipeline's 8-bit PCM is unsigned, FLAC's signed: 8-bit samples are shifted by 128.
+// Encodes 8-, 16- or 24-bit PCM of 1 to 8 channels from its input into a FLAC file, one block of
+// BlockSize frames per step; other inputs are refused in Prepare. The pipeline's 8-bit PCM is
+// unsigned, FLAC's signed: 8-bit samples are shifted by 128. A failed write ends the conversion
+// with "Failed to encode data." and the system's reason.
 class TFLACOut : public TACSFileOut {
 public:
     explicit TFLACOut(TComponent* AOwner = nullptr);
@@ -63,10 +67,14 @@ private:
     void ConfigureEncoder();
     // Turns the first Bytes of the PCM buffer into signed samples; returns the whole frames.
     uint32_t ConvertSamples(int32_t Bytes);
+    // Keeps the system's reason of a failed write for the error that ends the conversion.
+    void NoteWriteError(const std::exception& E);
+    [[noreturn]] void FailEncoding();
 
     std::vector<uint8_t> FBuffer;
     std::vector<FLAC__int32> FSamples;
     FLAC__StreamEncoder* FEncoder = nullptr;
+    std::string FWriteError;
     int32_t FBytesPerSample = 0;
     int32_t FChannels = 0;
     bool FVerify = false;
@@ -82,11 +90,12 @@ private:
     uint16_t FMinResidualPartitionOrder = 0;
 };
 
-// Decodes an 8- or 16-bit mono or stereo FLAC file into PCM, one decoded block per refill. A read
-// ends exactly after the samples the stream information declares (or at EndSample); a stream that
-// declares none is read to its end. A file in any other format, or on which the decoder reports an
-// error, is not Valid, and reading it raises "Error reading FLAC file", as does a file that ends
-// short of its declared length.
+// Decodes a FLAC file of 1 to 8 channels and 4 to 32 bits into PCM of 8, 16, 24 or 32 bits (other
+// depths widened to the next whole byte), channels in FLAC's order (WAV's), one decoded block per
+// refill. A read ends exactly after the samples the stream information declares (or at EndSample);
+// a stream that declares none is read to its end. A file in any other format, or on which the
+// decoder reports an error, is not Valid (DecodeError says why), and reading it raises "Error
+// reading FLAC file", as does a file that ends short of its declared length.
 class TFLACIn : public TACSFileIn {
 public:
     explicit TFLACIn(TComponent* AOwner = nullptr);
@@ -138,6 +147,9 @@ private:
     FLAC__StreamDecoder* FDecoder = nullptr;
     int32_t BlockSamples = 0;
     int32_t BlockBytes = 0;
+    // Bits per sample in the stream, and the left shift that widens them to BitsPerSample.
+    int32_t FStreamBits = 0;
+    int32_t FShift = 0;
     int32_t FMinFrameSize = 0;
     // The stream information gives the sample count.
     bool FKnownLength = false;

@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "pipeline/ChannelLayout.h"
+#include "pipeline/PcmSamples.h"
+
 namespace deraz {
 
 int32_t MP3BitRateKbps(TMP3BitRate Value) {
@@ -19,12 +22,12 @@ TMP3Out::~TMP3Out() {
 void TMP3Out::CheckInputFormat() {
     FInputChannels = Input()->Channels();
     FInputBits = Input()->BitsPerSample();
-    if (FInputChannels < 1 || FInputChannels > 2)
-        throw EACSException("MP3 encoding takes mono or stereo input, not " + std::to_string(FInputChannels) +
-                            " channels.");
-    if (FInputBits != 8 && FInputBits != 16)
-        throw EACSException("MP3 encoding takes 8-bit or 16-bit input, not " + std::to_string(FInputBits) +
-                            "-bit.");
+    if (FInputChannels < 1 || FInputChannels > MaxLaidOutChannels)
+        throw EACSException("MP3 encoding takes 1 to " + std::to_string(MaxLaidOutChannels) +
+                            " channels, not " + std::to_string(FInputChannels) + ".");
+    if (FInputBits != 8 && FInputBits != 16 && FInputBits != 24 && FInputBits != 32)
+        throw EACSException("MP3 encoding takes 8, 16, 24 or 32-bit input, not " +
+                            std::to_string(FInputBits) + "-bit.");
 }
 
 void TMP3Out::Prepare() {
@@ -50,11 +53,23 @@ void TMP3Out::Prepare() {
             throw EACSException("The MP3 encoder cannot encode " + std::to_string(Source->SampleRate()) +
                                 " Hz at " + std::to_string(MP3BitRateKbps(FBitRate)) + " kbit/s.");
     }
+    SetNote();
     FOutputBuffer.resize(OutputBufferSize);
     FCarry = 0;
 }
 
-void TMP3Out::EncodeFrames(int32_t Frames) {
+void TMP3Out::SetNote() {
+    std::string Note;
+    if (FInputChannels > 2)
+        Note = "Downmixed from " + std::to_string(FInputChannels) + " channels to stereo.";
+    // LAME resamples what its bit rate or MPEG version cannot carry at the input's rate.
+    int WrittenRate = Lame->lame_get_out_samplerate(FHandle);
+    if (WrittenRate != Input()->SampleRate())
+        Note += (Note.empty() ? "" : " ") + std::string("Written at ") + std::to_string(WrittenRate) + " Hz.";
+    FNote = Note;
+}
+
+int TMP3Out::EncodeShortSamples(int32_t Frames) {
     const short* Samples = reinterpret_cast<const short*>(FPcmBuffer);
     if (FInputBits == 8) {
         // 8-bit PCM is unsigned.
@@ -62,12 +77,32 @@ void TMP3Out::EncodeFrames(int32_t Frames) {
         for (size_t I = 0; I < FWideBuffer.size(); ++I) FWideBuffer[I] = int16_t((FPcmBuffer[I] - 128) * 256);
         Samples = FWideBuffer.data();
     }
-    int Count = FInputChannels == 2
-                    ? Lame->lame_encode_buffer_interleaved(FHandle, const_cast<short*>(Samples), Frames,
-                                                           FOutputBuffer.data(), OutputBufferSize)
-                    // Mono is encoded as two identical channels.
-                    : Lame->lame_encode_buffer(FHandle, Samples, Samples, Frames, FOutputBuffer.data(),
-                                               OutputBufferSize);
+    return FInputChannels == 2
+               ? Lame->lame_encode_buffer_interleaved(FHandle, const_cast<short*>(Samples), Frames,
+                                                      FOutputBuffer.data(), OutputBufferSize)
+               // Mono is encoded as two identical channels.
+               : Lame->lame_encode_buffer(FHandle, Samples, Samples, Frames, FOutputBuffer.data(),
+                                          OutputBufferSize);
+}
+
+int TMP3Out::EncodeFloatSamples(int32_t Frames) {
+    size_t Count = size_t(Frames) * FInputChannels;
+    FFloatBuffer.resize(Count);
+    UnpackPcmToFloat(FPcmBuffer, FInputBits, Count, FFloatBuffer.data());
+    const float* Samples = FFloatBuffer.data();
+    if (FInputChannels > 2) {
+        FStereoBuffer.resize(size_t(Frames) * 2);
+        DownmixToStereo(Samples, FInputChannels, size_t(Frames), FStereoBuffer.data());
+        Samples = FStereoBuffer.data();
+    }
+    return FInputChannels == 1 ? Lame->lame_encode_buffer_ieee_float(FHandle, Samples, Samples, Frames,
+                                                                     FOutputBuffer.data(), OutputBufferSize)
+                               : Lame->lame_encode_buffer_interleaved_ieee_float(
+                                     FHandle, Samples, Frames, FOutputBuffer.data(), OutputBufferSize);
+}
+
+void TMP3Out::EncodeFrames(int32_t Frames) {
+    int Count = TakesShortSamples() ? EncodeShortSamples(Frames) : EncodeFloatSamples(Frames);
     if (Count < 0) throw EACSException("The MP3 encoder failed (error " + std::to_string(Count) + ").");
     FStream->Write(FOutputBuffer.data(), Count);
 }

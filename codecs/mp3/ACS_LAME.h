@@ -1,4 +1,6 @@
 // MP3 file sink: constant-bit-rate MP3 through the LAME library, with an optional ID3 tag.
+// 8- and 16-bit mono and stereo go to LAME as 16-bit samples; wider samples and more channels as
+// floats, at full precision, more than two channels downmixed to stereo.
 #pragma once
 
 #include <cstdint>
@@ -70,8 +72,14 @@ private:
 
     // Refuses input the encoder cannot take.
     void CheckInputFormat();
+    // Says what the encoder does to the input beyond encoding it: a downmix, another sample rate.
+    void SetNote();
     // Encodes Frames whole sample frames from the start of the PCM buffer and writes the result.
     void EncodeFrames(int32_t Frames);
+    // The encoders of the two ways into LAME; both return the bytes of MP3 made, or an error below 0.
+    int EncodeShortSamples(int32_t Frames);
+    int EncodeFloatSamples(int32_t Frames);
+    bool TakesShortSamples() const { return FInputBits <= 16 && FInputChannels <= 2; }
     // Replaces the empty frame the encoder reserved at the start of the file by the final
     // LAME/Info frame, so that players know the exact length.
     void WriteLameTagFrame();
@@ -81,6 +89,8 @@ private:
     // Bytes of an incomplete sample frame kept at the start of the PCM buffer for the next step.
     int32_t FCarry = 0;
     std::vector<int16_t> FWideBuffer;
+    std::vector<float> FFloatBuffer;
+    std::vector<float> FStereoBuffer;
     TMP3BitRate FBitRate = br128;
     lame_global_flags* FHandle = nullptr;
     std::vector<uint8_t> FOutputBuffer;

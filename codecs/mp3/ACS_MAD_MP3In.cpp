@@ -3,6 +3,7 @@
 
 #include "codecs/CodecLibraries.h"
 #include "codecs/mp3/ACS_MAD.h"
+#include "codecs/mp3/Mp3Tags.h"
 
 namespace deraz {
 
@@ -34,6 +35,7 @@ off_t TMP3In::SeekStream(void* Handle, off_t Offset, int Whence) {
 void TMP3In::OpenFile() {
     if (FOpenCount == 0) {
         FValid = false;
+        FDecodeError.clear();
         FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::ReadOnly);
         FHandle = Api.mpg123_new(nullptr, nullptr);
         if (!FHandle) throw EACSException("The MP3 decoder could not be created.");
@@ -52,16 +54,32 @@ void TMP3In::OpenFile() {
         if (Api.mpg123_replace_reader_handle(FHandle, ReadStream, SeekStream, nullptr) == MPG123_OK &&
             Api.mpg123_open_handle(FHandle, this) == MPG123_OK &&
             Api.mpg123_getformat(FHandle, &Rate, &Channels, &Encoding) == MPG123_OK) {
+            // Later frames of another rate or channel count are converted to the first frame's
+            // format: the PCM keeps the layout announced here.
+            Api.mpg123_format_none(FHandle);
+            Api.mpg123_format(FHandle, Rate, Channels == 1 ? MPG123_MONO : MPG123_STEREO,
+                              MPG123_ENC_SIGNED_16);
             FValid = true;
             FSampleRate = int32_t(Rate);
             FChannels = Channels;
             FBitsPerSample = 16;
-            off_t Length = Api.mpg123_length(FHandle);
-            FTotalSamples = int32_t(std::clamp<off_t>(Length, 0, INT32_MAX / 4));
+            int64_t Length = Api.mpg123_length(FHandle);
+            FTotalSamples = std::max<int64_t>(Length, 0);
             FSize = Length >= 0 ? FTotalSamples * FChannels * 2 : -1;
-        } else {
-            FSampleRate = FChannels = FBitsPerSample = FTotalSamples = 0;
+        } else if (HoldsOnlyTags(*FStream)) {
+            // An MP3 without audio frames: valid and empty. The format is a stand-in that every
+            // sink takes; no sample is ever delivered in it.
+            FStream->Seek(0, SEEK_END);
+            FValid = true;
+            FSampleRate = 44100;
+            FChannels = 2;
+            FBitsPerSample = 16;
+            FTotalSamples = 0;
             FSize = 0;
+        } else {
+            FSampleRate = FChannels = FBitsPerSample = 0;
+            FTotalSamples = FSize = 0;
+            FDecodeError = "No MPEG audio frame was found.";
         }
     }
     ++FOpenCount;
@@ -105,8 +123,8 @@ std::span<const uint8_t> TMP3In::Refill() {
     if (SizeIsEstimate()) {
         if (Count == 0)
             FSize = FPosition.load();
-        else if (FPosition + int32_t(Count) > FSize)
-            FSize = FPosition + int32_t(Count);
+        else if (FPosition + int64_t(Count) > FSize)
+            FSize = FPosition + int64_t(Count);
     }
     return {FBuffer, Count};
 }

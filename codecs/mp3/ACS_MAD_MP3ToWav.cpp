@@ -6,34 +6,12 @@
 
 #include "codecs/mp3/ACS_MAD.h"
 #include "codecs/mp3/MadDecoder.h"
+#include "codecs/mp3/Mp3Tags.h"
 #include "codecs/wave/WavHeaderWriter.h"
-#include "platform/ByteOrder.h"
 
 namespace deraz {
 
 namespace {
-
-// The part of an MP3 file that holds audio frames: without an ID3v2 tag at the start and an
-// ID3v1 tag at the end.
-struct TAudioRange {
-    int64_t Start = 0;
-    int64_t End = 0;
-};
-
-TAudioRange FindAudio(TFileStream& File) {
-    TAudioRange Range{0, File.Size()};
-    uint8_t Head[10];
-    if (File.ReadExact(Head, sizeof Head) && Head[0] == 'I' && Head[1] == 'D' && Head[2] == '3') {
-        Range.Start = std::min(Range.End, ID3v2TagBytes(Head));
-    }
-    if (Range.End - Range.Start >= 128) {
-        uint8_t Tag[3];
-        File.Seek(Range.End - 128);
-        if (File.ReadExact(Tag, 3) && Tag[0] == 'T' && Tag[1] == 'A' && Tag[2] == 'G') Range.End -= 128;
-    }
-    File.Seek(Range.Start);
-    return Range;
-}
 
 class EStopped : public std::runtime_error {
 public:

@@ -16,8 +16,11 @@
     X(lame_set_num_channels) \
     X(lame_set_brate) \
     X(lame_init_params) \
+    X(lame_get_out_samplerate) \
     X(lame_encode_buffer) \
     X(lame_encode_buffer_interleaved) \
+    X(lame_encode_buffer_ieee_float) \
+    X(lame_encode_buffer_interleaved_ieee_float) \
     X(lame_encode_flush) \
     X(lame_get_lametag_frame) \
     X(lame_close) \

@@ -5,9 +5,13 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <limits>
+#include <filesystem>
 #include <set>
+#include <span>
+#include <utility>
 
+#include "pipeline/ChannelLayout.h"
+#include "pipeline/PcmSamples.h"
 #include "platform/ByteOrder.h"
 
 namespace deraz {
@@ -19,24 +23,20 @@ constexpr int32_t PcmBufferSize = 65536;
 constexpr int32_t BitRateValues[] = {-1,     45000,  48000,  56000,  64000,  80000,  96000,  112000,
                                      128000, 144000, 160000, 192000, 224000, 256000, 320000, 499000};
 
-// One sample of Bytes bytes, little-endian (8-bit unsigned, wider signed), scaled to [-1, 1).
-template <int Bytes> float SampleValue(const uint8_t* Data) {
-    if constexpr (Bytes == 1) {
-        return (int32_t(Data[0]) - 128) / 128.0f;
-    } else {
-        uint32_t Word = 0;
-        for (int I = 0; I < Bytes; ++I) Word |= uint32_t(Data[I]) << (8 * (4 - Bytes + I));
-        return float(int32_t(Word)) / 2147483648.0f;
-    }
+// A 32-bit FNV-1a hash of Bytes, continuing from Hash.
+uint32_t Fnv1a(uint32_t Hash, const uint8_t* Bytes, size_t Count) {
+    for (size_t I = 0; I < Count; ++I) Hash = (Hash ^ Bytes[I]) * 16777619u;
+    return Hash;
 }
 
-template <int Bytes> void Deinterleave(const uint8_t* Data, int32_t Frames, int32_t Channels, float** Out) {
-    for (int32_t Channel = 0; Channel < Channels; ++Channel) {
-        const uint8_t* Sample = Data + Channel * Bytes;
-        float* Target = Out[Channel];
-        for (int32_t Frame = 0; Frame < Frames; ++Frame, Sample += Channels * Bytes)
-            Target[Frame] = SampleValue<Bytes>(Sample);
-    }
+// The serial number of a stream whose serial is left at 0: a hash of the output's file name and
+// the first piece of input, so the same conversion writes the same file, while streams of other
+// files, joined into one chain, keep serials of their own.
+int32_t DerivedSerial(const std::string& FileName, const uint8_t* Pcm, size_t Bytes) {
+    const std::string Name = std::filesystem::path(FileName).filename().string();
+    uint32_t Hash = Fnv1a(2166136261u, reinterpret_cast<const uint8_t*>(Name.data()), Name.size());
+    Hash = Fnv1a(Hash, Pcm, Bytes);
+    return int32_t(Hash != 0 ? Hash : 1);
 }
 
 // Serial numbers on the Ogg pages a file holds, read page by page up to the first thing that is
@@ -113,24 +113,37 @@ void TVorbisOut::Prepare() {
     OpenOutputStream(FFileMode == foAppend);
     StartInput();
     TACSInput* Source = Input();
-    int32_t Channels = Source->Channels();
-    CheckInputFormat(Channels, Source->BitsPerSample());
-    FStreamSerial = FSerial;
-    if (FFileMode == foAppend) {
-        // A new logical stream follows whatever the file holds.
-        FStreamSerial = FreeSerial(*FStream, FSerial);
-        FStream->Seek(0, SEEK_END);
-    }
+    FInputChannels = Source->Channels();
+    FBitsPerSample = Source->BitsPerSample();
+    CheckInputFormat(FInputChannels, FBitsPerSample);
+    // Vorbis places up to 8 channels; wider input is mixed down to stereo.
+    FChannelCount = FInputChannels > MaxLaidOutChannels ? 2 : FInputChannels;
+    if (FChannelCount != FInputChannels)
+        FNote = "The " + std::to_string(FInputChannels) + " channels were mixed down to stereo.";
+    FFrameBytes = PcmBytes(FBitsPerSample) * FInputChannels;
     FEndOfStream = false;
     FCarry = 0;
-    InitEncoder(Channels, Source->SampleRate());
+    FPrimed = 0;
+    FStreamSerial = FSerial;
+    if (FSerial == 0) {
+        // The first piece is read as DoOutput would read it: the encoder's choices depend on how
+        // its input arrives, and a numbered stream must differ from this one in its serial only.
+        FPrimed = ReadInput(FBuffer.data(), PcmBufferSize);
+        FStreamSerial = DerivedSerial(FFileName, FBuffer.data(), size_t(FPrimed));
+    }
+    if (FFileMode == foAppend) {
+        // A new logical stream follows whatever the file holds.
+        FStreamSerial = FreeSerial(*FStream, FStreamSerial);
+        FStream->Seek(0, SEEK_END);
+    }
+    InitEncoder(FChannelCount, Source->SampleRate());
     WriteHeaders();
 }
 
 void TVorbisOut::CheckInputFormat(int32_t Channels, int32_t BitsPerSample) const {
-    if (Channels < 1 || Channels > 2)
-        throw EACSException("Ogg Vorbis output takes mono or stereo input; the input has " +
-                            std::to_string(Channels) + " channels.");
+    if (Channels < 1)
+        throw EACSException("Ogg Vorbis output needs at least one channel; the input has " +
+                            std::to_string(Channels) + ".");
     if (BitsPerSample != 8 && BitsPerSample != 16 && BitsPerSample != 24 && BitsPerSample != 32)
         throw EACSException("Ogg Vorbis output takes 8, 16, 24 or 32-bit input; the input has " +
                             std::to_string(BitsPerSample) + " bits per sample.");
@@ -139,9 +152,6 @@ void TVorbisOut::CheckInputFormat(int32_t Channels, int32_t BitsPerSample) const
 void TVorbisOut::InitEncoder(int32_t Channels, int32_t SampleRate) {
     const auto& Vorbis = VorbisLibrary();
     const auto& Encoder = VorbisEncLibrary();
-    FChannelCount = Channels;
-    FSampleBytes = Input()->BitsPerSample() / 8;
-    FFrameBytes = FSampleBytes * Channels;
 
     Vorbis->vorbis_info_init(&FInfo);
     FStage = esInfo;
@@ -196,7 +206,9 @@ void TVorbisOut::WriteHeaders() {
 bool TVorbisOut::DoOutput(bool Abort) {
     if (auto Result = BeginStep(Abort)) return *Result;
     if (FEndOfStream) return false;
-    int32_t Count = ReadInput(FBuffer.data() + FCarry, PcmBufferSize - FCarry);
+    // What Prepare read for the serial number is encoded first.
+    int32_t Count =
+        FPrimed > 0 ? std::exchange(FPrimed, 0) : ReadInput(FBuffer.data() + FCarry, PcmBufferSize - FCarry);
     if (Count > 0)
         EncodeBuffer(FCarry + Count);
     else
@@ -208,21 +220,22 @@ void TVorbisOut::EncodeBuffer(int32_t Bytes) {
     int32_t Frames = Bytes / FFrameBytes;
     FCarry = Bytes - Frames * FFrameBytes;
     if (Frames > 0) {
+        FSamples.resize(size_t(Frames) * size_t(FInputChannels));
+        UnpackPcmToFloat(FBuffer.data(), FBitsPerSample, FSamples.size(), FSamples.data());
+        const float* Interleaved = FSamples.data();
+        if (FChannelCount != FInputChannels) {
+            FMixed.resize(size_t(Frames) * 2);
+            DownmixToStereo(FSamples.data(), FInputChannels, size_t(Frames), FMixed.data());
+            Interleaved = FMixed.data();
+        }
         const auto& Vorbis = VorbisLibrary();
         float** Channels = Vorbis->vorbis_analysis_buffer(&FDsp, Frames);
-        switch (FSampleBytes) {
-        case 1:
-            Deinterleave<1>(FBuffer.data(), Frames, FChannelCount, Channels);
-            break;
-        case 2:
-            Deinterleave<2>(FBuffer.data(), Frames, FChannelCount, Channels);
-            break;
-        case 3:
-            Deinterleave<3>(FBuffer.data(), Frames, FChannelCount, Channels);
-            break;
-        default:
-            Deinterleave<4>(FBuffer.data(), Frames, FChannelCount, Channels);
-            break;
+        // The encoder's channels stand in Vorbis order; the input's in WAV order.
+        std::span<const int32_t> WaveIndex = VorbisOrderFromWave(FChannelCount);
+        for (int32_t Channel = 0; Channel < FChannelCount; ++Channel) {
+            const float* Sample = Interleaved + WaveIndex[size_t(Channel)];
+            float* Target = Channels[Channel];
+            for (int32_t Frame = 0; Frame < Frames; ++Frame, Sample += FChannelCount) Target[Frame] = *Sample;
         }
         Vorbis->vorbis_analysis_wrote(&FDsp, Frames);
     }
@@ -278,151 +291,6 @@ void TVorbisOut::ClearEncoder() {
     if (FStage >= esComment) Vorbis->vorbis_comment_clear(&FComment);
     if (FStage >= esInfo) Vorbis->vorbis_info_clear(&FInfo);
     FStage = esNone;
-}
-
-// ---- TVorbisIn ----
-
-TVorbisIn::TVorbisIn(TComponent* AOwner) : TACSFileIn(AOwner) {
-    RequireVorbisLibraries();
-    FBitsPerSample = 16;
-}
-
-TVorbisIn::~TVorbisIn() {
-    if (FDecoderOpen) VorbisFileLibrary()->ov_clear(&FVorbisFile);
-}
-
-size_t TVorbisIn::ReadCallback(void* Buffer, size_t Size, size_t Count, void* Source) {
-    auto* Self = static_cast<TVorbisIn*>(Source);
-    try {
-        return size_t(Self->FStream->Read(Buffer, int64_t(Size * Count)));
-    } catch (const std::exception&) {
-        // The decoder takes a short read with errno set as a read error.
-        errno = EIO;
-        return 0;
-    }
-}
-
-int TVorbisIn::SeekCallback(void* Source, ogg_int64_t Offset, int Whence) {
-    auto* Self = static_cast<TVorbisIn*>(Source);
-    try {
-        Self->FStream->Seek(Offset, Whence == 1 ? SEEK_CUR : Whence == 2 ? SEEK_END : SEEK_SET);
-        // Only -1 means failure to the decoder; a position past 2 GiB must not look like it.
-        return 0;
-    } catch (const std::exception&) {
-        return -1;
-    }
-}
-
-int TVorbisIn::CloseCallback(void* Source) {
-    static_cast<TVorbisIn*>(Source)->FStream.reset();
-    return 0;
-}
-
-long TVorbisIn::TellCallback(void* Source) {
-    return long(static_cast<TVorbisIn*>(Source)->FStream->Position());
-}
-
-void TVorbisIn::OpenFile() {
-    if (FOpenCount == 0) {
-        FValid = true;
-        FEndOfStream = false;
-        try {
-            FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::ReadOnly);
-        } catch (const std::exception&) {
-            Invalidate();
-            return;
-        }
-        ov_callbacks Callbacks{ReadCallback, SeekCallback, CloseCallback, TellCallback};
-        if (VorbisFileLibrary()->ov_open_callbacks(this, &FVorbisFile, nullptr, 0, Callbacks) != 0) {
-            // Not Ogg Vorbis: the decoder leaves the stream to us and must not be used.
-            FStream.reset();
-            Invalidate();
-            return;
-        }
-        FDecoderOpen = true;
-        ReadStreamInfo();
-    }
-    ++FOpenCount;
-}
-
-void TVorbisIn::ReadStreamInfo() {
-    const auto& VorbisFile = VorbisFileLibrary();
-    FComments.clear();
-    if (const vorbis_comment* Comment = VorbisFile->ov_comment(&FVorbisFile, -1))
-        for (int I = 0; I < Comment->comments; ++I)
-            FComments.emplace_back(Comment->user_comments[I], size_t(Comment->comment_lengths[I]));
-    const vorbis_info* Info = VorbisFile->ov_info(&FVorbisFile, -1);
-    FChannels = Info->channels;
-    FSampleRate = int32_t(Info->rate);
-    FBitsPerSample = 16;
-    FMaxBitrate = int32_t(Info->bitrate_upper);
-    FNominalBitrate = int32_t(Info->bitrate_nominal);
-    FMinBitrate = int32_t(Info->bitrate_lower);
-    int64_t Total = std::max<int64_t>(0, VorbisFile->ov_pcm_total(&FVorbisFile, -1));
-    FTotalSamples = int32_t(std::min<int64_t>(Total, std::numeric_limits<int32_t>::max()));
-    // A length whose byte count does not fit the pipeline's counters is reported as unknown.
-    int64_t Bytes = Total * 2 * FChannels;
-    FSize = Bytes <= std::numeric_limits<int32_t>::max() ? int32_t(Bytes) : -1;
-    FCurrentSection = -1;
-    FCheckedSection = 0;
-}
-
-void TVorbisIn::Invalidate() {
-    FValid = false;
-    FComments.clear();
-    FChannels = 0;
-    FSampleRate = 0;
-    FTotalSamples = 0;
-    FSize = 0;
-    FMaxBitrate = FNominalBitrate = FMinBitrate = 0;
-}
-
-void TVorbisIn::CloseFile() {
-    if (FOpenCount == 1 && FDecoderOpen) {
-        VorbisFileLibrary()->ov_clear(&FVorbisFile);
-        FDecoderOpen = false;
-    }
-    if (FOpenCount > 0) --FOpenCount;
-}
-
-bool TVorbisIn::Seek(int64_t SampleNum) {
-    OpenFile();
-    bool Done = FDecoderOpen && VorbisFileLibrary()->ov_pcm_seek(&FVorbisFile, SampleNum) == 0;
-    CloseFile();
-    return Done;
-}
-
-bool TVorbisIn::SameFormatAsStart() {
-    if (FCurrentSection == FCheckedSection) return true;
-    const vorbis_info* Info = VorbisFileLibrary()->ov_info(&FVorbisFile, FCurrentSection);
-    if (!Info || Info->channels != FChannels || Info->rate != FSampleRate) return false;
-    FCheckedSection = FCurrentSection;
-    return true;
-}
-
-std::span<const uint8_t> TVorbisIn::Refill() {
-    int32_t Filled = 0;
-    if (!FDecoderOpen) FEndOfStream = true;
-    while (!FEndOfStream && Filled < DecodeBufferSize) {
-        long Count =
-            VorbisFileLibrary()->ov_read(&FVorbisFile, reinterpret_cast<char*>(FBuffer.data()) + Filled,
-                                         DecodeBufferSize - Filled, 0, 2, 1, &FCurrentSection);
-        // A hole (damaged or missing pages) is skipped; decoding goes on after it.
-        if (Count == OV_HOLE) continue;
-        // A later chained stream in another format cannot continue this PCM stream.
-        if (Count <= 0 || !SameFormatAsStart()) {
-            FEndOfStream = true;
-            break;
-        }
-        Filled += int32_t(Count);
-        int64_t Limit = FSize;
-        if (Limit >= 0 && FPosition + Filled >= Limit) {
-            Filled = int32_t(std::max<int64_t>(0, Limit - FPosition));
-            FEndOfStream = true;
-            break;
-        }
-    }
-    return {FBuffer.data(), size_t(Filled)};
 }
 
 } // namespace deraz

@@ -4,9 +4,11 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "codecs/vorbis/LinkConverter.h"
 #include "codecs/vorbis/VorbisLibrary.h"
 #include "pipeline/ACS_Classes.h"
 
@@ -35,8 +37,9 @@ enum class TVorbisBitRate : uint8_t {
 // Bits per second a member stands for; -1 for brAutoSelect.
 int32_t VorbisBitRateValue(TVorbisBitRate Rate);
 
-// Encodes mono or stereo PCM from its input into an Ogg Vorbis file, in quality mode while
-// DesiredNominalBitrate is brAutoSelect, otherwise with managed bit rates.
+// Encodes PCM of any width from its input into an Ogg Vorbis file, in quality mode while
+// DesiredNominalBitrate is brAutoSelect, otherwise with managed bit rates. Up to 8 channels are
+// written in Vorbis order; wider input is mixed down to stereo.
 class TVorbisOut : public TACSFileOut {
 public:
     explicit TVorbisOut(TComponent* AOwner = nullptr);
@@ -48,7 +51,8 @@ public:
     // Name=Value lines written as Vorbis comments; emptied when a file is finished.
     const std::vector<std::string>& Comments() const { return FComments; }
     void SetComments(std::vector<std::string> Value) { FComments = std::move(Value); }
-    // Serial number of the Ogg stream written.
+    // Serial number of the Ogg stream written; 0 derives one from the output's file name and the
+    // first input bytes.
     int32_t Serial() const { return FSerial; }
     void SetSerial(int32_t Value) { FSerial = Value; }
 
@@ -90,7 +94,10 @@ private:
     void ClearEncoder();
 
     std::vector<uint8_t> FBuffer;
-    int32_t FCarry = 0; // bytes of an incomplete frame at the front of FBuffer
+    int32_t FCarry = 0;  // bytes of an incomplete frame at the front of FBuffer
+    int32_t FPrimed = 0; // bytes Prepare read ahead into FBuffer, not yet encoded
+    std::vector<float> FSamples;
+    std::vector<float> FMixed;
     std::vector<std::string> FComments;
     int32_t FSerial = 0;
     int32_t FStreamSerial = 0; // the serial written: Serial, unless an appended file already uses it
@@ -100,8 +107,9 @@ private:
     float FCompression = 0.2f;
     bool FEndOfStream = false;
     int32_t FFrameBytes = 0;
-    int32_t FSampleBytes = 0;
-    int32_t FChannelCount = 0;
+    int32_t FBitsPerSample = 0;
+    int32_t FInputChannels = 0;
+    int32_t FChannelCount = 0; // channels encoded
 
     TEncoderStage FStage = esNone;
     ogg_stream_state FOggStream{};
@@ -113,7 +121,9 @@ private:
     vorbis_block FBlock{};
 };
 
-// Decodes an Ogg Vorbis file into interleaved signed 16-bit little-endian PCM.
+// Decodes an Ogg Vorbis file into interleaved signed 16-bit little-endian PCM, channels in WAV
+// order. Every logical stream of a chained file is delivered; one in another format than the
+// first is converted to the first one's sample rate and channel count.
 class TVorbisIn : public TACSFileIn {
 public:
     explicit TVorbisIn(TComponent* AOwner = nullptr);
@@ -135,26 +145,50 @@ protected:
     std::span<const uint8_t> Refill() override;
 
 private:
-    static constexpr int32_t DecodeBufferSize = 8192;
+    // One logical stream of the file, counted in the decoder's frames and in delivered frames.
+    struct TLink {
+        int32_t Channels;
+        int32_t SampleRate;
+        int64_t DecoderStart;
+        int64_t Start;
+        int64_t Length;
+    };
+
+    // Room for a frame of the most channels a Vorbis stream can have.
+    static constexpr int32_t ReadBufferSize = 16384;
+    // Decoded bytes gathered by one Refill.
+    static constexpr size_t RefillBytes = 16384;
+    // Frames beyond any real recording (months at the highest rates): a longer stream is damaged.
+    static constexpr int64_t MaxFrames = int64_t(1) << 40;
 
     static size_t ReadCallback(void* Buffer, size_t Size, size_t Count, void* Source);
     static int SeekCallback(void* Source, ogg_int64_t Offset, int Whence);
     static int CloseCallback(void* Source);
     static long TellCallback(void* Source);
 
-    // Reads the stream's format, comments and length after the decoder has opened it.
-    void ReadStreamInfo();
-    // Forgets the file: not valid, no format, nothing to deliver.
-    void Invalidate();
-    // Whether the link just read has the format the stream started with.
-    bool SameFormatAsStart();
+    // Reads the stream's format, comments, links and length after the decoder has opened it;
+    // why the file cannot be delivered, or nothing.
+    std::string ReadStreamInfo();
+    std::string ReadLinks();
+    // Forgets the file: not valid for Reason, no format, nothing to deliver.
+    void Invalidate(std::string Reason);
+    // Starts delivering link Index, Offset of its delivered frames already behind.
+    void EnterLink(int Index, int64_t Offset);
+    // Appends Bytes of decoded PCM of the current link to FBuffer, in WAV order and the first
+    // link's format.
+    void Deliver(const uint8_t* Pcm, size_t Bytes);
+    // The time reached in the delivered PCM, as m:ss.mmm.
+    std::string TimeReached() const;
 
     std::vector<std::string> FComments;
-    std::array<uint8_t, DecodeBufferSize> FBuffer{};
+    std::vector<TLink> FLinks;
+    int FLink = -1;
+    std::unique_ptr<TLinkConverter> FConverter;
+    std::array<uint8_t, ReadBufferSize> FDecoded{};
+    std::vector<uint8_t> FReordered;
+    std::vector<uint8_t> FBuffer;
     OggVorbis_File FVorbisFile{};
     bool FDecoderOpen = false;
-    int FCurrentSection = -1;
-    int FCheckedSection = -1;
     int32_t FMaxBitrate = 0;
     int32_t FNominalBitrate = 0;
     int32_t FMinBitrate = 0;

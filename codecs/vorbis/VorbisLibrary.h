@@ -44,6 +44,7 @@
     X(ov_comment) \
     X(ov_info) \
     X(ov_pcm_total) \
+    X(ov_streams) \
     X(ov_pcm_seek) \
     X(ov_read) \
     X(ov_clear)

@@ -1,5 +1,5 @@
-// WAV file source and sink: uncompressed PCM, IMA ADPCM and Microsoft ADPCM in, PCM and IMA
-// ADPCM out (also appended to an existing file).
+// WAV file source and sink: integer and float PCM (plain, extensible, RF64), IMA ADPCM and
+// Microsoft ADPCM in, PCM and IMA ADPCM out (also appended to an existing file).
 #pragma once
 
 #include <array>
@@ -13,8 +13,10 @@
 
 namespace deraz {
 
-// Reads a RIFF WAVE file and delivers its PCM: 8-bit or 16-bit PCM as stored, ADPCM decoded to
-// 16-bit. Files it cannot decode open without error, are not Valid and deliver no data.
+// Reads a RIFF, RF64 or BW64 WAVE file and delivers its PCM: 8- to 32-bit integers as stored,
+// 32- and 64-bit floats as 24-bit integers clipped at full scale, ADPCM decoded to 16-bit; up to 8
+// channels. Files it cannot decode open without error, are not Valid, say why in DecodeError and
+// deliver no data.
 class TWaveIn : public TACSFileIn {
 public:
     using TACSFileIn::TACSFileIn;
@@ -33,12 +35,15 @@ protected:
 
 private:
     void ReadHeader();
+    // Leaves the file not Valid, for this reason.
+    void Refuse(std::string Reason);
+    void TakeAdpcm();
     // Checks the ADPCM layout against the decoder's limits and decodes the first block as a
-    // check of its header; false when the file cannot be decoded.
-    bool AdpcmDecodable();
+    // check of its header; why the file cannot be decoded, empty when it can.
+    std::string AdpcmProblem();
     // Takes the format fields from the header walk's result, with no data yet.
     void TakeFormat();
-    // Takes the data size of PCM.
+    // Checks the format of integer or float PCM and takes its data size.
     void TakePcm();
     // Takes the length of ADPCM: the "fact" chunk's frames, at most what the data's blocks hold.
     void TakeAdpcmLength();
@@ -47,10 +52,15 @@ private:
     void OpenAcm();
     // Refill by the kind of data: the bytes delivered, 0 at the end of the data.
     int32_t RefillPcm();
+    int32_t RefillFloat();
     int32_t RefillAdpcm();
+    // Whole frames of PCM that the next refill delivers.
+    int64_t FramesToRefill() const;
     // Reads and decodes the next ADPCM block; the number of PCM bytes, 0 at the end of the data.
     int32_t DecodeNextBlock();
+    // Bytes of a frame as delivered and as stored in the file.
     int32_t FrameBytes() const { return FBitsPerSample / 8 * FChannels; }
+    int32_t StoredFrameBytes() const { return FHeader.BitsPerSample / 8 * FChannels; }
     // Sample frames per ADPCM block.
     int32_t BlockFrames() const;
 
@@ -61,11 +71,13 @@ private:
     // Whether data can be delivered (a file may be not Valid and still decodable).
     bool FDecodable = false;
     msadpcm::TCoefficients FCoefficients;
+    // An ADPCM block, or the float samples of a refill, as stored.
     std::vector<uint8_t> FBlock;
 };
 
-// Writes a RIFF WAVE file: PCM as it comes, or IMA ADPCM in blocks of BlockSize bytes. With
-// FileMode foAppend, data is added to an existing PCM or IMA ADPCM file of the same format.
+// Writes a RIFF WAVE file: PCM as it comes (8- to 32-bit, WAVE_FORMAT_EXTENSIBLE beyond 2 channels
+// or 16 bits, RF64 beyond 4 GiB), or IMA ADPCM in blocks of BlockSize bytes. With FileMode
+// foAppend, data is added to an existing PCM or IMA ADPCM file of the same format.
 class TWaveOut : public TACSFileOut {
 public:
     explicit TWaveOut(TComponent* AOwner = nullptr);
@@ -94,8 +106,12 @@ private:
     void PrepareAdpcm();
     bool OutputPcm();
     bool OutputAdpcm();
+    // Writes data, refusing to let a file without room for RF64 sizes pass 4 GiB.
+    void WriteData(const uint8_t* Data, int32_t Count);
     // Rewrites the size fields that the data written so far makes known.
     void CompleteHeader();
+    // Turns the file into RF64: its 64-bit sizes go into the chunk reserved for "ds64".
+    void WriteRf64Sizes(int64_t Length, int64_t DataSize);
     void WriteAt(int64_t Offset, uint32_t Value);
     int32_t SamplesPerBlock() const { return ima::FramesPerBlock(FBlockSize, FChannels); }
 
@@ -107,8 +123,19 @@ private:
     bool FSizeKnown = false;
     uint32_t FInputFrames = 0;
     int64_t FFramesRead = 0;
+    int32_t FFrameBytes = 0;
+    // The data size the header was written with.
+    int64_t FDeclaredData = 0;
     bool FAppending = false;
     TWaveHeader FAppendHeader;
+    // Where the file's data and size fields are.
+    struct TLayout {
+        int64_t DataOffset = 0;
+        int64_t DataSizeOffset = 0;
+        // The "ds64" chunk or the "JUNK" chunk reserved for it; -1 without either.
+        int64_t Ds64Offset = -1;
+        bool Rf64 = false;
+    } FLayout;
     ima::TChannelState FIma[2];
     std::vector<uint8_t> FPcmBuffer;
     std::vector<int16_t> FBlockPcm;

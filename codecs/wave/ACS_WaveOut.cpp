@@ -1,7 +1,8 @@
 #include "codecs/wave/ACS_Wave.h"
 
 #include <algorithm>
-#include <filesystem>
+#include <climits>
+#include <string>
 
 #include "codecs/wave/WavHeaderWriter.h"
 
@@ -11,6 +12,11 @@ namespace {
 
 constexpr int32_t PcmBufferSize = 16384;
 constexpr int64_t ImaHeaderSize = 60;
+// The largest RIFF size a 32-bit field holds.
+constexpr int64_t MaxRiffSize = 0xFFFFFFFF;
+// Inputs larger than this get room for RF64 sizes: beyond 4 GiB they are needed, and sizes up to
+// here are ones a source can state exactly.
+constexpr int64_t LargestPlainInput = INT32_MAX;
 
 void PutChunkStart(uint8_t* At, const char* Id, uint32_t Size) {
     std::memcpy(At, Id, 4);
@@ -57,25 +63,33 @@ void TWaveOut::ReadAppendHeader() {
     TFileWaveSource Source(*FStream);
     FAppendHeader = WalkWaveHeader(Source);
     const TWaveHeader& H = FAppendHeader;
-    bool Usable =
-        H.WavType == wtPCM || (H.WavType == wtDVIADPCM && ima::BlockLayoutValid(H.BlockAlign, H.Channels));
+    bool Usable = (H.WavType == wtPCM && (!H.Rf64 || H.Ds64Offset >= 0)) ||
+                  (H.WavType == wtDVIADPCM && !H.Rf64 && ima::BlockLayoutValid(H.BlockAlign, H.Channels));
     if (!Usable) throw EACSException("Cannot append data to this .wav file.");
     FWavType = H.WavType;
     if (FWavType == wtDVIADPCM) FBlockSize = H.BlockAlign;
     FAppending = true;
+    FLayout = {H.DataOffset, H.DataSizeOffset, H.Ds64Offset, H.Rf64};
 }
 
 void TWaveOut::PreparePcm() {
     TACSInput* In = Input();
     int32_t Rate = In->SampleRate(), Bits = In->BitsPerSample();
+    if (Bits % 8 != 0 || Bits < 8 || Bits > 32)
+        throw EACSException("Cannot write " + std::to_string(Bits) + "-bit samples into WAV.");
+    FFrameBytes = Bits / 8 * FChannels;
     if (FAppending) {
         const TWaveHeader& H = FAppendHeader;
         if (Rate != int32_t(H.SampleRate) || Bits != H.BitsPerSample || FChannels != H.Channels)
             throw EACSException("Cannot append data in different audio format.");
         FStream->Seek(0, SEEK_END);
     } else {
-        auto H = WaveFileHeader(PcmFormatRecord(FChannels, Rate, Bits), uint32_t(In->Size()));
-        FStream->Write(H.data(), WaveHeaderSize);
+        int64_t Size = In->Size();
+        bool Large = !FSizeKnown || Size > LargestPlainInput;
+        FDeclaredData = Large ? 0 : Size;
+        TPcmWaveHeader H = PcmWaveHeader(FChannels, Rate, Bits, uint32_t(FDeclaredData), Large);
+        FStream->Write(H.Bytes.data(), int64_t(H.Bytes.size()));
+        FLayout = {int64_t(H.Bytes.size()), H.DataSizeOffset, H.Ds64Offset, false};
     }
     FPcmBuffer.resize(PcmBufferSize);
 }
@@ -94,7 +108,7 @@ void TWaveOut::PrepareAdpcm() {
         FStream->Seek(0, SEEK_END);
     } else {
         uint32_t Spb = uint32_t(SamplesPerBlock());
-        FInputFrames = FSizeKnown ? uint32_t(In->Size()) / 2 / uint32_t(FChannels) : 0;
+        FInputFrames = FSizeKnown ? uint32_t(std::min<int64_t>(In->Size() / 2 / FChannels, UINT32_MAX)) : 0;
         // The encoder writes whole blocks, the last one padded with silence.
         uint32_t DataSize = (FInputFrames / Spb + 1) * FBlockSize;
         std::array<uint8_t, ImaHeaderSize> H;
@@ -113,6 +127,7 @@ void TWaveOut::PrepareAdpcm() {
         PutLittleEndian32(&H[48], FInputFrames);
         PutChunkStart(&H[52], "data", DataSize);
         FStream->Write(H.data(), ImaHeaderSize);
+        FLayout = {ImaHeaderSize, ImaHeaderSize - 4, -1, false};
     }
     FIma[0] = FIma[1] = {};
     FBlockPcm.resize(size_t(SamplesPerBlock()) * FChannels);
@@ -130,8 +145,15 @@ bool TWaveOut::OutputPcm() {
     // calls Done), and the conversion is reported as failed rather than as complete.
     int32_t Count = ReadInput(FPcmBuffer.data(), PcmBufferSize);
     if (Count <= 0) return false;
-    FStream->Write(FPcmBuffer.data(), Count);
+    WriteData(FPcmBuffer.data(), Count);
     return true;
+}
+
+void TWaveOut::WriteData(const uint8_t* Data, int32_t Count) {
+    // Without room for "ds64", the 32-bit sizes must still count the whole file.
+    if (FLayout.Ds64Offset < 0 && FStream->Position() + Count - 8 > MaxRiffSize)
+        throw EACSException("The WAV file would pass 4 GiB, more than its header can count.");
+    FStream->Write(Data, Count);
 }
 
 bool TWaveOut::OutputAdpcm() {
@@ -149,7 +171,7 @@ bool TWaveOut::OutputAdpcm() {
     std::fill(Pcm + Filled, Pcm + Wanted, 0);
     FFramesRead += Filled / 2 / FChannels;
     ima::EncodeBlock(FBlockPcm.data(), FBlockSize, FChannels, FIma, FBlockData.data());
-    FStream->Write(FBlockData.data(), FBlockSize);
+    WriteData(FBlockData.data(), FBlockSize);
     return true;
 }
 
@@ -161,21 +183,44 @@ void TWaveOut::WriteAt(int64_t Offset, uint32_t Value) {
 }
 
 void TWaveOut::CompleteHeader() {
-    bool Ima = FWavType == wtDVIADPCM;
-    // IMA ADPCM sizes are always counted from what was written: the encoder may write more or
-    // fewer blocks than the input's Size foretold (a stop, an input that ends early or late).
-    if (FSizeKnown && FFileMode != foAppend && !Ima) return;
     int64_t Length = FStream->Size();
-    int64_t DataOffset = FAppending ? FAppendHeader.DataOffset : Ima ? ImaHeaderSize : WaveHeaderSize;
-    int64_t DataSizeOffset = FAppending ? FAppendHeader.DataSizeOffset : DataOffset - 4;
-    uint32_t DataSize = uint32_t(Length - DataOffset);
-    WriteAt(DataSizeOffset, DataSize);
-    if (Ima) {
-        uint32_t Frames = uint32_t(SamplesPerBlock()) * (DataSize / FBlockSize);
+    int64_t DataSize = Length - FLayout.DataOffset;
+    if (FWavType == wtDVIADPCM) {
+        // IMA ADPCM sizes are always counted from what was written: the encoder may write more or
+        // fewer blocks than the input's Size foretold (a stop, an input that ends early or late).
+        WriteAt(FLayout.DataSizeOffset, uint32_t(DataSize));
+        uint32_t Frames = uint32_t(SamplesPerBlock()) * uint32_t(DataSize / FBlockSize);
         if (FSizeKnown && !FAppending) Frames = uint32_t(std::min<int64_t>(FInputFrames, FFramesRead));
         WriteAt(FAppending ? FAppendHeader.FactValueOffset : 48, Frames);
+        WriteAt(4, uint32_t(Length - 8));
+        return;
     }
+    // A known size stays as Prepare wrote it, unless more data came than it said.
+    if (FSizeKnown && FFileMode != foAppend && FLayout.Ds64Offset < 0 && DataSize <= FDeclaredData) return;
+    if (FLayout.Rf64 || Length - 8 > MaxRiffSize) {
+        WriteRf64Sizes(Length, DataSize);
+        return;
+    }
+    WriteAt(FLayout.DataSizeOffset, uint32_t(DataSize));
     WriteAt(4, uint32_t(Length - 8));
+}
+
+void TWaveOut::WriteRf64Sizes(int64_t Length, int64_t DataSize) {
+    std::vector<uint8_t> Chunk =
+        Ds64Chunk(uint64_t(Length), uint64_t(DataSize), uint64_t(DataSize / FFrameBytes));
+    // The 32-bit sizes defer to the "ds64" chunk.
+    WriteAt(4, 0xFFFFFFFF);
+    WriteAt(FLayout.DataSizeOffset, 0xFFFFFFFF);
+    if (FLayout.Rf64) {
+        // An RF64 or BW64 file keeps its "ds64" chunk's size and table: only the three sizes change.
+        FStream->Seek(FLayout.Ds64Offset + 8);
+        FStream->Write(Chunk.data() + 8, 24);
+        return;
+    }
+    FStream->Seek(0);
+    FStream->Write("RF64", 4);
+    FStream->Seek(FLayout.Ds64Offset);
+    FStream->Write(Chunk.data(), int64_t(Chunk.size()));
 }
 
 void TWaveOut::FinishOutput() {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/ByteOrder.h"
@@ -12,7 +13,15 @@
 
 namespace deraz {
 
-enum TWavType : uint8_t { wtUnsupported = 0, wtPCM = 1, wtDVIADPCM = 2, wtMSADPCM = 3, wtACM = 4 };
+// wtFloat: IEEE floating-point samples, 32 or 64 bits.
+enum TWavType : uint8_t {
+    wtUnsupported = 0,
+    wtPCM = 1,
+    wtDVIADPCM = 2,
+    wtMSADPCM = 3,
+    wtACM = 4,
+    wtFloat = 5
+};
 
 // A readable byte stream of known, fixed size: the WAV file itself, or a WAV image in memory.
 class TWaveSource {
@@ -64,6 +73,8 @@ constexpr int32_t MaxMsCoefficientPairs = 32;
 // What the header walk found.
 struct TWaveHeader {
     TWavType WavType = wtUnsupported;
+    // The format tag; for WAVE_FORMAT_EXTENSIBLE, the tag its sub-format stands for.
+    uint16_t FormatTag = 0;
     uint16_t Channels = 0;
     uint32_t SampleRate = 0;
     uint16_t BlockAlign = 0;
@@ -73,17 +84,29 @@ struct TWaveHeader {
     uint16_t CoefficientPairs = 0;
     std::array<std::array<int16_t, 2>, MaxMsCoefficientPairs> Coefficients{};
     // The "fact" sample length (sample frames) and the offset of that value; -1 without "fact".
-    uint32_t SampleLength = 0;
+    int64_t SampleLength = 0;
     int64_t FactValueOffset = -1;
-    // The "data" chunk's declared size, the offset of that size field and of the first data byte.
-    uint32_t DataSize = 0;
+    // The data's size (from "ds64" where the "data" chunk defers to it), the offset of the "data"
+    // chunk's size field and of the first data byte.
+    int64_t DataSize = 0;
     int64_t DataSizeOffset = 0;
     int64_t DataOffset = 0;
+    // An RF64 or BW64 file: its 64-bit sizes are in the "ds64" chunk.
+    bool Rf64 = false;
+    // The offset of the "ds64" chunk, or of a "JUNK" chunk of a "ds64" chunk's size first after
+    // "WAVE" (room reserved for one); -1 without either.
+    int64_t Ds64Offset = -1;
+    // Why the file is wtUnsupported: one sentence.
+    std::string Error;
 };
 
-// Walks the chunks from the source's position, strictly forward and within the first 8192 bytes,
-// until the first data byte. Finding no usable "RIFF"/"WAVE"/"fmt "/["fact"]/"data" sequence, or
-// an unknown format tag, gives wtUnsupported; otherwise the source stands at the first data byte.
+// The size of a "ds64" chunk's body without its table: RIFF size, data size, sample count, table length.
+constexpr int32_t Ds64BodySize = 28;
+
+// Finds "RIFF" (or "RF64", "BW64") and "WAVE" within the first 8192 bytes from the source's position,
+// then walks the chunks, skipping any others, until the first data byte. A missing or damaged
+// "fmt " or "data" chunk, a format it does not know, or ADPCM without "fact" gives wtUnsupported
+// with the reason in Error; otherwise the source stands at the first data byte.
 TWaveHeader WalkWaveHeader(TWaveSource& Source);
 
 } // namespace deraz

@@ -2,6 +2,8 @@
 // exactly the samples its decoder gives, bad files are refused.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "codecs/flac/ACS_FLAC.h"
 #include "tests/codecs/CodecTestDoubles.h"
 
@@ -63,6 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
                     TReferenceCase{"Mono16At96k", "-5", {1, 16, 96000}, 100000},
                     TReferenceCase{"Mono8At8k", "-5", {1, 8, 8000}, 30001},
                     TReferenceCase{"Stereo8At22k", "-8", {2, 8, 22050}, 30001},
+                    TReferenceCase{"Stereo24At96k", "-5", {2, 24, 96000}, 50001},
+                    TReferenceCase{"Surround51At24", "-8", {6, 24, 48000}, 20001},
                     TReferenceCase{"OneSample", "-8", Stereo16, 1},
                     TReferenceCase{"OneSampleMono8", "-5", {1, 8, 11025}, 1}),
     [](const auto& Info) { return std::string(Info.param.Name); });
@@ -101,22 +105,95 @@ TEST(FLACInStream, UndeclaredLengthIsReadToTheEndAndLoops) {
     EXPECT_TRUE(std::equal(Pcm.begin(), Pcm.end(), Looped.begin() + Pcm.size()));
 }
 
-// Formats the pipeline does not carry open as not Valid.
-TEST(FLACInFormats, TwentyFourBitsAndThreeChannelsAreNotValid) {
+// A WAVE_FORMAT_EXTENSIBLE file whose samples have ValidBits bits, left-justified in their bytes.
+void WriteExtensibleWav(const std::string& File, const std::vector<uint8_t>& Pcm, const TPcmFormat& Format,
+                        int32_t ValidBits) {
+    const uint32_t Align = uint32_t(Format.Channels * Format.BitsPerSample / 8);
+    std::vector<uint8_t> Bytes(68 + Pcm.size());
+    auto Put = [&Bytes](size_t At, uint32_t Value, int Size) {
+        for (int I = 0; I < Size; ++I) Bytes[At + size_t(I)] = uint8_t(Value >> (8 * I));
+    };
+    std::memcpy(&Bytes[0], "RIFF", 4);
+    Put(4, uint32_t(60 + Pcm.size()), 4);
+    std::memcpy(&Bytes[8], "WAVEfmt ", 8);
+    Put(16, 40, 4);
+    Put(20, 0xFFFE, 2);
+    Put(22, uint32_t(Format.Channels), 2);
+    Put(24, uint32_t(Format.SampleRate), 4);
+    Put(28, uint32_t(Format.SampleRate) * Align, 4);
+    Put(32, Align, 2);
+    Put(34, uint32_t(Format.BitsPerSample), 2);
+    Put(36, 22, 2);
+    Put(38, uint32_t(ValidBits), 2);
+    const uint8_t PcmGuid[16] = {1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+    std::memcpy(&Bytes[44], PcmGuid, 16);
+    std::memcpy(&Bytes[60], "data", 4);
+    Put(64, uint32_t(Pcm.size()), 4);
+    std::copy(Pcm.begin(), Pcm.end(), Bytes.begin() + 68);
+    WriteFileBytes(File, Bytes);
+}
+
+// Files of other encoders in every depth and channel count FLAC holds read exactly as ffmpeg
+// decodes them; depths between whole bytes arrive widened to the next one.
+TEST(FLACInFormats, PeerFilesOfAnyDepthAndChannelCountReadAsFfmpegDecodesThem) {
     TTempDir Dir;
-    struct {
-        TPcmFormat Format;
-        std::vector<uint8_t> Pcm;
-    } Cases[] = {{{2, 24, 44100}, std::vector<uint8_t>(3000 * 6, 1)},
-                 {{3, 16, 44100}, MusicPcm(1000, {3, 16, 44100})}};
-    for (const auto& Case : Cases) {
-        std::string File = Dir.File("odd.flac");
-        ASSERT_TRUE(EncodeWithFlac(Case.Pcm, Case.Format, "-5", File));
+    // 12 and 20 bits: music-like samples with their low bits clear, as flac gets them from WAV.
+    for (auto [Format, ValidBits] :
+         {std::pair{TPcmFormat{1, 16, 22050}, 12}, {TPcmFormat{2, 24, 44100}, 20}}) {
+        auto Pcm = MusicPcm(30001, Format, 3);
+        const size_t Width = size_t(Format.BitsPerSample / 8);
+        for (size_t I = 0; I < Pcm.size(); I += Width)
+            Pcm[I] &= uint8_t(0xFF << (Format.BitsPerSample - ValidBits));
+        const std::string Name = std::to_string(ValidBits) + "bit";
+        WriteExtensibleWav(Dir.File(Name + ".wav"), Pcm, Format, ValidBits);
+        ASSERT_EQ(RunCommand("flac -s -f -o " + ShellQuote(Dir.File(Name + ".flac")) + " " +
+                             ShellQuote(Dir.File(Name + ".wav"))),
+                  0);
+        ASSERT_EQ(Metaflac("--show-bps", Dir.File(Name + ".flac")), std::to_string(ValidBits));
         TFLACIn Source;
-        Source.SetFileName(File);
-        EXPECT_EQ(Source.Channels(), Case.Format.Channels);
-        EXPECT_FALSE(Source.Valid()) << Case.Format.Channels << " channels, " << Case.Format.BitsPerSample;
-        EXPECT_THROW(ReadAllData(Source, 1000), EACSException);
+        Source.SetFileName(Dir.File(Name + ".flac"));
+        EXPECT_EQ(Source.BitsPerSample(), Format.BitsPerSample);
+        EXPECT_TRUE(ReadAllData(Source, 4001) == Pcm) << Name;
+    }
+
+    struct TPeerFile {
+        const char* Name;
+        std::string Command; // writes the file named by $OUT
+        TPcmFormat Format;
+        int64_t Frames;
+    } Files[] = {
+        {"sox-5.1-16bit",
+         "sox -n -r 48000 -c 6 -b 16 \"$OUT\" synth 0.5 sine 200 sine 300 sine 400 sine 500 sine 600 sine "
+         "700 "
+         "gain -3",
+         {6, 16, 48000},
+         24000},
+        {"sox-stereo-24bit",
+         "sox -n -r 96000 -c 2 -b 24 \"$OUT\" synth 0.5 sine 1000 sine 1500 gain -1",
+         {2, 24, 96000},
+         48000},
+        {"ffmpeg-8ch-24bit",
+         "ffmpeg -nostdin -v error -y -f lavfi -i 'aevalsrc=sin(300*t*6.28)|sin(400*t*6.28)|sin(500*t*6.28)|"
+         "0.5*sin(600*t*6.28)|sin(700*t*6.28)|sin(800*t*6.28)|sin(900*t*6.28)|sin(1000*t*6.28):s=44100:d=0.5'"
+         " "
+         "-c:a flac -sample_fmt s32 \"$OUT\"",
+         {8, 24, 44100},
+         22050},
+    };
+    for (const auto& File : Files) {
+        const std::string Path = Dir.File(std::string(File.Name) + ".flac");
+        ASSERT_EQ(RunCommand("OUT=" + ShellQuote(Path) + "; " + File.Command), 0) << File.Name;
+        const auto Reference = DecodeWithFfmpeg(Path, FfmpegRawFormat(File.Format.BitsPerSample));
+        TFLACIn Source;
+        Source.SetFileName(Path);
+        EXPECT_EQ(Source.Channels(), File.Format.Channels) << File.Name;
+        EXPECT_EQ(Source.BitsPerSample(), File.Format.BitsPerSample) << File.Name;
+        EXPECT_EQ(Source.SampleRate(), File.Format.SampleRate) << File.Name;
+        EXPECT_EQ(Source.TotalSamples(), File.Frames) << File.Name;
+        const auto Decoded = ReadAllData(Source, 10000);
+        EXPECT_EQ(Decoded.size(), size_t(File.Frames) * File.Format.Channels * File.Format.BitsPerSample / 8)
+            << File.Name;
+        EXPECT_TRUE(Decoded == Reference) << File.Name;
     }
 }
 
@@ -131,6 +208,7 @@ TEST(FLACInFormats, FilesThatAreNotFlacAreNotValid) {
         Source.SetFileName(Dir.File(Name));
         EXPECT_EQ(Source.SampleRate(), 0) << Name;
         EXPECT_FALSE(Source.Valid()) << Name;
+        EXPECT_EQ(Source.DecodeError(), "The file has no FLAC stream information.") << Name;
         EXPECT_THROW(ReadAllData(Source, 1000), EACSException) << Name;
     }
 }

@@ -71,18 +71,10 @@ struct TRoundTrip {
 
 class MACRoundTrip : public MACTest, public ::testing::WithParamInterface<TRoundTrip> {};
 
-// Music-like PCM of 8, 16 or 24 bits; 24-bit frames do not divide the reader's decode buffer.
-std::vector<uint8_t> RoundTripPcm(int32_t Frames, int32_t Channels, int32_t Bits, uint32_t Seed) {
-    auto Pcm = MusicPcm(Frames, {Channels, Bits == 24 ? 16 : Bits, 44100}, Seed);
-    if (Bits != 24) return Pcm;
-    std::vector<uint8_t> Wide;
-    for (size_t I = 0; I < Pcm.size(); I += 2) Wide.insert(Wide.end(), {uint8_t(I * 37), Pcm[I], Pcm[I + 1]});
-    return Wide;
-}
-
 TEST_P(MACRoundTrip, DecodesExactlyInOursAndFfmpeg) {
     const auto [Level, Channels, Bits] = GetParam();
-    auto Pcm = RoundTripPcm(44100 + 4567, Channels, Bits, uint32_t(Level + Channels));
+    // 24-bit frames do not divide the reader's decode buffer.
+    auto Pcm = MusicPcm(44100 + 4567, {Channels, Bits, 44100}, uint32_t(Level + Channels));
     std::string File = Dir.File("round.ape");
     ASSERT_EQ(Compress(Pcm, {Channels, Bits, 44100}, Level, File), "");
 
@@ -97,7 +89,7 @@ TEST_P(MACRoundTrip, DecodesExactlyInOursAndFfmpeg) {
     In.Flush();
     EXPECT_EQ(ReadAllData(In, 5000), Pcm);
     if (ToolAvailable("ffmpeg")) {
-        EXPECT_EQ(DecodeWithFfmpeg(File, Bits == 8 ? "u8" : Bits == 16 ? "s16le" : "s24le"), Pcm);
+        EXPECT_EQ(DecodeWithFfmpeg(File, FfmpegRawFormat(Bits)), Pcm);
     }
 }
 
@@ -121,10 +113,11 @@ TEST_F(MACTest, TinyAndEmptyInputs) {
         ASSERT_EQ(Compress(Pcm, {}, 2000, File), "");
         EXPECT_EQ(Decode(File), Pcm) << Frames;
     }
-    // An empty input still finishes a file, which reads back as no audio.
+    // A file without frames is one other decoders refuse: an empty input is refused, no file left.
     std::string Empty = Dir.File("empty.ape");
-    ASSERT_EQ(Compress({}, {}, 2000, Empty), "");
-    EXPECT_EQ(Decode(Empty), std::vector<uint8_t>());
+    EXPECT_EQ(Compress({}, {}, 2000, Empty),
+              "The input has no audio, and a Monkey's Audio file cannot be empty.");
+    EXPECT_FALSE(std::filesystem::exists(Empty));
 }
 
 TEST_F(MACTest, ReadsFilesOfTheLibraryAndOfJmac) {
@@ -200,6 +193,43 @@ TEST_F(MACTest, FailedStartReportsAndFreesTheSource) {
     Out.SetFileName(Dir.File("out.ape"));
     EXPECT_EQ(RunAndWait(Out, Completion), "");
     EXPECT_EQ(Decode(Dir.File("out.ape")), Pcm);
+}
+
+// What the format cannot hold is refused in one line before a file exists; a full disk says so,
+// whether it fills while frames are written or while the file is finished.
+TEST_F(MACTest, RefusalsAndWriteFailuresNameTheirReason) {
+    std::vector<uint8_t> Noise(44100 * 4 * 10);
+    uint32_t Seed = 1;
+    for (uint8_t& Byte : Noise) Byte = uint8_t((Seed = Seed * 1103515245u + 12345u) >> 24);
+    struct {
+        TPcmFormat Format;
+        std::vector<uint8_t> Pcm;
+        std::string File;
+        std::string Error;
+    } Cases[] = {
+        {{6, 16, 48000},
+         std::vector<uint8_t>(1200),
+         Dir.File("six.ape"),
+         "Monkey's Audio holds at most 2 channels; the input has 6."},
+        {{2, 32, 48000},
+         std::vector<uint8_t>(800),
+         Dir.File("wide.ape"),
+         "Monkey's Audio holds 8-, 16- or 24-bit samples; the input has 32-bit samples."},
+        {{}, Noise, "/dev/full", "APECompress.UnlockBuffer Error: 1001: No space left on device"},
+        {{}, MusicPcm(1000, {}), "/dev/full", "MACDll error: I/O write error: No space left on device"},
+    };
+    for (const auto& Case : Cases) {
+        TMemorySource Source(Case.Pcm, Case.Format, 65536);
+        TMACOut Out;
+        TCompletion Completion(Out);
+        Out.SetInput(&Source);
+        Out.SetFileName(Case.File);
+        EXPECT_EQ(RunAndWait(Out, Completion), Case.Error);
+        EXPECT_FALSE(Source.Busy()) << Case.Error;
+        if (Case.File != "/dev/full") {
+            EXPECT_FALSE(std::filesystem::exists(Case.File)) << Case.Error;
+        }
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "codecs/mp3/ACS_LAME.h"
 #include "codecs/mp3/ACS_MAD.h"
 #include "tests/codecs/Mp3TestSupport.h"
 
@@ -105,6 +106,34 @@ TEST(MP3In, SizeWithoutXingFrameIsCorrectedSoProgressEndsAtOneHundred) {
     Source.Flush();
 }
 
+// Streams joined from files of another channel count or rate are delivered whole in the format
+// of their first frame, not as PCM whose layout changes midway.
+TEST(MP3In, LaterFramesOfAnotherFormatAreConvertedToTheFirstFramesFormat) {
+    struct TPart {
+        int32_t Channels, Rate;
+    };
+    const std::pair<TPart, TPart> Cases[] = {{{1, 44100}, {2, 44100}}, {{2, 44100}, {2, 22050}}};
+    TTempDir Dir;
+    for (auto [First, Second] : Cases) {
+        std::vector<uint8_t> Joined;
+        int64_t ExpectedFrames = 0;
+        for (auto Part : {First, Second}) {
+            auto Samples = MusicLikeSignal(Part.Rate, Part.Channels, Part.Rate, 61);
+            std::string File = EncodeWithLame(Dir, "part", Samples, Part.Channels, Part.Rate, "-t -b 128");
+            auto Bytes = ReadFileBytes(File);
+            Joined.insert(Joined.end(), Bytes.begin(), Bytes.end());
+            ExpectedFrames += int64_t(DecodeWithMpg123(File).size()) / Part.Channels * First.Rate / Part.Rate;
+        }
+        WriteFileBytes(Dir.File("joined.mp3"), Joined);
+        TMP3In Source;
+        Source.SetFileName(Dir.File("joined.mp3"));
+        EXPECT_EQ(Source.Channels(), First.Channels);
+        EXPECT_EQ(Source.SampleRate(), First.Rate);
+        int64_t Frames = int64_t(ReadAll(Source).size()) / First.Channels;
+        EXPECT_NEAR(double(Frames), double(ExpectedFrames), 1152) << Second.Channels << " " << Second.Rate;
+    }
+}
+
 TEST(MP3In, SkipsId3v2AndSurvivesDamage) {
     TTempDir Dir;
     auto Samples = MusicLikeSignal(44100 * 2, 2, 44100, 19);
@@ -125,20 +154,46 @@ TEST(MP3In, SkipsId3v2AndSurvivesDamage) {
     EXPECT_LT(Damaged.size(), Samples.size());
 }
 
-TEST(MP3In, FilesWithoutFramesAreNotValid) {
+TEST(MP3In, FilesWithoutFramesAreEmptyWhenTheyHoldOnlyTagsAndInvalidOtherwise) {
     TTempDir Dir;
     std::vector<uint8_t> Garbage(20000);
     for (size_t I = 0; I < Garbage.size(); ++I) Garbage[I] = uint8_t((I * 7919) >> 3);
     WriteFileBytes(Dir.File("garbage.mp3"), Garbage);
     WriteFileBytes(Dir.File("empty.mp3"), {});
-    for (const char* Name : {"garbage.mp3", "empty.mp3"}) {
+    auto Tag = [&](const std::string& Name, const std::string& Options) {
+        ASSERT_EQ(RunCommand("id3v2 " + Options + " -t Title -a Artist " + ShellQuote(Dir.File(Name))), 0);
+    };
+    // ID3v2 and ID3v1, ID3v1 alone, ID3v2 followed by zero padding, and a tag before garbage.
+    WriteFileBytes(Dir.File("tags.mp3"), {});
+    Tag("tags.mp3", "");
+    WriteFileBytes(Dir.File("v1.mp3"), {});
+    Tag("v1.mp3", "-1");
+    WriteFileBytes(Dir.File("padded.mp3"), std::vector<uint8_t>(3000));
+    Tag("padded.mp3", "-2");
+    WriteFileBytes(Dir.File("tagged_garbage.mp3"), Garbage);
+    Tag("tagged_garbage.mp3", "-2");
+    const std::pair<const char*, bool> Cases[] = {
+        {"garbage.mp3", false}, {"empty.mp3", false}, {"tagged_garbage.mp3", false},
+        {"tags.mp3", true},     {"v1.mp3", true},     {"padded.mp3", true}};
+    for (auto [Name, Valid] : Cases) {
+        SCOPED_TRACE(Name);
         TMP3In Source;
         Source.SetFileName(Dir.File(Name));
         Source.Init();
-        EXPECT_FALSE(Source.Valid()) << Name;
+        EXPECT_EQ(Source.Valid(), Valid);
+        EXPECT_EQ(Source.DecodeError(), Valid ? "" : "No MPEG audio frame was found.");
+        EXPECT_EQ(Source.Size(), 0);
         uint8_t Buffer[100];
-        EXPECT_EQ(Source.GetData(Buffer, 100), 0) << Name;
+        EXPECT_EQ(Source.GetData(Buffer, 100), 0);
         Source.Flush();
+        if (!Valid) continue;
+        // It converts to an empty MP3, which mpg123 plays as such.
+        TMP3Out Sink;
+        Sink.SetFileName(Dir.File(std::string(Name) + ".out.mp3"));
+        EXPECT_EQ(RunToEnd(Sink, Source), "");
+        std::string Raw = Sink.FileName() + ".raw";
+        EXPECT_EQ(RunCommand("mpg123 -q -s " + ShellQuote(Sink.FileName()) + " > " + ShellQuote(Raw)), 0);
+        EXPECT_EQ(std::filesystem::file_size(Raw), 0u);
     }
     TMP3In Missing;
     Missing.SetFileName(Dir.File("missing.mp3"));

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <memory>
+#include <functional>
+#include <numeric>
 #include <thread>
 
 #include "codecs/mp3/ACS_LAME.h"
 #include "codecs/mp3/ACS_MAD.h"
+#include "pipeline/PcmSamples.h"
 #include "tests/codecs/Mp3TestSupport.h"
 
 namespace deraz::test {
@@ -118,14 +122,14 @@ TEST(MP3Out, RefusesWhatItCannotEncodeWithoutLeavingAFile) {
     EXPECT_EQ(RunToEnd(Sink, Unnamed), "File name is not assigned.");
 
     Sink.SetFileName(Dir.File("refused.mp3"));
-    std::vector<uint8_t> Bytes(6000);
-    TMemorySource Surround(Bytes, 3, Rate, 16);
-    EXPECT_EQ(RunToEnd(Sink, Surround), "MP3 encoding takes mono or stereo input, not 3 channels.");
-    TMemorySource Wide(Bytes, 2, Rate, 24);
-    EXPECT_EQ(RunToEnd(Sink, Wide), "MP3 encoding takes 8-bit or 16-bit input, not 24-bit.");
+    std::vector<uint8_t> Bytes(18000);
+    TMemorySource Crowded(Bytes, 9, Rate, 16);
+    EXPECT_EQ(RunToEnd(Sink, Crowded), "MP3 encoding takes 1 to 8 channels, not 9.");
+    TMemorySource Odd(Bytes, 2, Rate, 20);
+    EXPECT_EQ(RunToEnd(Sink, Odd), "MP3 encoding takes 8, 16, 24 or 32-bit input, not 20-bit.");
     EXPECT_FALSE(std::filesystem::exists(Dir.File("refused.mp3")));
-    EXPECT_FALSE(Surround.Busy());
-    EXPECT_FALSE(Wide.Busy());
+    EXPECT_FALSE(Crowded.Busy());
+    EXPECT_FALSE(Odd.Busy());
 }
 
 TEST(MP3Out, SinksInParallelShareTheLibrary) {
@@ -144,6 +148,119 @@ TEST(MP3Out, SinksInParallelShareTheLibrary) {
         // Every sink is gone: the library was released and loads again for the next round.
         for (int Job = 0; Job < 3; ++Job)
             EXPECT_EQ(DecodeWithMpg123(Dir.File(std::to_string(Job) + ".mp3")).size(), Samples.size());
+    }
+}
+
+// Two tones in every channel, each channel shifted in time; full scale is 1.0, interleaved.
+std::vector<double> Tones(int32_t Frames, int32_t Channels, double Peak) {
+    std::vector<double> Samples(size_t(Frames) * Channels);
+    for (size_t I = 0; I < Samples.size(); ++I) {
+        double Time = double(I / Channels) / Rate + double(I % Channels) / 7;
+        Samples[I] = Peak / 2 * (std::sin(2 * M_PI * 1000 * Time) + std::sin(2 * M_PI * 1500 * Time));
+    }
+    return Samples;
+}
+
+// Signal as PCM of the given width, clipped at full scale; 24-bit as float sources make it.
+std::vector<uint8_t> PcmOf(const std::vector<double>& Signal, int32_t Bits) {
+    std::vector<int32_t> Values(Signal.size());
+    double Scale = std::ldexp(1.0, Bits - 1);
+    for (size_t I = 0; I < Signal.size(); ++I)
+        Values[I] = Bits == 24 ? FloatToInt24(Signal[I])
+                               : int32_t(std::clamp(std::round(Signal[I] * Scale), -Scale, Scale - 1));
+    std::vector<uint8_t> Bytes(Values.size() * size_t(PcmBytes(Bits)));
+    PackPcm(Values.data(), Bits, Values.size(), Bytes.data());
+    return Bytes;
+}
+
+// Float samples as mpg123 decodes them, gapless and unclipped.
+std::vector<float> DecodeToFloats(const std::string& FileName) {
+    std::string Raw = FileName + ".raw";
+    if (RunCommand("mpg123 -q -e f32 -s " + ShellQuote(FileName) + " > " + ShellQuote(Raw)) != 0) return {};
+    auto Bytes = ReadFileBytes(Raw);
+    std::vector<float> Samples(Bytes.size() / sizeof(float));
+    std::memcpy(Samples.data(), Bytes.data(), Samples.size() * sizeof(float));
+    return Samples;
+}
+
+double SnrDb(const std::vector<float>& Reference, const std::vector<float>& Test) {
+    double Signal = std::inner_product(Reference.begin(), Reference.end(), Reference.begin(), 0.0);
+    double Noise = std::transform_reduce(Reference.begin(), Reference.end(), Test.begin(), 0.0, std::plus<>(),
+                                         [](double A, double B) { return (A - B) * (A - B); });
+    return 10 * std::log10(Signal / std::max(Noise, 1e-30));
+}
+
+struct TWideCase {
+    const char* Name;
+    int32_t Channels;
+    int32_t Bits;
+    // Of the tones; above 1 the samples are clipped.
+    double Peak;
+    // How ffmpeg makes from the input the stereo signal the MP3 is to carry.
+    const char* ToStereo;
+    const char* Note;
+};
+
+// Wider samples, and more channels, go to LAME at full precision: the MP3 is as close to the
+// stereo signal as the lame tool's MP3 of it. At -90 dBFS a cut to 16 bits would lose the tones.
+TEST(MP3Out, WideAndMultichannelInputIsEncodedAsWellAsTheLameToolEncodesItsStereoSignal) {
+    const TWideCase Cases[] = {
+        {"24-bit stereo at -90 dBFS", 2, 24, 3.2e-5, "", ""},
+        {"32-bit stereo", 2, 32, 0.5, "", ""},
+        {"24-bit mono clipped at full scale", 1, 24, 1.3, "-af 'pan=stereo|c0=c0|c1=c0'", ""},
+        {"16-bit 5.1", 6, 16, 0.5, "-ac 2", "Downmixed from 6 channels to stereo."},
+        {"8-bit 5.1", 6, 8, 0.5, "-ac 2", "Downmixed from 6 channels to stereo."},
+    };
+    TTempDir Dir;
+    TMP3Out Sink;
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        auto Pcm = PcmOf(Tones(Rate * 2 + 99, Case.Channels, Case.Peak), Case.Bits);
+        std::string In = Dir.File("in.wav"), Stereo = Dir.File("stereo"), Lame = Dir.File("lame.mp3");
+        WritePcmWav(In, Pcm.data(), Pcm.size(), Case.Channels, Rate, Case.Bits);
+        ASSERT_EQ(RunCommand("ffmpeg -nostdin -v error -y -i " + ShellQuote(In) + " " + Case.ToStereo +
+                             " -c:a pcm_s32le " + ShellQuote(Stereo + ".wav") + " " + Case.ToStereo +
+                             " -f s32le " + ShellQuote(Stereo + ".raw")),
+                  0);
+        ASSERT_EQ(RunCommand("lame --quiet -b 128 " + ShellQuote(Stereo + ".wav") + " " + ShellQuote(Lame)),
+                  0);
+        TMemorySource Source(Pcm, Case.Channels, Rate, Case.Bits);
+        Sink.SetFileName(Dir.File("ours.mp3"));
+        ASSERT_EQ(RunToEnd(Sink, Source), "");
+        EXPECT_EQ(Sink.Note(), Case.Note);
+
+        auto Integers = ReadFileBytes(Stereo + ".raw");
+        std::vector<float> Expected(Integers.size() / 4);
+        UnpackPcmToFloat(Integers.data(), 32, Expected.size(), Expected.data());
+        auto Ours = DecodeToFloats(Sink.FileName()), Reference = DecodeToFloats(Lame);
+        ASSERT_EQ(Ours.size(), Expected.size());
+        ASSERT_EQ(Reference.size(), Expected.size());
+        double OurSnr = SnrDb(Expected, Ours), LameSnr = SnrDb(Expected, Reference);
+        EXPECT_GT(OurSnr, MinSnr);
+        EXPECT_NEAR(OurSnr, LameSnr, 1.0);
+    }
+}
+
+// LAME writes 96 kHz at 48 kHz; the note says so, after the downmix when there is one.
+TEST(MP3Out, NoteNamesTheDownmixAndTheRateWritten) {
+    const std::tuple<int32_t, int32_t, const char*> Cases[] = {
+        {96000, 2, "Written at 48000 Hz."},
+        {96000, 3, "Downmixed from 3 channels to stereo. Written at 48000 Hz."},
+        {44100, 2, ""},
+    };
+    TTempDir Dir;
+    TMP3Out Sink;
+    Sink.SetFileName(Dir.File("note.mp3"));
+    for (auto [InputRate, Channels, Note] : Cases) {
+        SCOPED_TRACE(Note);
+        TMemorySource Source(MusicLikeSignal(InputRate, Channels, InputRate), Channels, InputRate);
+        ASSERT_EQ(RunToEnd(Sink, Source), "");
+        EXPECT_EQ(Sink.Note(), Note);
+        std::string WrittenRate;
+        RunCommand("ffprobe -v error -show_entries stream=sample_rate,channels -of csv=p=0 " +
+                       ShellQuote(Sink.FileName()),
+                   &WrittenRate);
+        EXPECT_EQ(WrittenRate, (InputRate == 96000 ? "48000" : "44100") + std::string(",2\n"));
     }
 }
 

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <filesystem>
 
 #include "codecs/vorbis/ACS_Vorbis.h"
+#include "pipeline/ChannelLayout.h"
 #include "tests/codecs/CodecTestDoubles.h"
 #include "tests/codecs/VorbisTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -94,6 +97,106 @@ INSTANTIATE_TEST_SUITE_P(Shapes, VorbisOutEncodes,
                                     "Hz_" + std::to_string(Case.Bits) + "bit_" + std::to_string(Case.Frames) +
                                     "frames";
                          });
+
+// The serial number on a file's first page.
+uint32_t FirstSerial(const std::vector<uint8_t>& Bytes) {
+    return Bytes.size() < 18 ? 0 : Bytes[14] | Bytes[15] << 8 | Bytes[16] << 16 | uint32_t(Bytes[17]) << 24;
+}
+
+// PCM of Bits bits whose top 16 bits are Samples, the bits below them filled with a pattern.
+std::vector<uint8_t> WidenedPcm(const std::vector<int16_t>& Samples, int32_t Bits) {
+    const size_t Bytes = size_t(Bits) / 8;
+    std::vector<uint8_t> Pcm(Samples.size() * Bytes, 0xA5);
+    for (size_t I = 0; I < Samples.size(); ++I) {
+        Pcm[I * Bytes + Bytes - 2] = uint8_t(Samples[I]);
+        Pcm[I * Bytes + Bytes - 1] = uint8_t(uint16_t(Samples[I]) >> 8);
+    }
+    return Pcm;
+}
+
+// Wide and multichannel input: ffmpeg's decoding, in WAV order, matches the input channel by
+// channel; more than 8 channels arrive as a stereo mix.
+struct TLayoutCase {
+    int32_t Channels;
+    int32_t Bits;
+};
+
+class VorbisOutLayouts : public ::testing::TestWithParam<TLayoutCase> {};
+
+TEST_P(VorbisOutLayouts, DecodeInWaveOrderAtFullLength) {
+    const auto& Case = GetParam();
+    TTempDir Dir;
+    const int32_t Frames = 48000 + 555;
+    auto Samples = MusicLikeSignal(Frames, Case.Channels, 48000);
+    TMemorySource Source(WidenedPcm(Samples, Case.Bits), Case.Channels, 48000, Case.Bits);
+    TVorbisSink Sink;
+    Sink.Out.SetCompression(0.5f);
+    std::string File = Dir.File("layout.ogg");
+    Sink.Encode(Source, File);
+    ExpectCleanOgginfo(File);
+
+    const int32_t Channels = std::min(Case.Channels, 8) == Case.Channels ? Case.Channels : 2;
+    auto Expected = Samples;
+    if (Channels != Case.Channels) {
+        EXPECT_EQ(Sink.Out.Note(),
+                  "The " + std::to_string(Case.Channels) + " channels were mixed down to stereo.");
+        std::vector<float> Wide(Samples.begin(), Samples.end()), Stereo(size_t(Frames) * 2);
+        DownmixToStereo(Wide.data(), Case.Channels, size_t(Frames), Stereo.data());
+        Expected.assign(Stereo.begin(), Stereo.end());
+    } else {
+        EXPECT_EQ(Sink.Out.Note(), "");
+    }
+    EXPECT_EQ(DecodeWithOggdec(File).size(), size_t(Frames) * size_t(Channels) * 2);
+    auto Decoded = BytesToSamples(DecodeWithFfmpeg(File));
+    ASSERT_EQ(Decoded.size(), size_t(Frames) * size_t(Channels));
+    auto Ratios = ChannelSnrDb(Expected, Decoded, Channels);
+    // libvorbis keeps only the low band of 5.1's LFE channel (the fourth in WAV order).
+    if (Channels == 6) Ratios.erase(Ratios.begin() + 3);
+    ExpectChannelsAbove(Ratios, 5.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, VorbisOutLayouts,
+                         ::testing::Values(TLayoutCase{2, 24}, TLayoutCase{3, 32}, TLayoutCase{6, 16},
+                                           TLayoutCase{6, 24}, TLayoutCase{8, 24}, TLayoutCase{10, 16}),
+                         [](const auto& Info) {
+                             return std::to_string(Info.param.Channels) + "ch_" +
+                                    std::to_string(Info.param.Bits) + "bit";
+                         });
+
+// A stream whose Serial is left at 0 is numbered from its file name and first samples: the same
+// conversion gives the same bytes, the numbered one differs only in the serial, and two files of
+// other content join into a chain that decodes whole.
+TEST(VorbisOut, UnnumberedStreamsGetSerialsOfTheirOwn) {
+    TTempDir Dir;
+    auto FirstPcm = MusicPcm(30000, {2, 16, 44100});
+    auto SecondPcm = MusicPcm(20001, {2, 16, 44100}, 9);
+    TVorbisSink Sink;
+    auto Encode = [&](const std::vector<uint8_t>& Pcm, const std::string& Name) {
+        TMemorySource Source(Pcm, 2, 44100, 16);
+        Sink.Encode(Source, Dir.File(Name));
+        return ReadFileBytes(Dir.File(Name));
+    };
+    auto First = Encode(FirstPcm, "first.ogg");
+    EXPECT_TRUE(Encode(FirstPcm, "first.ogg") == First);
+    auto Second = Encode(SecondPcm, "second.ogg");
+    EXPECT_NE(FirstSerial(First), FirstSerial(Second));
+    EXPECT_NE(FirstSerial(Encode(FirstPcm, "other.ogg")), FirstSerial(First));
+    Sink.Out.SetSerial(int32_t(FirstSerial(First)));
+    EXPECT_TRUE(Encode(FirstPcm, "numbered.ogg") == First);
+
+    std::string Joined = Dir.File("joined.ogg");
+    ASSERT_EQ(RunCommand("cat " + ShellQuote(Dir.File("first.ogg")) + " " +
+                         ShellQuote(Dir.File("second.ogg")) + " > " + ShellQuote(Joined)),
+              0);
+    ExpectCleanOgginfo(Joined);
+    auto Oggdec = DecodeWithOggdec(Joined);
+    EXPECT_EQ(Oggdec.size(), FirstPcm.size() + SecondPcm.size());
+    // ffmpeg is not exact at the start of an Ogg Vorbis stream (it is not with oggenc's files either).
+    EXPECT_NEAR(double(DecodeWithFfmpeg(Joined).size()), double(Oggdec.size()), 256 * 4);
+    TVorbisIn In;
+    In.SetFileName(Joined);
+    EXPECT_TRUE(ReadAllData(In, 65536) == Oggdec);
+}
 
 TEST(VorbisOut, InputInPiecesOfPartialFramesIsReassembled) {
     TTempDir Dir;
@@ -272,10 +375,8 @@ TEST(VorbisOut, PrepareRefusesWhatItCannotEncodeAndReleasesTheInput) {
     std::string File = Dir.File("refused.ogg");
     for (const auto& Case : {
              TRefusal{2, 44100, 16, 0.5f, brAutoSelect, "", "File name is not assigned."},
-             TRefusal{3, 44100, 16, 0.5f, brAutoSelect, File,
-                      "Ogg Vorbis output takes mono or stereo input; the input has 3 channels."},
              TRefusal{0, 44100, 16, 0.5f, brAutoSelect, File,
-                      "Ogg Vorbis output takes mono or stereo input; the input has 0 channels."},
+                      "Ogg Vorbis output needs at least one channel; the input has 0."},
              TRefusal{2, 44100, 12, 0.5f, brAutoSelect, File,
                       "Ogg Vorbis output takes 8, 16, 24 or 32-bit input; the input has 12 bits per sample."},
              TRefusal{2, 44100, 16, -0.5f, brAutoSelect, File,
@@ -306,3 +407,12 @@ TEST(VorbisOut, UnwritableFileFailsTheConversion) {
 
 } // namespace
 } // namespace deraz
+// libvorbisenc 1.3.7 loses 2848 bytes with every 5.1 encoder it sets up (vorbis_encode_init_vbr
+// for 6 channels, then vorbis_info_clear, in a bare C program too). The leak checker runs after
+// the binding has closed the library; a reference of the test's own keeps it mapped, so the
+// checker can name the library and the suppression applies.
+[[maybe_unused]] void* const KeepVorbisEncMapped = dlopen("libvorbisenc.so.2", RTLD_NOW | RTLD_LOCAL);
+
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libvorbisenc.so\n";
+}

@@ -40,6 +40,7 @@ std::vector<uint8_t> Blocks(int32_t Count, int32_t Size, const std::vector<uint8
 struct TOpened {
     bool Valid;
     size_t Bytes;
+    std::string Error;
 };
 
 TOpened Open(const TTempDir& Dir, const TRiffImage& Image) {
@@ -47,7 +48,7 @@ TOpened Open(const TTempDir& Dir, const TRiffImage& Image) {
     TWaveIn In;
     In.SetFileName(Dir.File("h.wav"));
     size_t Bytes = ReadAllData(In).size();
-    return {In.Valid(), Bytes};
+    return {In.Valid(), Bytes, In.DecodeError()};
 }
 
 const std::vector<uint8_t> ImaMonoHeader{0x10, 0x00, 20, 0};
@@ -120,6 +121,7 @@ TEST(WaveInHostile, LayoutsBeyondTheDecoderAreRefused) {
         TOpened Result = Open(Dir, Image);
         EXPECT_FALSE(Result.Valid) << Name;
         EXPECT_EQ(Result.Bytes, 0u) << Name;
+        EXPECT_NE(Result.Error, "") << Name;
     }
 }
 

@@ -51,19 +51,101 @@ TEST(WaveOut, PcmCopiesExactly) {
     EXPECT_EQ(LittleEndian32(&Out[40]), uint32_t(In.Size()));
 }
 
-TEST(WaveOut, PcmOfUnknownSizeGetsItsSizesInDone) {
+// The raw samples sox decodes a WAV file to, in the file's own format.
+std::vector<uint8_t> DecodeWithSox(const TTempDir& Dir, const std::string& File) {
+    std::string Raw = Dir.File("sox.raw");
+    if (RunCommand("sox -V1 " + ShellQuote(File) + " -t raw " + ShellQuote(Raw)) != 0) return {};
+    return ReadFileBytes(Raw);
+}
+
+// A source that foretells less data than it delivers, as an estimated length may.
+class TUnderstatingSource : public TMemorySource {
+public:
+    using TMemorySource::TMemorySource;
+    void Init() override {
+        TMemorySource::Init();
+        FSize = FSize / 2;
+    }
+};
+
+// Sizes written once the data has been: an unknown size gets room reserved for RF64 sizes, which
+// the tools skip; a size stated too small is corrected.
+TEST(WaveOut, SizesNotKnownAheadAreWrittenInDone) {
     TTempDir Dir;
     std::vector<int16_t> Music = MusicLikeSignal(3001, 2, 44100);
-    TMemorySource In(Music, 2, 44100, false);
-    ASSERT_FALSE(Convert(In, Dir.File("out.wav")).Error);
-    WritePcmWav(Dir.File("expected.wav"), Music, 2, 44100);
-    EXPECT_EQ(ReadFileBytes(Dir.File("out.wav")), ReadFileBytes(Dir.File("expected.wav")));
+    std::vector<uint8_t> Bytes(Music.size() * 2);
+    std::memcpy(Bytes.data(), Music.data(), Bytes.size());
+    TMemorySource Unknown(Music, 2, 44100, false);
+    TUnderstatingSource Understated(Bytes, 2, 44100, 16);
+    for (TACSInput* In : std::initializer_list<TACSInput*>{&Unknown, &Understated}) {
+        std::string File = Dir.File("out.wav");
+        ASSERT_FALSE(Convert(*In, File).Error);
+        EXPECT_EQ(DecodeWithFfmpeg(File), Bytes);
+        EXPECT_EQ(DecodeWithSox(Dir, File), Bytes);
+        EXPECT_EQ(WaveInData(File), Bytes);
+    }
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&ReadFileBytes(Dir.File("out.wav"))[12]), 4), "fmt ");
     // IMA ADPCM counts whole blocks, the last one's padding included.
-    ASSERT_FALSE(Convert(In, Dir.File("ima.wav"), wtDVIADPCM).Error);
+    ASSERT_FALSE(Convert(Unknown, Dir.File("ima.wav"), wtDVIADPCM).Error);
     std::vector<uint8_t> Ima = ReadFileBytes(Dir.File("ima.wav"));
     EXPECT_EQ(Ima.size(), 60u + 6 * 512);
     EXPECT_EQ(LittleEndian32(&Ima[56]), 6u * 512);
     EXPECT_EQ(LittleEndian32(&Ima[48]), 6u * 505);
+}
+
+// Beyond 2 channels or 16 bits the output is WAVE_FORMAT_EXTENSIBLE with the channel mask; the
+// tools decode it to the input's samples.
+TEST(WaveOut, PcmKeepsTheInputsDepthAndChannels) {
+    TTempDir Dir;
+    struct TCase {
+        int32_t Channels, Bits;
+        uint32_t Mask;
+    };
+    for (TCase Case :
+         {TCase{2, 24, 0x3}, TCase{1, 32, 0x4}, TCase{6, 16, 0x3F}, TCase{3, 8, 0x7}, TCase{8, 24, 0x63F}}) {
+        SCOPED_TRACE(testing::Message() << Case.Channels << " channels, " << Case.Bits << " bits");
+        std::string Source = Dir.File("src.wav"), File = Dir.File("out.wav");
+        ASSERT_EQ(RunCommand("sox -V1 -n -r 44100 -b " + std::to_string(Case.Bits) + " -c " +
+                             std::to_string(Case.Channels) + " " + ShellQuote(Source) +
+                             " synth 0.3 sine 200 sine 300 pluck 410 sine 520 gain -1"),
+                  0);
+        TWaveIn In;
+        In.SetFileName(Source);
+        ASSERT_FALSE(Convert(In, File).Error);
+        std::vector<uint8_t> Header = ReadFileBytes(File);
+        ASSERT_GE(Header.size(), 68u);
+        EXPECT_EQ(LittleEndian16(&Header[20]), 0xFFFE);
+        EXPECT_EQ(LittleEndian32(&Header[40]), Case.Mask);
+        EXPECT_EQ(DecodeWithSox(Dir, File), DecodeWithSox(Dir, Source));
+        std::string Raw = Case.Bits == 8 ? "u8" : "s" + std::to_string(Case.Bits) + "le";
+        EXPECT_EQ(DecodeWithFfmpeg(File, Raw), DecodeWithFfmpeg(Source, Raw));
+    }
+}
+
+// Appending to an RF64 file (made by ffmpeg) updates its "ds64" sizes; appending to our own
+// extensible output keeps it extensible.
+TEST(WaveOut, AppendsToRf64AndExtensibleFiles) {
+    TTempDir Dir;
+    std::vector<uint8_t> First(6 * 3000), Second(6 * 1777);
+    for (size_t I = 0; I < First.size(); ++I) First[I] = uint8_t(I * 7 + I / 6);
+    for (size_t I = 0; I < Second.size(); ++I) Second[I] = uint8_t(I * 13 + 5);
+    std::vector<uint8_t> Both = First;
+    Both.insert(Both.end(), Second.begin(), Second.end());
+    TMemorySource Start(First, 2, 44100, 24);
+    ASSERT_FALSE(Convert(Start, Dir.File("ours.wav")).Error);
+    WriteFileBytes(Dir.File("first.raw"), First);
+    ASSERT_EQ(RunCommand("ffmpeg -nostdin -v error -y -f s24le -ar 44100 -ac 2 -i " +
+                         ShellQuote(Dir.File("first.raw")) + " -c:a pcm_s24le -rf64 always " +
+                         ShellQuote(Dir.File("rf64.wav"))),
+              0);
+    for (const char* Name : {"ours.wav", "rf64.wav"}) {
+        SCOPED_TRACE(Name);
+        std::string File = Dir.File(Name);
+        TMemorySource More(Second, 2, 44100, 24);
+        ASSERT_FALSE(Convert(More, File, wtPCM, 512, foAppend).Error);
+        EXPECT_EQ(DecodeWithFfmpeg(File, "s24le"), Both);
+        EXPECT_EQ(WaveInData(File), Both);
+    }
 }
 
 // Our IMA ADPCM output, decoded by sox, by ffmpeg and by TWaveIn, gives the same samples, close to
