@@ -2,6 +2,7 @@
 
 #include "analysis/TextUtils.h"
 #include "analysis/TntFileStream.h"
+#include "platform/ByteOrder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -78,8 +79,7 @@ std::string DecodeDescribedText(const std::string& Data, size_t Skip) {
 
 int32_t ID3v2TagSize(const uint8_t* Header, int64_t FileSize) {
     if (std::memcmp(Header, "ID3", 3) != 0) return 0;
-    int64_t Size = int64_t(Header[6]) * 2097152 + Header[7] * 16384 + Header[8] * 128 + Header[9] + 10;
-    if (Header[5] & 0x10) Size += 10;
+    const int64_t Size = ID3v2TagBytes(Header, 0xFF);
     return FileSize < Size ? 0 : static_cast<int32_t>(Size);
 }
 

@@ -120,25 +120,37 @@ void TACSFileIn::Reset() {
 
 // ---- TACSConverter ----
 
+namespace {
+
+// Points Slot, the input of Reader, at Value. While Reader is busy the new input is started
+// first and the swap happens under Lock, so no GetData sees a half-made change; the old input
+// is then flushed.
+void SwapInput(TComponent& Reader, std::atomic<TACSInput*>& Slot, TSpinFlag& Lock, bool Busy,
+               TACSInput* Value) {
+    TACSInput* Old = Slot;
+    if (Old == Value) return;
+    if (Busy) {
+        if (Value) Value->Init();
+        Lock.Lock();
+        Slot = Value;
+        Lock.Unlock();
+        if (Old) Old->Flush();
+    } else {
+        Slot = Value;
+    }
+    if (Old) Old->RemoveFreeNotification(&Reader);
+    if (Value) Value->FreeNotification(&Reader);
+}
+
+} // namespace
+
 TACSConverter::~TACSConverter() {
     if (TACSInput* Current = FInput) Current->RemoveFreeNotification(this);
 }
 
 void TACSConverter::SetInput(TACSInput* Value) {
     if (Value == this) return;
-    TACSInput* Old = FInput;
-    if (Old == Value) return;
-    if (FBusy) {
-        if (Value) Value->Init();
-        InputLock.Lock();
-        FInput = Value;
-        InputLock.Unlock();
-        if (Old) Old->Flush();
-    } else {
-        FInput = Value;
-    }
-    if (Old) Old->RemoveFreeNotification(this);
-    if (Value) Value->FreeNotification(this);
+    SwapInput(*this, FInput, InputLock, FBusy, Value);
 }
 
 void TACSConverter::UnlockInputs() {
@@ -285,19 +297,7 @@ int32_t TACSOutput::Progress() const {
 }
 
 void TACSOutput::SetInput(TACSInput* Value) {
-    TACSInput* Old = FInput;
-    if (Old == Value) return;
-    if (FBusy) {
-        if (Value) Value->Init();
-        InputLock.Lock();
-        FInput = Value;
-        InputLock.Unlock();
-        if (Old) Old->Flush();
-    } else {
-        FInput = Value;
-    }
-    if (Old) Old->RemoveFreeNotification(this);
-    if (Value) Value->FreeNotification(this);
+    SwapInput(*this, FInput, InputLock, FBusy, Value);
 }
 
 bool TACSOutput::SuspendWhenIdle() const {

@@ -33,9 +33,10 @@ inline void PutLittleEndian32(uint8_t* Bytes, uint32_t Value) {
 
 // The bytes of the ID3v2 tag whose 10-byte header is Header ("ID3", version, flags, a
 // synchsafe size): the header, the tag and any footer. The caller checks the "ID3" mark.
-inline int64_t ID3v2TagBytes(const uint8_t* Header) {
+// SizeByteMask 0xFF takes each size byte whole, top bit included, as the tag readers do.
+inline int64_t ID3v2TagBytes(const uint8_t* Header, uint8_t SizeByteMask = 0x7F) {
     int64_t Size = 10;
-    for (int I = 6; I < 10; ++I) Size += int64_t(Header[I] & 0x7F) << (7 * (9 - I));
+    for (int I = 6; I < 10; ++I) Size += int64_t(Header[I] & SizeByteMask) << (7 * (9 - I));
     return Header[5] & 0x10 ? Size + 10 : Size;
 }
 

@@ -1,9 +1,7 @@
-// Shared by the codec tests: music-like PCM in the pipeline's layout, and running a sink once to
-// its end.
+// Shared by the codec tests: music-like PCM in the pipeline's layout.
 #pragma once
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -35,15 +33,6 @@ inline std::vector<uint8_t> MusicPcm(int32_t Frames, const TPcmFormat& Format, u
 // ffmpeg's name of the raw format in which the pipeline carries samples of Bits bits.
 inline std::string FfmpegRawFormat(int32_t Bits) {
     return Bits == 8 ? "u8" : Bits == 16 ? "s16le" : Bits == 24 ? "s24le" : "s32le";
-}
-
-// Runs Sink once more and waits for its end, watched by Completion (made once per sink, so
-// that no handler is replaced while the worker may be inside it); the error message, empty on
-// success.
-inline std::string RunAndWait(TACSOutput& Sink, TCompletion& Completion) {
-    Sink.Run();
-    if (!Completion.Wait(std::chrono::seconds(120))) return "timed out";
-    return Completion.Failed() ? Completion.Message() : "";
 }
 
 } // namespace deraz::test

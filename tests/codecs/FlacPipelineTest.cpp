@@ -31,11 +31,10 @@ TEST_P(FLACOutRoundTrip, ReferenceToolsAgreeWithTheInput) {
     // Small reads, so that filling one block takes several calls.
     TMemorySource Source(Pcm, Case.Format, 1001);
     TFLACOut Sink;
-    TCompletion Completion(Sink);
     Sink.SetInput(&Source);
     Sink.SetFileName(File);
     Sink.SetBlockSize(Case.BlockSize);
-    ASSERT_EQ(RunAndWait(Sink, Completion), "");
+    ASSERT_EQ(RunAndWait(Sink), "");
     EXPECT_FALSE(Source.Busy());
 
     std::string Output;
@@ -93,21 +92,20 @@ protected:
     std::vector<uint8_t> Pcm;
     std::unique_ptr<TMemorySource> Source;
     TFLACOut Sink;
-    TCompletion Completion{Sink};
 };
 
 TEST_F(FLACOutRun, CoefficientPrecisionIsClampedToTheSampleWidth) {
     Use({2, 16, 44100}, 5000);
     Sink.SetQLPCoeffPrecision(20);
     Sink.SetMaxLPCOrder(8);
-    ASSERT_EQ(RunAndWait(Sink, Completion), "");
+    ASSERT_EQ(RunAndWait(Sink), "");
     EXPECT_EQ(Sink.QLPCoeffPrecision(), 15);
     EXPECT_TRUE(DecodeWithFlac(File, 16) == Pcm);
 
     // 8 bits leave room for 20 bits of precision, more than the encoder takes: it refuses.
     Use({1, 8, 8000}, 5000);
     Sink.SetQLPCoeffPrecision(20);
-    EXPECT_EQ(RunAndWait(Sink, Completion), "Failed to initialize FLAC encoder.");
+    EXPECT_EQ(RunAndWait(Sink), "Failed to initialize FLAC encoder.");
     EXPECT_EQ(Sink.QLPCoeffPrecision(), 20);
 }
 
@@ -125,25 +123,25 @@ TEST_F(FLACOutRun, StereoSettersKeepTheirCombinationsConsistent) {
     Sink.SetQLPCoeffPrecisionSearch(true);
     Sink.SetMinResidualPartitionOrder(2);
     Sink.SetMaxResidualPartitionOrder(6);
-    ASSERT_EQ(RunAndWait(Sink, Completion), "");
+    ASSERT_EQ(RunAndWait(Sink), "");
     EXPECT_TRUE(DecodeWithFlac(File, 16) == Pcm);
 }
 
 TEST_F(FLACOutRun, FailuresArriveThroughOnThreadException) {
     Use({2, 16, 44100}, 50000);
     Sink.SetFileName("");
-    EXPECT_EQ(RunAndWait(Sink, Completion), "File name is not assigned.");
+    EXPECT_EQ(RunAndWait(Sink), "File name is not assigned.");
 
     // The encoder refuses a block size below its minimum; the input is released again.
     Sink.SetFileName(File);
     Sink.SetBlockSize(8);
-    EXPECT_EQ(RunAndWait(Sink, Completion), "Failed to initialize FLAC encoder.");
+    EXPECT_EQ(RunAndWait(Sink), "Failed to initialize FLAC encoder.");
     EXPECT_FALSE(Source->Busy());
 
     // A full disk is an error that says so, never a finished file.
     Sink.SetBlockSize(4608);
     Sink.SetFileName("/dev/full");
-    EXPECT_EQ(RunAndWait(Sink, Completion), "Failed to encode data. No space left on device");
+    EXPECT_EQ(RunAndWait(Sink), "Failed to encode data. No space left on device");
     EXPECT_FALSE(Source->Busy());
     EXPECT_EQ(Sink.Status(), osIdle);
 
@@ -155,7 +153,7 @@ TEST_F(FLACOutRun, FailuresArriveThroughOnThreadException) {
           {TPcmFormat{10, 16, 44100}, "FLAC holds at most 8 channels; the input has 10."}}) {
         TMemorySource Wide(std::vector<uint8_t>(size_t(Format.Channels) * 4 * 100), Format);
         Sink.SetInput(&Wide);
-        EXPECT_EQ(RunAndWait(Sink, Completion), Message);
+        EXPECT_EQ(RunAndWait(Sink), Message);
         EXPECT_FALSE(std::filesystem::exists(File)) << Message;
     }
 }
@@ -165,7 +163,7 @@ TEST_F(FLACOutRun, StopLeavesAShorterValidFile) {
     Sink.OnProgress = [this](TComponent*) {
         if (Sink.Progress() >= 20) Sink.Stop();
     };
-    ASSERT_EQ(RunAndWait(Sink, Completion), "");
+    ASSERT_EQ(RunAndWait(Sink), "");
     EXPECT_EQ(RunCommand("flac -t -s " + ShellQuote(File)), 0);
     auto Decoded = DecodeWithFlac(File, 16);
     EXPECT_GT(Decoded.size(), 0u);
@@ -183,10 +181,9 @@ TEST(FLACReencode, FlacInFeedsFlacOut) {
     TFLACIn Source;
     Source.SetFileName(Dir.File("in.flac"));
     TFLACOut Sink;
-    TCompletion Completion(Sink);
     Sink.SetInput(&Source);
     Sink.SetFileName(Dir.File("out.flac"));
-    ASSERT_EQ(RunAndWait(Sink, Completion), "");
+    ASSERT_EQ(RunAndWait(Sink), "");
     EXPECT_EQ(Sink.Progress(), 100);
     EXPECT_TRUE(DecodeWithFlac(Dir.File("out.flac"), 16) == Pcm);
 }
@@ -207,9 +204,8 @@ TEST(FLACInDamaged, ReadingErrorsReachOnThreadException) {
         TFLACIn Source;
         Source.SetFileName(Dir.File(Name));
         TMemorySink Sink;
-        TCompletion Completion(Sink);
         Sink.SetInput(&Source);
-        EXPECT_EQ(RunAndWait(Sink, Completion), "Error reading FLAC file") << Name;
+        EXPECT_EQ(RunAndWait(Sink), "Error reading FLAC file") << Name;
         EXPECT_FALSE(Source.Busy()) << Name;
     }
 }

@@ -32,11 +32,10 @@ protected:
                                 const std::string& FileName) {
         TMemorySource Source(Pcm, Format, 10007);
         TMACOut Out;
-        TCompletion Completion(Out);
         Out.SetCompressionLevel(Level);
         Out.SetInput(&Source);
         Out.SetFileName(FileName);
-        return RunAndWait(Out, Completion);
+        return RunAndWait(Out);
     }
 
     static std::vector<uint8_t> Decode(const std::string& FileName) {
@@ -143,10 +142,9 @@ std::string Recompress(const std::string& From, const std::string& To) {
     TMACIn In;
     In.SetFileName(From);
     TMACOut Out;
-    TCompletion Completion(Out);
     Out.SetInput(&In);
     Out.SetFileName(To);
-    return RunAndWait(Out, Completion);
+    return RunAndWait(Out);
 }
 
 TEST_F(MACTest, DamagedFilesEndInAnError) {
@@ -180,18 +178,17 @@ TEST_F(MACTest, FailedStartReportsAndFreesTheSource) {
     auto Pcm = MusicPcm(2000, {});
     TMemorySource Source(Pcm, TPcmFormat{});
     TMACOut Out;
-    TCompletion Completion(Out);
     Out.SetInput(&Source);
-    EXPECT_EQ(RunAndWait(Out, Completion), "File name is not assigned.");
+    EXPECT_EQ(RunAndWait(Out), "File name is not assigned.");
 
     Out.SetFileName(Dir.File("no-such-folder/out.ape"));
-    auto Error = RunAndWait(Out, Completion);
+    auto Error = RunAndWait(Out);
     EXPECT_EQ(Error.rfind("Error starting APECompress.\r\n", 0), 0u) << Error;
     EXPECT_FALSE(Source.Busy());
 
     // The same components convert the next file.
     Out.SetFileName(Dir.File("out.ape"));
-    EXPECT_EQ(RunAndWait(Out, Completion), "");
+    EXPECT_EQ(RunAndWait(Out), "");
     EXPECT_EQ(Decode(Dir.File("out.ape")), Pcm);
 }
 
@@ -221,10 +218,9 @@ TEST_F(MACTest, RefusalsAndWriteFailuresNameTheirReason) {
     for (const auto& Case : Cases) {
         TMemorySource Source(Case.Pcm, Case.Format, 65536);
         TMACOut Out;
-        TCompletion Completion(Out);
         Out.SetInput(&Source);
         Out.SetFileName(Case.File);
-        EXPECT_EQ(RunAndWait(Out, Completion), Case.Error);
+        EXPECT_EQ(RunAndWait(Out), Case.Error);
         EXPECT_FALSE(Source.Busy()) << Case.Error;
         if (Case.File != "/dev/full") {
             EXPECT_FALSE(std::filesystem::exists(Case.File)) << Case.Error;

@@ -31,7 +31,8 @@ std::string Encode(const TTempDir& Dir, const std::string& Name, TMemorySource& 
     TMP3Out Sink;
     Sink.SetFileName(Dir.File(Name));
     Sink.SetBitRate(BitRate);
-    std::string Error = RunToEnd(Sink, Source);
+    Sink.SetInput(&Source);
+    std::string Error = RunAndWait(Sink);
     EXPECT_EQ(Error, "");
     return Dir.File(Name);
 }
@@ -96,7 +97,8 @@ TEST(MP3Out, Id3FieldsReadBack) {
     Sink.SetId3TagYear("2024");
     Sink.SetId3TagTrack("7");
     Sink.SetId3TagComment("made here");
-    ASSERT_EQ(RunToEnd(Sink, Source), "");
+    Sink.SetInput(&Source);
+    ASSERT_EQ(RunAndWait(Sink), "");
     std::string Listing;
     ASSERT_EQ(RunCommand("id3v2 -l " + ShellQuote(Dir.File("tagged.mp3")), &Listing), 0);
     for (const char* Field : {"Night Train", "The Testers", "Unit Works", "2024", "made here"})
@@ -119,14 +121,15 @@ TEST(MP3Out, RefusesWhatItCannotEncodeWithoutLeavingAFile) {
     auto Samples = MusicLikeSignal(1000, 1, Rate);
     TMemorySource Unnamed(Samples, 1, Rate);
     TMP3Out Sink;
-    EXPECT_EQ(RunToEnd(Sink, Unnamed), "File name is not assigned.");
+    Sink.SetInput(&Unnamed);
+    EXPECT_EQ(RunAndWait(Sink), "File name is not assigned.");
 
     Sink.SetFileName(Dir.File("refused.mp3"));
     std::vector<uint8_t> Bytes(18000);
     TMemorySource Crowded(Bytes, 9, Rate, 16);
-    EXPECT_EQ(RunToEnd(Sink, Crowded), "MP3 encoding takes 1 to 8 channels, not 9.");
+    EXPECT_EQ((Sink.SetInput(&Crowded), RunAndWait(Sink)), "MP3 encoding takes 1 to 8 channels, not 9.");
     TMemorySource Odd(Bytes, 2, Rate, 20);
-    EXPECT_EQ(RunToEnd(Sink, Odd), "MP3 encoding takes 8, 16, 24 or 32-bit input, not 20-bit.");
+    EXPECT_EQ((Sink.SetInput(&Odd), RunAndWait(Sink)), "MP3 encoding takes 8, 16, 24 or 32-bit input, not 20-bit.");
     EXPECT_FALSE(std::filesystem::exists(Dir.File("refused.mp3")));
     EXPECT_FALSE(Crowded.Busy());
     EXPECT_FALSE(Odd.Busy());
@@ -142,7 +145,8 @@ TEST(MP3Out, SinksInParallelShareTheLibrary) {
                 auto Sink = std::make_unique<TMP3Out>();
                 TMemorySource Source(Samples, 2, Rate);
                 Sink->SetFileName(Dir.File(std::to_string(Job) + ".mp3"));
-                EXPECT_EQ(RunToEnd(*Sink, Source), "");
+                Sink->SetInput(&Source);
+                EXPECT_EQ(RunAndWait(*Sink), "");
             });
         for (auto& Job : Jobs) Job.join();
         // Every sink is gone: the library was released and loads again for the next round.
@@ -226,7 +230,7 @@ TEST(MP3Out, WideAndMultichannelInputIsEncodedAsWellAsTheLameToolEncodesItsStere
                   0);
         TMemorySource Source(Pcm, Case.Channels, Rate, Case.Bits);
         Sink.SetFileName(Dir.File("ours.mp3"));
-        ASSERT_EQ(RunToEnd(Sink, Source), "");
+        ASSERT_EQ((Sink.SetInput(&Source), RunAndWait(Sink)), "");
         EXPECT_EQ(Sink.Note(), Case.Note);
 
         auto Integers = ReadFileBytes(Stereo + ".raw");
@@ -254,7 +258,7 @@ TEST(MP3Out, NoteNamesTheDownmixAndTheRateWritten) {
     for (auto [InputRate, Channels, Note] : Cases) {
         SCOPED_TRACE(Note);
         TMemorySource Source(MusicLikeSignal(InputRate, Channels, InputRate), Channels, InputRate);
-        ASSERT_EQ(RunToEnd(Sink, Source), "");
+        ASSERT_EQ((Sink.SetInput(&Source), RunAndWait(Sink)), "");
         EXPECT_EQ(Sink.Note(), Note);
         std::string WrittenRate;
         RunCommand("ffprobe -v error -show_entries stream=sample_rate,channels -of csv=p=0 " +

@@ -2,14 +2,6 @@
 
 namespace deraz::test {
 
-std::string RunToEnd(TACSOutput& Sink, TACSInput& Source) {
-    TCompletion Completion(Sink);
-    Sink.SetInput(&Source);
-    Sink.Run();
-    if (!Completion.Wait()) return "timed out";
-    return Completion.Failed() ? Completion.Message() : "";
-}
-
 std::vector<int16_t> DecodeWithMpg123(const std::string& FileName) {
     TTempDir Dir;
     std::string Raw = Dir.File("decoded.raw");

@@ -1,4 +1,4 @@
-// Shared by the MP3 tests: running a sink to its end and decoding with the peer tools.
+// Shared by the MP3 tests: encoding and decoding with the peer tools.
 #pragma once
 
 #include <cstring>
@@ -11,9 +11,6 @@
 #include "tests/support/TestSupport.h"
 
 namespace deraz::test {
-
-// Runs Sink on Source and waits for the end; returns the error message, empty on success.
-std::string RunToEnd(TACSOutput& Sink, TACSInput& Source);
 
 // Raw 16-bit samples as mpg123 decodes them (gapless); empty when it fails.
 std::vector<int16_t> DecodeWithMpg123(const std::string& FileName);

@@ -38,9 +38,7 @@ TEST_P(FileSink, NeverWritesOverItsInput) {
     auto Sink = GetParam().Make();
     Sink->SetInput(&Source);
     Sink->SetFileName(File);
-    TRunResult Run = RunConversion(*Sink);
-    ASSERT_TRUE(Run.Finished);
-    EXPECT_EQ(Run.Error, "The output file is the input file: " + File);
+    EXPECT_EQ(RunAndWait(*Sink), "The output file is the input file: " + File);
     EXPECT_EQ(ReadFileBytes(File), Before);
     EXPECT_FALSE(Source.Busy());
 }
@@ -52,9 +50,7 @@ TEST_P(FileSink, LeavesNoOutputWhenItsInputCannotBeRead) {
     auto Sink = GetParam().Make();
     Sink->SetInput(&Source);
     Sink->SetFileName(Dir.File("out"));
-    TRunResult Run = RunConversion(*Sink);
-    ASSERT_TRUE(Run.Finished);
-    EXPECT_TRUE(Run.Error.has_value());
+    EXPECT_EQ(RunAndWait(*Sink), "Cannot open " + Dir.File("missing.wav") + ": No such file or directory");
     EXPECT_FALSE(std::filesystem::exists(Dir.File("out")));
     EXPECT_FALSE(Sink->Busy());
 }
@@ -77,8 +73,7 @@ TEST(FileSinkAppend, AFailedAppendLeavesTheFileAsItWas) {
     Sink.SetFileMode(foAppend);
     Sink.SetInput(&Source);
     Sink.SetFileName(Existing);
-    TRunResult Run = RunConversion(Sink);
-    EXPECT_EQ(Run.Error, "Cannot append data in different audio format.");
+    EXPECT_EQ(RunAndWait(Sink), "Cannot append data in different audio format.");
     EXPECT_EQ(ReadFileBytes(Existing), Before);
 }
 

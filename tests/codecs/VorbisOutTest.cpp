@@ -25,16 +25,15 @@ void ExpectCleanOgginfo(const std::string& File) {
     EXPECT_EQ(Report.find("ERROR"), std::string::npos) << Report;
 }
 
-// A sink with the watch on its end that every run of it reports to.
+// A Vorbis sink that runs from a memory source into a file.
 struct TVorbisSink {
     TVorbisOut Out;
-    TCompletion Completion{Out};
 
     // Runs Out from Source into File; the error message, empty on success.
     std::string Run(TMemorySource& Source, const std::string& File) {
         Out.SetInput(&Source);
         Out.SetFileName(File);
-        std::string Error = RunAndWait(Out, Completion);
+        std::string Error = RunAndWait(Out);
         EXPECT_EQ(Out.Status(), osIdle);
         EXPECT_FALSE(Source.Busy());
         return Error;

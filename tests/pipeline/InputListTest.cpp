@@ -102,9 +102,7 @@ TEST(InputList, DrivesASinkThroughItsItems) {
     List.InputItems().Add().SetInput(&Second);
     TMemorySink Sink;
     Sink.SetInput(&List);
-    TCompletion Completion(Sink);
-    Sink.Run();
-    ASSERT_TRUE(Completion.Wait());
+    ASSERT_EQ(RunAndWait(Sink), "");
     std::vector<uint8_t> Expected = CountingBytes(3000);
     auto Tail = CountingBytes(2000);
     Expected.insert(Expected.end(), Tail.begin(), Tail.end());

@@ -2,8 +2,7 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "pipeline/ACS_Classes.h"
@@ -39,52 +38,6 @@ protected:
         return Count > 0;
     }
     void FinishOutput() override { ++DoneCount; }
-};
-
-// Waits for a sink's OnDone or OnThreadException, whichever comes.
-class TCompletion {
-public:
-    explicit TCompletion(TACSOutput& Sink) {
-        Sink.OnDone = [this](TComponent*) { Signal(false, ""); };
-        Sink.OnThreadException = [this](TComponent*, const std::exception& E) { Signal(true, E.what()); };
-    }
-    // True when the conversion ended within the time.
-    bool Wait(std::chrono::seconds Limit = std::chrono::seconds(20)) {
-        std::unique_lock Lock(FMutex);
-        bool Ended = FEnded.wait_for(Lock, Limit, [this] { return FCount > 0; });
-        if (Ended) --FCount;
-        return Ended;
-    }
-    int Count() {
-        std::lock_guard Lock(FMutex);
-        return FTotal;
-    }
-    bool Failed() {
-        std::lock_guard Lock(FMutex);
-        return FFailed;
-    }
-    std::string Message() {
-        std::lock_guard Lock(FMutex);
-        return FMessage;
-    }
-
-private:
-    void Signal(bool Failed, const std::string& Message) {
-        // Notified under the lock, so a waiter cannot destroy this object while the notification
-        // is still in progress.
-        std::lock_guard Lock(FMutex);
-        FFailed = Failed;
-        FMessage = Message;
-        ++FCount;
-        ++FTotal;
-        FEnded.notify_all();
-    }
-    std::mutex FMutex;
-    std::condition_variable FEnded;
-    int FCount = 0;
-    int FTotal = 0;
-    bool FFailed = false;
-    std::string FMessage;
 };
 
 inline std::vector<uint8_t> CountingBytes(size_t Count) {

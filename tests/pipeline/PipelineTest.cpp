@@ -45,16 +45,16 @@ TEST(Run, RefusesWithoutInputAndWhileBusy) {
     TMemorySource Source(CountingBytes(200000), 100);
     Sink.SetInput(&Source);
     Sink.StepDelay = 50us;
-    TCompletion Completion(Sink);
-    Sink.Run();
-    try {
-        Sink.Run();
-        FAIL() << "second Run";
-    } catch (const EACSException& E) {
-        EXPECT_STREQ(E.what(), "Component is buisy");
-    }
-    ASSERT_TRUE(Completion.Wait());
-    EXPECT_FALSE(Completion.Failed());
+    ASSERT_EQ(RunAndWait(Sink,
+                         [&] {
+                             try {
+                                 Sink.Run();
+                                 ADD_FAILURE() << "second Run";
+                             } catch (const EACSException& E) {
+                                 EXPECT_STREQ(E.what(), "Component is buisy");
+                             }
+                         }),
+              "");
     EXPECT_EQ(Sink.Written, CountingBytes(200000)) << "the running conversion is left alone";
     EXPECT_EQ(Sink.PrepareCount, 1);
 }
@@ -64,12 +64,10 @@ TEST(Run, ConvertsEverythingAndReportsEachPercentOnce) {
     TMemorySource Source(CountingBytes(100000), 333);
     Sink.SetInput(&Source);
     std::vector<int32_t> Reported;
-    TCompletion Completion(Sink);
     Sink.OnProgress = [&](TComponent* Sender) {
         Reported.push_back(static_cast<TACSOutput*>(Sender)->Progress());
     };
-    Sink.Run();
-    ASSERT_TRUE(Completion.Wait());
+    ASSERT_EQ(RunAndWait(Sink), "");
     EXPECT_EQ(Sink.Written, CountingBytes(100000));
     EXPECT_EQ(Sink.DoneCount, 1);
     EXPECT_EQ(Source.FlushCount, 1);
@@ -84,13 +82,13 @@ TEST(Stop, FinishesTheOutputEarlyAndFiresOnDone) {
     TMemorySource Source(CountingBytes(1000000), 100);
     Sink.SetInput(&Source);
     Sink.StepDelay = 20us;
-    TCompletion Completion(Sink);
-    Sink.Run();
-    while (Source.Position() < 10000) std::this_thread::yield();
-    EXPECT_NE(Sink.Status(), osIdle);
-    Sink.Stop();
-    ASSERT_TRUE(Completion.Wait());
-    EXPECT_FALSE(Completion.Failed());
+    ASSERT_EQ(RunAndWait(Sink,
+                         [&] {
+                             ASSERT_TRUE(WaitUntil([&] { return Source.Position() >= 10000; }));
+                             EXPECT_NE(Sink.Status(), osIdle);
+                             Sink.Stop();
+                         }),
+              "");
     EXPECT_EQ(Sink.DoneCount, 1);
     EXPECT_EQ(Sink.Status(), osIdle);
     ASSERT_LT(Sink.Written.size(), 1000000u);
@@ -99,8 +97,7 @@ TEST(Stop, FinishesTheOutputEarlyAndFiresOnDone) {
 
     // The abort flag does not carry over into the next conversion.
     Sink.StepDelay = 0us;
-    Sink.Run();
-    ASSERT_TRUE(Completion.Wait());
+    ASSERT_EQ(RunAndWait(Sink), "");
     EXPECT_EQ(Sink.Written, CountingBytes(1000000));
 }
 
@@ -109,18 +106,12 @@ TEST(Errors, AnErrorInAStepReachesTheOwnerAndTheSinkStaysUsable) {
     TMemorySource Source(CountingBytes(50000), 500);
     Sink.SetInput(&Source);
     Source.FailAt = 20000;
-    TCompletion Completion(Sink);
-    Sink.Run();
-    ASSERT_TRUE(Completion.Wait());
-    EXPECT_TRUE(Completion.Failed());
-    EXPECT_EQ(Completion.Message(), "read failure");
+    ASSERT_EQ(RunAndWait(Sink), "read failure");
     EXPECT_EQ(Sink.DoneCount, 1) << "the output is finished after an error";
     EXPECT_EQ(Sink.Status(), osIdle);
 
     Source.FailAt = -1;
-    Sink.Run();
-    ASSERT_TRUE(Completion.Wait());
-    EXPECT_FALSE(Completion.Failed());
+    ASSERT_EQ(RunAndWait(Sink), "");
     EXPECT_EQ(Sink.Written, CountingBytes(50000));
 }
 
@@ -158,12 +149,8 @@ TEST(Errors, AnOutputThatCannotBeFinishedIsAFailureNotASuccess) {
     TFailingDoneSink Sink;
     TMemorySource Source(CountingBytes(3000));
     Sink.SetInput(&Source);
-    TCompletion Completion(Sink);
-    Sink.Run();
-    ASSERT_TRUE(Completion.Wait());
-    EXPECT_TRUE(Completion.Failed());
-    EXPECT_EQ(Completion.Message(), "cannot finish");
-    EXPECT_EQ(Completion.Count(), 1) << "no OnDone besides the error";
+    // Also fails on an OnDone besides the error.
+    ASSERT_EQ(RunAndWait(Sink), "cannot finish");
     EXPECT_EQ(Sink.Status(), osIdle);
 }
 
@@ -173,12 +160,10 @@ template <class Sink> std::string RunWithFailingFlush() {
     TMemorySource Source(CountingBytes(3000));
     Source.FailFlush = true;
     S.SetInput(&Source);
-    TCompletion Completion(S);
-    S.Run();
-    if (!Completion.Wait()) return "timed out";
+    std::string Error = RunAndWait(S);
     EXPECT_EQ(Source.FlushCount, 1);
     EXPECT_FALSE(S.Busy());
-    return Completion.Failed() ? Completion.Message() : "";
+    return Error;
 }
 
 TEST(Errors, TheFinishingStepRunsWholeAndReportsItsFirstError) {
@@ -192,13 +177,14 @@ TEST(Input, SwappingTheInputWhileBusyContinuesFromTheNewSource) {
     TMemorySource Second(std::vector<uint8_t>(30000, 2), 100);
     Sink.SetInput(&First);
     Sink.StepDelay = 10us;
-    TCompletion Completion(Sink);
-    Sink.Run();
-    while (First.Position() < 20000) std::this_thread::yield();
-    Sink.SetInput(&Second);
-    EXPECT_EQ(First.FlushCount, 1);
-    EXPECT_EQ(Second.InitCount, 1);
-    ASSERT_TRUE(Completion.Wait());
+    ASSERT_EQ(RunAndWait(Sink,
+                         [&] {
+                             ASSERT_TRUE(WaitUntil([&] { return First.Position() >= 20000; }));
+                             Sink.SetInput(&Second);
+                             EXPECT_EQ(First.FlushCount, 1);
+                             EXPECT_EQ(Second.InitCount, 1);
+                         }),
+              "");
     ASSERT_FALSE(Sink.Written.empty());
     EXPECT_EQ(Sink.Written.back(), 2);
     auto FirstTwo = std::find(Sink.Written.begin(), Sink.Written.end(), 2);
@@ -218,15 +204,11 @@ TEST(Worker, ManyBackToBackRunsAreNeverLost) {
     TMemorySink Sink;
     TMemorySource Source(CountingBytes(700), 700);
     Sink.SetInput(&Source);
-    TCompletion Completion(Sink);
     for (int Round = 0; Round < 2000; ++Round) {
         // Run as soon as the previous conversion is done, often while the worker is still on
         // its way to sleep.
-        auto Deadline = std::chrono::steady_clock::now() + 10s;
-        while (Sink.Busy() && std::chrono::steady_clock::now() < Deadline) std::this_thread::yield();
-        ASSERT_FALSE(Sink.Busy()) << "round " << Round;
-        Sink.Run();
-        ASSERT_TRUE(Completion.Wait(10s)) << "round " << Round;
+        ASSERT_TRUE(WaitUntil([&] { return !Sink.Busy(); }, 10s)) << "round " << Round;
+        ASSERT_EQ(RunAndWait(Sink, {}, 10s), "") << "round " << Round;
     }
     EXPECT_EQ(Sink.DoneCount, 2000);
 }
@@ -238,16 +220,14 @@ TEST(Worker, DestroyingASinkEndsItsWorkerWhetherRunningOrAsleep) {
         Running.SetInput(&Source);
         Running.StepDelay = 10us;
         Running.Run();
-        while (Source.Position() < 1000) std::this_thread::yield();
+        ASSERT_TRUE(WaitUntil([&] { return Source.Position() >= 1000; }));
     }
     EXPECT_FALSE(Source.Busy()) << "the interrupted conversion is finished and its input flushed";
     {
         TMemorySink Asleep;
         TMemorySource Small(CountingBytes(10));
         Asleep.SetInput(&Small);
-        TCompletion Completion(Asleep);
-        Asleep.Run();
-        ASSERT_TRUE(Completion.Wait());
+        ASSERT_EQ(RunAndWait(Asleep), "");
     }
     SUCCEED();
 }
@@ -257,11 +237,8 @@ TEST(Worker, WithoutSuspendWhenIdleTheWorkerIdlesUntilTheNextRun) {
     Sink.SetSuspendWhenIdle(false);
     TMemorySource Source(CountingBytes(5000), 100);
     Sink.SetInput(&Source);
-    TCompletion Completion(Sink);
-    Sink.Run();
-    ASSERT_TRUE(Completion.Wait());
-    Sink.Run();
-    ASSERT_TRUE(Completion.Wait());
+    ASSERT_EQ(RunAndWait(Sink), "");
+    ASSERT_EQ(RunAndWait(Sink), "");
     EXPECT_EQ(Sink.Written, CountingBytes(5000));
     EXPECT_EQ(Sink.Status(), osIdle);
 }

@@ -1,5 +1,6 @@
 // Helpers for tests that drive pipeline components: a source of PCM held in memory, draining a
-// source, and running a sink to the end of its conversion on its worker thread.
+// source, running a sink to the end of its conversion on its worker thread, and waiting with a
+// time limit.
 #pragma once
 
 #include <algorithm>
@@ -11,8 +12,8 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "pipeline/ACS_Classes.h"
@@ -95,34 +96,63 @@ inline std::vector<uint8_t> ReadAllData(TACSInput& Source, int32_t PieceSize = 1
     return Data;
 }
 
-// How a conversion ended: Error holds the message that OnThreadException brought.
-struct TRunResult {
-    bool Finished = false;
-    std::optional<std::string> Error;
-};
-
-// Runs Sink (its Input and file name set) and waits until OnDone or OnThreadException fires,
-// at most Timeout. The sink's events are replaced by handlers that own what they share with
-// this call, so they stay safe to call after it returns.
-inline TRunResult RunConversion(TACSOutput& Sink, std::chrono::seconds Timeout = std::chrono::seconds(60)) {
-    struct TShared {
+// Runs Sink (its Input and file name set), calls WhileRunning (which may act on the running
+// conversion) and waits until this run's OnDone or OnThreadException, at most Limit. Returns ""
+// on success, else the error message, "timed out" or "ended twice".
+//
+// The first call on a sink installs end handlers that share their state with it and later
+// calls reuse them, so a worker still inside a handler of an earlier run never sees it
+// replaced, and a handler that fires after the limit touches nothing this call owned.
+inline std::string RunAndWait(TACSOutput& Sink, const std::function<void()>& WhileRunning = {},
+                              std::chrono::seconds Limit = std::chrono::seconds(120)) {
+    struct TEnds {
         std::mutex Mutex;
-        std::condition_variable Ended;
-        TRunResult Result;
-        void Finish(std::optional<std::string> Error) {
+        std::condition_variable Changed;
+        int Count = 0;
+        std::string Error;
+        void Add(std::string Message) {
             std::lock_guard Lock(Mutex);
-            Result.Finished = true;
-            Result.Error = std::move(Error);
-            Ended.notify_all();
+            ++Count;
+            Error = std::move(Message);
+            Changed.notify_all();
         }
     };
-    auto Shared = std::make_shared<TShared>();
-    Sink.OnDone = [Shared](TComponent*) { Shared->Finish(std::nullopt); };
-    Sink.OnThreadException = [Shared](TComponent*, const std::exception& E) { Shared->Finish(E.what()); };
+    struct TOnDone {
+        std::shared_ptr<TEnds> Ends;
+        void operator()(TComponent*) const { Ends->Add(""); }
+    };
+    struct TOnError {
+        std::shared_ptr<TEnds> Ends;
+        void operator()(TComponent*, const std::exception& E) const { Ends->Add(E.what()); }
+    };
+    std::shared_ptr<TEnds> Ends;
+    if (const auto* Installed = Sink.OnDone.target<TOnDone>()) {
+        Ends = Installed->Ends;
+    } else {
+        Ends = std::make_shared<TEnds>();
+        Sink.OnDone = TOnDone{Ends};
+        Sink.OnThreadException = TOnError{Ends};
+    }
+    const int Before = [&] {
+        std::lock_guard Lock(Ends->Mutex);
+        return Ends->Count;
+    }();
     Sink.Run();
-    std::unique_lock Lock(Shared->Mutex);
-    Shared->Ended.wait_for(Lock, Timeout, [&] { return Shared->Result.Finished; });
-    return Shared->Result;
+    if (WhileRunning) WhileRunning();
+    std::unique_lock Lock(Ends->Mutex);
+    if (!Ends->Changed.wait_for(Lock, Limit, [&] { return Ends->Count > Before; })) return "timed out";
+    return Ends->Count == Before + 1 ? Ends->Error : "ended twice";
+}
+
+// Polls Condition until it holds or Limit passes; whether it held.
+inline bool WaitUntil(const std::function<bool()>& Condition,
+                      std::chrono::seconds Limit = std::chrono::seconds(20)) {
+    const auto Deadline = std::chrono::steady_clock::now() + Limit;
+    while (!Condition()) {
+        if (std::chrono::steady_clock::now() >= Deadline) return false;
+        std::this_thread::yield();
+    }
+    return true;
 }
 
 } // namespace deraz::test

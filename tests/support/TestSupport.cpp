@@ -161,7 +161,7 @@ double SignalToNoiseDb(const std::vector<int16_t>& Reference, const std::vector<
 
 std::vector<int16_t> BytesToSamples(const std::vector<uint8_t>& Bytes) {
     std::vector<int16_t> Samples(Bytes.size() / 2);
-    std::memcpy(Samples.data(), Bytes.data(), Samples.size() * 2);
+    if (!Samples.empty()) std::memcpy(Samples.data(), Bytes.data(), Samples.size() * 2);
     return Samples;
 }
 
