@@ -22,7 +22,21 @@ std::string WithFinalName(std::string Message, const std::string& TemporaryName,
     return Message;
 }
 
-constexpr const char* UndecodableMessage = "The input file could not be decoded.";
+// "The input file could not be decoded.", with the source's reason when it gave one.
+std::string UndecodableMessage(const TACSFileIn& Source) {
+    std::string Message = "The input file could not be decoded.";
+    return Source.DecodeError().empty() ? Message : Message + " " + Source.DecodeError();
+}
+
+// A summary shows one line per entry: what a library adds on further lines stays out.
+std::string FirstLine(std::string Text) {
+    Text.resize(std::min(Text.find_first_of("\r\n"), Text.size()));
+    return Text;
+}
+
+std::string JoinedNotes(const std::string& First, const std::string& Second) {
+    return First.empty() || Second.empty() ? First + Second : First + " " + Second;
+}
 
 std::string ParentFolder(const std::string& FileName) {
     return std::filesystem::path(FileName).parent_path().string();
@@ -68,9 +82,23 @@ std::string SummaryCounts(const TBatchSummary& Summary) {
 
 std::string CompletionMessage(const TBatchSummary& Summary) {
     std::string Text = "Convertion completed!\n" + SummaryCounts(Summary) + ".";
-    for (const auto& Problem : Summary.Problems)
-        Text += "\n" + Problem.InputName + ": " + OutcomeText(Problem.Outcome) + ": " + Problem.Message;
+    std::vector<TEntryResult> Lines = Summary.Problems;
+    Lines.insert(Lines.end(), Summary.Notes.begin(), Summary.Notes.end());
+    SortByEntry(Lines);
+    for (const auto& Line : Lines)
+        Text += "\n" + Line.InputName + ": " + OutcomeText(Line.Outcome) + ": " + Line.Message;
     return Text;
+}
+
+void AddSummary(TBatchSummary& Total, const TBatchSummary& Part) {
+    Total.Count += Part.Count;
+    Total.Converted += Part.Converted;
+    Total.UpToDate += Part.UpToDate;
+    Total.Aborted = Total.Aborted || Part.Aborted;
+    Total.Problems.insert(Total.Problems.end(), Part.Problems.begin(), Part.Problems.end());
+    Total.Notes.insert(Total.Notes.end(), Part.Notes.begin(), Part.Notes.end());
+    SortByEntry(Total.Problems);
+    SortByEntry(Total.Notes);
 }
 
 TConvDriver::TConvDriver(TPipelineTable& Pipelines, std::function<TOutputChoice()> ReadOutputChoice)
@@ -177,7 +205,8 @@ void TConvDriver::ConvertEntry(const std::string& InputName, const std::string& 
     }
     bool Decodable = Input->Valid();
     Input->CloseFile();
-    if (!Decodable) throw std::runtime_error(UndecodableMessage);
+    if (!Decodable) throw std::runtime_error(UndecodableMessage(*Input));
+    FSourceNote = Input->Note();
     MakeOutputFolder(OutputName);
 
     FActiveSink = Sink->Code;
@@ -222,7 +251,7 @@ void TConvDriver::Handle(const TEvent& Event) {
         // A source that found its file undecodable delivered nothing: no output for it.
         if (!FCurrentSource->Valid()) {
             DiscardOutput(FTemporaryName);
-            RecordResult(eoFailed, UndecodableMessage);
+            RecordResult(eoFailed, UndecodableMessage(*FCurrentSource));
             break;
         }
         // A shortened file under the final name would pass for a finished conversion.
@@ -242,7 +271,7 @@ void TConvDriver::Handle(const TEvent& Event) {
         }
         ReportProgress(100);
         BringCovers(FQueue->Entry(FCurrentIndex));
-        RecordResult(eoConverted, {});
+        RecordResult(eoConverted, JoinedNotes(FSourceNote, FCurrentSink->Note()));
         break;
     case ekException:
         FCurrentSource->Reset();
@@ -282,9 +311,11 @@ void TConvDriver::StartNext() {
 
 void TConvDriver::RecordResult(TEntryOutcome Outcome, std::string Message) {
     FCurrentSink = nullptr;
-    TEntryResult Result{FCurrentIndex, FQueue->Entry(FCurrentIndex).InputName, Outcome, std::move(Message)};
+    TEntryResult Result{FCurrentIndex, FQueue->Entry(FCurrentIndex).InputName, Outcome,
+                        FirstLine(std::move(Message))};
     FCurrentIndex = -1;
     ++FSummary.Count;
+    if (Outcome == eoConverted && !Result.Message.empty()) FSummary.Notes.push_back(Result);
     if (Outcome == eoConverted)
         ++FSummary.Converted;
     else if (Outcome == eoUpToDate)
@@ -305,6 +336,7 @@ void TConvDriver::BringCovers(const TMediaEntry& Entry) {
 void TConvDriver::EndBatch() {
     FSummary.Aborted = FAborting;
     SortByEntry(FSummary.Problems);
+    SortByEntry(FSummary.Notes);
     FQueue = nullptr;
     SetCaption(FCaption + " Done!");
     if (OnBatchEnd) OnBatchEnd(this, FSummary);

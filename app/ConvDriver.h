@@ -38,7 +38,9 @@ struct TEntryResult {
     int32_t Index = 0;
     std::string InputName;
     TEntryOutcome Outcome = eoConverted;
-    std::string Message; // why, for every outcome but eoConverted
+    // Why, for every outcome but eoConverted; for eoConverted, what the user should know about
+    // the output ("Written at 48000 Hz."), empty when nothing. Always one line.
+    std::string Message;
 };
 
 struct TBatchSummary {
@@ -47,13 +49,17 @@ struct TBatchSummary {
     int32_t UpToDate = 0;
     bool Aborted = false;
     std::vector<TEntryResult> Problems; // every entry neither converted nor up to date, in order
+    std::vector<TEntryResult> Notes;    // every converted entry with a message, in order
 };
 
 // "3 converted, 1 up to date, 0 failed, 2 skipped", with the entries stopped and not started
 // when there are any.
 std::string SummaryCounts(const TBatchSummary& Summary);
-// "Convertion completed!", a line with the summary's counts and a line per entry in Problems.
+// "Convertion completed!", a line with the summary's counts and a line per entry in Problems and
+// Notes, in the order of the entries.
 std::string CompletionMessage(const TBatchSummary& Summary);
+// Adds one driver's summary to another (the batch of several drivers).
+void AddSummary(TBatchSummary& Total, const TBatchSummary& Part);
 // Puts results in the order of their entries.
 void SortByEntry(std::vector<TEntryResult>& Results);
 // "failed", "skipped", ... for an outcome.
@@ -168,6 +174,7 @@ private:
     std::string FTemporaryName; // where the running conversion writes
     std::string FFinalName;     // where its output goes once complete
     std::string FTagSource;     // the input whose tags its output gets; empty: no tags
+    std::string FSourceNote;    // what its source had to say about the input
     int32_t FActiveSink = scWaveOut;
     std::string FCaption;
 

@@ -104,13 +104,8 @@ void TParallelBatch::RunToEnd() {
 }
 
 void TParallelBatch::DriverEnded(const TBatchSummary& Summary) {
-    FSummary.Count += Summary.Count;
-    FSummary.Converted += Summary.Converted;
-    FSummary.UpToDate += Summary.UpToDate;
-    FSummary.Aborted = FSummary.Aborted || Summary.Aborted;
-    FSummary.Problems.insert(FSummary.Problems.end(), Summary.Problems.begin(), Summary.Problems.end());
+    AddSummary(FSummary, Summary);
     if (--FRunning > 0) return;
-    SortByEntry(FSummary.Problems);
     FQueue = nullptr;
     SetCaption(FCaption + " Done!");
     if (OnBatchEnd) OnBatchEnd(this, FSummary);

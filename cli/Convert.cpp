@@ -91,12 +91,14 @@ TProgressDisplay::TMode DisplayMode(const TCliOptions& Options) {
 }
 
 // Lists every input that was neither converted nor up to date, with its reason, on standard
-// error, then the counts of the batch (unless quiet), where the existing outputs left alone (Kept)
-// count as skipped. Returns the exit status: 1 when any input was listed.
+// error; then, unless quiet, what there is to know about the converted ones and the counts of the
+// batch, where the existing outputs left alone (Kept) count as skipped. Returns the exit status:
+// 1 when any input was listed on standard error.
 int PrintSummary(const TCliOptions& Options, const std::vector<TEntryResult>& Results,
                  const std::vector<TMediaEntry>& Kept) {
     TBatchSummary Summary;
     for (const auto& Result : Results) {
+        if (Result.Outcome == eoConverted && !Result.Message.empty()) Summary.Notes.push_back(Result);
         if (Result.Outcome == eoConverted)
             ++Summary.Converted;
         else if (Result.Outcome == eoUpToDate)
@@ -112,7 +114,11 @@ int PrintSummary(const TCliOptions& Options, const std::vector<TEntryResult>& Re
         std::fprintf(stderr, "  %s: %s: %s\n", Problem.InputName.c_str(), OutcomeText(Problem.Outcome),
                      Problem.Message.c_str());
     for (const auto& Entry : Kept) Summary.Problems.push_back({0, Entry.InputName, eoSkipped, {}});
-    if (!Options.Quiet) std::printf("deraz-convert: %s\n", SummaryCounts(Summary).c_str());
+    if (Options.Quiet) return Status;
+    for (const auto& Note : Summary.Notes)
+        std::printf("deraz-convert: %s: %s: %s\n", Note.InputName.c_str(), OutcomeText(Note.Outcome),
+                    Note.Message.c_str());
+    std::printf("deraz-convert: %s\n", SummaryCounts(Summary).c_str());
     return Status;
 }
 

@@ -126,14 +126,35 @@ TEST(ConvDriver, AFailingFileIsReportedAndTheRestConvert) {
     EXPECT_EQ(Summary.Problems[0].Index, 1);
     EXPECT_EQ(Summary.Problems[0].Outcome, eoFailed);
     EXPECT_EQ(Summary.Problems[0].Message, "corrupt data");
-    // A file the source cannot decode is a failure, not an empty output.
-    EXPECT_EQ(Summary.Problems[1].Message, "The input file could not be decoded.");
+    // A file the source cannot decode is a failure with the source's reason, not an empty output.
+    EXPECT_EQ(Summary.Problems[1].Message, "The input file could not be decoded. The header says JUNK.");
     EXPECT_FALSE(fs::exists(Rig.Dir.File("4.out.raw")));
     std::string Message = CompletionMessage(Summary);
     EXPECT_EQ(Message.rfind("Convertion completed!\n2 converted, 0 up to date, 2 failed, 0 skipped.\n", 0),
               0u)
         << Message;
     EXPECT_NE(Message.find(Entries[1].InputName + ": failed: corrupt data"), std::string::npos);
+}
+
+TEST(ConvDriver, NotesOfSourceAndSinkFollowTheirConvertedEntry) {
+    TRig Rig;
+    std::vector<TMediaEntry> Entries{
+        {Rig.Input("1.raw", {'N', 'O', 'T', 'E', 1, 2, 3, 4}), Rig.Dir.File("1.out.raw")},
+        {Rig.Input("2.raw", {'J', 'U', 'N', 'K', 1, 2, 3, 4}), Rig.Dir.File("2.out.raw")},
+        {Rig.Input("3.raw", Bytes(4000, 3)), Rig.Dir.File("3.out.raw")}};
+    Rig.Run(Entries);
+    ASSERT_EQ(Rig.Ends.size(), 1u);
+    ASSERT_EQ(Rig.Ends[0].Notes.size(), 1u) << "an entry without a note has no line";
+    EXPECT_EQ(Rig.Ends[0].Notes[0].Message, "The input had a note.");
+
+    Rig.Out.NoteToMake = "Written at 48000 Hz.";
+    Rig.Run(Entries);
+    EXPECT_EQ(CompletionMessage(Rig.Ends[1]),
+              "Convertion completed!\n2 converted, 0 up to date, 1 failed, 0 skipped.\n" +
+                  Entries[0].InputName + ": converted: The input had a note. Written at 48000 Hz.\n" +
+                  Entries[1].InputName +
+                  ": failed: The input file could not be decoded. The header says JUNK.\n" +
+                  Entries[2].InputName + ": converted: Written at 48000 Hz.");
 }
 
 TEST(ConvDriver, PairsWithoutAPipelineAreSkippedAndStillCounted) {

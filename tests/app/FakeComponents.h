@@ -1,5 +1,6 @@
 // A raw-PCM source and sink for driver tests: the source delivers a file's bytes as 16-bit
-// stereo PCM; the sink copies them, failing on the text "FAIL" and optionally pausing per step.
+// stereo PCM; the sink copies them, failing on the text "FAIL" (with a second line of library
+// detail) and optionally pausing per step.
 #pragma once
 
 #include <array>
@@ -18,7 +19,8 @@ namespace deraz::test {
 class TRawIn : public TACSFileIn {
 public:
     bool UnknownSize = false;
-    // Files starting with "JUNK" open as not decodable and deliver nothing.
+    // Files starting with "JUNK" open as not decodable, with a reason, and deliver nothing;
+    // files starting with "NOTE" open with a note.
 
     std::span<const uint8_t> Refill() override {
         int64_t Count = FValid ? FStream->Read(FPiece.data(), int64_t(FPiece.size())) : 0;
@@ -28,7 +30,10 @@ public:
         if (FOpenCount++ > 0) return;
         FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::ReadOnly);
         char Head[4] = {};
-        FValid = !(FStream->Read(Head, 4) == 4 && std::memcmp(Head, "JUNK", 4) == 0);
+        FStream->Read(Head, 4);
+        FValid = std::memcmp(Head, "JUNK", 4) != 0;
+        FDecodeError = FValid ? "" : "The header says JUNK.";
+        FNote = std::memcmp(Head, "NOTE", 4) == 0 ? "The input had a note." : "";
         FStream->Seek(0);
         FBitsPerSample = 16;
         FChannels = 2;
@@ -53,10 +58,12 @@ public:
     std::atomic<int32_t> Prepares{0};
     std::chrono::microseconds StepDelay{0};
     std::atomic<int32_t> Level{-1}; // set by the test table's level hook
+    std::string NoteToMake;         // the note every conversion leaves
 
 protected:
     void Prepare() override {
         ++Prepares;
+        FNote = NoteToMake;
         OpenOutputStream();
         StartInput();
     }
@@ -65,7 +72,8 @@ protected:
         if (StepDelay.count() > 0) std::this_thread::sleep_for(StepDelay);
         char Buffer[1024];
         int32_t Count = ReadInput(Buffer, sizeof Buffer);
-        if (Count > 0 && memmem(Buffer, size_t(Count), "FAIL", 4)) throw EACSException("corrupt data");
+        if (Count > 0 && memmem(Buffer, size_t(Count), "FAIL", 4))
+            throw EACSException("corrupt data\nat frame 3 of the library");
         FStream->Write(Buffer, Count);
         return Count > 0;
     }
