@@ -56,7 +56,10 @@ void* TLibraryHandle::Symbol(const char* Name) const {
 }
 #else
 TLibraryHandle::TLibraryHandle(std::string FileName) : FFileName(std::move(FileName)) {
-    FHandle = dlopen(FFileName.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // The library stays mapped until the process ends, whatever dlclose says: unloading saves
+    // little, while a library's thread-local or exit handlers must never outlive its code, and a
+    // leak report can still name the library it comes from.
+    FHandle = dlopen(FFileName.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
 }
 TLibraryHandle::~TLibraryHandle() {
     if (FHandle) dlclose(FHandle);
