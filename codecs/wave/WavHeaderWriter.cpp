@@ -20,7 +20,11 @@ constexpr uint32_t Ds64BodyBytes = Ds64BodySize;
 
 class THeaderBytes {
 public:
-    void Id(const char* Text) { FBytes.insert(FBytes.end(), Text, Text + 4); }
+    // Room for the largest header up front, so that building it never reallocates.
+    THeaderBytes() { FBytes.reserve(128); }
+    void Id(const char* Text) {
+        for (int I = 0; I < 4; ++I) FBytes.push_back(uint8_t(Text[I]));
+    }
     void Put16(uint32_t Value) { Put(Value, 2); }
     void Put32(uint32_t Value) { Put(Value, 4); }
     void Put64(uint64_t Value) { Put(Value, 8); }
