@@ -122,7 +122,7 @@ template <typename T> std::vector<T> Decode(const std::string& File, const std::
                                                                 : "f64le";
     auto Bytes = DecodeBytes(File, Format, Extra);
     std::vector<T> Values(Bytes.size() / sizeof(T));
-    std::memcpy(Values.data(), Bytes.data(), Values.size() * sizeof(T));
+    if (!Values.empty()) std::memcpy(Values.data(), Bytes.data(), Values.size() * sizeof(T));
     return Values;
 }
 
