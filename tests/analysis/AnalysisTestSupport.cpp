@@ -37,7 +37,8 @@ TProbe Probe(const std::string& FileName) {
 std::string MakeWav(const TTempDir& Dir, const std::string& Name, double Seconds, int SampleRate,
                     int Channels, int Bits) {
     std::string File = Dir.File(Name);
-    RunTool("sox -n -r " + std::to_string(SampleRate) + " -b " + std::to_string(Bits) + " -c " +
+    // -R: the same noise every run, so what lame leaves in the last frame never changes.
+    RunTool("sox -R -n -r " + std::to_string(SampleRate) + " -b " + std::to_string(Bits) + " -c " +
             std::to_string(Channels) + " " + ShellQuote(File) + " synth " + std::to_string(Seconds) +
             " sine 220 pinknoise tremolo 3 40 gain -n -6");
     return File;
