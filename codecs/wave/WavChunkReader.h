@@ -14,6 +14,12 @@
 namespace deraz {
 
 // wtFloat: IEEE floating-point samples, 32 or 64 bits.
+// The format tag of WAVE_FORMAT_EXTENSIBLE, whose sub-format GUID holds the real tag.
+constexpr uint16_t ExtensibleTag = 0xFFFE;
+// Every standard sub-format GUID ends with these bytes; its first four hold the format tag.
+constexpr std::array<uint8_t, 12> StandardGuidSuffix{0x00, 0x00, 0x10, 0x00, 0x80, 0x00,
+                                                     0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
 enum TWavType : uint8_t {
     wtUnsupported = 0,
     wtPCM = 1,

@@ -13,10 +13,6 @@ constexpr int64_t SearchLimit = 8192;
 constexpr uint32_t DeferredSize = 0xFFFFFFFF;
 // Format bodies are read up to this size; any extension beyond it is not needed.
 constexpr uint32_t MaxFormatBody = 256;
-constexpr uint16_t ExtensibleTag = 0xFFFE;
-// Every standard sub-format GUID ends with these bytes; its first four hold the format tag.
-constexpr std::array<uint8_t, 12> GuidSuffix{0x00, 0x00, 0x10, 0x00, 0x80, 0x00,
-                                             0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 // A chunk ID matches when every byte equals the expected one or differs from it by exactly 32,
 // so upper- and lower-case IDs both match.
@@ -28,15 +24,19 @@ bool IdMatches(const uint8_t* Id, const char* Expected) {
     return true;
 }
 
+bool Printable(uint8_t Byte) {
+    return Byte >= 0x20 && Byte < 0x7F;
+}
+
 bool PrintableId(const uint8_t* Id) {
-    return std::all_of(Id, Id + 4, [](uint8_t Byte) { return Byte >= 0x20 && Byte < 0x7F; });
+    return std::all_of(Id, Id + 4, Printable);
 }
 
 // A chunk ID for a message, each unprintable byte shown as '?'.
 std::string IdText(const uint8_t* Id) {
     std::string Text(reinterpret_cast<const char*>(Id), 4);
     for (char& C : Text)
-        if (uint8_t(C) < 0x20 || uint8_t(C) >= 0x7F) C = '?';
+        if (!Printable(uint8_t(C))) C = '?';
     return Text;
 }
 
@@ -127,7 +127,8 @@ std::vector<uint8_t> TWalker::ReadBody(uint32_t Count, size_t AtLeast) {
 
 bool TWalker::TakeExtensible(const uint8_t* Body, uint16_t& Tag) {
     const uint8_t* Guid = Body + 24;
-    if (!std::equal(GuidSuffix.begin(), GuidSuffix.end(), Guid + 4) || LittleEndian32(Guid) > 0xFFFF) {
+    if (!std::equal(StandardGuidSuffix.begin(), StandardGuidSuffix.end(), Guid + 4) ||
+        LittleEndian32(Guid) > 0xFFFF) {
         FHeader.Error = "WAV sub-format " + GuidText(Guid) + " is not supported.";
         return false;
     }

@@ -12,10 +12,8 @@ namespace deraz {
 
 namespace {
 
-constexpr uint16_t ExtensibleTag = 0xFFFE;
-// The PCM sub-format GUID, KSDATAFORMAT_SUBTYPE_PCM.
-constexpr std::array<uint8_t, 16> PcmSubFormat{0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
-                                               0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+// The PCM sub-format GUID, KSDATAFORMAT_SUBTYPE_PCM: tag 1, then the standard suffix.
+constexpr std::array<uint8_t, 4> PcmSubFormatTag{0x01, 0x00, 0x00, 0x00};
 constexpr uint32_t Ds64BodyBytes = Ds64BodySize;
 
 class THeaderBytes {
@@ -76,7 +74,8 @@ TPcmWaveHeader BuildHeader(TWaveFormatRecord Format, bool Extensible, uint32_t D
         H.Put16(22); // the extension's size
         H.Put16(Bits);
         H.Put32(WaveChannelMask(int32_t(LittleEndian16(&Format[2]))));
-        H.Append(PcmSubFormat.data(), PcmSubFormat.size());
+        H.Append(PcmSubFormatTag.data(), PcmSubFormatTag.size());
+        H.Append(StandardGuidSuffix.data(), StandardGuidSuffix.size());
     } else {
         H.Put32(16);
         H.Append(Format.data(), Format.size());
