@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "app/ApplicationForms.h"
-#include "app/Settings.h"
-#include "app/uConvDlg.h"
-#include "app/uMain.h"
+#include "desktop/ApplicationForms.h"
+#include "driver/Settings.h"
+#include "desktop/uConvDlg.h"
+#include "desktop/uMain.h"
 
 using namespace deraz;
 

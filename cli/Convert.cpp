@@ -10,12 +10,12 @@
 #include <thread>
 #include <unistd.h>
 
-#include "app/CodecSet.h"
-#include "app/ConvDriver.h"
-#include "app/FileNames.h"
-#include "app/InputFiles.h"
-#include "app/OutputNames.h"
-#include "app/Settings.h"
+#include "driver/CodecSet.h"
+#include "driver/ConvDriver.h"
+#include "driver/FileNames.h"
+#include "driver/InputFiles.h"
+#include "driver/OutputNames.h"
+#include "driver/Settings.h"
 #include "cli/ProgressDisplay.h"
 
 namespace deraz {

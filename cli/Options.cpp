@@ -3,8 +3,8 @@
 #include <charconv>
 #include <utility>
 
-#include "app/BitrateCap.h"
-#include "app/FileNames.h"
+#include "driver/BitrateCap.h"
+#include "driver/FileNames.h"
 
 namespace deraz {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/OutputFormats.h"
-#include "app/OutputNames.h"
+#include "driver/OutputFormats.h"
+#include "driver/OutputNames.h"
 
 namespace deraz {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/FileNames.h"
+#include "driver/FileNames.h"
 
 namespace deraz {
 

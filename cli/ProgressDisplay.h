@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ConvDriver.h"
+#include "driver/ConvDriver.h"
 
 namespace deraz {
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-#include "app/CodecSet.h"
+#include "driver/CodecSet.h"
 #include "codecs/ape/MACLibrary.h"
 #include "tests/support/TestSupport.h"
 

@@ -4,8 +4,8 @@
 #include <map>
 #include <set>
 
-#include "app/CodecSet.h"
-#include "app/FileNames.h"
+#include "driver/CodecSet.h"
+#include "driver/FileNames.h"
 #include "tests/support/TestSupport.h"
 
 namespace deraz {

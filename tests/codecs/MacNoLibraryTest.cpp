@@ -1,7 +1,7 @@
 // Built into a folder of its own, away from libMACDll.so, so that the library cannot load.
 #include <gtest/gtest.h>
 
-#include "app/CodecSet.h"
+#include "driver/CodecSet.h"
 #include "codecs/ape/ACS_MAC.h"
 
 namespace deraz {

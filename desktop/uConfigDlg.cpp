@@ -1,0 +1,223 @@
+#include "desktop/uConfigDlg.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "desktop/MessageBoxes.h"
+#include "driver/Settings.h"
+#include "desktop/Sound.h"
+#include "desktop/uWindowStyle.h"
+
+namespace deraz {
+
+namespace {
+
+const QString DoneCaption = "Conversion done. - ";
+const QString ErrorCaption = "Conversion error. - ";
+constexpr int MaxParallel = 64;
+
+QCheckBox* CheckBox(QWidget* Parent, const QString& Caption, const QString& Hint, QRect Where) {
+    auto* Box = new QCheckBox(Caption, Parent);
+    Box->setToolTip(Hint);
+    Box->setGeometry(Where);
+    return Box;
+}
+
+} // namespace
+
+TConfigDlg::TConfigDlg(const std::string& SettingsFile, QWidget* Parent)
+    : QDialog(Parent), FSettingsFile(SettingsFile) {
+    setWindowTitle("Preferences...");
+    setFixedSize(541, 409);
+    DisableCloseButton(this);
+    SetFormColor(this);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setGeometry(8, 6, 525, 372);
+    GeneralTab = new QWidget;
+    PageControl1->addTab(GeneralTab, "General");
+
+    GroupBox1 = new QGroupBox("Mini mode...", GeneralTab);
+    GroupBox1->setGeometry(4, 24, 513, 194);
+    CBoxNotify = CheckBox(GroupBox1, "Always notify me when conversion is done.",
+                          "Always notify you when conversion is done or errors orccured.", {8, 20, 501, 20});
+    CBoxAuto = CheckBox(GroupBox1, "Automatialy send application to mini mode when conversion starts.",
+                        "This will send Deraz Audio Converter to minimode every time you start a conversion "
+                        "progress.",
+                        {8, 42, 501, 20});
+    CBoxEnable = CheckBox(GeneralTab, "Mini mode disabled.", "Enable or disable minimode.", {10, 2, 300, 20});
+    CBoxSound =
+        CheckBox(GroupBox1, "Notify me with sound.",
+                 "Use a sound to tell you if the conversion is done or errors orcoured.", {8, 64, 501, 20});
+    BuildSoundGroup();
+
+    auto* Before = new QLabel("Convert up to", GeneralTab);
+    Before->setGeometry(10, 224, 88, 22);
+    SpinParallel = new QSpinBox(GeneralTab);
+    SpinParallel->setGeometry(100, 223, 54, 24);
+    SpinParallel->setRange(1, MaxParallel);
+    SpinParallel->setToolTip("How many files convert at the same time; 1 converts one after another.");
+    auto* After = new QLabel("files at once.", GeneralTab);
+    After->setGeometry(160, 224, 200, 22);
+    BuildFoldersGroup();
+
+    BtnOK = new QPushButton("OK", this);
+    BtnOK->setGeometry(368, 381, 80, 25);
+    BtnOK->setDefault(true);
+    BtnCancel = new QPushButton("Cancel", this);
+    BtnCancel->setGeometry(453, 381, 80, 25);
+    OpenWavDlg = new QFileDialog(this);
+    OpenWavDlg->setNameFilter("Windows Wave Files (*.wav)");
+    OpenWavDlg->setFileMode(QFileDialog::ExistingFile);
+
+    // Every control but the main switch starts disabled; loading sets the switches, whose
+    // handlers then enable what they govern.
+    for (QWidget* Control : {static_cast<QWidget*>(GroupBox1), static_cast<QWidget*>(CBoxNotify),
+                             static_cast<QWidget*>(CBoxAuto), static_cast<QWidget*>(CBoxSound)})
+        Control->setEnabled(false);
+    CBoxSoundClick(false);
+    connect(CBoxEnable, &QCheckBox::toggled, this, &TConfigDlg::CBoxEnableClick);
+    connect(CBoxSound, &QCheckBox::toggled, this, &TConfigDlg::CBoxSoundClick);
+    connect(Button1, &QPushButton::clicked, this, [this] {
+        ChooseSound("Please select a sound for done conversion...", edConvDone, Lbl1, DoneCaption);
+    });
+    connect(Button2, &QPushButton::clicked, this,
+            [this] { ChooseSound("Please select a sound for errors...", edConvError, Lbl2, ErrorCaption); });
+    connect(BitBtn1, &QToolButton::clicked, this, [this] { PlaySound(edConvDone); });
+    connect(BitBtn2, &QToolButton::clicked, this, [this] { PlaySound(edConvError); });
+    connect(BtnOK, &QPushButton::clicked, this, &TConfigDlg::BtnOKClick);
+    connect(BtnCancel, &QPushButton::clicked, this, &TConfigDlg::BtnCancelClick);
+    Load();
+}
+
+void TConfigDlg::BuildSoundGroup() {
+    GroupBox2 = new QGroupBox("Sound notify...", GroupBox1);
+    GroupBox2->setGeometry(8, 84, 497, 104);
+    auto Row = [this](int Top, QLabel*& Label, const QString& Caption, QLineEdit*& Edit, const QString& Hint,
+                      QPushButton*& Browse, QToolButton*& Play) {
+        Label = new QLabel(Caption, GroupBox2);
+        Label->setGeometry(10, Top, 465, 16);
+        QFont Bold = Label->font();
+        Bold.setBold(true);
+        Label->setFont(Bold);
+        Edit = new QLineEdit(GroupBox2);
+        Edit->setReadOnly(true);
+        Edit->setToolTip(Hint);
+        Edit->setGeometry(10, Top + 18, 390, 22);
+        Browse = new QPushButton("...", GroupBox2);
+        Browse->setToolTip("Select a audio file.");
+        Browse->setGeometry(406, Top + 18, 30, 22);
+        Play = new QToolButton(GroupBox2);
+        Play->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+        Play->setToolTip("Play the selected audio file.");
+        Play->setGeometry(442, Top + 18, 30, 22);
+    };
+    Row(16, Lbl1, "Conversion done.", edConvDone, "Filename for done conversion.", Button1, BitBtn1);
+    Bevel1 = new QFrame(GroupBox2);
+    Bevel1->setFrameShape(QFrame::HLine);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+    Bevel1->setGeometry(10, 58, 465, 4);
+    Row(60, Lbl2, "Conversion error.", edConvError, "Filename for errors.", Button2, BitBtn2);
+}
+
+void TConfigDlg::BuildFoldersGroup() {
+    FoldersGroup = new QGroupBox("Added folders...", GeneralTab);
+    FoldersGroup->setGeometry(4, 252, 513, 86);
+    CBoxKeepFolders = CheckBox(FoldersGroup, "Keep the folders of added folders under the output directory.",
+                               "Files of an added folder go to the same folders below the output directory.",
+                               {8, 20, 501, 20});
+    CBoxCopyCovers = CheckBox(FoldersGroup, "Copy cover pictures found beside the files.",
+                              "Cover pictures of an added folder are copied beside the converted files.",
+                              {8, 42, 501, 20});
+    CBoxUpdateOnly =
+        CheckBox(FoldersGroup, "Convert only files that are new or changed since their output was written.",
+                 "Files whose output is not older than they are are left as they are.", {8, 64, 501, 20});
+}
+
+void TConfigDlg::Load() {
+    TSettings Settings(FSettingsFile);
+    TPreferences Stored = Settings.Preferences();
+    CBoxEnable->setChecked(Stored.Minimode);
+    CBoxNotify->setChecked(Stored.Notify);
+    CBoxAuto->setChecked(Stored.AutoMinimode);
+    CBoxSound->setChecked(Stored.UseSound);
+    edConvDone->setText(QString::fromStdString(Stored.Done));
+    edConvError->setText(QString::fromStdString(Stored.Error));
+    SpinParallel->setValue(Settings.ParallelConversions());
+    TLibraryPreferences Library = Settings.LibraryPreferences();
+    CBoxKeepFolders->setChecked(Library.KeepFolders);
+    CBoxCopyCovers->setChecked(Library.CopyCovers);
+    CBoxUpdateOnly->setChecked(Library.UpdateOnly);
+}
+
+void TConfigDlg::showEvent(QShowEvent* Event) {
+    PageControl1->setCurrentWidget(GeneralTab);
+    Lbl1->setText(DoneCaption + QFileInfo(edConvDone->text()).fileName());
+    Lbl2->setText(ErrorCaption + QFileInfo(edConvError->text()).fileName());
+    QDialog::showEvent(Event);
+}
+
+void TConfigDlg::CBoxEnableClick(bool Checked) {
+    CBoxEnable->setText(Checked ? "Mini mode enabled." : "Mini mode disabled.");
+    for (QWidget* Control : {static_cast<QWidget*>(GroupBox1), static_cast<QWidget*>(CBoxNotify),
+                             static_cast<QWidget*>(CBoxAuto), static_cast<QWidget*>(CBoxSound)})
+        Control->setEnabled(Checked);
+}
+
+void TConfigDlg::CBoxSoundClick(bool Checked) {
+    for (QWidget* Control :
+         {static_cast<QWidget*>(Lbl1), static_cast<QWidget*>(GroupBox2), static_cast<QWidget*>(Lbl2),
+          static_cast<QWidget*>(BitBtn1), static_cast<QWidget*>(BitBtn2), static_cast<QWidget*>(Button1),
+          static_cast<QWidget*>(Button2), static_cast<QWidget*>(edConvDone),
+          static_cast<QWidget*>(edConvError)})
+        Control->setEnabled(Checked);
+}
+
+void TConfigDlg::ChooseSound(const QString& Title, QLineEdit* Edit, QLabel* Label, const QString& Caption) {
+    OpenWavDlg->setWindowTitle(Title);
+    if (OpenWavDlg->exec() != QDialog::Accepted || OpenWavDlg->selectedFiles().isEmpty()) return;
+    QString Chosen = OpenWavDlg->selectedFiles().first();
+    Edit->setText(QFileInfo(Chosen).absoluteFilePath());
+    Label->setText(Caption + QFileInfo(Chosen).fileName());
+}
+
+void TConfigDlg::PlaySound(QLineEdit* Edit) {
+    if (!Edit->text().isEmpty()) {
+        PlaySoundFile(Edit->text());
+        return;
+    }
+    ShowError(this, "Please select wave file first!");
+}
+
+void TConfigDlg::BtnOKClick() {
+    try {
+        TSettings Settings(FSettingsFile);
+        Settings.WritePreferences({CBoxEnable->isChecked(), CBoxNotify->isChecked(), CBoxAuto->isChecked(),
+                                   CBoxSound->isChecked(), edConvDone->text().toStdString(),
+                                   edConvError->text().toStdString()});
+        Settings.WriteParallelConversions(SpinParallel->value());
+        Settings.WriteLibraryPreferences(
+            {CBoxKeepFolders->isChecked(), CBoxCopyCovers->isChecked(), CBoxUpdateOnly->isChecked()});
+    } catch (const std::exception& E) {
+        ShowError(this, QString::fromStdString(E.what()));
+        return;
+    }
+    accept();
+}
+
+void TConfigDlg::BtnCancelClick() {
+    QDialog::reject();
+}
+
+} // namespace deraz

@@ -1,0 +1,141 @@
+#include "desktop/uConfigOutputDlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include "desktop/MessageBoxes.h"
+#include "driver/OutputFormats.h"
+#include "driver/Settings.h"
+#include "desktop/uMain.h"
+
+namespace deraz {
+
+namespace {
+
+constexpr int ClientWidth = 296;
+constexpr int ClientHeight = 230;
+
+QGroupBox* Group(QWidget* Parent, const QString& Caption) {
+    auto* Box = new QGroupBox(Caption, Parent);
+    new QVBoxLayout(Box);
+    return Box;
+}
+
+} // namespace
+
+TConfigOutputDlg::TConfigOutputDlg(TMainForm* MainForm, std::string SettingsFileName)
+    : QDialog(MainForm), FMainForm(MainForm), FSettingsFileName(std::move(SettingsFileName)) {
+    setObjectName("ConfigOutputDlg");
+    setWindowTitle("Choose output format...");
+    // No close button: the dialog is left through its own buttons.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+
+    BtnOK = new QPushButton("Accept.", this);
+    BtnOK->setToolTip("Accept changes.");
+    BtnCancel = new QPushButton("Cancel", this);
+    BtnCancel->setToolTip("Discard changes.");
+    ComboxDestFormat = new QComboBox(this);
+    ComboxDestFormat->setObjectName("ComboxDestFormat");
+    ComboxDestFormat->setToolTip("Select the encoder for the output format.");
+    for (const TOutputFormat& Format : OutputFormats()) ComboxDestFormat->addItem(Format.Entry);
+    CBoxCopyTags = new QCheckBox("Copy tags from source file.", this);
+    CBoxCopyTags->setToolTip("Copy all tag information from source file to destination file.");
+    ComboxBitrates = new QComboBox(this);
+    ComboxBitrates->setObjectName("ComboxBitrates");
+    ComboxBitrates->setToolTip("Select the bitrate quality.");
+    CBoxUseBitrate = new QCheckBox("If source bitrate is lower than destination bitrate, ", this);
+    CBoxUseBitrate->setToolTip("Choose to not up/down convert bitrate if under specifired.");
+    Label1 = new QLabel("then use same bitrate as source.", this);
+
+    QGroupBox* GroupBox2 = Group(this, "Destination format...");
+    GroupBox2->layout()->addWidget(ComboxDestFormat);
+    GroupBox2->layout()->addWidget(CBoxCopyTags);
+    QGroupBox* GroupBox3 = Group(this, "Bitrate quality selection...");
+    GroupBox3->layout()->addWidget(ComboxBitrates);
+    GroupBox3->layout()->addWidget(CBoxUseBitrate);
+    // The label continues the check box's caption, under its text.
+    Label1->setIndent(CBoxUseBitrate->style()->pixelMetric(QStyle::PM_IndicatorWidth) +
+                      CBoxUseBitrate->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing));
+    GroupBox3->layout()->addWidget(Label1);
+    GroupBox3->layout()->setSpacing(2);
+
+    auto* Buttons = new QHBoxLayout;
+    Buttons->addStretch();
+    Buttons->addWidget(BtnOK);
+    Buttons->addWidget(BtnCancel);
+    auto* Layout = new QVBoxLayout(this);
+    Layout->addWidget(GroupBox2);
+    Layout->addWidget(GroupBox3);
+    Layout->addStretch();
+    Layout->addLayout(Buttons);
+
+    BtnOK->setDefault(true);
+    connect(BtnOK, &QPushButton::clicked, this, &TConfigOutputDlg::BtnOKClick);
+    connect(BtnCancel, &QPushButton::clicked, this, &TConfigOutputDlg::BtnCancelClick);
+    connect(ComboxDestFormat, &QComboBox::activated, this, &TConfigOutputDlg::ComboxDestFormatChange);
+
+    // The stored choices; the level list is still empty and so keeps no selection.
+    TSettings Settings(FSettingsFileName);
+    CBoxCopyTags->setChecked(Settings.CopyTags());
+    CBoxUseBitrate->setChecked(Settings.CapBitrate());
+    ComboxDestFormat->setCurrentIndex(Settings.DestExt());
+    ComboxBitrates->setCurrentIndex(-1);
+
+    setFixedSize(sizeHint().expandedTo(QSize(ClientWidth, ClientHeight)));
+}
+
+void TConfigOutputDlg::FillLevels(std::span<const char* const> Levels, int Selected) {
+    ComboxBitrates->clear();
+    for (const char* Level : Levels) ComboxBitrates->addItem(Level);
+    ComboxBitrates->setCurrentIndex(Selected >= 0 && Selected < ComboxBitrates->count() ? Selected : -1);
+}
+
+void TConfigOutputDlg::showEvent(QShowEvent* Event) {
+    if (!Event->spontaneous()) FormShow();
+    QDialog::showEvent(Event);
+}
+
+void TConfigOutputDlg::FormShow() {
+    ComboxDestFormat->setFocus();
+    TSettings Settings(FSettingsFileName);
+    int32_t DestExt = Settings.DestExt();
+    auto Formats = OutputFormats();
+    if (DestExt >= 0 && DestExt < int32_t(Formats.size()))
+        FillLevels(Formats[size_t(DestExt)].ShownLevels, Settings.Bitrate());
+    else
+        FillLevels({}, -1);
+}
+
+void TConfigOutputDlg::ComboxDestFormatChange() {
+    int Index = ComboxDestFormat->currentIndex();
+    if (Index < 0) return;
+    const TOutputFormat& Format = OutputFormats()[size_t(Index)];
+    FillLevels(Format.Levels, Format.DefaultLevel);
+}
+
+void TConfigOutputDlg::BtnOKClick() {
+    TSettings Settings(FSettingsFileName);
+    Settings.WriteOutputFormat(ComboxDestFormat->currentIndex(), ComboxBitrates->currentIndex(),
+                               CBoxCopyTags->isChecked());
+    Settings.WriteCapBitrate(CBoxUseBitrate->isChecked());
+    if (FMainForm->EntryCount() == 0) {
+        ShowError(this, "Cannot update filename extension, because there isnt any files in the media bin!");
+        return;
+    }
+    std::string Extension = OutputExtension(ComboxDestFormat->currentIndex());
+    if (!Extension.empty()) FMainForm->SetOutputExtensions(Extension);
+    accept();
+}
+
+void TConfigOutputDlg::BtnCancelClick() {
+    reject();
+}
+
+} // namespace deraz

@@ -1,0 +1,96 @@
+// The progress dialog around a batch: the current and overall gauges, the file being converted,
+// Abort, and the hand-over to mini mode. The driver starts, queues and finishes the conversions;
+// this dialog only shows what it reports, on the user-interface thread.
+#pragma once
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "driver/EntryQueue.h"
+
+class QLabel;
+class QFrame;
+class QPushButton;
+
+namespace deraz {
+
+class TGauge;
+class TMinimodeDlg;
+class TParallelBatch;
+struct TBatchSummary;
+struct TEntryResult;
+
+class TConvDlg : public QDialog {
+    Q_OBJECT
+public:
+    // MainWindow is hidden in mini mode; SettingsFile holds the output format and preferences.
+    TConvDlg(QWidget* MainWindow, const std::string& SettingsFile, QWidget* Parent = nullptr);
+    ~TConvDlg() override;
+
+    // The mini window, made after this dialog.
+    void SetMinimode(TMinimodeDlg* Minimode) { FMinimode = Minimode; }
+
+    // Starts converting Entries: shows this dialog, or mini mode when AutoMinimode is set. An
+    // empty list gives "No files added to media bin!".
+    void StartBatch(std::vector<TMediaEntry> Entries, bool AutoMinimode);
+    bool BatchRunning() const;
+    // Stops a running batch without announcing its end and waits until it has ended; for the
+    // program's end.
+    void StopBatch();
+    // Hides this dialog and the main window and goes on in mini mode.
+    void BtnSendToClick();
+    // During a batch: stops every conversion, without output, and closes. After it: closes.
+    void BtnAbortClick();
+
+    QLabel* Label1;
+    QLabel* LblInput;
+    QLabel* Label2;
+    QLabel* LblOutput;
+    QFrame* Bevel1;
+    QLabel* Label3;
+    QLabel* Label4;
+    TGauge* CurrentProg;
+    TGauge* OverallProg;
+    QLabel* LblCurretProg;
+    QLabel* LblOverallProg;
+    QLabel* LblTimeLeft;
+    QPushButton* BtnAbort;
+    QPushButton* BtnSendTo;
+
+    // Closed only by its own buttons.
+    void reject() override {}
+
+signals:
+    // The end of a batch has been announced (sound, notification and message shown).
+    void BatchAnnounced();
+
+private:
+    void ConnectBatch();
+    void WakeUp();
+    void EntryStarted(int32_t Index, const TMediaEntry& Entry);
+    void ShowCurrentPercent(int32_t Percent);
+    void EntryFinished(const TEntryResult& Result);
+    void BatchEnded(const TBatchSummary& Summary);
+    void Announce(const TBatchSummary& Summary, bool WasMinimode);
+    void ShowTimeLeft();
+    void SetMiniStatus(const QString& Text);
+
+    QWidget* FMainWindow;
+    TMinimodeDlg* FMinimode = nullptr;
+    std::string FSettingsFile;
+    std::unique_ptr<TParallelBatch> FBatch;
+    std::atomic<bool> FWakePending{false};
+    QElapsedTimer FElapsed;
+    // The time left is estimated from the input bytes converted so far.
+    std::vector<double> FInputSizes;
+    double FTotalSize = 0, FFinishedSize = 0;
+    int32_t FCurrentIndex = -1; // the entry started last
+    int32_t FCurrentPercent = 0;
+    bool FQuiet = false; // the batch ends unannounced
+};
+
+} // namespace deraz

@@ -1,0 +1,76 @@
+// The program's settings: keys in "Varidir.ini". Nothing is kept in
+// memory: every query reads the file at that moment, every change writes its keys at once.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "driver/OutputFormats.h"
+#include "platform/IniFile.h"
+
+namespace deraz {
+
+// The settings file's full name: "Varidir.ini" beside the executable when it can be written there,
+// otherwise in the user's settings folder (platform/Paths.h).
+std::string DefaultSettingsFileName();
+
+// What the preferences dialog stores.
+struct TPreferences {
+    bool Minimode = false;
+    bool Notify = false;
+    bool AutoMinimode = false;
+    bool UseSound = false;
+    std::string Done;  // WAV file played when a batch ends
+    std::string Error; // WAV file meant for conversion errors
+};
+
+// How a batch treats a converted library, also in section "General".
+struct TLibraryPreferences {
+    bool KeepFolders = true; // an added folder's files keep their folders under the output directory
+    bool CopyCovers = true;  // cover pictures beside the inputs go to their outputs' folders
+    bool UpdateOnly = false; // only files that are new or changed since their output was written
+};
+
+class TSettings {
+public:
+    explicit TSettings(const std::string& FileName = DefaultSettingsFileName());
+
+    const std::string& FileName() const { return FIni.FileName(); }
+
+    TPreferences Preferences() const;
+    bool AutoMinimode() const;
+    bool UseSound() const;
+    std::string DoneSound() const;
+    // How many files the desktop batch converts at once: 1 to 64, by default one per processor.
+    int32_t ParallelConversions() const;
+    // "KeepFolders", "CopyCovers" and "UpdateOnly".
+    TLibraryPreferences LibraryPreferences() const;
+
+    // Index into the output format list (0 ".ogg" ... 5 ".wav").
+    int32_t DestExt() const;
+    // Index into that format's bit rate or level list.
+    int32_t Bitrate() const;
+    bool CopyTags() const;
+    // "Output"/"CapBitrate": an MP3 or Ogg Vorbis output of a lossy input keeps no more than the
+    // input's bit rate. Default false.
+    bool CapBitrate() const;
+    // The four output keys together, as the driver applies them.
+    TOutputChoice OutputChoice() const { return {DestExt(), Bitrate(), CopyTags(), CapBitrate()}; }
+
+    // Writes make the file's folder when it is missing.
+    // The six preference keys, in this order; a refused write raises EIniFileException and keeps
+    // the keys written before it.
+    void WritePreferences(const TPreferences& Value);
+    void WriteParallelConversions(int32_t Value);
+    void WriteLibraryPreferences(const TLibraryPreferences& Value);
+    // "DestExt", "Bitrate" and "CopyTags", in this order.
+    void WriteOutputFormat(int32_t DestExt, int32_t Bitrate, bool CopyTags);
+    void WriteCapBitrate(bool Value);
+
+private:
+    void MakeFolder() const;
+
+    TIniFile FIni;
+};
+
+} // namespace deraz

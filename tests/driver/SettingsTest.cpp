@@ -1,0 +1,87 @@
+#include "driver/Settings.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <thread>
+
+#include "tests/support/TestSupport.h"
+
+namespace deraz {
+namespace {
+
+TEST(Settings, AFreshInstallationStartsWithTheDefaults) {
+    test::TTempDir Dir;
+    TSettings Settings(Dir.File("Varidir.ini"));
+    EXPECT_EQ(Settings.DestExt(), 0);
+    EXPECT_EQ(Settings.Bitrate(), 5);
+    EXPECT_FALSE(Settings.CopyTags());
+    EXPECT_FALSE(Settings.AutoMinimode());
+    EXPECT_FALSE(Settings.UseSound());
+    EXPECT_EQ(Settings.DoneSound(), "");
+    TPreferences Defaults = Settings.Preferences();
+    EXPECT_FALSE(Defaults.Minimode || Defaults.Notify || Defaults.AutoMinimode || Defaults.UseSound);
+    EXPECT_EQ(Settings.ParallelConversions(), int32_t(std::max(1u, std::thread::hardware_concurrency())));
+    TLibraryPreferences Library = Settings.LibraryPreferences();
+    EXPECT_TRUE(Library.KeepFolders && Library.CopyCovers && !Library.UpdateOnly);
+    EXPECT_FALSE(std::filesystem::exists(Dir.File("Varidir.ini")));
+}
+
+TEST(Settings, ParallelConversionsStayBetweenOneAndSixtyFour) {
+    test::TTempDir Dir;
+    TSettings Settings(Dir.File("Varidir.ini"));
+    for (auto [Stored, Read] : {std::pair{1, 1}, {3, 3}, {64, 64}, {1000, 64}}) {
+        Settings.WriteParallelConversions(Stored);
+        EXPECT_EQ(Settings.ParallelConversions(), Read) << Stored;
+    }
+    Settings.WriteParallelConversions(0);
+    EXPECT_GE(Settings.ParallelConversions(), 1);
+}
+
+TEST(Settings, WritesTheKeysOfEachDialogInTheirSections) {
+    test::TTempDir Dir;
+    TSettings Settings(Dir.File("Varidir.ini"));
+    Settings.WritePreferences({true, false, true, true, "/s/done.wav", "/s/error.wav"});
+    Settings.WriteOutputFormat(4, -1, true);
+    auto Bytes = test::ReadFileBytes(Settings.FileName());
+    EXPECT_EQ(std::string(Bytes.begin(), Bytes.end()),
+              "[General]\nMinimode=1\nNotify=0\nAutoMinimode=1\nUseSound=1\nDone=/s/done.wav\n"
+              "Error=/s/error.wav\n[Output]\nDestExt=4\nBitrate=-1\nCopyTags=1\n");
+    TPreferences Read = Settings.Preferences();
+    EXPECT_TRUE(Read.Minimode && Read.AutoMinimode && Read.UseSound && !Read.Notify);
+    EXPECT_EQ(Read.Error, "/s/error.wav");
+    EXPECT_EQ(Settings.DestExt(), 4);
+    EXPECT_EQ(Settings.Bitrate(), -1);
+
+    Settings.WriteLibraryPreferences({false, true, true});
+    Bytes = test::ReadFileBytes(Settings.FileName());
+    EXPECT_NE(std::string(Bytes.begin(), Bytes.end())
+                  .find("Error=/s/error.wav\nKeepFolders=0\nCopyCovers=1\nUpdateOnly=1\n"),
+              std::string::npos);
+    TLibraryPreferences Library = Settings.LibraryPreferences();
+    EXPECT_TRUE(!Library.KeepFolders && Library.CopyCovers && Library.UpdateOnly);
+}
+
+TEST(Settings, TheFileLivesBesideTheExecutable) {
+    auto Expected = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "Varidir.ini";
+    EXPECT_EQ(DefaultSettingsFileName(), Expected.string());
+}
+
+TEST(Settings, TheFirstWriteMakesTheFolderAndAFailedOneNamesTheFile) {
+    test::TTempDir Dir;
+    TSettings Fresh(Dir.File("config/deraz/Varidir.ini"));
+    Fresh.WriteOutputFormat(2, 1, false);
+    EXPECT_EQ(TSettings(Dir.File("config/deraz/Varidir.ini")).DestExt(), 2);
+
+    // A folder that cannot be made: a file stands where it would be.
+    test::WriteFileBytes(Dir.File("blocked"), {'x'});
+    TSettings Blocked(Dir.File("blocked/deraz/Varidir.ini"));
+    try {
+        Blocked.WritePreferences({});
+        ADD_FAILURE() << "the write was not refused";
+    } catch (const EIniFileException& E) {
+        EXPECT_EQ(std::string(E.what()), "Unable to write to " + Dir.File("blocked/deraz/Varidir.ini"));
+    }
+}
+
+} // namespace
+} // namespace deraz
