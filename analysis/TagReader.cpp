@@ -16,10 +16,16 @@ void AddValues(TTagSet& Tags, const std::string& Name, const StringList& Values)
     }
 }
 
+// ReplayGain values travel as they are, for outputs whose own values are not measured.
+constexpr const char* GainFields[] = {"REPLAYGAIN_TRACK_GAIN", "REPLAYGAIN_TRACK_PEAK",
+                                      "REPLAYGAIN_ALBUM_GAIN", "REPLAYGAIN_ALBUM_PEAK"};
+
 // Takes the travelling fields from a property map, splitting "3/12" into number and total.
 TTagSet FromProperties(const PropertyMap& Properties) {
     TTagSet Tags;
     for (const char* Name : PlainFields)
+        if (Properties.contains(Name)) AddValues(Tags, Name, Properties[Name]);
+    for (const char* Name : GainFields)
         if (Properties.contains(Name)) AddValues(Tags, Name, Properties[Name]);
     for (auto [Number, Total] : NumberFields)
         if (Properties.contains(Total)) AddValues(Tags, Total, Properties[Total]);

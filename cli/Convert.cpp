@@ -6,10 +6,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <set>
 #include <thread>
 #include <unistd.h>
 
+#include "driver/AlbumGain.h"
 #include "driver/CodecSet.h"
 #include "driver/ConvDriver.h"
 #include "driver/FileNames.h"
@@ -80,6 +82,16 @@ std::vector<TMediaEntry> MakeEntries(const TCliOptions& Options, const TOutputCh
     return Entries;
 }
 
+std::vector<TMediaEntry> QueuedEntries(const TEntryQueue& Queue) {
+    std::vector<TMediaEntry> Entries;
+    for (int32_t I = 0; I < Queue.Count(); ++I) Entries.push_back(Queue.Entry(I));
+    return Entries;
+}
+
+void AddNote(TEntryResult& Result, const std::string& Note) {
+    Result.Message = Result.Message.empty() ? Note : Result.Message + " " + Note;
+}
+
 int32_t JobCount(const TCliOptions& Options, size_t Files) {
     size_t Jobs = Options.Jobs > 0 ? size_t(Options.Jobs) : std::max(1u, std::thread::hardware_concurrency());
     return int32_t(std::min(Jobs, Files));
@@ -129,6 +141,8 @@ int RunConversion(const TCliOptions& Options) {
     std::vector<TMediaEntry> Kept;
     auto Queue = std::make_shared<TEntryQueue>(MakeEntries(Options, Choice, Kept));
     int32_t Jobs = JobCount(Options, size_t(Queue->Count()));
+    std::optional<TAlbumGain> Albums;
+    if (Choice.ReplayGain == gmAlbum) Albums.emplace(QueuedEntries(*Queue));
 
     std::vector<std::unique_ptr<TJob>> JobList;
     try {
@@ -167,6 +181,7 @@ int RunConversion(const TCliOptions& Options) {
                 std::lock_guard Lock(Mutex);
                 Results[size_t(Result.Index)] = Result;
             }
+            if (Albums) Albums->EntryFinished(Result);
             Display.EntryFinished(I, Result, Queue->Entry(Result.Index));
         };
         Threads.emplace_back([&, I] {
@@ -192,6 +207,8 @@ int RunConversion(const TCliOptions& Options) {
     }
     for (auto& Thread : Threads) Thread.join();
     Display.Redraw();
+    if (Albums)
+        for (const auto& Note : Albums->Notes()) AddNote(Results[size_t(Note.Index)], Note.Message);
 
     return PrintSummary(Options, Results, Kept);
 }

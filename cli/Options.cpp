@@ -5,8 +5,22 @@
 
 #include "driver/BitrateCap.h"
 #include "driver/FileNames.h"
+#include "driver/ReplayGainTags.h"
 
 namespace deraz {
+
+namespace {
+
+// "off" (when Off is allowed), "track" or "album" after Option.
+TGainMode ParseGainMode(const std::string& Option, const std::string& Text, bool Off) {
+    if (Text == "off" && Off) return gmOff;
+    if (Text == "track") return gmTrack;
+    if (Text == "album") return gmAlbum;
+    throw EUsageError(Option + " is " + (Off ? "off, track or album" : "track or album") + ", not \"" + Text +
+                      "\"");
+}
+
+} // namespace
 
 const char* const UsageText =
     "usage: deraz-convert [-f EXT] [-l LEVEL] [-o DIR] [-j N] [-q] [OPTION...] INPUT...\n"
@@ -30,6 +44,9 @@ const char* const HelpText =
     "  --covers           copy cover pictures (cover.jpg, folder.png, ...) beside the inputs into the\n"
     "                     outputs' folders (default with -o for folder inputs, unless --flat)\n"
     "  --no-covers        copy no cover pictures\n"
+    "  --replaygain WHAT  write ReplayGain tags: off (default), track, or album (track and album)\n"
+    "  --apply-gain track MP3 and Ogg Vorbis: scale the audio by the track's gain, lowered so that\n"
+    "                     the peak stays at full scale\n"
     "  --wav-type T       WAV output as pcm or ima (IMA ADPCM); default pcm\n"
     "  --block-size N     IMA ADPCM block size in bytes, a multiple of 4; default 512\n"
     "  --info FILE...     print the technical data and tags of each file\n"
@@ -115,6 +132,10 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments) {
                 Options.IfExists = ieRename;
             else
                 throw EUsageError("--if-exists is overwrite, skip or rename, not \"" + What + "\"");
+        } else if (Argument == "--replaygain") {
+            Options.ReplayGain = ParseGainMode(Argument, Value(), true);
+        } else if (Argument == "--apply-gain") {
+            Options.ApplyGain = ParseGainMode(Argument, Value(), false);
         } else if (Argument == "-q") {
             Options.Quiet = true;
         } else if (Argument == "-f") {
@@ -180,6 +201,12 @@ TOutputChoice ResolveOutputChoice(const TCliOptions& Options, const TOutputChoic
     if (Options.BlockSize && !Options.ImaAdpcm.value_or(false))
         throw EUsageError("--block-size has no effect without --wav-type ima");
     if (Options.CapBitrate && LevelBitrates(Choice.DestExt).empty()) throw NoEffect("--cap-bitrate");
+    if (Options.ReplayGain != gmOff && !HasGainTagForm(Format.Extension)) throw NoEffect("--replaygain");
+    if (Options.ApplyGain != gmOff && LevelBitrates(Choice.DestExt).empty()) throw NoEffect("--apply-gain");
+    if (Options.ApplyGain == gmAlbum)
+        throw EUsageError("--apply-gain album is not available yet; --apply-gain track applies each file's gain");
+    Choice.ReplayGain = Options.ReplayGain;
+    Choice.ApplyGain = Options.ApplyGain;
     Choice.CopyTags = Options.CopyTags.value_or(Stored.CopyTags);
     Choice.CapBitrate = Options.CapBitrate;
     return Choice;

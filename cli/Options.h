@@ -36,6 +36,8 @@ struct TCliOptions {
     bool Flat = false;                 // --flat: every output straight into -o's folder
     std::optional<bool> Covers;        // --covers, --no-covers; else on for folder inputs not flat
     bool Update = false;               // --update: only inputs newer than their outputs
+    TGainMode ReplayGain = gmOff;      // --replaygain
+    TGainMode ApplyGain = gmOff;       // --apply-gain
     std::vector<std::string> Files;
 };
 

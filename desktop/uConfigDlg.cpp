@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
@@ -69,7 +70,14 @@ TConfigDlg::TConfigDlg(const std::string& SettingsFile, QWidget* Parent)
     SpinParallel->setRange(1, MaxParallel);
     SpinParallel->setToolTip("How many files convert at the same time; 1 converts one after another.");
     auto* After = new QLabel("files at once.", GeneralTab);
-    After->setGeometry(160, 224, 200, 22);
+    After->setGeometry(160, 224, 130, 22);
+    auto* GainLabel = new QLabel("Write ReplayGain tags:", GeneralTab);
+    GainLabel->setGeometry(296, 224, 140, 22);
+    ComboReplayGain = new QComboBox(GeneralTab);
+    ComboReplayGain->addItems({"off", "track", "album"});
+    ComboReplayGain->setGeometry(436, 223, 78, 24);
+    ComboReplayGain->setToolTip("Measure the loudness of every converted file and tag it, so that players "
+                                "can play tracks (or whole albums) at one loudness.");
     BuildFoldersGroup();
 
     BtnOK = new QPushButton("OK", this);
@@ -159,6 +167,7 @@ void TConfigDlg::Load() {
     CBoxKeepFolders->setChecked(Library.KeepFolders);
     CBoxCopyCovers->setChecked(Library.CopyCovers);
     CBoxUpdateOnly->setChecked(Library.UpdateOnly);
+    ComboReplayGain->setCurrentIndex(Settings.ReplayGain());
 }
 
 void TConfigDlg::showEvent(QShowEvent* Event) {
@@ -209,6 +218,7 @@ void TConfigDlg::BtnOKClick() {
         Settings.WriteParallelConversions(SpinParallel->value());
         Settings.WriteLibraryPreferences(
             {CBoxKeepFolders->isChecked(), CBoxCopyCovers->isChecked(), CBoxUpdateOnly->isChecked()});
+        Settings.WriteReplayGain(TGainMode(ComboReplayGain->currentIndex()));
     } catch (const std::exception& E) {
         ShowError(this, QString::fromStdString(E.what()));
         return;

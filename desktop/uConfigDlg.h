@@ -1,6 +1,6 @@
 // The preferences dialog: the mini mode switches, the sound files played when a batch ends, how
-// many files convert at once and how added folders convert. The settings file is read into the
-// controls once, when the dialog is made; OK writes them, Cancel keeps the controls' changes
+// many files convert at once, which ReplayGain tags they get and how added folders convert. The settings file
+// is read into the controls once, when the dialog is made; OK writes them, Cancel keeps the controls' changes
 // unwritten.
 #pragma once
 
@@ -8,6 +8,7 @@
 #include <string>
 
 class QCheckBox;
+class QComboBox;
 class QFileDialog;
 class QFrame;
 class QGroupBox;
@@ -43,6 +44,7 @@ public:
     QPushButton* Button2;
     QToolButton* BitBtn2;
     QSpinBox* SpinParallel;
+    QComboBox* ComboReplayGain; // off, track, album
     QGroupBox* FoldersGroup;
     QCheckBox* CBoxKeepFolders;
     QCheckBox* CBoxCopyCovers;

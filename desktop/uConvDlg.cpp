@@ -157,6 +157,8 @@ void TConvDlg::StartBatch(std::vector<TMediaEntry> Entries, bool AutoMinimode) {
     TSettings Settings(FSettingsFile);
     FBatch->SetJobs(Settings.ParallelConversions());
     FBatch->SetUpdateOnly(Settings.LibraryPreferences().UpdateOnly);
+    FAlbums.reset();
+    if (Settings.ReplayGain() == gmAlbum) FAlbums.emplace(Entries);
     try {
         FBatch->Start(std::move(Entries));
     } catch (const std::exception& E) {
@@ -186,6 +188,7 @@ void TConvDlg::ShowCurrentPercent(int32_t Percent) {
 }
 
 void TConvDlg::EntryFinished(const TEntryResult& Result) {
+    if (FAlbums) FAlbums->EntryFinished(Result);
     FFinishedSize += FInputSizes[size_t(Result.Index)];
     if (Result.Index == FCurrentIndex) FCurrentIndex = -1;
     OverallProg->SetProgress(FBatch->Finished());
@@ -223,7 +226,9 @@ void TConvDlg::BatchEnded(const TBatchSummary& Summary) {
     bool WasMinimode = FMinimode && FMinimode->Active();
     if (WasMinimode) FMinimode->ReturnToNormalMode();
     if (FQuiet) return;
-    QTimer::singleShot(0, this, [this, Summary, WasMinimode] { Announce(Summary, WasMinimode); });
+    TBatchSummary Shown = Summary;
+    if (FAlbums) FAlbums->AddNotesTo(Shown);
+    QTimer::singleShot(0, this, [this, Shown, WasMinimode] { Announce(Shown, WasMinimode); });
 }
 
 void TConvDlg::Announce(const TBatchSummary& Summary, bool WasMinimode) {

@@ -7,9 +7,11 @@
 #include <QElapsedTimer>
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "driver/AlbumGain.h"
 #include "driver/EntryQueue.h"
 
 class QLabel;
@@ -83,6 +85,7 @@ private:
     TMinimodeDlg* FMinimode = nullptr;
     std::string FSettingsFile;
     std::unique_ptr<TParallelBatch> FBatch;
+    std::optional<TAlbumGain> FAlbums; // album ReplayGain of the running batch, when asked for
     std::atomic<bool> FWakePending{false};
     QElapsedTimer FElapsed;
     // The time left is estimated from the input bytes converted so far.

@@ -6,6 +6,7 @@
 #include "driver/BitrateCap.h"
 #include "driver/CoverFiles.h"
 #include "driver/FileNames.h"
+#include "driver/Loudness.h"
 #include "driver/OutputFiles.h"
 #include "driver/TagCopy.h"
 
@@ -211,8 +212,8 @@ void TConvDriver::ConvertEntry(const std::string& InputName, const std::string& 
 
     FActiveSink = Sink->Code;
     ReportProgress(0);
-    Sink->Sink->SetInput(Source->Source);
     TOutputChoice Choice = FReadOutputChoice();
+    FActiveMeter = ConnectMeter(FMeter, Choice, OutputExt, Source->Source, *Sink->Sink);
     if (Choice.CapBitrate) Choice = CapToInputBitrate(Choice, LossyInputBitrate(InputName));
     if (Choice.CopyTags) RequireTagCopy();
     if (Sink->ApplyLevel) Sink->ApplyLevel(Choice);
@@ -263,6 +264,8 @@ void TConvDriver::Handle(const TEvent& Event) {
         try {
             // Tags go into the temporary file, so an output whose tags failed is never committed.
             if (!FTagSource.empty()) CopyTags(FTagSource, FTemporaryName, ExtractFileExt(FFinalName));
+            if (FActiveMeter)
+                FLoudness = WriteTrackGain(*FActiveMeter, FTemporaryName, ExtractFileExt(FFinalName));
             CommitOutput(FTemporaryName, FFinalName);
         } catch (const std::exception& E) {
             DiscardOutput(FTemporaryName);
@@ -271,7 +274,8 @@ void TConvDriver::Handle(const TEvent& Event) {
         }
         ReportProgress(100);
         BringCovers(FQueue->Entry(FCurrentIndex));
-        RecordResult(eoConverted, JoinedNotes(FSourceNote, FCurrentSink->Note()));
+        RecordResult(eoConverted,
+                     JoinedNotes(JoinedNotes(FSourceNote, FCurrentSink->Note()), GainNote(FLoudness)));
         break;
     case ekException:
         FCurrentSource->Reset();
@@ -312,7 +316,8 @@ void TConvDriver::StartNext() {
 void TConvDriver::RecordResult(TEntryOutcome Outcome, std::string Message) {
     FCurrentSink = nullptr;
     TEntryResult Result{FCurrentIndex, FQueue->Entry(FCurrentIndex).InputName, Outcome,
-                        FirstLine(std::move(Message))};
+                        FirstLine(std::move(Message)), std::move(FLoudness)};
+    FLoudness = nullptr;
     FCurrentIndex = -1;
     ++FSummary.Count;
     if (Outcome == eoConverted && !Result.Message.empty()) FSummary.Notes.push_back(Result);

@@ -25,6 +25,9 @@
 
 namespace deraz {
 
+struct TTrackLoudness;
+class TLoudnessMeter;
+
 enum TEntryOutcome : uint8_t {
     eoConverted = 0,  // the output file is complete
     eoFailed = 1,     // an error; no output file was left behind
@@ -41,6 +44,8 @@ struct TEntryResult {
     // Why, for every outcome but eoConverted; for eoConverted, what the user should know about
     // the output ("Written at 48000 Hz."), empty when nothing. Always one line.
     std::string Message;
+    // A converted entry's measured loudness, when ReplayGain was asked for.
+    std::shared_ptr<const TTrackLoudness> Loudness = nullptr;
 };
 
 struct TBatchSummary {
@@ -176,6 +181,9 @@ private:
     std::string FTagSource;     // the input whose tags its output gets; empty: no tags
     std::string FSourceNote;    // what its source had to say about the input
     int32_t FActiveSink = scWaveOut;
+    std::unique_ptr<TLoudnessMeter> FMeter;
+    TLoudnessMeter* FActiveMeter = nullptr;          // the running conversion's meter, or null
+    std::shared_ptr<const TTrackLoudness> FLoudness; // its measurement, for its result
     std::string FCaption;
 
     std::shared_ptr<TChannel> FChannel = std::make_shared<TChannel>();

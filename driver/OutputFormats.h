@@ -25,6 +25,9 @@ std::string OutputExtension(int32_t DestExt);
 // when there is none.
 int32_t FindOutputFormat(const std::string& Extension);
 
+// Which ReplayGain values a batch writes or applies.
+enum TGainMode : uint8_t { gmOff = 0, gmTrack = 1, gmAlbum = 2 };
+
 // A stored output choice: format index, the index into its level list, and the two options that
 // apply to every output.
 struct TOutputChoice {
@@ -32,6 +35,9 @@ struct TOutputChoice {
     int32_t Bitrate = 5;
     bool CopyTags = false;   // carry the input's tags and cover picture to the output
     bool CapBitrate = false; // a lossy input's lower bit rate caps the chosen one
+    // ReplayGain tags written into the outputs, and the gain applied to lossy outputs' audio.
+    TGainMode ReplayGain = gmOff;
+    TGainMode ApplyGain = gmOff;
 };
 
 // Ogg Vorbis quality: entry i encodes at i / 10, so each entry gets the nominal rate its name

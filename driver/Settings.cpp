@@ -25,6 +25,7 @@ constexpr TKey kParallel{"General", "ParallelConversions"};
 constexpr TKey kKeepFolders{"General", "KeepFolders"};
 constexpr TKey kCopyCovers{"General", "CopyCovers"};
 constexpr TKey kUpdateOnly{"General", "UpdateOnly"};
+constexpr TKey kReplayGain{"General", "ReplayGain"};
 constexpr TKey kDestExt{"Output", "DestExt"};
 constexpr TKey kBitrate{"Output", "Bitrate"};
 constexpr TKey kCopyTags{"Output", "CopyTags"};
@@ -93,6 +94,17 @@ bool TSettings::CapBitrate() const {
     return FIni.ReadBool(kCapBitrate.Section, kCapBitrate.Name, false);
 }
 
+TGainMode TSettings::ReplayGain() const {
+    int32_t Value = FIni.ReadInteger(kReplayGain.Section, kReplayGain.Name, gmOff);
+    return Value == gmTrack || Value == gmAlbum ? TGainMode(Value) : gmOff;
+}
+
+TOutputChoice TSettings::OutputChoice() const {
+    TOutputChoice Choice{DestExt(), Bitrate(), CopyTags(), CapBitrate()};
+    Choice.ReplayGain = ReplayGain();
+    return Choice;
+}
+
 // The user's settings folder may not exist before the first write; when it cannot be made, the
 // write that follows fails with the file's name.
 void TSettings::MakeFolder() const {
@@ -127,6 +139,11 @@ void TSettings::WriteOutputFormat(int32_t DestExt, int32_t Bitrate, bool CopyTag
     FIni.WriteInteger(kDestExt.Section, kDestExt.Name, DestExt);
     FIni.WriteInteger(kBitrate.Section, kBitrate.Name, Bitrate);
     FIni.WriteBool(kCopyTags.Section, kCopyTags.Name, CopyTags);
+}
+
+void TSettings::WriteReplayGain(TGainMode Value) {
+    MakeFolder();
+    FIni.WriteInteger(kReplayGain.Section, kReplayGain.Name, Value);
 }
 
 void TSettings::WriteCapBitrate(bool Value) {

@@ -54,8 +54,11 @@ public:
     // "Output"/"CapBitrate": an MP3 or Ogg Vorbis output of a lossy input keeps no more than the
     // input's bit rate. Default false.
     bool CapBitrate() const;
-    // The four output keys together, as the driver applies them.
-    TOutputChoice OutputChoice() const { return {DestExt(), Bitrate(), CopyTags(), CapBitrate()}; }
+    // "General"/"ReplayGain": 0 no ReplayGain tags, 1 track values, 2 track and album values;
+    // anything else reads as 0.
+    TGainMode ReplayGain() const;
+    // The four output keys and the ReplayGain key together, as the driver applies them.
+    TOutputChoice OutputChoice() const;
 
     // Writes make the file's folder when it is missing.
     // The six preference keys, in this order; a refused write raises EIniFileException and keeps
@@ -66,6 +69,7 @@ public:
     // "DestExt", "Bitrate" and "CopyTags", in this order.
     void WriteOutputFormat(int32_t DestExt, int32_t Bitrate, bool CopyTags);
     void WriteCapBitrate(bool Value);
+    void WriteReplayGain(TGainMode Value);
 
 private:
     void MakeFolder() const;

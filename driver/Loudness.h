@@ -1,0 +1,102 @@
+// Loudness of the PCM on its way from a source to a sink, measured with libebur128 as the sink
+// pulls it (integrated loudness and true peak), and optionally a gain applied to that PCM.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "driver/OutputFormats.h"
+#include "pipeline/ACS_Classes.h"
+
+namespace deraz {
+
+// libebur128's state of one measurement.
+struct TLoudnessState;
+
+// What one converted track measured. Loudness and Peak are meaningful only when Problem is empty.
+struct TTrackLoudness {
+    double Loudness = 0; // integrated loudness, LUFS
+    double Peak = 0;     // true peak, full scale 1.0
+    std::string Problem; // why the track has no gain ("the audio is silent."); empty when it has
+    std::string Note;    // what the user should know: the gain applied, why there is no gain
+    // The meter's state, so that an album's loudness comes from its tracks without a second decode.
+    std::shared_ptr<TLoudnessState> State;
+};
+
+// ReplayGain 2.0: the gain that brings Loudness to -18 LUFS.
+double ReplayGainOf(double Loudness);
+// The integrated loudness of several tracks together; -infinity when they are all silent.
+double AlbumLoudness(const std::vector<const TTrackLoudness*>& Tracks);
+// Gain, in dB, that brings Loudness to the reference, lowered so that Peak stays at or below full
+// scale.
+double SafeGain(double Loudness, double Peak);
+
+// A pass-through source: delivers its input's PCM unchanged (or scaled by the applied gain) and
+// measures what it delivers.
+class TLoudnessMeter : public TACSConverter {
+public:
+    using TACSConverter::TACSConverter;
+    ~TLoudnessMeter() override;
+
+    // Apply the track's own gain: the input is read once through to measure it before the PCM is
+    // delivered, scaled by the gain that SafeGain gives.
+    bool ApplyTrackGain() const { return FApplyTrackGain; }
+    void SetApplyTrackGain(bool Value) { FApplyTrackGain = Value; }
+    // Whether the track's values go into its output's tags.
+    bool WriteTags() const { return FWriteTags; }
+    void SetWriteTags(bool Value) { FWriteTags = Value; }
+
+    int32_t BitsPerSample() override;
+    int32_t Channels() override;
+    int32_t SampleRate() override;
+    int32_t TotalTime() override;
+    int32_t GetData(void* Buffer, int32_t BufferSize) override;
+    void Init() override;
+    void Flush() override;
+
+    // The measurement of what was delivered since Init.
+    std::shared_ptr<TTrackLoudness> Measurement() const;
+    // What the user should know about the gain applied ("Gain of -6.52 dB applied."); empty when
+    // none was.
+    const std::string& Note() const { return FNote; }
+
+private:
+    // Reads the input through, measuring it, and sets the gain to apply; then restarts the input.
+    void MeasureAhead();
+    // Feeds whole frames of FRaw to the meter (scaled first when a gain applies) and moves them to
+    // FReady; a partial frame stays in FRaw.
+    void Process(TLoudnessState* Meter, bool Scale);
+    int32_t FrameBytes();
+
+    bool FApplyTrackGain = false;
+    bool FWriteTags = false;
+    std::shared_ptr<TLoudnessState> FMeter;
+    std::string FMeterProblem;
+    int64_t FFrames = 0;
+    double FScale = 1.0;
+    bool FAhead = false; // MeasureAhead is done for this conversion
+    std::string FNote;
+    std::vector<uint8_t> FRaw;   // read from the input, not processed yet
+    std::vector<uint8_t> FReady; // processed, not delivered yet
+    size_t FReadyAt = 0;
+    std::vector<float> FFloats;
+    std::vector<int32_t> FInts;
+};
+
+// Places a meter between Source and Sink when Choice asks for ReplayGain tags of an output of
+// type OutputExt or for a gain applied; otherwise connects them directly. Returns the meter in
+// use, or null.
+TLoudnessMeter* ConnectMeter(std::unique_ptr<TLoudnessMeter>& Meter, const TOutputChoice& Choice,
+                             const std::string& OutputExt, TACSInput* Source, TACSOutput& Sink);
+
+// After a conversion through Meter: its measurement, with the track's values written into
+// FileName (of type Ext) when the meter writes tags. No gain (silence, a short file, a failed
+// write) is a note, never an error.
+std::shared_ptr<const TTrackLoudness> WriteTrackGain(const TLoudnessMeter& Meter, const std::string& FileName,
+                                                     const std::string& Ext);
+// The note of a measurement; empty for none.
+std::string GainNote(const std::shared_ptr<const TTrackLoudness>& Track);
+
+} // namespace deraz

@@ -1,0 +1,47 @@
+#include "driver/ReplayGainTags.h"
+
+#include <cstdio>
+
+#include "driver/FileNames.h"
+
+namespace deraz {
+
+namespace {
+
+TGainFields PairFields(const char* Pair, const std::optional<TGainValues>& Values) {
+    std::string Gain = std::string("REPLAYGAIN_") + Pair + "_GAIN";
+    std::string Peak = std::string("REPLAYGAIN_") + Pair + "_PEAK";
+    if (!Values) return {{Gain, ""}, {Peak, ""}};
+    return {{Gain, GainText(Values->Gain)}, {Peak, PeakText(Values->Peak)}};
+}
+
+} // namespace
+
+TGainFields TrackGainFields(const std::optional<TGainValues>& Track) {
+    TGainFields Fields = PairFields("TRACK", Track);
+    Fields.merge(PairFields("ALBUM", std::nullopt));
+    return Fields;
+}
+
+TGainFields AlbumGainFields(const TGainValues& Album) {
+    return PairFields("ALBUM", Album);
+}
+
+bool HasGainTagForm(const std::string& Ext) {
+    std::string Lower = LowerCase(Ext);
+    return Lower == ".ogg" || Lower == ".mp3" || Lower == ".fla" || Lower == ".flac" || Lower == ".ape";
+}
+
+std::string GainText(double Gain) {
+    char Text[32];
+    std::snprintf(Text, sizeof Text, "%.2f dB", Gain);
+    return Text;
+}
+
+std::string PeakText(double Peak) {
+    char Text[32];
+    std::snprintf(Text, sizeof Text, "%.6f", Peak);
+    return Text;
+}
+
+} // namespace deraz

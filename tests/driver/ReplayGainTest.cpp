@@ -1,0 +1,208 @@
+// ReplayGain written while converting: the values read back with ffprobe, checked against the
+// signal's known loudness and against loudgain's own measurement of the same outputs; album values
+// against loudgain's album mode; no gain, with a note, for silence and very short audio.
+#include <cmath>
+#include <gtest/gtest.h>
+#include <map>
+#include <optional>
+#include <sstream>
+
+#include "driver/AlbumGain.h"
+#include "driver/ParallelBatch.h"
+#include "driver/ReplayGainTags.h"
+#include "tests/support/TestSupport.h"
+
+namespace deraz {
+namespace {
+
+using test::ShellQuote;
+
+// A stereo 1 kHz sine at Volume of full scale (0.1: -20 dBFS, -20 LUFS), made by sox.
+std::string Sine(const test::TTempDir& Dir, const std::string& Name, double Volume, double Seconds = 5) {
+    std::string File = Dir.File(Name);
+    std::ostringstream Command;
+    Command << "sox -n -r 44100 -b 16 -c 2 " << ShellQuote(File) << " synth " << Seconds << " sine 1000 vol "
+            << Volume;
+    EXPECT_EQ(test::RunCommand(Command.str()), 0);
+    return File;
+}
+
+// The entries converted with Choice, album values written as TAlbumGain writes them.
+std::vector<TEntryResult> Convert(const TOutputChoice& Choice, const std::vector<TMediaEntry>& Entries) {
+    TParallelBatch Batch{[Choice] { return Choice; }};
+    Batch.SetJobs(2);
+    std::optional<TAlbumGain> Albums;
+    if (Choice.ReplayGain == gmAlbum) Albums.emplace(Entries);
+    std::vector<TEntryResult> Results(Entries.size());
+    Batch.OnEntryFinished = [&](TParallelBatch*, const TEntryResult& Result) {
+        Results[size_t(Result.Index)] = Result;
+        if (Albums) Albums->EntryFinished(Result);
+    };
+    Batch.Start(Entries);
+    Batch.RunToEnd();
+    if (Albums)
+        for (const auto& Note : Albums->Notes()) Results[size_t(Note.Index)].Message += " " + Note.Message;
+    return Results;
+}
+
+// The REPLAYGAIN_* tags of File as ffprobe reads them, names in upper case.
+std::map<std::string, std::string> GainTags(const std::string& File) {
+    std::string Text;
+    test::RunCommand(
+        "ffprobe -v error -show_entries format_tags:stream_tags -of default=nw=1 " + ShellQuote(File), &Text);
+    std::map<std::string, std::string> Tags;
+    std::istringstream Lines(Text);
+    for (std::string Line; std::getline(Lines, Line);) {
+        size_t Equals = Line.find('=');
+        std::string Name = Line.substr(0, Equals);
+        for (auto& C : Name) C = char(std::toupper(static_cast<unsigned char>(C)));
+        if (Equals != std::string::npos && Name.find("REPLAYGAIN_") != std::string::npos)
+            Tags[Name.substr(Name.find("REPLAYGAIN_"))] = Line.substr(Equals + 1);
+    }
+    return Tags;
+}
+
+struct TPeerValues {
+    double Loudness, Peak, Gain;
+};
+
+// loudgain's measurement of Files, one row per file and, in album mode, the album's row last.
+std::vector<TPeerValues> Loudgain(const std::vector<std::string>& Files, bool Album) {
+    std::string Command = std::string("loudgain -q -O -s s") + (Album ? " -a" : "");
+    for (const auto& File : Files) Command += " " + ShellQuote(File);
+    std::string Text;
+    EXPECT_EQ(test::RunCommand(Command, &Text), 0) << Command;
+    std::vector<TPeerValues> Rows;
+    std::istringstream Lines(Text);
+    std::string Line;
+    std::getline(Lines, Line); // the heading
+    while (std::getline(Lines, Line)) {
+        std::vector<std::string> Cells;
+        std::istringstream Fields(Line);
+        for (std::string Cell; std::getline(Fields, Cell, '\t');) Cells.push_back(Cell);
+        if (Cells.size() >= 9)
+            Rows.push_back({std::stod(Cells[1]), std::stod(Cells[3]), std::stod(Cells[8])});
+    }
+    return Rows;
+}
+
+bool HaveTools() {
+    return test::ToolAvailable("sox") && test::ToolAvailable("ffprobe") && test::ToolAvailable("loudgain");
+}
+
+TEST(ReplayGain, TrackValuesMatchTheSignalAndLoudgainInEveryTagForm) {
+    if (!HaveTools()) GTEST_SKIP() << "sox, ffprobe or loudgain missing";
+    test::TTempDir Dir;
+    std::string Input = Sine(Dir, "sine.wav", 0.1);
+    struct TCase {
+        int32_t DestExt, Level;
+        TGainMode Apply;
+        double Gain; // the expected track gain: 2 dB for the -20 LUFS sine, 0 once applied
+    } Cases[] = {
+        {0, 9, gmOff, 2}, {1, 17, gmOff, 2}, {3, 0, gmOff, 2}, {4, 1, gmOff, 2}, {1, 17, gmTrack, 0}};
+    for (const auto& Case : Cases) {
+        std::string Output = Dir.File("out" + std::to_string(Case.Apply) + OutputExtension(Case.DestExt));
+        SCOPED_TRACE(Output);
+        TOutputChoice Choice{Case.DestExt, Case.Level};
+        Choice.ReplayGain = gmTrack;
+        Choice.ApplyGain = Case.Apply;
+        auto Results = Convert(Choice, {{Input, Output}});
+        ASSERT_EQ(Results[0].Outcome, eoConverted) << Results[0].Message;
+        EXPECT_EQ(Results[0].Message.find("applied") != std::string::npos, Case.Apply != gmOff)
+            << Results[0].Message;
+        auto Tags = GainTags(Output);
+        ASSERT_TRUE(Tags.contains("REPLAYGAIN_TRACK_GAIN") && Tags.contains("REPLAYGAIN_TRACK_PEAK"));
+        EXPECT_FALSE(Tags.contains("REPLAYGAIN_ALBUM_GAIN"));
+        double Gain = std::stod(Tags["REPLAYGAIN_TRACK_GAIN"]),
+               Peak = std::stod(Tags["REPLAYGAIN_TRACK_PEAK"]);
+        EXPECT_NE(Tags["REPLAYGAIN_TRACK_GAIN"].find(" dB"), std::string::npos);
+        EXPECT_NEAR(Gain, Case.Gain, 0.1);
+        auto Peer = Loudgain({Output}, false);
+        ASSERT_EQ(Peer.size(), 1u);
+        EXPECT_NEAR(Gain, Peer[0].Gain, 0.1);
+        EXPECT_NEAR(Peak, Peer[0].Peak, Peer[0].Peak * 0.05);
+    }
+}
+
+TEST(ReplayGain, AlbumValuesEqualLoudgainsAlbumModeAndNeedEveryTrack) {
+    if (!HaveTools()) GTEST_SKIP() << "sox, ffprobe or loudgain missing";
+    test::TTempDir Dir;
+    std::filesystem::create_directories(Dir.File("album"));
+    std::filesystem::create_directories(Dir.File("broken"));
+    std::vector<TMediaEntry> Entries;
+    std::vector<std::string> AlbumOutputs;
+    for (double Volume : {0.1, 0.3, 0.05}) {
+        std::string Name = "album/" + std::to_string(int(Volume * 100));
+        Entries.push_back({Sine(Dir, Name + ".wav", Volume), Dir.File(Name + ".flac")});
+        AlbumOutputs.push_back(Entries.back().OutputName);
+    }
+    // An album one of whose tracks fails gets track values only.
+    Entries.push_back({Sine(Dir, "broken/good.wav", 0.2), Dir.File("broken/good.flac")});
+    test::WriteFileBytes(Dir.File("broken/bad.wav"), {'R', 'I', 'F', 'F'});
+    Entries.push_back({Dir.File("broken/bad.wav"), Dir.File("broken/bad.flac")});
+    TOutputChoice Choice{3, 0};
+    Choice.ReplayGain = gmAlbum;
+    auto Results = Convert(Choice, Entries);
+
+    auto Peer = Loudgain(AlbumOutputs, true);
+    ASSERT_EQ(Peer.size(), 4u);
+    for (const auto& Output : AlbumOutputs) {
+        auto Tags = GainTags(Output);
+        ASSERT_TRUE(Tags.contains("REPLAYGAIN_ALBUM_GAIN")) << Output;
+        EXPECT_NEAR(std::stod(Tags["REPLAYGAIN_ALBUM_GAIN"]), Peer[3].Gain, 0.1);
+        EXPECT_NEAR(std::stod(Tags["REPLAYGAIN_ALBUM_PEAK"]), Peer[3].Peak, Peer[3].Peak * 0.05);
+    }
+    EXPECT_EQ(Results[4].Outcome, eoFailed);
+    auto Lone = GainTags(Dir.File("broken/good.flac"));
+    EXPECT_TRUE(Lone.contains("REPLAYGAIN_TRACK_GAIN") && !Lone.contains("REPLAYGAIN_ALBUM_GAIN"));
+    EXPECT_NE(Results[3].Message.find("track ReplayGain values only"), std::string::npos)
+        << Results[3].Message;
+}
+
+TEST(ReplayGain, SilenceAndShortAudioConvertWithoutGainAndSayWhy) {
+    if (!HaveTools()) GTEST_SKIP() << "sox, ffprobe or loudgain missing";
+    test::TTempDir Dir;
+    struct TCase {
+        std::string Input, Why;
+    } Cases[] = {{Sine(Dir, "silent.wav", 0), "silent"},
+                 {Sine(Dir, "short.wav", 0.1, 0.3), "shorter than 400 ms"}};
+    for (const auto& Case : Cases) {
+        std::string Output = Case.Input + ".ogg";
+        TOutputChoice Choice{0, 5};
+        Choice.ReplayGain = gmAlbum;
+        auto Results = Convert(Choice, {{Case.Input, Output}});
+        EXPECT_EQ(Results[0].Outcome, eoConverted) << Case.Input;
+        EXPECT_NE(Results[0].Message.find("No ReplayGain: the audio is " + Case.Why), std::string::npos)
+            << Results[0].Message;
+        EXPECT_TRUE(GainTags(Output).empty()) << Case.Input;
+    }
+}
+
+TEST(ReplayGain, InputValuesTravelOnlyWhenNoneAreMeasuredAndFailedWritesChangeNothing) {
+    if (!HaveTools() || !test::ToolAvailable("metaflac")) GTEST_SKIP() << "a peer tool is missing";
+    test::TTempDir Dir;
+    std::string Input = Dir.File("tagged.flac");
+    ASSERT_EQ(test::RunCommand("flac -s -f -o " + ShellQuote(Input) + " " +
+                               ShellQuote(Sine(Dir, "s.wav", 0.1)) +
+                               " && metaflac --set-tag=REPLAYGAIN_TRACK_GAIN=-9.00\\ dB "
+                               "--set-tag=REPLAYGAIN_ALBUM_GAIN=-8.00\\ dB " +
+                               ShellQuote(Input)),
+              0);
+    for (TGainMode Mode : {gmOff, gmTrack}) {
+        std::string Output = Dir.File("out" + std::to_string(Mode) + ".mp3");
+        TOutputChoice Choice{1, 17, true};
+        Choice.ReplayGain = Mode;
+        Convert(Choice, {{Input, Output}});
+        auto Tags = GainTags(Output);
+        EXPECT_EQ(Tags["REPLAYGAIN_TRACK_GAIN"].substr(0, 5), Mode == gmOff ? "-9.00" : "2.00 ") << Mode;
+        EXPECT_EQ(Tags.contains("REPLAYGAIN_ALBUM_GAIN"), Mode == gmOff) << Mode;
+    }
+    std::string Junk = Dir.File("junk.flac");
+    test::WriteFileBytes(Junk, {'f', 'L', 'a', 'C'});
+    EXPECT_THROW(WriteGainFields(Junk, ".flac", AlbumGainFields({1, 0.5})), std::runtime_error);
+    EXPECT_EQ(test::ReadFileBytes(Junk), (std::vector<uint8_t>{'f', 'L', 'a', 'C'}));
+    EXPECT_EQ(test::FilesWithExtension(Dir.Path(), ".part").size(), 0u);
+}
+
+} // namespace
+} // namespace deraz
