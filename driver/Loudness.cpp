@@ -33,6 +33,17 @@ std::shared_ptr<TLoudnessState> NewMeter(int32_t Channels, int32_t SampleRate) {
     return std::make_shared<TLoudnessState>(Meter);
 }
 
+// The highest true peak of any channel.
+double TruePeak(ebur128_state* Meter) {
+    double Peak = 0;
+    for (unsigned Channel = 0; Channel < Meter->channels; ++Channel) {
+        double ChannelPeak = 0;
+        if (ebur128_true_peak(Meter, Channel, &ChannelPeak) == EBUR128_SUCCESS)
+            Peak = std::max(Peak, ChannelPeak);
+    }
+    return Peak;
+}
+
 std::string JoinedText(const std::string& First, const std::string& Second) {
     return First.empty() ? Second : First + " " + Second;
 }
@@ -155,12 +166,7 @@ void TLoudnessMeter::MeasureAhead() {
     Source->Flush();
     Source->Init();
     FSize = Source->Size();
-    double Peak = 0;
-    for (int32_t Channel = 0; Channel < Source->Channels(); ++Channel) {
-        double ChannelPeak = 0;
-        if (ebur128_true_peak(Ahead->Meter, unsigned(Channel), &ChannelPeak) == EBUR128_SUCCESS)
-            Peak = std::max(Peak, ChannelPeak);
-    }
+    double Peak = TruePeak(Ahead->Meter);
     double Loudness = 0;
     if (ebur128_loudness_global(Ahead->Meter, &Loudness) != EBUR128_SUCCESS || !std::isfinite(Loudness))
         return;
@@ -209,11 +215,7 @@ std::shared_ptr<TTrackLoudness> TLoudnessMeter::Measurement() const {
         Track->Problem = "the loudness of this audio cannot be measured.";
         return Track;
     }
-    for (unsigned Channel = 0; Channel < FMeter->Meter->channels; ++Channel) {
-        double Peak = 0;
-        if (ebur128_true_peak(FMeter->Meter, Channel, &Peak) == EBUR128_SUCCESS)
-            Track->Peak = std::max(Track->Peak, Peak);
-    }
+    Track->Peak = TruePeak(FMeter->Meter);
     Track->Note = FNote;
     if (FFrames * 10 < int64_t(FMeter->Meter->samplerate) * 4)
         Track->Problem = "the audio is shorter than 400 ms.";

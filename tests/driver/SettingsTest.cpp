@@ -37,6 +37,18 @@ TEST(Settings, ParallelConversionsStayBetweenOneAndSixtyFour) {
     EXPECT_GE(Settings.ParallelConversions(), 1);
 }
 
+TEST(Settings, ReplayGainIsAGeneralKeyThatReachesTheOutputChoice) {
+    test::TTempDir Dir;
+    TSettings Settings(Dir.File("Varidir.ini"));
+    EXPECT_EQ(Settings.OutputChoice().ReplayGain, gmOff);
+    for (auto [Stored, Read] : {std::pair{2, gmAlbum}, {1, gmTrack}, {0, gmOff}, {7, gmOff}, {-1, gmOff}}) {
+        TIniFile(Settings.FileName()).WriteInteger("General", "ReplayGain", Stored);
+        EXPECT_EQ(Settings.OutputChoice().ReplayGain, Read) << Stored;
+    }
+    Settings.WriteReplayGain(gmAlbum);
+    EXPECT_EQ(TIniFile(Settings.FileName()).ReadInteger("General", "ReplayGain", 0), 2);
+}
+
 TEST(Settings, WritesTheKeysOfEachDialogInTheirSections) {
     test::TTempDir Dir;
     TSettings Settings(Dir.File("Varidir.ini"));
