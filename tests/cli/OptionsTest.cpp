@@ -47,5 +47,32 @@ TEST(ResolveOutputChoice, TagAndCapOptions) {
     EXPECT_EQ(Choice.Bitrate, 11);
 }
 
+TEST(ResolveOutputChoice, GainOptionsOnlyWhereTheFormatTakesThem) {
+    struct TCase {
+        std::vector<std::string> Arguments;
+        TGainMode ReplayGain, ApplyGain; // when the line is accepted
+        bool Accepted;
+    } Cases[] = {
+        {{"-f", "flac", "x"}, gmOff, gmOff, true},
+        {{"-f", "flac", "--replaygain", "album", "x"}, gmAlbum, gmOff, true},
+        {{"-f", "mp3", "--replaygain", "track", "--apply-gain", "track", "x"}, gmTrack, gmTrack, true},
+        {{"-f", "wav", "--replaygain", "track", "x"}, gmOff, gmOff, false},
+        {{"-f", "flac", "--apply-gain", "track", "x"}, gmOff, gmOff, false},
+        {{"-f", "ogg", "--apply-gain", "album", "x"}, gmOff, gmOff, false},
+        {{"-f", "ogg", "--apply-gain", "off", "x"}, gmOff, gmOff, false},
+        {{"-f", "ogg", "--replaygain", "loud", "x"}, gmOff, gmOff, false}};
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Arguments[3 % Case.Arguments.size()]);
+        try {
+            TOutputChoice Choice = ResolveOutputChoice(ParseCommandLine(Case.Arguments), {});
+            EXPECT_TRUE(Case.Accepted);
+            EXPECT_EQ(Choice.ReplayGain, Case.ReplayGain);
+            EXPECT_EQ(Choice.ApplyGain, Case.ApplyGain);
+        } catch (const EUsageError&) {
+            EXPECT_FALSE(Case.Accepted);
+        }
+    }
+}
+
 } // namespace
 } // namespace deraz
