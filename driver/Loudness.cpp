@@ -28,8 +28,6 @@ std::shared_ptr<TLoudnessState> NewMeter(int32_t Channels, int32_t SampleRate) {
     ebur128_state* Meter =
         ebur128_init(unsigned(Channels), unsigned(SampleRate), EBUR128_MODE_I | EBUR128_MODE_TRUE_PEAK);
     if (!Meter) return nullptr;
-    // A mono track plays on two speakers: it counts as both.
-    if (Channels == 1) ebur128_set_channel(Meter, 0, EBUR128_DUAL_MONO);
     return std::make_shared<TLoudnessState>(Meter);
 }
 

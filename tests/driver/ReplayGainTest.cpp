@@ -17,12 +17,14 @@ namespace {
 
 using test::ShellQuote;
 
-// A stereo 1 kHz sine at Volume of full scale (0.1: -20 dBFS, -20 LUFS), made by sox.
-std::string Sine(const test::TTempDir& Dir, const std::string& Name, double Volume, double Seconds = 5) {
+// A 1 kHz sine at Volume of full scale (0.1: -20 dBFS; -20 LUFS in stereo, -23 LUFS in mono),
+// made by sox.
+std::string Sine(const test::TTempDir& Dir, const std::string& Name, double Volume, double Seconds = 5,
+                 int Channels = 2) {
     std::string File = Dir.File(Name);
     std::ostringstream Command;
-    Command << "sox -n -r 44100 -b 16 -c 2 " << ShellQuote(File) << " synth " << Seconds << " sine 1000 vol "
-            << Volume;
+    Command << "sox -n -r 44100 -b 16 -c " << Channels << " " << ShellQuote(File) << " synth " << Seconds
+            << " sine 1000 vol " << Volume;
     EXPECT_EQ(test::RunCommand(Command.str()), 0);
     return File;
 }
@@ -93,20 +95,22 @@ bool HaveTools() {
 TEST(ReplayGain, TrackValuesMatchTheSignalAndLoudgainInEveryTagForm) {
     if (!HaveTools()) GTEST_SKIP() << "sox, ffprobe or loudgain missing";
     test::TTempDir Dir;
-    std::string Input = Sine(Dir, "sine.wav", 0.1);
+    std::string Stereo = Sine(Dir, "stereo.wav", 0.1), Mono = Sine(Dir, "mono.wav", 0.1, 5, 1);
     struct TCase {
+        std::string Input;
         int32_t DestExt, Level;
         TGainMode Apply;
-        double Gain; // the expected track gain: 2 dB for the -20 LUFS sine, 0 once applied
-    } Cases[] = {
-        {0, 9, gmOff, 2}, {1, 17, gmOff, 2}, {3, 0, gmOff, 2}, {4, 1, gmOff, 2}, {1, 17, gmTrack, 0}};
+        double
+            Gain; // the expected track gain: 2 dB for the stereo sine, 5 dB for the mono one, 0 once applied
+    } Cases[] = {{Stereo, 0, 9, gmOff, 2}, {Stereo, 1, 17, gmOff, 2}, {Stereo, 3, 0, gmOff, 2},
+                 {Stereo, 4, 1, gmOff, 2}, {Mono, 2, 0, gmOff, 5.01}, {Stereo, 1, 17, gmTrack, 0}};
     for (const auto& Case : Cases) {
-        std::string Output = Dir.File("out" + std::to_string(Case.Apply) + OutputExtension(Case.DestExt));
+        std::string Output = Case.Input + std::to_string(Case.Apply) + OutputExtension(Case.DestExt);
         SCOPED_TRACE(Output);
         TOutputChoice Choice{Case.DestExt, Case.Level};
         Choice.ReplayGain = gmTrack;
         Choice.ApplyGain = Case.Apply;
-        auto Results = Convert(Choice, {{Input, Output}});
+        auto Results = Convert(Choice, {{Case.Input, Output}});
         ASSERT_EQ(Results[0].Outcome, eoConverted) << Results[0].Message;
         EXPECT_EQ(Results[0].Message.find("applied") != std::string::npos, Case.Apply != gmOff)
             << Results[0].Message;
