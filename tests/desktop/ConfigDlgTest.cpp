@@ -1,6 +1,7 @@
 // The preferences dialog over a real settings file: loading, the two enabling switches, the
 // folder preferences, OK and Cancel.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -89,6 +90,7 @@ private slots:
         Dlg.show();
         Dlg.CBoxAuto->setChecked(true);
         Dlg.SpinParallel->setValue(3);
+        Dlg.ComboReplayGain->setCurrentIndex(2);
         QVERIFY(!Dlg.CBoxKeepFolders->isChecked() && Dlg.CBoxCopyCovers->isChecked() &&
                 Dlg.CBoxUpdateOnly->isChecked());
         Dlg.CBoxKeepFolders->setChecked(true);
@@ -102,7 +104,7 @@ private slots:
         QVERIFY(!Dlg.isVisible());
         QCOMPARE(QString::fromStdString(FileText(Ini)),
                  QString("[General]\nMinimode=1\nNotify=0\nAutoMinimode=1\nUseSound=0\nDone=\nError=\n"
-                         "KeepFolders=1\nCopyCovers=0\nUpdateOnly=1\nParallelConversions=3\n"));
+                         "KeepFolders=1\nCopyCovers=0\nUpdateOnly=1\nParallelConversions=3\nReplayGain=2\n"));
     }
 };
 
