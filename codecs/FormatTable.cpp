@@ -115,7 +115,7 @@ void SetVorbisLevel(TACSFileOut& Sink, int32_t Level) {
     static_cast<TVorbisOut&>(Sink).SetCompression(float(Level) / 10.0f);
 }
 
-const TFormat Table[] = {
+constexpr TFormat Table[] = {
     {MP3Inputs, MP3Outputs, "MP3 Files", 1, mkMPEG, tfID3v2, scMP3Out, MakeSource<TMP3In>, MakeMP3Sink,
      SetMP3Level, true},
     {FLACInputs, FLACOutputs, "FLAC Files", 2, mkFLAC, tfFLACComments, scFLACOut, MakeSource<TFLACIn>,
