@@ -100,9 +100,9 @@ TMainForm::TMainForm(std::string SettingsFileName) : FSettingsFileName(std::move
     OpenDlg->setFileMode(QFileDialog::ExistingFiles);
     OpenDlg->setOption(QFileDialog::DontUseNativeDialog);
     OpenDlg->resize(760, 460);
-    OpenDlg->setNameFilters({"All Supported Files (*.mp3 *.flac *.fla *.ape *.wav *.ogg)",
-                             "MP3 Files (*.mp3)", "FLAC Files (*.flac *.fla)", "Wav Files (*.wav)",
-                             "APE Files (*.ape)", "OGG Files (*.ogg)"});
+    QStringList Filters;
+    for (const std::string& Filter : OpenDialogFilters()) Filters << QString::fromStdString(Filter);
+    OpenDlg->setNameFilters(Filters);
 
     ExDragDrop1->SetControl(MediaBox);
     ExDragDrop1->OnDropped = [this](TExDragDrop* Sender, int Count) { ExDragDrop1Dropped(Sender, Count); };
