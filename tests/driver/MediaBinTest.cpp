@@ -2,8 +2,8 @@
 // batch's own guard against two entries writing one file.
 #include "driver/MediaBin.h"
 
-#include <functional>
 #include <gtest/gtest.h>
+#include <sstream>
 
 #include "tests/support/TestSupport.h"
 
@@ -24,66 +24,40 @@ std::vector<std::string> Outputs(const TMediaBin& Bin) {
     return Names;
 }
 
-struct TNamingCase {
-    const char* What;
-    std::function<void(TMediaBin&)> Steps;
-    std::vector<std::string> Expected;
-};
+// Steps separated by ";": "+/PATH" adds a file given by itself, "+A/01.flac" one found through
+// the folder /m, "-N" removes entry N, ">DIR" chooses the output directory, ".ext" the extension,
+// "flat" drops the folders.
+void RunSteps(TMediaBin& Bin, const std::string& Steps) {
+    std::istringstream In(Steps);
+    for (std::string Step; std::getline(In, Step, ';');) {
+        std::string Argument = Step.substr(1);
+        if (Step[0] == '+') Bin.Add({Argument[0] == '/' ? File(Argument) : InFolder(Argument)});
+        if (Step[0] == '-') Bin.Remove({std::stoi(Argument)});
+        if (Step[0] == '>') Bin.SetOutputDirectory(Argument);
+        if (Step[0] == '.') Bin.SetOutputExtension(Step);
+        if (Step == "flat") Bin.SetKeepFolders(false);
+    }
+}
 
 TEST(MediaBin, NamesEveryOutputOnceWhateverChanges) {
-    const TNamingCase Cases[] = {
-        {"equal names are numbered as they are added",
-         [](TMediaBin& Bin) {
-             Bin.Add({File("/m/s.wav"), File("/m/s.flac"), File("/n/s.ape")});
-         },
-         {"/m/s.ogg", "/m/s (1).ogg", "/n/s.ogg"}},
-        {"the output directory holds entries added after it was chosen",
-         [](TMediaBin& Bin) {
-             Bin.Add({File("/m/a.wav")});
-             Bin.SetOutputDirectory("/out");
-             Bin.Add({File("/n/a.flac"), InFolder("A/b.mp3")});
-         },
-         {"/out/a.ogg", "/out/a (1).ogg", "/out/A/b.ogg"}},
-        {"folders are kept below the output directory",
-         [](TMediaBin& Bin) {
-             Bin.SetOutputDirectory("/out");
-             Bin.Add({InFolder("A/01.flac"), InFolder("B/01.flac"), File("/x/01.wav")});
-         },
-         {"/out/A/01.ogg", "/out/B/01.ogg", "/out/01.ogg"}},
-        {"flat puts every output straight in",
-         [](TMediaBin& Bin) {
-             Bin.SetOutputDirectory("/out");
-             Bin.Add({InFolder("A/01.flac"), InFolder("B/01.flac"), File("/x/01.wav")});
-             Bin.SetKeepFolders(false);
-         },
+    const std::pair<std::string, std::vector<std::string>> Cases[] = {
+        // Equal names are numbered as they are added.
+        {"+/m/s.wav;+/m/s.flac;+/n/s.ape", {"/m/s.ogg", "/m/s (1).ogg", "/n/s.ogg"}},
+        // The output directory holds the entries added after it was chosen.
+        {"+/m/a.wav;>/out;+/n/a.flac;+A/b.mp3", {"/out/a.ogg", "/out/a (1).ogg", "/out/A/b.ogg"}},
+        // Folders kept below it, or flat.
+        {">/out;+A/01.flac;+B/01.flac;+/x/01.wav", {"/out/A/01.ogg", "/out/B/01.ogg", "/out/01.ogg"}},
+        {">/out;+A/01.flac;+B/01.flac;+/x/01.wav;flat",
          {"/out/01.ogg", "/out/01 (1).ogg", "/out/01 (2).ogg"}},
         // No output lands on another entry's input; its own is the driver's to refuse.
-        {"an extension change renames and keeps inputs whole",
-         [](TMediaBin& Bin) {
-             Bin.Add({File("/m/s.wav"), File("/m/s.ogg")});
-             Bin.SetOutputExtension(".wav");
-         },
-         {"/m/s.wav", "/m/s (1).wav"}},
-        {"a removed entry frees its name, a re-added one takes the next",
-         [](TMediaBin& Bin) {
-             Bin.Add({File("/m/s.wav"), File("/m/s.flac")});
-             Bin.Remove({0, 7});
-             Bin.Add({File("/m/s.wav")});
-         },
-         {"/m/s.ogg", "/m/s (1).ogg"}},
-        {"cleared, nothing is left to collide with",
-         [](TMediaBin& Bin) {
-             Bin.Add({File("/m/s.wav")});
-             Bin.Clear();
-             Bin.Add({File("/m/s.flac")});
-         },
-         {"/m/s.ogg"}},
+        {"+/m/s.wav;+/m/s.ogg;.wav", {"/m/s.wav", "/m/s (1).wav"}},
+        // A removed entry frees its name; an index outside the bin is passed over.
+        {"+/m/s.wav;+/m/s.flac;-0;-7;+/m/s.wav", {"/m/s.ogg", "/m/s (1).ogg"}},
     };
-    for (const auto& Case : Cases) {
+    for (const auto& [Steps, Expected] : Cases) {
         TMediaBin Bin;
-        Bin.SetOutputExtension(".ogg");
-        Case.Steps(Bin);
-        EXPECT_EQ(Outputs(Bin), Case.Expected) << Case.What;
+        RunSteps(Bin, ".ogg;" + Steps);
+        EXPECT_EQ(Outputs(Bin), Expected) << Steps;
     }
 }
 
@@ -107,17 +81,6 @@ TEST(MediaBin, AnExistingOutputIsKeptOrAvoidedAsIfExistsSays) {
     EXPECT_EQ(Outputs(Bin),
               (std::vector<std::string>{Dir.File("a (1).ogg"), Dir.File("a (2).ogg"), Dir.File("b.ogg")}));
     EXPECT_TRUE(Bin.Kept().empty());
-}
-
-TEST(MediaBin, CoversGoAlongAsTheRuleSays) {
-    TMediaBin Bin;
-    Bin.Add({InFolder("A/01.flac"), File("/x/02.wav")});
-    for (auto [Rule, FolderEntry, FileEntry] :
-         {std::tuple{crNever, false, false}, {crFolderEntries, true, false}, {crAlways, true, true}}) {
-        Bin.SetCoverRule(Rule);
-        EXPECT_EQ(Bin.Batch()[0].CopyCovers, FolderEntry) << int(Rule);
-        EXPECT_EQ(Bin.Batch()[1].CopyCovers, FileEntry) << int(Rule);
-    }
 }
 
 // Entries made elsewhere than in the media bin still never write one file twice.
