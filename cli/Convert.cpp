@@ -10,13 +10,12 @@
 #include <thread>
 #include <unistd.h>
 
+#include "cli/ProgressDisplay.h"
 #include "driver/CodecSet.h"
 #include "driver/ConvDriver.h"
 #include "driver/FileNames.h"
-#include "driver/InputFiles.h"
-#include "driver/OutputNames.h"
+#include "driver/MediaBin.h"
 #include "driver/Settings.h"
-#include "cli/ProgressDisplay.h"
 
 namespace deraz {
 
@@ -48,36 +47,30 @@ std::string FullName(const std::string& Name) {
     return fs::absolute(Name).lexically_normal().string();
 }
 
-// The batch: every input with its output name, below -o in the folders it has below a folder
-// input unless flat. An output name that an earlier input of the batch writes gets a number
-// ("name (1).ext"), so no input is lost; an existing output is replaced, left alone (those
-// entries go to Kept) or avoided by a number, as IfExists says.
+// The batch through the media bin: every input with its output name, below -o in the folders it
+// has below a folder input unless flat, equal names numbered; an existing output is replaced,
+// left alone (those entries go to Kept) or avoided by a number, as IfExists says.
 std::vector<TMediaEntry> MakeEntries(const TCliOptions& Options, const TOutputChoice& Choice,
                                      std::vector<TMediaEntry>& Kept) {
-    std::string OutputDir;
+    TMediaBin Bin;
     if (!Options.OutputDir.empty()) {
         std::error_code Error;
         fs::create_directories(Options.OutputDir, Error);
         if (!fs::is_directory(Options.OutputDir))
             throw EUsageError("cannot make the output directory " + Options.OutputDir +
                               (Error ? ": " + Error.message() : ""));
-        OutputDir = FullName(Options.OutputDir);
+        Bin.SetOutputDirectory(FullName(Options.OutputDir));
     }
-    std::vector<TMediaEntry> Entries;
-    std::set<std::string> Outputs;
-    auto InUse = [&](const std::string& Name) {
-        return Outputs.contains(Name) || (Options.IfExists == ieRename && fs::exists(Name));
-    };
-    for (const auto& Input : ExpandInputs(Options.Files, OutputDir)) {
-        std::string Output = FreeName(OutputFileName(Input.Path, OutputExtension(Choice.DestExt), OutputDir,
-                                                     Options.Flat ? "" : Input.RelativePath),
-                                      InUse);
-        Outputs.insert(Output);
-        bool FromFolder = !Input.Folder.empty();
-        TMediaEntry Entry{Input.Path, Output, Options.Covers.value_or(FromFolder && !Options.Flat)};
-        (Options.IfExists == ieSkip && fs::exists(Output) ? Kept : Entries).push_back(std::move(Entry));
-    }
-    return Entries;
+    Bin.SetOutputExtension(OutputExtension(Choice.DestExt));
+    Bin.SetKeepFolders(!Options.Flat);
+    Bin.SetIfExists(Options.IfExists);
+    if (Options.Covers)
+        Bin.SetCoverRule(*Options.Covers ? crAlways : crNever);
+    else
+        Bin.SetCoverRule(Options.Flat ? crNever : crFolderEntries);
+    Bin.Add(Options.Files);
+    Kept = Bin.Kept();
+    return Bin.Batch();
 }
 
 int32_t JobCount(const TCliOptions& Options, size_t Files) {
