@@ -117,9 +117,8 @@ int PrintSummary(const TCliOptions& Options, const std::vector<TEntryResult>& Re
 
 // Converts Entries on Batch until it ends, on this thread: an interrupt stops the running files
 // without output and starts nothing more.
-void RunBatch(TParallelBatch& Batch, std::vector<TMediaEntry> Entries, TProgressDisplay& Display) {
-    TInterruptibleWait Waiting;
-    Batch.OnEventPosted = [&Waiting] { Waiting.Wake(); };
+void RunBatch(TParallelBatch& Batch, std::vector<TMediaEntry> Entries, TInterruptibleWait& Waiting,
+              TProgressDisplay& Display) {
     Batch.Start(std::move(Entries));
     while (Batch.Running()) {
         if (Waiting.Wait()) Batch.Abort();
@@ -136,6 +135,8 @@ int RunConversion(const TCliOptions& Options) {
     const std::vector<TMediaEntry> Entries = MakeEntries(Options, Choice, Kept);
     int32_t Jobs = JobCount(Options, Entries.size());
 
+    // Made before the batch, which wakes it, and kept until the batch is gone.
+    TInterruptibleWait Waiting;
     std::unique_ptr<TParallelBatch> Batch;
     try {
         Batch = std::make_unique<TParallelBatch>([Choice] { return Choice; }, BatchSetup(Options));
@@ -145,6 +146,7 @@ int RunConversion(const TCliOptions& Options) {
     }
     Batch->SetJobs(Jobs);
     Batch->SetUpdateOnly(Options.Update);
+    Batch->OnEventPosted = [&Waiting] { Waiting.Wake(); };
 
     // The progress counts every input, the existing outputs kept first.
     TProgressDisplay Display(DisplayMode(Options), int32_t(Entries.size() + Kept.size()), std::max(Jobs, 1),
@@ -168,7 +170,7 @@ int RunConversion(const TCliOptions& Options) {
         Display.EntryFinished(Sender->EntryJob(Result.Index), Result, Entries[size_t(Result.Index)]);
     };
     // Nothing to start when every output existed and was kept.
-    if (!Entries.empty()) RunBatch(*Batch, Entries, Display);
+    if (!Entries.empty()) RunBatch(*Batch, Entries, Waiting, Display);
     Display.Redraw();
 
     return PrintSummary(Options, Results, Kept);
