@@ -273,7 +273,8 @@ void TConvDriver::Handle(const TEvent& Event) {
         }
         ReportProgress(100);
         BringCovers(FQueue->Entry(FCurrentIndex));
-        RecordResult(eoConverted, JoinedNotes(FSourceNote, FCurrentSink->Note()));
+        RecordResult(eoConverted, JoinedNotes(FQueue->Entry(FCurrentIndex).Note,
+                                              JoinedNotes(FSourceNote, FCurrentSink->Note())));
         break;
     case ekException:
         FCurrentSource->Reset();
