@@ -21,13 +21,15 @@ void TryRead(const char* File) {
     try {
         deraz::TVorbisIn In;
         In.SetFileName(File);
+        In.Channels(); // reads the headers
+        const int64_t Size = In.Size();
         std::printf("opened: %s\n", In.Valid() ? "valid" : "invalid");
         In.Init();
         std::vector<uint8_t> Piece(65536);
         int64_t Bytes = 0;
         for (int32_t Count; (Count = In.GetData(Piece.data(), int32_t(Piece.size()))) > 0;) Bytes += Count;
         In.Flush();
-        std::printf("read: %s\n", Bytes == In.Size() ? "whole" : "short");
+        std::printf("read: %s\n", Bytes == Size ? "whole" : "short");
     } catch (const deraz::EACSException& E) {
         std::printf("read: %s\n", E.what());
     }

@@ -76,9 +76,9 @@ TEST(VorbisLibraries, WithoutTheResamplerOnlyAChainThatNeedsResamplingFails) {
         TTempDir Dir;
         const std::string Folder = Dir.Path().string(), Chain = Dir.File("chain.ogg");
         const std::string First =
-            EncodeWithOggenc(Folder, "first", MusicLikeSignal(4410, 2, 44100), 2, 44100, 3);
+            EncodeWithOggenc(Folder, "first", MusicLikeSignal(44211, 2, 44100), 2, 44100, 3);
         const std::string Second = EncodeWithOggenc(
-            Folder, "second", MusicLikeSignal(Case.SecondRate, 1, Case.SecondRate), 1, Case.SecondRate, 3);
+            Folder, "second", MusicLikeSignal(Case.SecondRate, 1, Case.SecondRate, 5), 1, Case.SecondRate, 3);
         ASSERT_EQ(
             RunCommand("cat " + ShellQuote(First) + " " + ShellQuote(Second) + " > " + ShellQuote(Chain)), 0);
         EXPECT_EQ(ProbeWithout("libsoxr.so.0", Chain),
