@@ -12,20 +12,16 @@ public:
     int32_t SoughtTo = -1;
     int32_t HeaderChannels = 2;
 
-    void OpenFile() override {
-        if (FOpenCount == 0) {
-            ++Opens;
-            FBitsPerSample = 16;
-            FChannels = HeaderChannels;
-            FSampleRate = 44100;
-            FTotalSamples = 44100;
-            FSize = FTotalSamples * 2 * HeaderChannels;
-        }
-        ++FOpenCount;
+    void OpenSource() override {
+        ++Opens;
+        FValid = true;
+        FBitsPerSample = 16;
+        FChannels = HeaderChannels;
+        FSampleRate = 44100;
+        FTotalSamples = 44100;
+        FSize = FTotalSamples * 2 * HeaderChannels;
     }
-    void CloseFile() override {
-        if (FOpenCount > 0) --FOpenCount;
-    }
+    void CloseSource() override {}
     bool Seek(int64_t SampleNum) override {
         SoughtTo = SampleNum;
         return true;
