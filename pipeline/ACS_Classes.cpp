@@ -135,6 +135,8 @@ void TACSFileIn::Flush() {
 
 void TACSFileIn::Reset() {
     TACSInput::Reset();
+    // Openings still counted end here: the source is closed, not merely forgotten.
+    if (FOpenCount > 0) CloseSource();
     FOpenCount = 0;
 }
 

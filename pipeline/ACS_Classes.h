@@ -131,6 +131,7 @@ public:
     int32_t GetData(void* Buffer, int32_t BufferSize) override;
     void Init() override;
     void Flush() override;
+    // As TACSInput::Reset, and closes the source however many openings are still counted.
     void Reset() override;
 
     // When OpenCount is 0, opens the source (OpenSource): a file it cannot decode opens all the
