@@ -252,6 +252,18 @@ TEST(WAVfile, ReadsEveryHeaderAsTheWavSourceDoes) {
         EXPECT_GT(Info.SampleCount(), 0u);
         ExpectSameReading(File);
     }
+    // The command line shows the length of the hand-built files that a conversion writes.
+    for (int Pad : {0, 0xFF, -1}) {
+        const std::string Odd = Dir.File("odd" + std::to_string(Pad) + ".wav");
+        std::string Shown;
+        ASSERT_EQ(RunCommand(ShellQuote(DERAZ_CONVERT) + " --info " + ShellQuote(Odd), &Shown), 0);
+        EXPECT_NE(Shown.find("Duration: .010 sec."), std::string::npos) << Shown;
+        RunTool(ShellQuote(DERAZ_CONVERT) + " -q -f wav -o " + ShellQuote(Dir.File("out")) + " " +
+                ShellQuote(Odd));
+        TWAVfile Converted;
+        ASSERT_TRUE(Converted.LoadFile(Dir.File("out/odd" + std::to_string(Pad) + ".wav")));
+        EXPECT_EQ(Converted.SampleCount(), Data.size() / 4);
+    }
     // Cut at every length, with "data" deferring to a "ds64" chunk or to the end of the file: both
     // stay inside the file (the sanitizer builds check that) and still agree.
     TBytes Odd = ReadFileBytes(Files.back());
