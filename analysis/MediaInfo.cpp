@@ -165,12 +165,8 @@ std::string LowerCaseExtension(const std::string& FileName) {
 }
 
 TMediaKind MediaKindOf(const std::string& FileName) {
-    std::string Ext = LowerCaseExtension(FileName);
-    if (Ext == ".mp3") return mkMPEG;
-    if (Ext == ".fla" || Ext == ".flac") return mkFLAC;
-    if (Ext == ".ape") return mkMonkey;
-    if (Ext == ".wav") return mkWAV;
-    return mkOggVorbis;
+    const TFormat* Format = FindInputFormat(FileExtension(FileName));
+    return Format ? Format->Analyser : mkOggVorbis;
 }
 
 std::string SizeText(const std::string& FileName) {
@@ -182,7 +178,7 @@ std::string SizeText(const std::string& FileName) {
 }
 
 std::string BitrateText(TMediaAnalysers& A, const std::string& FileName) {
-    const char* Invalid = LowerCaseExtension(FileName) == ".flac" ? "iNVALID" : "iNVALiD";
+    const char* Invalid = InvalidBitrateText(FileExtension(FileName));
     try {
         switch (MediaKindOf(FileName)) {
         case mkMPEG:

@@ -6,6 +6,7 @@
 #include "analysis/Monkey.h"
 #include "analysis/OggVorbis.h"
 #include "analysis/WAVfile.h"
+#include "codecs/FormatTable.h"
 
 #include <iosfwd>
 #include <string>
@@ -22,19 +23,18 @@ struct TMediaAnalysers {
     TMPEGaudio Mpeg;
 };
 
-enum TMediaKind { mkOggVorbis, mkMPEG, mkFLAC, mkMonkey, mkWAV };
-
 // The extension of a file name from its last dot, as written; empty when it has none.
 std::string FileExtension(const std::string& FileName);
 // The same in lower case.
 std::string LowerCaseExtension(const std::string& FileName);
-// The reader for a file by its extension in lower case; an unknown extension is read as Ogg Vorbis.
+// The reader for a file by its extension in any case (the format table's analyser); an unknown
+// extension is read as Ogg Vorbis.
 TMediaKind MediaKindOf(const std::string& FileName);
 
 // The media bin's size text: the size in bytes and " Bytes.", or "0" for a file not found.
 std::string SizeText(const std::string& FileName);
-// The media bin's "Bitrate" text: the bit rate, or "iNVALiD" ("iNVALID" for ".flac") for a file
-// its reader cannot read or finds not valid.
+// The media bin's "Bitrate" text: the bit rate, or the format table's text for an invalid file
+// of its extension for a file its reader cannot read or finds not valid.
 std::string BitrateText(TMediaAnalysers& Analysers, const std::string& FileName);
 
 // Number forms: Decimals fixed decimals, with or without a digit before the point below 1.

@@ -10,8 +10,6 @@
 
 namespace deraz {
 
-class TTntFileStream;
-
 class TMonkey {
 public:
     // Reads the header and tags of FileName; the result equals Valid.
@@ -51,8 +49,6 @@ public:
 
 private:
     bool ReadHeader(const std::string& FileName);
-    bool ReadOldHeader(TTntFileStream& Stream);
-    bool ReadNewHeader(TTntFileStream& Stream);
 
     bool FValid = false;
     uint16_t FVersion = 0;

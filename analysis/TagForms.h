@@ -1,5 +1,5 @@
 // What the tag reader and the tag writer share: the fields that travel, their names in each tag
-// form, and TagLib's file classes chosen by extension. Included only by their sources.
+// form, and TagLib's file classes chosen by the format table's tag form. Included only by their sources.
 #pragma once
 
 #include <string>
@@ -17,6 +17,8 @@
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
 #include <taglib/xiphcomment.h>
+
+#include "codecs/FormatTable.h"
 
 namespace deraz::tagforms {
 
@@ -62,30 +64,33 @@ inline void UseUtf8InfoStrings() {
     (void)Installed;
 }
 
-// Opens FileName as the TagLib file class of Ext (".mp3", ...), with its audio properties when
-// asked for, and hands it to Action; false for an extension without one.
+// Opens FileName as the TagLib file class of tag form Form, with its audio properties when asked
+// for, and hands it to Action.
 template <typename TAction>
-bool WithTagFile(const std::string& Ext, const std::string& FileName, bool ReadProperties, TAction&& Action) {
+void WithTagFile(TTagForm Form, const std::string& FileName, bool ReadProperties, TAction&& Action) {
     const char* Name = FileName.c_str();
-    if (Ext == ".mp3") {
+    switch (Form) {
+    case tfID3v2: {
         TagLib::MPEG::File File(Name, ReadProperties);
-        Action(File);
-    } else if (Ext == ".ogg") {
-        TagLib::Ogg::Vorbis::File File(Name, ReadProperties);
-        Action(File);
-    } else if (Ext == ".fla" || Ext == ".flac") {
-        TagLib::FLAC::File File(Name, ReadProperties);
-        Action(File);
-    } else if (Ext == ".ape") {
-        TagLib::APE::File File(Name, ReadProperties);
-        Action(File);
-    } else if (Ext == ".wav") {
-        TagLib::RIFF::WAV::File File(Name, ReadProperties);
-        Action(File);
-    } else {
-        return false;
+        return Action(File);
     }
-    return true;
+    case tfOggComments: {
+        TagLib::Ogg::Vorbis::File File(Name, ReadProperties);
+        return Action(File);
+    }
+    case tfFLACComments: {
+        TagLib::FLAC::File File(Name, ReadProperties);
+        return Action(File);
+    }
+    case tfAPEv2: {
+        TagLib::APE::File File(Name, ReadProperties);
+        return Action(File);
+    }
+    case tfRIFFInfo: {
+        TagLib::RIFF::WAV::File File(Name, ReadProperties);
+        return Action(File);
+    }
+    }
 }
 
 } // namespace deraz::tagforms

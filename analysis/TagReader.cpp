@@ -154,9 +154,10 @@ TTagSet ReadFrom(TagLib::RIFF::WAV::File& File) {
 TTagSet ReadTags(const std::string& InputName) {
     UseUtf8InfoStrings();
     TTagSet Tags;
-    WithTagFile(LowerCaseExtension(InputName), InputName, false, [&](auto& File) {
-        if (File.isValid()) Tags = ReadFrom(File);
-    });
+    if (const TFormat* Format = FindInputFormat(FileExtension(InputName)))
+        WithTagFile(Format->TagForm, InputName, false, [&](auto& File) {
+            if (File.isValid()) Tags = ReadFrom(File);
+        });
     return Tags;
 }
 

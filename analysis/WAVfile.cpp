@@ -1,7 +1,7 @@
 #include "analysis/WAVfile.h"
 
 #include "analysis/TextUtils.h"
-#include "analysis/TntFileStream.h"
+#include "codecs/wave/RiffWalker.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,13 +18,6 @@ constexpr uint16_t wfExtensible = 0xFFFE;
 // The "fmt " chunk is read up to the first two bytes of the extensible format's sub-format GUID,
 // which hold the format code of the data.
 constexpr uint32_t FormatBytes = 26;
-// An RF64 size field with this value stands for the 64-bit size of the "ds64" chunk.
-constexpr uint32_t SizeInDs64 = 0xFFFFFFFF;
-
-bool IsId(const uint8_t* Bytes, const char* Id) {
-    return std::memcmp(Bytes, Id, 4) == 0;
-}
-
 } // namespace
 
 struct TWAVfile::TLayout {
@@ -43,49 +36,31 @@ struct TWAVfile::TLayout {
 };
 
 // Walks the chunks from the first one after "WAVE" up to "data", in whatever order and number
-// they come (LIST, bext, JUNK, ...). Odd-sized chunks are followed by a zero pad byte, which is
-// skipped when it is there.
-TWAVfile::TLayout TWAVfile::WalkChunks(TTntFileStream& Stream) {
+// they come (LIST, bext, JUNK, ...), the same walk the WAV source makes.
+TWAVfile::TLayout TWAVfile::WalkChunks(TWaveSource& Source) {
     TLayout L;
-    L.FileBytes = Stream.Size();
-    uint8_t Head[12] = {};
-    if (Stream.Read(Head, 12) != 12) return L;
-    bool Rf64 = IsId(Head, "RF64") || IsId(Head, "BW64");
-    L.Wave = (IsId(Head, "RIFF") || Rf64) && IsId(Head + 8, "WAVE");
-    L.RiffEnd = uint64_t(LittleEndian32(Head + 4)) + 8;
-    uint64_t Ds64Data = 0, Ds64Frames = 0;
-    auto Wide = [&](uint32_t Size, uint64_t Ds64Size) {
-        return Rf64 && Size == SizeInDs64 ? Ds64Size : Size;
-    };
-    for (int64_t At = 12; L.Wave && !L.DataFound && At + 8 <= L.FileBytes;) {
-        uint8_t Chunk[8];
-        Stream.Seek(At);
-        if (Stream.Read(Chunk, 8) != 8) break;
-        uint32_t Size = LittleEndian32(Chunk + 4);
-        int64_t Body = At + 8;
-        if (Rf64 && IsId(Chunk, "ds64")) {
-            uint8_t Sizes[24] = {};
-            Stream.Read(Sizes, 24);
-            L.RiffEnd = LittleEndian64(Sizes) + 8;
-            Ds64Data = LittleEndian64(Sizes + 8);
-            Ds64Frames = LittleEndian64(Sizes + 16);
-        } else if (IsId(Chunk, "fmt ") && !L.FormatFound) {
+    L.FileBytes = Source.Size();
+    TRiffWalker Chunks(Source);
+    L.Wave = Chunks.FindContainer();
+    uint32_t FactCount = 0;
+    TRiffChunk Chunk;
+    while (L.Wave && !L.DataFound && Chunks.Next(Chunk)) {
+        if (Chunk.Is("fmt ") && !L.FormatFound) {
             L.FormatFound = true;
-            L.FormatSize = Size;
-            Stream.Read(L.Format, int32_t(std::min(Size, FormatBytes)));
-        } else if (IsId(Chunk, "fact") && !L.FactFound) {
-            uint8_t Frames[4] = {};
-            L.FactFound = Stream.Read(Frames, 4) == 4;
-            L.FactFrames = Wide(LittleEndian32(Frames), Ds64Frames);
-        } else if (IsId(Chunk, "data")) {
+            L.FormatSize = Chunk.SizeField;
+            std::vector<uint8_t> Format = Chunks.ReadBody(Chunk, FormatBytes);
+            std::copy(Format.begin(), Format.end(), L.Format);
+        } else if (Chunk.Is("fact") && !L.FactFound) {
+            L.FactFound = Chunk.Size >= 4 && Chunk.BodyOffset() + 4 <= L.FileBytes;
+            FactCount = LittleEndian32(Chunks.ReadBody(Chunk, 4).data());
+        } else if (Chunk.Is("data")) {
             L.DataFound = true;
-            L.DataOffset = Body;
-            L.DataSize = Wide(Size, Ds64Data);
+            L.DataOffset = Chunk.BodyOffset();
+            L.DataSize = uint64_t(Chunk.Size);
         }
-        At = Body + Size;
-        uint8_t Pad = 1;
-        if (Size % 2 == 1 && Stream.Seek(At) == At && Stream.Read(&Pad, 1) == 1 && Pad == 0) ++At;
     }
+    L.FactFrames = uint64_t(Chunks.Resolved(FactCount, Chunks.Ds64SampleCount()));
+    L.RiffEnd = uint64_t(Chunks.ContainerEnd());
     return L;
 }
 
@@ -93,8 +68,9 @@ bool TWAVfile::LoadFile(const std::string& FileName) {
     Clear();
     TLayout Layout;
     try {
-        TTntFileStream Stream(FileName, fmOpenRead | fmShareDenyWrite);
-        Layout = WalkChunks(Stream);
+        TFileStream Stream(FileName, TFileOpenMode::ReadOnly);
+        TFileWaveSource Source(Stream);
+        Layout = WalkChunks(Source);
     } catch (const EFileError&) {
         return false;
     }

@@ -6,7 +6,7 @@
 
 namespace deraz {
 
-class TTntFileStream;
+class TWaveSource;
 
 class TWAVfile {
 public:
@@ -47,7 +47,7 @@ public:
 private:
     // What the chunk walk found before (and at) "data".
     struct TLayout;
-    static TLayout WalkChunks(TTntFileStream& Stream);
+    static TLayout WalkChunks(TWaveSource& Source);
     void TakeFormat(const uint8_t* Format);
     void TakeLength(const TLayout& Layout);
 

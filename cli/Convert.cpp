@@ -1,24 +1,19 @@
 #include "cli/Convert.h"
 
-#include <atomic>
-#include <condition_variable>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <set>
 #include <thread>
 #include <unistd.h>
 
+#include "cli/InterruptibleWait.h"
+#include "cli/ProgressDisplay.h"
 #include "driver/AlbumGain.h"
 #include "driver/CodecSet.h"
-#include "driver/ConvDriver.h"
-#include "driver/FileNames.h"
-#include "driver/InputFiles.h"
-#include "driver/OutputNames.h"
+#include "driver/MediaBin.h"
+#include "driver/ParallelBatch.h"
 #include "driver/Settings.h"
-#include "cli/ProgressDisplay.h"
 
 namespace deraz {
 
@@ -26,66 +21,49 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::atomic<bool> Interrupted{false};
-
-void Interrupt(int) {
-    Interrupted = true;
+// Every job converts WAV to WAV, writes WAV as the options say, and fails only the files whose
+// codec library is missing.
+TBatchSetup BatchSetup(const TCliOptions& Options) {
+    TWavType WavType = Options.ImaAdpcm.value_or(false) ? wtDVIADPCM : wtPCM;
+    int32_t BlockSize = Options.BlockSize.value_or(512);
+    TBatchSetup Setup;
+    Setup.AllowMissingLibraries = true;
+    Setup.AllowWavToWav = true;
+    Setup.SetUpCodecs = [WavType, BlockSize](TCodecSet& Codecs) {
+        Codecs.WaveOut->SetWavType(WavType);
+        Codecs.WaveOut->SetBlockSize(BlockSize);
+    };
+    return Setup;
 }
-
-// One job: its own components and driver, run on its own thread.
-struct TJob {
-    // A missing codec library fails only the files that need it.
-    TCodecSet Codecs{true};
-    TConvDriver Driver;
-    TJob(const TCliOptions& Options, const TOutputChoice& Choice)
-        : Driver(Codecs.Pipelines(), [Choice] { return Choice; }) {
-        Driver.SetAllowWavToWav(true);
-        Driver.SetUpdateOnly(Options.Update);
-        Codecs.WaveOut->SetWavType(Options.ImaAdpcm.value_or(false) ? wtDVIADPCM : wtPCM);
-        Codecs.WaveOut->SetBlockSize(Options.BlockSize.value_or(512));
-    }
-};
 
 std::string FullName(const std::string& Name) {
     return fs::absolute(Name).lexically_normal().string();
 }
 
-// The batch: every input with its output name, below -o in the folders it has below a folder
-// input unless flat. An output name that an earlier input of the batch writes gets a number
-// ("name (1).ext"), so no input is lost; an existing output is replaced, left alone (those
-// entries go to Kept) or avoided by a number, as IfExists says.
+// The batch through the media bin: every input with its output name, below -o in the folders it
+// has below a folder input unless flat, equal names numbered; an existing output is replaced,
+// left alone (those entries go to Kept) or avoided by a number, as IfExists says.
 std::vector<TMediaEntry> MakeEntries(const TCliOptions& Options, const TOutputChoice& Choice,
                                      std::vector<TMediaEntry>& Kept) {
-    std::string OutputDir;
+    TMediaBin Bin;
     if (!Options.OutputDir.empty()) {
         std::error_code Error;
         fs::create_directories(Options.OutputDir, Error);
         if (!fs::is_directory(Options.OutputDir))
             throw EUsageError("cannot make the output directory " + Options.OutputDir +
                               (Error ? ": " + Error.message() : ""));
-        OutputDir = FullName(Options.OutputDir);
+        Bin.SetOutputDirectory(FullName(Options.OutputDir));
     }
-    std::vector<TMediaEntry> Entries;
-    std::set<std::string> Outputs;
-    auto InUse = [&](const std::string& Name) {
-        return Outputs.contains(Name) || (Options.IfExists == ieRename && fs::exists(Name));
-    };
-    for (const auto& Input : ExpandInputs(Options.Files, OutputDir)) {
-        std::string Output = FreeName(OutputFileName(Input.Path, OutputExtension(Choice.DestExt), OutputDir,
-                                                     Options.Flat ? "" : Input.RelativePath),
-                                      InUse);
-        Outputs.insert(Output);
-        bool FromFolder = !Input.Folder.empty();
-        TMediaEntry Entry{Input.Path, Output, Options.Covers.value_or(FromFolder && !Options.Flat)};
-        (Options.IfExists == ieSkip && fs::exists(Output) ? Kept : Entries).push_back(std::move(Entry));
-    }
-    return Entries;
-}
-
-std::vector<TMediaEntry> QueuedEntries(const TEntryQueue& Queue) {
-    std::vector<TMediaEntry> Entries;
-    for (int32_t I = 0; I < Queue.Count(); ++I) Entries.push_back(Queue.Entry(I));
-    return Entries;
+    Bin.SetOutputExtension(OutputExtension(Choice.DestExt));
+    Bin.SetKeepFolders(!Options.Flat);
+    Bin.SetIfExists(Options.IfExists);
+    if (Options.Covers)
+        Bin.SetCoverRule(*Options.Covers ? crAlways : crNever);
+    else
+        Bin.SetCoverRule(Options.Flat ? crNever : crFolderEntries);
+    Bin.Add(Options.Files);
+    Kept = Bin.Kept();
+    return Bin.Batch();
 }
 
 void AddNote(TEntryResult& Result, const std::string& Note) {
@@ -134,78 +112,66 @@ int PrintSummary(const TCliOptions& Options, const std::vector<TEntryResult>& Re
     return Status;
 }
 
+// Converts Entries on Batch until it ends, on this thread: an interrupt stops the running files
+// without output and starts nothing more.
+void RunBatch(TParallelBatch& Batch, std::vector<TMediaEntry> Entries, TInterruptibleWait& Waiting,
+              TProgressDisplay& Display) {
+    Batch.Start(std::move(Entries));
+    while (Batch.Running()) {
+        if (Waiting.Wait()) Batch.Abort();
+        Batch.ProcessEvents();
+        Display.Redraw();
+    }
+}
+
 } // namespace
 
 int RunConversion(const TCliOptions& Options) {
     TOutputChoice Choice = ResolveOutputChoice(Options, TSettings().OutputChoice());
     std::vector<TMediaEntry> Kept;
-    auto Queue = std::make_shared<TEntryQueue>(MakeEntries(Options, Choice, Kept));
-    int32_t Jobs = JobCount(Options, size_t(Queue->Count()));
+    const std::vector<TMediaEntry> Entries = MakeEntries(Options, Choice, Kept);
+    int32_t Jobs = JobCount(Options, Entries.size());
+    // The media bin gives every entry an output of its own, so these are the batch's output names.
     std::optional<TAlbumGain> Albums;
-    if (Choice.ReplayGain == gmAlbum) Albums.emplace(QueuedEntries(*Queue));
+    if (Choice.ReplayGain == gmAlbum) Albums.emplace(Entries);
 
-    std::vector<std::unique_ptr<TJob>> JobList;
+    // Made before the batch, which wakes it, and kept until the batch is gone.
+    TInterruptibleWait Waiting;
+    std::unique_ptr<TParallelBatch> Batch;
     try {
-        for (int32_t I = 0; I < Jobs; ++I) JobList.push_back(std::make_unique<TJob>(Options, Choice));
+        Batch = std::make_unique<TParallelBatch>([Choice] { return Choice; }, BatchSetup(Options));
     } catch (const std::exception& E) {
         std::fprintf(stderr, "deraz-convert: %s\n", E.what());
         return 1;
     }
+    Batch->SetJobs(Jobs);
+    Batch->SetUpdateOnly(Options.Update);
+    Batch->OnEventPosted = [&Waiting] { Waiting.Wake(); };
 
     // The progress counts every input, the existing outputs kept first.
-    TProgressDisplay Display(DisplayMode(Options), Queue->Count() + int32_t(Kept.size()), std::max(Jobs, 1),
+    TProgressDisplay Display(DisplayMode(Options), int32_t(Entries.size() + Kept.size()), std::max(Jobs, 1),
                              stdout);
     for (const auto& Entry : Kept)
         Display.EntryFinished(0, {0, Entry.InputName, eoSkipped, Entry.OutputName + " exists; it was kept."},
                               Entry);
     // Entries that no job reaches (after an interrupt) keep this.
     std::vector<TEntryResult> Results;
-    for (int32_t I = 0; I < Queue->Count(); ++I)
-        Results.push_back({I, Queue->Entry(I).InputName, eoNotStarted, "The conversion was interrupted."});
-    std::mutex Mutex;
-    std::condition_variable AllDone;
-    int32_t Running = Jobs;
-
-    std::signal(SIGINT, Interrupt);
-    std::signal(SIGTERM, Interrupt);
-    std::vector<std::thread> Threads;
-    // Jobs is 0 when every output existed and was kept.
-    for (int32_t I = 0; I < Jobs; ++I) {
-        TConvDriver& Driver = JobList[size_t(I)]->Driver;
-        Driver.OnEntryStarted = [&Display, I](TConvDriver*, int32_t, const TMediaEntry& Entry) {
-            Display.EntryStarted(I, Entry);
-        };
-        Driver.OnProgress = [&Display, I](TConvDriver*, int32_t Percent) { Display.Progress(I, Percent); };
-        Driver.OnEntryFinished = [&, I](TConvDriver*, const TEntryResult& Result) {
-            {
-                std::lock_guard Lock(Mutex);
-                Results[size_t(Result.Index)] = Result;
-            }
-            if (Albums) Albums->EntryFinished(Result);
-            Display.EntryFinished(I, Result, Queue->Entry(Result.Index));
-        };
-        Threads.emplace_back([&, I] {
-            TConvDriver& Own = JobList[size_t(I)]->Driver;
-            Own.Start(Queue);
-            while (Own.Running()) {
-                // Interrupted: the running file is stopped without output, the rest is left.
-                if (Interrupted) Own.Abort();
-                Own.WaitForEvents(std::chrono::milliseconds(100));
-            }
-            std::lock_guard Lock(Mutex);
-            --Running;
-            AllDone.notify_all();
-        });
-    }
-    {
-        std::unique_lock Lock(Mutex);
-        while (!AllDone.wait_for(Lock, std::chrono::milliseconds(100), [&] { return Running == 0; })) {
-            Lock.unlock();
-            Display.Redraw();
-            Lock.lock();
-        }
-    }
-    for (auto& Thread : Threads) Thread.join();
+    for (size_t I = 0; I < Entries.size(); ++I)
+        Results.push_back(
+            {int32_t(I), Entries[I].InputName, eoNotStarted, "The conversion was interrupted."});
+    Batch->OnEntryStarted = [&Display](TParallelBatch* Sender, int32_t Index, const TMediaEntry& Entry) {
+        Display.EntryStarted(Sender->EntryJob(Index), Entry);
+    };
+    Batch->OnEntryProgress = [&Display](TParallelBatch*, int32_t Job, int32_t, int32_t Percent) {
+        Display.Progress(Job, Percent);
+    };
+    Batch->OnEntryFinished = [&](TParallelBatch* Sender, const TEntryResult& Result) {
+        Results[size_t(Result.Index)] = Result;
+        if (Albums) Albums->EntryFinished(Result);
+        Display.EntryFinished(Sender->EntryJob(Result.Index), Result, Entries[size_t(Result.Index)]);
+    };
+    // Nothing to start when every output existed and was kept.
+    if (!Entries.empty()) RunBatch(*Batch, Entries, Waiting, Display);
     Display.Redraw();
     if (Albums)
         for (const auto& Note : Albums->Notes()) AddNote(Results[size_t(Note.Index)], Note.Message);

@@ -195,7 +195,7 @@ TOutputChoice ResolveOutputChoice(const TCliOptions& Options, const TOutputChoic
     auto NoEffect = [&](const char* Option) {
         return EUsageError(std::string(Option) + " has no effect with " + Format.Extension + " output");
     };
-    bool Wav = Choice.DestExt == FindOutputFormat(".wav");
+    bool Wav = FormatOfOutput(Choice.DestExt)->SinkCode == scWaveOut;
     if (Options.ImaAdpcm && !Wav) throw NoEffect("--wav-type");
     if (Options.BlockSize && !Wav) throw NoEffect("--block-size");
     if (Options.BlockSize && !Options.ImaAdpcm.value_or(false))

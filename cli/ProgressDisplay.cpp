@@ -27,17 +27,14 @@ TProgressDisplay::TProgressDisplay(TMode Mode, int32_t Count, int32_t Jobs, std:
     : FMode(Mode), FCount(Count), FOut(Out), FJobs(size_t(Jobs)) {}
 
 void TProgressDisplay::EntryStarted(int32_t Job, const TMediaEntry& Entry) {
-    std::lock_guard Lock(FMutex);
     FJobs[size_t(Job)] = {ExtractFileName(Entry.InputName), 0};
 }
 
 void TProgressDisplay::Progress(int32_t Job, int32_t Percent) {
-    std::lock_guard Lock(FMutex);
     FJobs[size_t(Job)].Percent = Percent;
 }
 
 void TProgressDisplay::EntryFinished(int32_t Job, const TEntryResult& Result, const TMediaEntry& Entry) {
-    std::lock_guard Lock(FMutex);
     FJobs[size_t(Job)] = {};
     ++FFinished;
     if (FMode != pmLines) return;
@@ -52,11 +49,10 @@ void TProgressDisplay::EntryFinished(int32_t Job, const TEntryResult& Result, co
 }
 
 void TProgressDisplay::Redraw() {
-    std::lock_guard Lock(FMutex);
-    if (FMode == pmBars) DrawLocked();
+    if (FMode == pmBars) Draw();
 }
 
-void TProgressDisplay::DrawLocked() {
+void TProgressDisplay::Draw() {
     std::string Text;
     // Back to the first line drawn last time, clearing as we go.
     for (int32_t I = 0; I < FLinesDrawn; ++I) Text += "\x1b[1A\x1b[2K";

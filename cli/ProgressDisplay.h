@@ -1,11 +1,10 @@
 // What deraz-convert shows while it works: a bar per running file and one for the batch on a
-// terminal, a plain line per finished file elsewhere, nothing when quiet. Thread-safe: the jobs
-// report from their own threads.
+// terminal, a plain line per finished file elsewhere, nothing when quiet. Fed from the batch's
+// events, on the thread that handles them.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -22,7 +21,7 @@ public:
     void EntryStarted(int32_t Job, const TMediaEntry& Entry);
     void Progress(int32_t Job, int32_t Percent);
     void EntryFinished(int32_t Job, const TEntryResult& Result, const TMediaEntry& Entry);
-    // Draws the bars again (terminal only); called from one thread while the jobs run.
+    // Draws the bars again (terminal only).
     void Redraw();
 
 private:
@@ -30,12 +29,11 @@ private:
         std::string Name; // empty while the job is idle
         int32_t Percent = 0;
     };
-    void DrawLocked();
+    void Draw();
 
     TMode FMode;
     int32_t FCount;
     std::FILE* FOut;
-    std::mutex FMutex;
     std::vector<TJobLine> FJobs;
     int32_t FFinished = 0;
     int32_t FLinesDrawn = 0;

@@ -6,17 +6,15 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
-#include <filesystem>
-#include <numeric>
 
+#include "controls/TCoolTrayIcon.h"
+#include "controls/TGauge.h"
 #include "desktop/MessageBoxes.h"
-#include "driver/ParallelBatch.h"
-#include "driver/Settings.h"
 #include "desktop/Sound.h"
 #include "desktop/uMinimodeDlg.h"
 #include "desktop/uWindowStyle.h"
-#include "controls/TCoolTrayIcon.h"
-#include "controls/TGauge.h"
+#include "driver/ParallelBatch.h"
+#include "driver/Settings.h"
 
 namespace deraz {
 
@@ -41,10 +39,6 @@ TGauge* BlueGauge(QWidget* Parent, QRect Where) {
 
 QString PercentText(const TGauge* Gauge) {
     return QString::number(Gauge->Percent()) + "%";
-}
-
-QString Duration(qint64 Seconds) {
-    return QString("%1:%2").arg(Seconds / 60).arg(Seconds % 60, 2, 10, QChar('0'));
 }
 
 } // namespace
@@ -101,6 +95,9 @@ void TConvDlg::ConnectBatch() {
         EntryStarted(Index, Entry);
     };
     FBatch->OnProgress = [this](TParallelBatch*, int32_t Percent) { ShowCurrentPercent(Percent); };
+    FBatch->OnEntryProgress = [this](TParallelBatch*, int32_t, int32_t Index, int32_t Percent) {
+        EntryProgress(Index, Percent);
+    };
     FBatch->OnEntryFinished = [this](TParallelBatch*, const TEntryResult& Result) { EntryFinished(Result); };
     FBatch->OnCaption = [this](TParallelBatch*, const std::string& Caption) {
         setWindowTitle(QString::fromStdString(Caption));
@@ -143,16 +140,7 @@ void TConvDlg::StartBatch(std::vector<TMediaEntry> Entries, bool AutoMinimode) {
     LblCurretProg->setText("0%");
     LblOverallProg->setText("0%");
     LblTimeLeft->clear();
-    FInputSizes.clear();
-    for (const TMediaEntry& Entry : Entries) {
-        std::error_code Error;
-        auto Size = std::filesystem::file_size(Entry.InputName, Error);
-        FInputSizes.push_back(Error ? 0.0 : double(Size));
-    }
-    FTotalSize = std::accumulate(FInputSizes.begin(), FInputSizes.end(), 0.0);
-    FFinishedSize = 0;
-    FCurrentIndex = -1;
-    FCurrentPercent = 0;
+    FTimeLeft = TTimeLeft::ForEntries(Entries);
     FElapsed.start();
     TSettings Settings(FSettingsFile);
     FBatch->SetJobs(Settings.ParallelConversions());
@@ -173,7 +161,6 @@ void TConvDlg::StartBatch(std::vector<TMediaEntry> Entries, bool AutoMinimode) {
 }
 
 void TConvDlg::EntryStarted(int32_t Index, const TMediaEntry& Entry) {
-    FCurrentIndex = Index;
     LblInput->setText(QString::fromStdString(Entry.InputName));
     LblOutput->setText(QString::fromStdString(Entry.OutputName));
     ShowCurrentPercent(0);
@@ -181,16 +168,18 @@ void TConvDlg::EntryStarted(int32_t Index, const TMediaEntry& Entry) {
 }
 
 void TConvDlg::ShowCurrentPercent(int32_t Percent) {
-    FCurrentPercent = Percent;
     CurrentProg->SetProgress(Percent);
     LblCurretProg->setText(PercentText(CurrentProg));
+}
+
+void TConvDlg::EntryProgress(int32_t Index, int32_t Percent) {
+    FTimeLeft.Progress(Index, Percent);
     ShowTimeLeft();
 }
 
 void TConvDlg::EntryFinished(const TEntryResult& Result) {
     if (FAlbums) FAlbums->EntryFinished(Result);
-    FFinishedSize += FInputSizes[size_t(Result.Index)];
-    if (Result.Index == FCurrentIndex) FCurrentIndex = -1;
+    FTimeLeft.Finished(Result.Index);
     OverallProg->SetProgress(FBatch->Finished());
     LblOverallProg->setText(PercentText(OverallProg));
     if (FMinimode) {
@@ -201,12 +190,8 @@ void TConvDlg::EntryFinished(const TEntryResult& Result) {
 }
 
 void TConvDlg::ShowTimeLeft() {
-    // The share of the input done: finished entries, and the part of the one started last.
-    double Current = FCurrentIndex >= 0 ? FInputSizes[size_t(FCurrentIndex)] * FCurrentPercent / 100.0 : 0.0;
-    double Done = FTotalSize > 0 ? (FFinishedSize + Current) / FTotalSize : 0.0;
-    if (Done <= 0.02 || Done >= 1.0) return;
-    qint64 Left = qint64(FElapsed.elapsed() * (1.0 - Done) / Done / 1000.0 + 0.5);
-    LblTimeLeft->setText("Time left: about " + Duration(Left));
+    if (auto Left = FTimeLeft.SecondsLeft(std::chrono::milliseconds(FElapsed.elapsed())))
+        LblTimeLeft->setText("Time left: about " + QString::fromStdString(MinutesAndSeconds(*Left)));
 }
 
 void TConvDlg::SetMiniStatus(const QString& Text) {

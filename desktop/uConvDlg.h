@@ -13,6 +13,7 @@
 
 #include "driver/AlbumGain.h"
 #include "driver/EntryQueue.h"
+#include "driver/TimeLeft.h"
 
 class QLabel;
 class QFrame;
@@ -75,6 +76,7 @@ private:
     void WakeUp();
     void EntryStarted(int32_t Index, const TMediaEntry& Entry);
     void ShowCurrentPercent(int32_t Percent);
+    void EntryProgress(int32_t Index, int32_t Percent);
     void EntryFinished(const TEntryResult& Result);
     void BatchEnded(const TBatchSummary& Summary);
     void Announce(const TBatchSummary& Summary, bool WasMinimode);
@@ -88,11 +90,7 @@ private:
     std::optional<TAlbumGain> FAlbums; // album ReplayGain of the running batch, when asked for
     std::atomic<bool> FWakePending{false};
     QElapsedTimer FElapsed;
-    // The time left is estimated from the input bytes converted so far.
-    std::vector<double> FInputSizes;
-    double FTotalSize = 0, FFinishedSize = 0;
-    int32_t FCurrentIndex = -1; // the entry started last
-    int32_t FCurrentPercent = 0;
+    TTimeLeft FTimeLeft;
     bool FQuiet = false; // the batch ends unannounced
 };
 

@@ -22,17 +22,16 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <unordered_set>
 
-#include "driver/FileNames.h"
-#include "driver/MediaBinEntry.h"
+#include "controls/TExDragDrop.h"
 #include "desktop/MessageBoxes.h"
-#include "driver/OutputNames.h"
-#include "driver/Settings.h"
 #include "desktop/uAboutDlg.h"
 #include "desktop/uConfigOutputDlg.h"
 #include "desktop/uInfoTagDlg.h"
-#include "controls/TExDragDrop.h"
+#include "driver/FileNames.h"
+#include "driver/MediaBinEntry.h"
+#include "driver/OutputFormats.h"
+#include "driver/Settings.h"
 
 namespace deraz {
 
@@ -46,10 +45,6 @@ const QColor FormColour(0xE6, 0xE5, 0xDB);
 const char* const AuthorUrl = "mailto:author@deraz.invalid?subject=Deraz Audio Converter 1.0";
 
 constexpr int SizeColumn = 2;
-// Where an entry keeps what the media bin does not show: its path below the folder it was added
-// through, and whether it came from a folder at all.
-constexpr int RelativePathRole = Qt::UserRole;
-constexpr int FromFolderRole = Qt::UserRole + 1;
 
 struct TColumn {
     const char* Caption;
@@ -100,9 +95,9 @@ TMainForm::TMainForm(std::string SettingsFileName) : FSettingsFileName(std::move
     OpenDlg->setFileMode(QFileDialog::ExistingFiles);
     OpenDlg->setOption(QFileDialog::DontUseNativeDialog);
     OpenDlg->resize(760, 460);
-    OpenDlg->setNameFilters({"All Supported Files (*.mp3 *.flac *.fla *.ape *.wav *.ogg)",
-                             "MP3 Files (*.mp3)", "FLAC Files (*.flac *.fla)", "Wav Files (*.wav)",
-                             "APE Files (*.ape)", "OGG Files (*.ogg)"});
+    QStringList Filters;
+    for (const std::string& Filter : OpenDialogFilters()) Filters << QString::fromStdString(Filter);
+    OpenDlg->setNameFilters(Filters);
 
     ExDragDrop1->SetControl(MediaBox);
     ExDragDrop1->OnDropped = [this](TExDragDrop* Sender, int Count) { ExDragDrop1Dropped(Sender, Count); };
@@ -262,37 +257,33 @@ QWidget* TMainForm::CreateSteps() {
     return Steps;
 }
 
-std::vector<TMediaEntry> TMainForm::Entries() const {
-    bool CopyCovers = TSettings(FSettingsFileName).LibraryPreferences().CopyCovers;
-    std::vector<TMediaEntry> Result;
-    for (int I = 0; I < MediaBox->topLevelItemCount(); ++I) {
-        QTreeWidgetItem* Item = MediaBox->topLevelItem(I);
-        Result.push_back({Item->text(0).toStdString(), Item->text(1).toStdString(),
-                          CopyCovers && Item->data(0, FromFolderRole).toBool()});
-    }
-    return Result;
+std::vector<TMediaEntry> TMainForm::Entries() {
+    ReadPreferences();
+    ShowOutputNames();
+    return FBin.Batch();
 }
 
 int TMainForm::EntryCount() const {
-    return MediaBox->topLevelItemCount();
+    return FBin.Count();
 }
 
 void TMainForm::SetOutputExtensions(const std::string& Extension) {
-    for (int I = 0; I < MediaBox->topLevelItemCount(); ++I) {
-        QTreeWidgetItem* Item = MediaBox->topLevelItem(I);
-        Item->setText(1, Q(ChangeFileExt(Item->text(1).toStdString(), Extension)));
-    }
-    SeparateOutputNames();
+    FBin.SetOutputExtension(Extension);
+    ShowOutputNames();
 }
 
-void TMainForm::SeparateOutputNames() {
-    std::unordered_set<std::string> Taken;
-    for (int I = 0; I < MediaBox->topLevelItemCount(); ++I) {
+void TMainForm::ReadPreferences() {
+    TLibraryPreferences Preferences = TSettings(FSettingsFileName).LibraryPreferences();
+    FBin.SetKeepFolders(Preferences.KeepFolders);
+    FBin.SetCoverRule(Preferences.CopyCovers ? crFolderEntries : crNever);
+}
+
+void TMainForm::ShowOutputNames() {
+    const auto& Items = FBin.Items();
+    for (int I = 0; I < MediaBox->topLevelItemCount() && I < int(Items.size()); ++I) {
         QTreeWidgetItem* Item = MediaBox->topLevelItem(I);
-        std::string Output = FreeName(Item->text(1).toStdString(),
-                                      [&Taken](const std::string& Name) { return Taken.contains(Name); });
-        Taken.insert(Output);
-        Item->setText(1, Q(Output));
+        QString Output = Q(Items[size_t(I)].OutputName);
+        if (Item->text(1) != Output) Item->setText(1, Output);
     }
 }
 
@@ -313,20 +304,22 @@ void TMainForm::AddPendingEntries() {
     int32_t DestExt = TSettings(FSettingsFileName).DestExt();
     QElapsedTimer Slice;
     Slice.start();
+    std::vector<TInputFile> Inputs;
     QList<QTreeWidgetItem*> Items;
     while (!FPending.empty() && Slice.elapsed() < AddSliceMs) {
-        const TInputFile& Input = FPending.front();
-        TMediaBinRow Row = MakeMediaBinRow(FAnalysers, Input.Path, DestExt);
-        auto* Item = new QTreeWidgetItem(
-            QStringList{Q(Row.InputName), Q(Row.OutputName), Q(Row.Size), Q(Row.Type), Q(Row.Bitrate)});
-        Item->setData(0, RelativePathRole, Q(Input.RelativePath));
-        Item->setData(0, FromFolderRole, !Input.Folder.empty());
-        Items << Item;
+        Inputs.push_back(std::move(FPending.front()));
         FPending.pop_front();
+        TMediaBinRow Row = MakeMediaBinRow(FAnalysers, Inputs.back().Path, DestExt);
+        Items << new QTreeWidgetItem(
+            QStringList{Q(Row.InputName), {}, Q(Row.Size), Q(Row.Type), Q(Row.Bitrate)});
     }
+    FBin.SetOutputExtension(OutputExtension(DestExt));
+    ReadPreferences();
+    FBin.Add(Inputs);
     // Adding without a current item, so that no entry opens the media info window by itself.
     QSignalBlocker Quiet(MediaBox);
     MediaBox->addTopLevelItems(Items);
+    ShowOutputNames();
     if (FPending.empty()) FAddTimer.stop();
     UpdateTotal();
 }
@@ -336,7 +329,7 @@ void TMainForm::AddDroppedNames(const QStringList& Names) {
     for (const QString& Name : Names) {
         if (QFileInfo(Name).isDir()) {
             // A folder without convertible files comes back as itself, and adds nothing.
-            for (TInputFile& File : ExpandInputs({Name.toStdString()}, FLastOutputDir.toStdString()))
+            for (TInputFile& File : FBin.Expand({Name.toStdString()}))
                 if (!File.Folder.empty()) Accepted.push_back(std::move(File));
         } else if (IsSupportedInput(Name.toStdString())) {
             Accepted.push_back({Name.toStdString(), "", ExtractFileName(Name.toStdString())});
@@ -357,24 +350,16 @@ void TMainForm::BtnSelectFilesClick() {
 }
 
 void TMainForm::BtnSelectOutputClick() {
-    QString Directory = QFileDialog::getExistingDirectory(this, "Please select output directory...",
-                                                          FLastOutputDir, QFileDialog::DontUseNativeDialog);
+    QString Directory =
+        QFileDialog::getExistingDirectory(this, "Please select output directory...",
+                                          Q(FBin.OutputDirectory()), QFileDialog::DontUseNativeDialog);
     if (!Directory.isEmpty()) SetOutputDirectory(Directory);
 }
 
 void TMainForm::SetOutputDirectory(const QString& Directory) {
-    FLastOutputDir = Directory;
-    bool KeepFolders = TSettings(FSettingsFileName).LibraryPreferences().KeepFolders;
-    for (int I = 0; I < MediaBox->topLevelItemCount(); ++I) {
-        QTreeWidgetItem* Item = MediaBox->topLevelItem(I);
-        std::string Output = Item->text(1).toStdString();
-        std::string Below = KeepFolders && Item->data(0, FromFolderRole).toBool()
-                                ? Item->data(0, RelativePathRole).toString().toStdString()
-                                : std::string();
-        Item->setText(1, Q(OutputFileName(Item->text(0).toStdString(), ExtractFileExt(Output),
-                                          Directory.toStdString(), Below)));
-    }
-    SeparateOutputNames();
+    ReadPreferences();
+    FBin.SetOutputDirectory(Directory.toStdString());
+    ShowOutputNames();
 }
 
 void TMainForm::BtnSelOutputFormatClick() {
@@ -393,14 +378,20 @@ void TMainForm::Clearall1Click() {
     }
     if (!AskWarning(this, QString("Are you sure to delete: %1 file(s) from media bin?").arg(Count))) return;
     FPending.clear();
+    FBin.Clear();
     MediaBox->clear();
     UpdateTotal();
 }
 
 void TMainForm::RemoveSelectedClick() {
     QSignalBlocker Quiet(MediaBox);
+    std::vector<int32_t> Indexes;
+    for (QTreeWidgetItem* Item : MediaBox->selectedItems())
+        Indexes.push_back(MediaBox->indexOfTopLevelItem(Item));
+    FBin.Remove(Indexes);
     qDeleteAll(MediaBox->selectedItems());
     MediaBox->setCurrentItem(nullptr);
+    ShowOutputNames();
     UpdateTotal();
 }
 

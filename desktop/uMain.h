@@ -12,6 +12,7 @@
 #include "analysis/MediaInfo.h"
 #include "driver/EntryQueue.h"
 #include "driver/InputFiles.h"
+#include "driver/MediaBin.h"
 
 class QAction;
 class QFileDialog;
@@ -71,10 +72,10 @@ public:
     TMediaAnalysers& Analysers() { return FAnalysers; }
     const std::string& SettingsFileName() const { return FSettingsFileName; }
 
-    // The entries as a batch takes them, in the media bin's order.
-    std::vector<TMediaEntry> Entries() const;
+    // The entries as a batch takes them, in the media bin's order, by the current preferences.
+    std::vector<TMediaEntry> Entries();
     int EntryCount() const;
-    // Replaces the extension of every output name.
+    // Gives every output name, of entries added now and later, this extension.
     void SetOutputExtensions(const std::string& Extension);
 
     // Queues entries for Names, made a few at a time so that the window stays responsive;
@@ -92,8 +93,8 @@ public:
     void RemoveSelectedClick();
     void ExDragDrop1Dropped(TExDragDrop* Sender, int Count);
     void MediaBoxSelectItem(QTreeWidgetItem* Item);
-    // Rewrites every output name into Directory: an entry from an added folder keeps its folders
-    // below it when the preferences say so; names that would collide get a number.
+    // Puts every output, of entries added now and later, into Directory: an entry from an added
+    // folder keeps its folders below it when the preferences say so.
     void SetOutputDirectory(const QString& Directory);
 
 protected:
@@ -113,15 +114,16 @@ private:
     void OpenPendingInfo();
     void UpdateTotal();
     void AddInputs(const std::vector<TInputFile>& Inputs);
-    // Numbers every output name that an earlier entry of the list already has.
-    void SeparateOutputNames();
+    // Hands the stored library preferences to the media bin.
+    void ReadPreferences();
+    void ShowOutputNames();
 
     std::string FSettingsFileName;
     bool FAutoMinimode = false;
     TMediaAnalysers FAnalysers;
     std::deque<TInputFile> FPending; // inputs waiting for their entry
     QTimer FAddTimer;
-    QString FLastOutputDir;
+    TMediaBin FBin;
     bool FInfoPending = false; // an entry was selected; its media info window is still to open
 };
 

@@ -6,32 +6,19 @@
 
 namespace deraz {
 
-namespace {
-
-constexpr int32_t VorbisRates[] = {64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 500};
-constexpr int32_t MP3Rates[] = {8,  16,  24,  32,  40,  48,  56,  64,  80,
-                                96, 112, 128, 144, 160, 192, 224, 256, 320};
-
-} // namespace
-
 std::span<const int32_t> LevelBitrates(int32_t DestExt) {
-    switch (DestExt) {
-    case 0:
-        return VorbisRates;
-    case 1:
-        return MP3Rates;
-    default:
-        return {};
-    }
+    auto Entries = OutputFormats();
+    return DestExt >= 0 && size_t(DestExt) < Entries.size() ? Entries[size_t(DestExt)].LevelKbps
+                                                            : std::span<const int32_t>();
 }
 
 int32_t LossyInputBitrate(const std::string& InputName) {
-    std::string Ext = LowerCase(ExtractFileExt(InputName));
-    if (Ext == ".mp3") {
+    const TFormat* Format = FindInputFormat(ExtractFileExt(InputName));
+    if (Format && Format->Analyser == mkMPEG) {
         TMPEGaudio Reader;
         return Reader.LoadFile(InputName) && Reader.IsValid() ? Reader.Bitrate() : 0;
     }
-    if (Ext == ".ogg") {
+    if (Format && Format->Analyser == mkOggVorbis) {
         TOggVorbis Reader;
         if (!Reader.LoadFile(InputName) || !Reader.IsValid()) return 0;
         return Reader.NominalBitrate() > 0 ? Reader.NominalBitrate() : Reader.Bitrate();

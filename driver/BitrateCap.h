@@ -10,8 +10,8 @@
 
 namespace deraz {
 
-// The rate in kbit/s that each entry of format DestExt's list stands for (its name's rate for
-// Ogg Vorbis); empty for formats whose entries are not bit rates.
+// The rate in kbit/s that each entry of format DestExt's list stands for (the format table's
+// LevelKbps); empty for formats whose entries are not bit rates.
 std::span<const int32_t> LevelBitrates(int32_t DestExt);
 
 // The bit rate of a lossy input in kbit/s: an MP3's average rate, an Ogg Vorbis file's nominal

@@ -1,23 +1,20 @@
-// One instance of every codec component, reused for every file, and the table that picks them
-// by extension. Creating the set fails with "<library> library could not be loaded." when a
-// component's codec library is missing, unless missing libraries are allowed.
+// One source and one sink of every format in the format table, reused for every file, and the
+// table that picks them by extension. Creating the set fails with "<library> library could not
+// be loaded." when a component's codec library is missing, unless missing libraries are allowed.
 #pragma once
 
 #include <memory>
+#include <utility>
+#include <vector>
 
-#include "driver/PipelineTable.h"
-#include "codecs/flac/ACS_FLAC.h"
-#include "codecs/mp3/ACS_LAME.h"
-#include "codecs/ape/ACS_MAC.h"
-#include "codecs/mp3/ACS_MAD.h"
-#include "codecs/vorbis/ACS_Vorbis.h"
 #include "codecs/wave/ACS_Wave.h"
+#include "driver/PipelineTable.h"
 
 namespace deraz {
 
 class TCodecSet {
 public:
-    // With AllowMissingLibraries, a component whose library is missing is left empty instead, and
+    // With AllowMissingLibraries, a component whose library is missing is left out instead, and
     // the entries that would need it fail with the library's message.
     explicit TCodecSet(bool AllowMissingLibraries = false);
     TCodecSet(const TCodecSet&) = delete;
@@ -25,26 +22,28 @@ public:
 
     TPipelineTable& Pipelines() { return FPipelines; }
 
-    // Sources.
-    std::unique_ptr<TMP3In> MP3In;
-    std::unique_ptr<TFLACIn> FlacIn;
-    std::unique_ptr<TMACIn> MACIn;
-    std::unique_ptr<TWaveIn> WaveIn;
-    std::unique_ptr<TVorbisIn> VorbisIn;
-    // Sinks.
-    std::unique_ptr<TMP3Out> MP3Out;
-    std::unique_ptr<TFLACOut> FLACOut;
-    std::unique_ptr<TMACOut> MACOut;
-    std::unique_ptr<TWaveOut> WaveOut;
-    std::unique_ptr<TVorbisOut> VorbisOut;
+    // The sink of the format whose sink code is Code, as its own class (SinkOf<TMP3Out>(scMP3Out));
+    // null when it could not be made or is of another class.
+    template <class T> T* SinkOf(TSinkCode Code) const {
+        for (const auto& [SinkCode, Sink] : FSinks)
+            if (SinkCode == Code) return dynamic_cast<T*>(Sink.get());
+        return nullptr;
+    }
+
+    // The WAV sink, whose writer options (WavType, BlockSize) the command line sets.
+    TWaveOut* WaveOut = nullptr;
 
 private:
-    template <class T>
-    T* Create(std::unique_ptr<T>& Component, TPipelineTable::TRole Role,
-              std::initializer_list<const char*> Extensions);
-
     bool FAllowMissingLibraries;
     TPipelineTable FPipelines;
+    std::vector<std::unique_ptr<TACSFileIn>> FSources;
+    std::vector<std::pair<TSinkCode, std::unique_ptr<TACSFileOut>>> FSinks;
+
+    // The component Make returns, or null when its library is missing and that is allowed; the
+    // extensions it would serve are then recorded as unavailable with the reason.
+    template <class T, class TExtensions>
+    std::unique_ptr<T> Create(std::unique_ptr<T> (*Make)(), TPipelineTable::TRole Role,
+                              const TExtensions& Extensions);
 };
 
 } // namespace deraz

@@ -186,7 +186,9 @@ void TConvDriver::ConvertEntry(const std::string& InputName, const std::string& 
     if (!Sink)
         throw EEntrySkipped(OutputExt.empty() ? "The output file has no extension."
                                               : "Output files of type " + OutputExt + " cannot be written.");
-    if (InputExt == ".wav" && OutputExt == ".wav" && !FAllowWavToWav)
+    const TFormat* InputFormat = FindInputFormat(InputExt);
+    if (InputFormat && InputFormat->SinkCode == scWaveOut && FindInputFormat(OutputExt) == InputFormat &&
+        !FAllowWavToWav)
         throw EEntrySkipped("WAV files are not converted to WAV.");
     // Checked before any file is opened: the input must never be the file that is written.
     if (SameFile(InputName, OutputName))
@@ -274,8 +276,9 @@ void TConvDriver::Handle(const TEvent& Event) {
         }
         ReportProgress(100);
         BringCovers(FQueue->Entry(FCurrentIndex));
-        RecordResult(eoConverted,
-                     JoinedNotes(JoinedNotes(FSourceNote, FCurrentSink->Note()), GainNote(FLoudness)));
+        RecordResult(eoConverted, JoinedNotes(FQueue->Entry(FCurrentIndex).Note,
+                                              JoinedNotes(JoinedNotes(FSourceNote, FCurrentSink->Note()),
+                                                          GainNote(FLoudness))));
         break;
     case ekException:
         FCurrentSource->Reset();

@@ -15,11 +15,19 @@ struct TMediaEntry {
     std::string OutputName; // full path of the output file
     // Copy the cover pictures beside the input into the output's folder when that is another one.
     bool CopyCovers = false;
+    // What the batch changed about the entry, for its result message; empty when nothing.
+    std::string Note = {};
 };
+
+// Gives an entry whose output an earlier entry writes, or that is another entry's input, the
+// first free numbered name, with a note saying so, so that no output of a batch lands on another.
+void SeparateOutputs(std::vector<TMediaEntry>& Entries);
 
 class TEntryQueue {
 public:
-    explicit TEntryQueue(std::vector<TMediaEntry> Entries) : FEntries(std::move(Entries)) {}
+    explicit TEntryQueue(std::vector<TMediaEntry> Entries) : FEntries(std::move(Entries)) {
+        SeparateOutputs(FEntries);
+    }
 
     int32_t Count() const { return int32_t(FEntries.size()); }
     const TMediaEntry& Entry(int32_t Index) const { return FEntries[size_t(Index)]; }

@@ -7,6 +7,7 @@
 
 #include <ebur128.h>
 
+#include "codecs/FormatTable.h"
 #include "driver/FileNames.h"
 #include "driver/ReplayGainTags.h"
 #include "pipeline/PcmSamples.h"
@@ -46,8 +47,10 @@ std::string JoinedText(const std::string& First, const std::string& Second) {
     return First.empty() ? Second : First + " " + Second;
 }
 
+// Lossy outputs are the ones whose levels are bit rates.
 bool IsLossy(const std::string& Ext) {
-    return Ext == ".ogg" || Ext == ".mp3";
+    int32_t DestExt = FindOutputFormat(Ext);
+    return DestExt >= 0 && !OutputFormats()[size_t(DestExt)].LevelKbps.empty();
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include "driver/MediaBinEntry.h"
 
-#include <algorithm>
-
 #include "driver/FileNames.h"
 #include "driver/OutputFormats.h"
 
@@ -13,9 +11,7 @@ TMediaBinRow MakeMediaBinRow(TMediaAnalysers& Analysers, const std::string& File
 }
 
 bool IsSupportedInput(const std::string& FileName) {
-    static const char* const Supported[] = {".mp3", ".wav", ".fla", ".flac", ".ogg", ".ape"};
-    std::string Extension = LowerCaseExtension(FileName);
-    return std::find(std::begin(Supported), std::end(Supported), Extension) != std::end(Supported);
+    return FindInputFormat(FileExtension(FileName)) != nullptr;
 }
 
 } // namespace deraz

@@ -18,8 +18,7 @@ struct TMediaBinRow {
 // the input with that format's extension (none for a value outside the list).
 TMediaBinRow MakeMediaBinRow(TMediaAnalysers& Analysers, const std::string& FileName, int32_t DestExt);
 
-// Whether the extension of FileName, in any case, is one of ".mp3", ".wav", ".fla", ".flac",
-// ".ogg", ".ape".
+// Whether the extension of FileName, in any case, is one a format of the format table is read from.
 bool IsSupportedInput(const std::string& FileName);
 
 } // namespace deraz

@@ -15,4 +15,14 @@ std::string FreeName(const std::string& FileName, const std::function<bool(const
     return Name;
 }
 
+std::string TOutputClaims::Claim(const std::string& Name, const std::string& InputName,
+                                 const std::function<bool(const std::string&)>& AlsoInUse) {
+    std::string Free = FreeName(Name, [&](const std::string& Candidate) {
+        return FOutputs.contains(Candidate) || (Candidate != InputName && FInputs.contains(Candidate)) ||
+               (AlsoInUse && AlsoInUse(Candidate));
+    });
+    FOutputs.insert(Free);
+    return Free;
+}
+
 } // namespace deraz

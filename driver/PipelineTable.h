@@ -7,13 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "codecs/FormatTable.h"
 #include "driver/OutputFormats.h"
 #include "pipeline/ACS_Classes.h"
 
 namespace deraz {
-
-// Codes of the sinks, as ActiveSink holds them.
-enum TSinkCode : int32_t { scWaveOut = 0, scVorbisOut = 1, scMACOut = 2, scFLACOut = 3, scMP3Out = 4 };
 
 struct TSourceRow {
     std::string Extension; // lower case, with its dot

@@ -27,9 +27,13 @@ TGainFields AlbumGainFields(const TGainValues& Album) {
     return PairFields("ALBUM", Album);
 }
 
+const TFormat* GainTagFormat(const std::string& Ext) {
+    const TFormat* Format = FormatOfOutput(FindOutputFormat(Ext));
+    return Format && Format->TagForm != tfRIFFInfo ? Format : nullptr;
+}
+
 bool HasGainTagForm(const std::string& Ext) {
-    std::string Lower = LowerCase(Ext);
-    return Lower == ".ogg" || Lower == ".mp3" || Lower == ".fla" || Lower == ".flac" || Lower == ".ape";
+    return GainTagFormat(Ext) != nullptr;
 }
 
 std::string GainText(double Gain) {

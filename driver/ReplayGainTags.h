@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "codecs/FormatTable.h"
+
 namespace deraz {
 
 struct TGainValues {
@@ -24,6 +26,8 @@ TGainFields AlbumGainFields(const TGainValues& Album);
 
 // Whether files of type Ext (".flac", ...) have a place for ReplayGain values.
 bool HasGainTagForm(const std::string& Ext);
+// The format of output files of type Ext when it has such a place, else null.
+const TFormat* GainTagFormat(const std::string& Ext);
 
 // "-6.52 dB" and "0.988312", as the tags hold them.
 std::string GainText(double Gain);

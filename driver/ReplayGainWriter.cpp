@@ -64,7 +64,8 @@ bool WriteInto(TagLib::RIFF::WAV::File&, const TGainFields&) {
 } // namespace
 
 void WriteGainFields(const std::string& FileName, const std::string& Ext, const TGainFields& Fields) {
-    if (!HasGainTagForm(Ext)) return;
+    const TFormat* Format = GainTagFormat(Ext);
+    if (!Format) return;
     namespace fs = std::filesystem;
     std::string Copy = TemporaryOutputName(FileName);
     auto Fail = [&](const std::string& Why) {
@@ -75,7 +76,7 @@ void WriteGainFields(const std::string& FileName, const std::string& Ext, const 
     if (!fs::copy_file(FileName, Copy, fs::copy_options::overwrite_existing, Error))
         Fail(Error.message() + ".");
     try {
-        WithTagFile(LowerCase(Ext), Copy, true, [&](auto& File) {
+        WithTagFile(Format->TagForm, Copy, true, [&](auto& File) {
             if (!File.isValid() || File.readOnly() || !File.audioProperties())
                 Fail("the file cannot be opened.");
             if (!WriteInto(File, Fields)) Fail("saving them failed.");

@@ -4,7 +4,6 @@
 #include <stdexcept>
 
 #include "analysis/TagForms.h"
-#include "driver/FileNames.h"
 
 namespace deraz {
 
@@ -107,16 +106,17 @@ void WriteTags(const std::string& FileName, const std::string& OutputExt, const 
     UseUtf8InfoStrings();
     // Only a file TagLib reads as audio of that type is written to: TagLib would add a tag to
     // anything else.
-    bool Known = WithTagFile(LowerCase(OutputExt), FileName, true, [&](auto& File) {
+    const TFormat* Format = FormatOfOutput(FindOutputFormat(OutputExt));
+    if (!Format)
+        throw std::runtime_error("Cannot write the tags of " + FileName + ": no tag form for " + OutputExt +
+                                 ".");
+    WithTagFile(Format->TagForm, FileName, true, [&](auto& File) {
         if (!File.isValid() || File.readOnly() || !File.audioProperties() ||
             File.audioProperties()->sampleRate() <= 0)
             throw std::runtime_error("Cannot write the tags of " + FileName + ": the file cannot be opened.");
         if (!WriteInto(File, Tags))
             throw std::runtime_error("Cannot write the tags of " + FileName + ": saving them failed.");
     });
-    if (!Known)
-        throw std::runtime_error("Cannot write the tags of " + FileName + ": no tag form for " + OutputExt +
-                                 ".");
 }
 
 void CopyTags(const std::string& InputName, const std::string& OutputName, const std::string& OutputExt) {

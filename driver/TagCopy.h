@@ -13,8 +13,8 @@ namespace deraz {
 // built without TagLib); returns otherwise.
 void RequireTagCopy();
 
-// Writes Tags into FileName, a file of the type OutputExt names (".mp3", ...) whatever its own
-// name; raises std::runtime_error when the file cannot be opened or saved.
+// Writes Tags into FileName, a file of the output format whose extension is OutputExt, whatever
+// its own name; raises std::runtime_error when the file cannot be opened or saved.
 void WriteTags(const std::string& FileName, const std::string& OutputExt, const TTagSet& Tags);
 
 // Reads InputName's tags and writes them into OutputName (of type OutputExt); an input without

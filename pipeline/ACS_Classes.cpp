@@ -48,6 +48,26 @@ void TACSInput::Reset() {
 
 // ---- TACSFileIn ----
 
+void TACSFileIn::OpenFile() {
+    if (FOpenCount == 0) {
+        FValid = false;
+        FDecodeError.clear();
+        FNote.clear();
+        try {
+            OpenSource();
+        } catch (...) {
+            CloseSource();
+            throw;
+        }
+    }
+    ++FOpenCount;
+}
+
+void TACSFileIn::CloseFile() {
+    if (FOpenCount == 1) CloseSource();
+    if (FOpenCount > 0) --FOpenCount;
+}
+
 int32_t TACSFileIn::ReadFormatField(const int32_t& Field) {
     OpenFile();
     int32_t Value = Field;
@@ -115,6 +135,8 @@ void TACSFileIn::Flush() {
 
 void TACSFileIn::Reset() {
     TACSInput::Reset();
+    // Openings still counted end here: the source is closed, not merely forgotten.
+    if (FOpenCount > 0) CloseSource();
     FOpenCount = 0;
 }
 

@@ -131,17 +131,25 @@ public:
     int32_t GetData(void* Buffer, int32_t BufferSize) override;
     void Init() override;
     void Flush() override;
+    // As TACSInput::Reset, and closes the source however many openings are still counted.
     void Reset() override;
 
-    // Opens the stream when OpenCount is 0, reads the header and fills the format fields,
-    // Size and TotalSamples; always counts one more opening.
-    virtual void OpenFile() = 0;
-    // Closes the stream when OpenCount is 1; counts one opening less.
-    virtual void CloseFile() = 0;
+    // When OpenCount is 0, opens the source (OpenSource): a file it cannot decode opens all the
+    // same, not Valid, with the reason in DecodeError. Counts one more opening, except when the
+    // file cannot be read at all: that raises, with nothing left open.
+    void OpenFile();
+    // Closes the source (CloseSource) when OpenCount is 1; counts one opening less.
+    void CloseFile();
     // Positions the stream so that decoding starts at sample frame SampleNum.
     virtual bool Seek(int64_t SampleNum) = 0;
 
 protected:
+    // Opens the stream, reads the header and fills Valid, DecodeError, Note, the format fields,
+    // Size and TotalSamples; raises only when the file cannot be read, after which CloseSource
+    // is called.
+    virtual void OpenSource() = 0;
+    // Releases what OpenSource (even a failed one) left open.
+    virtual void CloseSource() = 0;
     // Decodes the next piece of PCM into the source's own buffer and returns it; empty at the end
     // of the data. The bytes stay valid until the next Refill, Flush or Init.
     virtual std::span<const uint8_t> Refill() = 0;

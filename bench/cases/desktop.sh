@@ -1,6 +1,7 @@
 # Desktop: 1000 files of every format added to the media bin (target under 1 s, the window never
-# frozen meanwhile), and 200 files converted through the progress dialog with 2 at once against
-# `deraz-convert -j 2` over the same files (target ratio at most 1.05).
+# frozen meanwhile), and WAV files converted to FLAC through the progress dialog with 2 at once
+# against `deraz-convert -j 2` over the same files, 200 short ones and 20 of 60 s (target ratio at
+# most 1.05 each).
 DESKTOP=$PWD/build/bin/desktop_bench
 DESKTOP_DIR=$BENCH_DIR/desktop
 if [ ! -d "$DESKTOP_DIR/mixed" ]; then
@@ -18,9 +19,20 @@ if [ ! -d "$DESKTOP_DIR/mixed" ]; then
     done
     mv "$DESKTOP_DIR/mixed.tmp" "$DESKTOP_DIR/mixed"
 fi
+if [ ! -d "$DESKTOP_DIR/long" ]; then
+    mkdir -p "$DESKTOP_DIR/long.tmp"
+    sox "$MUSIC_WAV" "$DESKTOP_DIR/long.tmp/l0.wav" trim 0 60
+    for ((i = 1; i < 20; i++)); do cp "$DESKTOP_DIR/long.tmp/l0.wav" "$DESKTOP_DIR/long.tmp/l$i.wav"; done
+    mv "$DESKTOP_DIR/long.tmp" "$DESKTOP_DIR/long"
+fi
 # The program times the adding itself, from the call to the last entry listed.
 add_time=$("$DESKTOP" add "$DESKTOP_DIR/mixed")
 printf '%-44s ours %7.3f s   target 1 s\n' "desktop: 1000 files into the media bin" "$add_time"
-bench_ratio "desktop: 200 files, 2 at once vs -j 2" \
-    "rm -rf $DESKTOP_DIR/out && mkdir $DESKTOP_DIR/out && $DESKTOP convert $DESKTOP_DIR/wav $DESKTOP_DIR/out 2" \
-    "rm -rf $DESKTOP_DIR/cli && $CONVERT -q -j 2 -f flac -o $DESKTOP_DIR/cli $DESKTOP_DIR/wav/*.wav"
+# desktop_ratio NAME FOLDER: the WAV files of FOLDER through the dialog against the command line.
+desktop_ratio() {
+    bench_ratio "$1" \
+        "rm -rf $DESKTOP_DIR/out && mkdir $DESKTOP_DIR/out && $DESKTOP convert $2 $DESKTOP_DIR/out 2" \
+        "rm -rf $DESKTOP_DIR/cli && $CONVERT -q -j 2 -f flac -o $DESKTOP_DIR/cli $2/*.wav"
+}
+desktop_ratio "desktop: 200 files, 2 at once vs -j 2" "$DESKTOP_DIR/wav"
+desktop_ratio "desktop: 20 files of 60 s, 2 at once vs -j 2" "$DESKTOP_DIR/long"

@@ -233,43 +233,53 @@ TMACIn::TMACIn(TComponent* AOwner) : TACSFileIn(AOwner) {
 
 TMACIn::~TMACIn() = default;
 
-void TMACIn::OpenFile() {
-    FValid = true;
-    if (FOpenCount == 0) {
-        EndOfStream = false;
-        FDecompress.reset();
-        auto Decompress = std::make_unique<TAPEDecompress>(FFileName);
-        int64_t Blocks = 0, SampleRate = 0, Bits = 0, Channels = 0;
-        if (Decompress->Handle()) {
-            Blocks = Decompress->Info(APE_INFO_TOTAL_BLOCKS);
-            SampleRate = Decompress->Info(APE_INFO_SAMPLE_RATE);
-            Bits = Decompress->Info(APE_INFO_BITS_PER_SAMPLE);
-            Channels = Decompress->Info(APE_INFO_CHANNELS);
-        }
-        // No handle, or a format that the decode buffer cannot carry: nothing to decode.
-        if (Blocks < 0 || SampleRate <= 0 || SampleRate > INT32_MAX || Bits < 8 || Bits > 32 ||
-            Bits % 8 != 0 || Channels < 1 || Channels > 32) {
-            FValid = false;
-            FDecodeError = "The Monkey's Audio header declares no format that can be decoded.";
-            FSize = FSampleRate = FBitsPerSample = FChannels = FTotalSamples = 0;
-            return;
-        }
-        FDecompress = std::move(Decompress);
-        FDecodeError.clear();
-        FSampleRate = int32_t(SampleRate);
-        FBitsPerSample = int32_t(Bits);
-        FChannels = int32_t(Channels);
-        FTotalSamples = Blocks;
-        // The PCM bytes GetData delivers, without the stored WAV header and trailer, so that a
-        // sink that writes Size into its own header writes the truth.
-        FSize = FTotalSamples * (FBitsPerSample / 8) * FChannels;
+void TMACIn::OpenSource() {
+    EndOfStream = false;
+    FOpenError = ERROR_INVALID_INPUT_FILE;
+    // A file that cannot be opened raises, as for every source; the library then reports one
+    // that is not Monkey's Audio like any other file it cannot decode.
+    FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::ReadOnly);
+    std::unique_ptr<TAPEDecompress> Decompress;
+    try {
+        Decompress = std::make_unique<TAPEDecompress>(FFileName);
+    } catch (const EAPEException& E) {
+        if (E.ErrorCode() == ERROR_IO_READ || E.ErrorCode() == ERROR_INSUFFICIENT_MEMORY) throw;
+        FOpenError = E.ErrorCode();
+        Refuse(E.what());
+        return;
     }
-    ++FOpenCount;
+    int64_t Blocks = 0, SampleRate = 0, Bits = 0, Channels = 0;
+    if (Decompress->Handle()) {
+        Blocks = Decompress->Info(APE_INFO_TOTAL_BLOCKS);
+        SampleRate = Decompress->Info(APE_INFO_SAMPLE_RATE);
+        Bits = Decompress->Info(APE_INFO_BITS_PER_SAMPLE);
+        Channels = Decompress->Info(APE_INFO_CHANNELS);
+    }
+    // No handle, or a format that the decode buffer cannot carry: nothing to decode.
+    if (Blocks < 0 || SampleRate <= 0 || SampleRate > INT32_MAX || Bits < 8 || Bits > 32 || Bits % 8 != 0 ||
+        Channels < 1 || Channels > 32) {
+        Refuse("The Monkey's Audio header declares no format that can be decoded.");
+        return;
+    }
+    FDecompress = std::move(Decompress);
+    FValid = true;
+    FSampleRate = int32_t(SampleRate);
+    FBitsPerSample = int32_t(Bits);
+    FChannels = int32_t(Channels);
+    FTotalSamples = Blocks;
+    // The PCM bytes GetData delivers, without the stored WAV header and trailer, so that a
+    // sink that writes Size into its own header writes the truth.
+    FSize = FTotalSamples * (FBitsPerSample / 8) * FChannels;
 }
 
-void TMACIn::CloseFile() {
-    if (FOpenCount == 1) FDecompress.reset();
-    if (FOpenCount > 0) --FOpenCount;
+void TMACIn::Refuse(std::string Reason) {
+    FDecodeError = std::move(Reason);
+    FSize = FSampleRate = FBitsPerSample = FChannels = FTotalSamples = 0;
+}
+
+void TMACIn::CloseSource() {
+    FDecompress.reset();
+    FStream.reset();
 }
 
 int32_t TMACIn::TotalTime() {
@@ -294,7 +304,8 @@ void TMACIn::Init() {
     // so that the sink fails before it writes anything.
     if (!FDecompress) {
         FBusy = false;
-        throw EAPEException(ERROR_INVALID_INPUT_FILE);
+        CloseFile();
+        throw EAPEException(FOpenError);
     }
     EndOfStream = false;
 }

@@ -121,11 +121,11 @@ public:
 
     int32_t TotalTime() override;
     void Init() override;
-    void OpenFile() override;
-    void CloseFile() override;
     bool Seek(int64_t SampleNum) override;
 
 protected:
+    void OpenSource() override;
+    void CloseSource() override;
     // Fills the decode buffer; sets EndOfStream at the end of the data or of the range that
     // EndSample closes.
     std::span<const uint8_t> Refill() override;
@@ -134,7 +134,12 @@ private:
     static constexpr int32_t BufferSize = 8192;
 
     std::array<uint8_t, BufferSize> FBuffer{};
+    // Leaves the file not Valid, for this reason, with no format.
+    void Refuse(std::string Reason);
+
     std::unique_ptr<TAPEDecompress> FDecompress;
+    // The library's error code for the file the last opening refused.
+    int32_t FOpenError = ERROR_INVALID_INPUT_FILE;
     bool EndOfStream = false;
 };
 

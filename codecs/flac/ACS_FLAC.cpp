@@ -66,7 +66,8 @@ void TFLACOut::Prepare() {
     OpenOutputStream();
     EndOfStream = false;
     FWriteError.clear();
-    FEncoder = FLACLibrary()->FLAC__stream_encoder_new();
+    FEncoder =
+        OwnHandle(FLACLibrary()->FLAC__stream_encoder_new(), FLACLibrary()->FLAC__stream_encoder_delete);
     if (!FEncoder) throw EACSException("Failed to initialize FLAC encoder.");
     StartInput();
     ConfigureEncoder();
@@ -86,31 +87,31 @@ void TFLACOut::ConfigureEncoder() {
                             ".");
 
     const auto& Api = FLACLibrary().Functions();
-    Api.FLAC__stream_encoder_set_verify(FEncoder, FVerify);
-    Api.FLAC__stream_encoder_set_channels(FEncoder, uint32_t(FChannels));
-    Api.FLAC__stream_encoder_set_bits_per_sample(FEncoder, uint32_t(Bits));
-    Api.FLAC__stream_encoder_set_sample_rate(FEncoder, uint32_t(Source->SampleRate()));
+    Api.FLAC__stream_encoder_set_verify(FEncoder.get(), FVerify);
+    Api.FLAC__stream_encoder_set_channels(FEncoder.get(), uint32_t(FChannels));
+    Api.FLAC__stream_encoder_set_bits_per_sample(FEncoder.get(), uint32_t(Bits));
+    Api.FLAC__stream_encoder_set_sample_rate(FEncoder.get(), uint32_t(Source->SampleRate()));
     if (FChannels == 2) {
-        Api.FLAC__stream_encoder_set_do_mid_side_stereo(FEncoder, FEnableMidSideStereo);
-        Api.FLAC__stream_encoder_set_loose_mid_side_stereo(FEncoder, FEnableLooseMidSideStereo);
+        Api.FLAC__stream_encoder_set_do_mid_side_stereo(FEncoder.get(), FEnableMidSideStereo);
+        Api.FLAC__stream_encoder_set_loose_mid_side_stereo(FEncoder.get(), FEnableLooseMidSideStereo);
     }
-    Api.FLAC__stream_encoder_set_blocksize(FEncoder, FBlockSize);
-    Api.FLAC__stream_encoder_set_max_lpc_order(FEncoder, FMaxLPCOrder);
+    Api.FLAC__stream_encoder_set_blocksize(FEncoder.get(), FBlockSize);
+    Api.FLAC__stream_encoder_set_max_lpc_order(FEncoder.get(), FMaxLPCOrder);
     if (Bits + FQLPCoeffPrecision > 31) FQLPCoeffPrecision = uint16_t(31 - Bits);
-    Api.FLAC__stream_encoder_set_qlp_coeff_precision(FEncoder, FQLPCoeffPrecision);
-    Api.FLAC__stream_encoder_set_do_qlp_coeff_prec_search(FEncoder, FQLPCoeffPrecisionSearch);
-    Api.FLAC__stream_encoder_set_min_residual_partition_order(FEncoder, FMinResidualPartitionOrder);
-    Api.FLAC__stream_encoder_set_max_residual_partition_order(FEncoder, FMaxResidualPartitionOrder);
-    Api.FLAC__stream_encoder_set_do_exhaustive_model_search(FEncoder, FBestModelSearch);
+    Api.FLAC__stream_encoder_set_qlp_coeff_precision(FEncoder.get(), FQLPCoeffPrecision);
+    Api.FLAC__stream_encoder_set_do_qlp_coeff_prec_search(FEncoder.get(), FQLPCoeffPrecisionSearch);
+    Api.FLAC__stream_encoder_set_min_residual_partition_order(FEncoder.get(), FMinResidualPartitionOrder);
+    Api.FLAC__stream_encoder_set_max_residual_partition_order(FEncoder.get(), FMaxResidualPartitionOrder);
+    Api.FLAC__stream_encoder_set_do_exhaustive_model_search(FEncoder.get(), FBestModelSearch);
     const int64_t InputBytes = Source->Size();
     if (InputBytes > 0)
         Api.FLAC__stream_encoder_set_total_samples_estimate(
-            FEncoder, FLAC__uint64(InputBytes / (int64_t(FBytesPerSample) * FChannels)));
-    if (Api.FLAC__stream_encoder_init_stream(FEncoder, WriteCallback, SeekCallback, TellCallback, nullptr,
-                                             this) != FLAC__STREAM_ENCODER_INIT_STATUS_OK)
+            FEncoder.get(), FLAC__uint64(InputBytes / (int64_t(FBytesPerSample) * FChannels)));
+    if (Api.FLAC__stream_encoder_init_stream(FEncoder.get(), WriteCallback, SeekCallback, TellCallback,
+                                             nullptr, this) != FLAC__STREAM_ENCODER_INIT_STATUS_OK)
         throw EACSException("Failed to initialize FLAC encoder.");
     // One block per step; the encoder picks the size itself when BlockSize is 0.
-    const size_t Frames = Api.FLAC__stream_encoder_get_blocksize(FEncoder);
+    const size_t Frames = Api.FLAC__stream_encoder_get_blocksize(FEncoder.get());
     FBuffer.resize(size_t(FBytesPerSample) * Frames * FChannels);
     FSamples.resize(Frames * FChannels);
 }
@@ -130,7 +131,7 @@ bool TFLACOut::DoOutput(bool Abort) {
     }
     if (Filled == 0) return false;
     uint32_t Frames = ConvertSamples(Filled);
-    if (!FLACLibrary()->FLAC__stream_encoder_process_interleaved(FEncoder, FSamples.data(), Frames))
+    if (!FLACLibrary()->FLAC__stream_encoder_process_interleaved(FEncoder.get(), FSamples.data(), Frames))
         FailEncoding();
     return true;
 }
@@ -155,7 +156,7 @@ uint32_t TFLACOut::ConvertSamples(int32_t Bytes) {
 }
 
 void TFLACOut::FinishOutput() {
-    bool Finished = !FEncoder || FLACLibrary()->FLAC__stream_encoder_finish(FEncoder);
+    bool Finished = !FEncoder || FLACLibrary()->FLAC__stream_encoder_finish(FEncoder.get());
     if (!Finished) FailEncoding();
     try {
         if (FStream) FStream->Flush();
@@ -178,8 +179,7 @@ void TFLACOut::FailEncoding() {
 }
 
 void TFLACOut::CloseOutput() {
-    if (FEncoder) FLACLibrary()->FLAC__stream_encoder_delete(FEncoder);
-    FEncoder = nullptr;
+    FEncoder.reset();
     FStream.reset();
     FBuffer = {};
     FSamples = {};
@@ -225,39 +225,33 @@ TFLACIn::~TFLACIn() {
     ReleaseDecoder();
 }
 
-void TFLACIn::OpenFile() {
-    if (++FOpenCount != 1) return;
-    try {
-        if (FFileName.empty()) throw EACSException("File name is not assigned");
-        FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::ReadOnly);
-        FFileSize = FStream->Size();
-        FValid = true;
-        FKnownLength = false;
-        FStreamBits = 0;
-        FDecoder = FLACLibrary()->FLAC__stream_decoder_new();
-        if (!FDecoder) throw EACSException("Failed to initialize FLAC decoder.");
-        if (FLACLibrary()->FLAC__stream_decoder_init_stream(
-                FDecoder, ReadCallback, SeekCallback, TellCallback, LengthCallback, EofCallback,
-                WriteCallback, MetadataCallback, ErrorCallback, this) != FLAC__STREAM_DECODER_INIT_STATUS_OK)
-            throw EACSException("Failed to initialize FLAC decoder.");
-        // Without a stream information block the format is unknown.
-        FSampleRate = FChannels = FBitsPerSample = 0;
-        FTotalSamples = 0;
-        FSize = 0;
-        FDecodeError.clear();
-        const bool Read = FLACLibrary()->FLAC__stream_decoder_process_until_end_of_metadata(FDecoder);
-        if (FStreamBits == 0)
-            FDecodeError = "The file has no FLAC stream information.";
-        else if (!Read || !FValid)
-            FDecodeError = "The FLAC stream is damaged.";
-        else if (FSampleRate <= 0)
-            FDecodeError = "The FLAC stream declares no sample rate.";
-        FValid = FDecodeError.empty();
-    } catch (...) {
-        ReleaseDecoder();
-        FOpenCount = 0;
-        throw;
-    }
+void TFLACIn::OpenSource() {
+    if (FFileName.empty()) throw EACSException("File name is not assigned");
+    FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::ReadOnly);
+    FFileSize = FStream->Size();
+    FValid = true;
+    FKnownLength = false;
+    FStreamBits = 0;
+    FDecoder =
+        OwnHandle(FLACLibrary()->FLAC__stream_decoder_new(), FLACLibrary()->FLAC__stream_decoder_delete);
+    if (!FDecoder) throw EACSException("Failed to initialize FLAC decoder.");
+    if (FLACLibrary()->FLAC__stream_decoder_init_stream(
+            FDecoder.get(), ReadCallback, SeekCallback, TellCallback, LengthCallback, EofCallback,
+            WriteCallback, MetadataCallback, ErrorCallback, this) != FLAC__STREAM_DECODER_INIT_STATUS_OK)
+        throw EACSException("Failed to initialize FLAC decoder.");
+    // Without a stream information block the format is unknown.
+    FSampleRate = FChannels = FBitsPerSample = 0;
+    FTotalSamples = 0;
+    FSize = 0;
+    FDecodeError.clear();
+    const bool Read = FLACLibrary()->FLAC__stream_decoder_process_until_end_of_metadata(FDecoder.get());
+    if (FStreamBits == 0)
+        FDecodeError = "The file has no FLAC stream information.";
+    else if (!Read || !FValid)
+        FDecodeError = "The FLAC stream is damaged.";
+    else if (FSampleRate <= 0)
+        FDecodeError = "The FLAC stream declares no sample rate.";
+    FValid = FDecodeError.empty();
     FStage = rsDecode;
 }
 
@@ -276,17 +270,15 @@ void TFLACIn::ReadStreamInfo(const FLAC__StreamMetadata_StreamInfo& Info) {
     FMinFrameSize = int32_t(Info.min_framesize);
 }
 
-void TFLACIn::CloseFile() {
-    if (FOpenCount == 1) ReleaseDecoder();
-    if (FOpenCount > 0) --FOpenCount;
+void TFLACIn::CloseSource() {
+    ReleaseDecoder();
 }
 
 void TFLACIn::ReleaseDecoder() {
-    if (FDecoder) {
-        FLACLibrary()->FLAC__stream_decoder_flush(FDecoder);
-        FLACLibrary()->FLAC__stream_decoder_finish(FDecoder);
-        FLACLibrary()->FLAC__stream_decoder_delete(FDecoder);
-        FDecoder = nullptr;
+    if (FDecoder.get()) {
+        FLACLibrary()->FLAC__stream_decoder_flush(FDecoder.get());
+        FLACLibrary()->FLAC__stream_decoder_finish(FDecoder.get());
+        FDecoder.reset();
     }
     FBlock = {};
     FStage = rsDecode;
@@ -297,11 +289,11 @@ bool TFLACIn::Seek(int64_t SampleNum) {
     if (!FDecoder) return false;
     FStage = rsDecode;
     if (SampleNum >= 0 &&
-        FLACLibrary()->FLAC__stream_decoder_seek_absolute(FDecoder, FLAC__uint64(SampleNum)))
+        FLACLibrary()->FLAC__stream_decoder_seek_absolute(FDecoder.get(), FLAC__uint64(SampleNum)))
         return true;
     // A failed seek leaves no position to read from.
-    if (FLACLibrary()->FLAC__stream_decoder_get_state(FDecoder) == FLAC__STREAM_DECODER_SEEK_ERROR)
-        FLACLibrary()->FLAC__stream_decoder_flush(FDecoder);
+    if (FLACLibrary()->FLAC__stream_decoder_get_state(FDecoder.get()) == FLAC__STREAM_DECODER_SEEK_ERROR)
+        FLACLibrary()->FLAC__stream_decoder_flush(FDecoder.get());
     FValid = false;
     return false;
 }
@@ -323,10 +315,10 @@ std::span<const uint8_t> TFLACIn::Refill() {
 }
 
 void TFLACIn::DecodeBlock() {
-    bool Decoded = FLACLibrary()->FLAC__stream_decoder_process_single(FDecoder);
+    bool Decoded = FLACLibrary()->FLAC__stream_decoder_process_single(FDecoder.get());
     if (!FValid) throw EACSException("Error reading FLAC file");
     if (!Decoded &&
-        FLACLibrary()->FLAC__stream_decoder_get_state(FDecoder) != FLAC__STREAM_DECODER_END_OF_STREAM)
+        FLACLibrary()->FLAC__stream_decoder_get_state(FDecoder.get()) != FLAC__STREAM_DECODER_END_OF_STREAM)
         throw EACSException("Error reading FLAC file");
     // The stream ended; short of its declared length the file is cut off.
     if (FStage != rsBlockReady && FKnownLength && FPosition < FSize)

@@ -9,6 +9,7 @@
 #include <FLAC/stream_decoder.h>
 #include <FLAC/stream_encoder.h>
 
+#include "codecs/OwnedHandle.h"
 #include "pipeline/ACS_Classes.h"
 
 namespace deraz {
@@ -73,7 +74,7 @@ private:
 
     std::vector<uint8_t> FBuffer;
     std::vector<FLAC__int32> FSamples;
-    FLAC__StreamEncoder* FEncoder = nullptr;
+    TOwnedHandle<FLAC__StreamEncoder> FEncoder;
     std::string FWriteError;
     int32_t FBytesPerSample = 0;
     int32_t FChannels = 0;
@@ -101,14 +102,14 @@ public:
     explicit TFLACIn(TComponent* AOwner = nullptr);
     ~TFLACIn() override;
 
-    void OpenFile() override;
-    void CloseFile() override;
     bool Seek(int64_t SampleNum) override;
 
     // The smallest frame in bytes that the stream information declares (0: not declared).
     int32_t MinFrameSize() const { return FMinFrameSize; }
 
 protected:
+    void OpenSource() override;
+    void CloseSource() override;
     std::span<const uint8_t> Refill() override;
 
 private:
@@ -144,7 +145,7 @@ private:
 
     std::vector<uint8_t> FBlock;
     TReadStage FStage = rsDecode;
-    FLAC__StreamDecoder* FDecoder = nullptr;
+    TOwnedHandle<FLAC__StreamDecoder> FDecoder;
     int32_t BlockSamples = 0;
     int32_t BlockBytes = 0;
     // Bits per sample in the stream, and the left shift that widens them to BitsPerSample.

@@ -41,15 +41,16 @@ void TMP3Out::Prepare() {
     {
         TACSInput* Source = Input();
         std::lock_guard Lock(TLameLibraryUse::SetupMutex());
-        FHandle = Lame->lame_init();
+        FHandle = OwnHandle(Lame->lame_init(), Lame->lame_close);
         if (!FHandle) throw EACSException("The MP3 encoder could not be created.");
         int32_t FrameBytes = FInputBits / 8 * FInputChannels;
         if (Source->Size() > 0)
-            Lame->lame_set_num_samples(FHandle, static_cast<unsigned long>(Source->Size() / FrameBytes));
-        Lame->lame_set_in_samplerate(FHandle, Source->SampleRate());
-        Lame->lame_set_num_channels(FHandle, 2);
-        Lame->lame_set_brate(FHandle, MP3BitRateKbps(FBitRate));
-        if (Lame->lame_init_params(FHandle) < 0)
+            Lame->lame_set_num_samples(FHandle.get(),
+                                       static_cast<unsigned long>(Source->Size() / FrameBytes));
+        Lame->lame_set_in_samplerate(FHandle.get(), Source->SampleRate());
+        Lame->lame_set_num_channels(FHandle.get(), 2);
+        Lame->lame_set_brate(FHandle.get(), MP3BitRateKbps(FBitRate));
+        if (Lame->lame_init_params(FHandle.get()) < 0)
             throw EACSException("The MP3 encoder cannot encode " + std::to_string(Source->SampleRate()) +
                                 " Hz at " + std::to_string(MP3BitRateKbps(FBitRate)) + " kbit/s.");
     }
@@ -63,7 +64,7 @@ void TMP3Out::SetNote() {
     if (FInputChannels > 2)
         Note = "Downmixed from " + std::to_string(FInputChannels) + " channels to stereo.";
     // LAME resamples what its bit rate or MPEG version cannot carry at the input's rate.
-    int WrittenRate = Lame->lame_get_out_samplerate(FHandle);
+    int WrittenRate = Lame->lame_get_out_samplerate(FHandle.get());
     if (WrittenRate != Input()->SampleRate())
         Note += (Note.empty() ? "" : " ") + std::string("Written at ") + std::to_string(WrittenRate) + " Hz.";
     FNote = Note;
@@ -78,10 +79,10 @@ int TMP3Out::EncodeShortSamples(int32_t Frames) {
         Samples = FWideBuffer.data();
     }
     return FInputChannels == 2
-               ? Lame->lame_encode_buffer_interleaved(FHandle, const_cast<short*>(Samples), Frames,
+               ? Lame->lame_encode_buffer_interleaved(FHandle.get(), const_cast<short*>(Samples), Frames,
                                                       FOutputBuffer.data(), OutputBufferSize)
                // Mono is encoded as two identical channels.
-               : Lame->lame_encode_buffer(FHandle, Samples, Samples, Frames, FOutputBuffer.data(),
+               : Lame->lame_encode_buffer(FHandle.get(), Samples, Samples, Frames, FOutputBuffer.data(),
                                           OutputBufferSize);
 }
 
@@ -95,10 +96,10 @@ int TMP3Out::EncodeFloatSamples(int32_t Frames) {
         DownmixToStereo(Samples, FInputChannels, size_t(Frames), FStereoBuffer.data());
         Samples = FStereoBuffer.data();
     }
-    return FInputChannels == 1 ? Lame->lame_encode_buffer_ieee_float(FHandle, Samples, Samples, Frames,
+    return FInputChannels == 1 ? Lame->lame_encode_buffer_ieee_float(FHandle.get(), Samples, Samples, Frames,
                                                                      FOutputBuffer.data(), OutputBufferSize)
                                : Lame->lame_encode_buffer_interleaved_ieee_float(
-                                     FHandle, Samples, Frames, FOutputBuffer.data(), OutputBufferSize);
+                                     FHandle.get(), Samples, Frames, FOutputBuffer.data(), OutputBufferSize);
 }
 
 void TMP3Out::EncodeFrames(int32_t Frames) {
@@ -121,7 +122,7 @@ bool TMP3Out::DoOutput(bool Abort) {
 }
 
 void TMP3Out::WriteLameTagFrame() {
-    size_t Length = Lame->lame_get_lametag_frame(FHandle, FOutputBuffer.data(), FOutputBuffer.size());
+    size_t Length = Lame->lame_get_lametag_frame(FHandle.get(), FOutputBuffer.data(), FOutputBuffer.size());
     if (Length == 0 || Length > FOutputBuffer.size()) return;
     int64_t End = FStream->Position();
     FStream->Seek(FStreamStart);
@@ -132,14 +133,14 @@ void TMP3Out::WriteLameTagFrame() {
 void TMP3Out::FinishOutput() {
     if (!FHandle || !FStream) return;
     // Tag fields are taken as they are now; later changes do not reach this file.
-    Lame->id3tag_init(FHandle);
-    Lame->id3tag_set_title(FHandle, FId3TagTitle.c_str());
-    Lame->id3tag_set_artist(FHandle, FId3TagArtist.c_str());
-    Lame->id3tag_set_album(FHandle, FId3TagAlbum.c_str());
-    Lame->id3tag_set_year(FHandle, FId3TagYear.c_str());
-    Lame->id3tag_set_track(FHandle, FId3TagTrack.c_str());
-    Lame->id3tag_set_comment(FHandle, FId3TagComment.c_str());
-    int Count = Lame->lame_encode_flush(FHandle, FOutputBuffer.data(), OutputBufferSize);
+    Lame->id3tag_init(FHandle.get());
+    Lame->id3tag_set_title(FHandle.get(), FId3TagTitle.c_str());
+    Lame->id3tag_set_artist(FHandle.get(), FId3TagArtist.c_str());
+    Lame->id3tag_set_album(FHandle.get(), FId3TagAlbum.c_str());
+    Lame->id3tag_set_year(FHandle.get(), FId3TagYear.c_str());
+    Lame->id3tag_set_track(FHandle.get(), FId3TagTrack.c_str());
+    Lame->id3tag_set_comment(FHandle.get(), FId3TagComment.c_str());
+    int Count = Lame->lame_encode_flush(FHandle.get(), FOutputBuffer.data(), OutputBufferSize);
     if (Count > 0) FStream->Write(FOutputBuffer.data(), Count);
     WriteLameTagFrame();
     FStream->Flush();
@@ -147,8 +148,7 @@ void TMP3Out::FinishOutput() {
 
 void TMP3Out::CloseOutput() {
     FStream.reset();
-    if (FHandle) Lame->lame_close(FHandle);
-    FHandle = nullptr;
+    FHandle.reset();
     FOutputBuffer.clear();
     FOutputBuffer.shrink_to_fit();
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "codecs/OwnedHandle.h"
 #include "codecs/mp3/LameLibrary.h"
 #include "pipeline/ACS_Classes.h"
 
@@ -92,7 +93,7 @@ private:
     std::vector<float> FFloatBuffer;
     std::vector<float> FStereoBuffer;
     TMP3BitRate FBitRate = br128;
-    lame_global_flags* FHandle = nullptr;
+    TOwnedHandle<lame_global_flags, int> FHandle;
     std::vector<uint8_t> FOutputBuffer;
     // Where the encoded stream starts in the file: the LAME/Info frame goes there.
     int64_t FStreamStart = 0;

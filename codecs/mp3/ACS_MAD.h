@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "codecs/OwnedHandle.h"
 #include "codecs/mp3/Mpg123Library.h"
 #include "pipeline/ACS_Classes.h"
 
@@ -21,11 +22,11 @@ public:
     explicit TMP3In(TComponent* AOwner = nullptr);
     ~TMP3In() override;
 
-    void OpenFile() override;
-    void CloseFile() override;
     bool Seek(int64_t SampleNum) override;
 
 protected:
+    void OpenSource() override;
+    void CloseSource() override;
     std::span<const uint8_t> Refill() override;
 
 private:
@@ -39,7 +40,7 @@ private:
     static off_t SeekStream(void* Handle, off_t Offset, int Whence);
 
     const TMpg123Api& Api;
-    mpg123_handle* FHandle = nullptr;
+    TOwnedHandle<mpg123_handle> FHandle;
     uint8_t FBuffer[BufferSize];
 };
 

@@ -32,76 +32,67 @@ off_t TMP3In::SeekStream(void* Handle, off_t Offset, int Whence) {
     }
 }
 
-void TMP3In::OpenFile() {
-    if (FOpenCount == 0) {
-        FValid = false;
-        FDecodeError.clear();
-        FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::ReadOnly);
-        FHandle = Api.mpg123_new(nullptr, nullptr);
-        if (!FHandle) throw EACSException("The MP3 decoder could not be created.");
-        Api.mpg123_param(FHandle, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0);
-        // Damage of any length is skipped: decoding resumes at the next good frame.
-        Api.mpg123_param(FHandle, MPG123_RESYNC_LIMIT, -1, 0);
-        // Signed 16-bit output at every rate the decoder knows, rounded and clipped by it.
-        Api.mpg123_format_none(FHandle);
-        const long* Rates = nullptr;
-        size_t RateCount = 0;
-        Api.mpg123_rates(&Rates, &RateCount);
-        for (size_t I = 0; I < RateCount; ++I)
-            Api.mpg123_format(FHandle, Rates[I], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
-        long Rate = 0;
-        int Channels = 0, Encoding = 0;
-        if (Api.mpg123_replace_reader_handle(FHandle, ReadStream, SeekStream, nullptr) == MPG123_OK &&
-            Api.mpg123_open_handle(FHandle, this) == MPG123_OK &&
-            Api.mpg123_getformat(FHandle, &Rate, &Channels, &Encoding) == MPG123_OK) {
-            // Later frames of another rate or channel count are converted to the first frame's
-            // format: the PCM keeps the layout announced here.
-            Api.mpg123_format_none(FHandle);
-            Api.mpg123_format(FHandle, Rate, Channels == 1 ? MPG123_MONO : MPG123_STEREO,
-                              MPG123_ENC_SIGNED_16);
-            FValid = true;
-            FSampleRate = int32_t(Rate);
-            FChannels = Channels;
-            FBitsPerSample = 16;
-            int64_t Length = Api.mpg123_length(FHandle);
-            FTotalSamples = std::max<int64_t>(Length, 0);
-            FSize = Length >= 0 ? FTotalSamples * FChannels * 2 : -1;
-        } else if (HoldsOnlyTags(*FStream)) {
-            // An MP3 without audio frames: valid and empty. The format is a stand-in that every
-            // sink takes; no sample is ever delivered in it.
-            FStream->Seek(0, SEEK_END);
-            FValid = true;
-            FSampleRate = 44100;
-            FChannels = 2;
-            FBitsPerSample = 16;
-            FTotalSamples = 0;
-            FSize = 0;
-        } else {
-            FSampleRate = FChannels = FBitsPerSample = 0;
-            FTotalSamples = FSize = 0;
-            FDecodeError = "No MPEG audio frame was found.";
-        }
+void TMP3In::OpenSource() {
+    FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::ReadOnly);
+    FHandle = OwnHandle(Api.mpg123_new(nullptr, nullptr), Api.mpg123_delete);
+    if (!FHandle) throw EACSException("The MP3 decoder could not be created.");
+    Api.mpg123_param(FHandle.get(), MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0);
+    // Damage of any length is skipped: decoding resumes at the next good frame.
+    Api.mpg123_param(FHandle.get(), MPG123_RESYNC_LIMIT, -1, 0);
+    // Signed 16-bit output at every rate the decoder knows, rounded and clipped by it.
+    Api.mpg123_format_none(FHandle.get());
+    const long* Rates = nullptr;
+    size_t RateCount = 0;
+    Api.mpg123_rates(&Rates, &RateCount);
+    for (size_t I = 0; I < RateCount; ++I)
+        Api.mpg123_format(FHandle.get(), Rates[I], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+    long Rate = 0;
+    int Channels = 0, Encoding = 0;
+    if (Api.mpg123_replace_reader_handle(FHandle.get(), ReadStream, SeekStream, nullptr) == MPG123_OK &&
+        Api.mpg123_open_handle(FHandle.get(), this) == MPG123_OK &&
+        Api.mpg123_getformat(FHandle.get(), &Rate, &Channels, &Encoding) == MPG123_OK) {
+        // Later frames of another rate or channel count are converted to the first frame's
+        // format: the PCM keeps the layout announced here.
+        Api.mpg123_format_none(FHandle.get());
+        Api.mpg123_format(FHandle.get(), Rate, Channels == 1 ? MPG123_MONO : MPG123_STEREO,
+                          MPG123_ENC_SIGNED_16);
+        FValid = true;
+        FSampleRate = int32_t(Rate);
+        FChannels = Channels;
+        FBitsPerSample = 16;
+        int64_t Length = Api.mpg123_length(FHandle.get());
+        FTotalSamples = std::max<int64_t>(Length, 0);
+        FSize = Length >= 0 ? FTotalSamples * FChannels * 2 : -1;
+    } else if (HoldsOnlyTags(*FStream)) {
+        // An MP3 without audio frames: valid and empty. The format is a stand-in that every
+        // sink takes; no sample is ever delivered in it.
+        FStream->Seek(0, SEEK_END);
+        FValid = true;
+        FSampleRate = 44100;
+        FChannels = 2;
+        FBitsPerSample = 16;
+        FTotalSamples = 0;
+        FSize = 0;
+    } else {
+        FSampleRate = FChannels = FBitsPerSample = 0;
+        FTotalSamples = FSize = 0;
+        FDecodeError = "No MPEG audio frame was found.";
     }
-    ++FOpenCount;
 }
 
 void TMP3In::CloseDecoder() {
-    if (FHandle) {
-        Api.mpg123_close(FHandle);
-        Api.mpg123_delete(FHandle);
-        FHandle = nullptr;
-    }
+    if (FHandle.get()) Api.mpg123_close(FHandle.get());
+    FHandle.reset();
     FStream.reset();
 }
 
-void TMP3In::CloseFile() {
-    if (FOpenCount == 1) CloseDecoder();
-    if (FOpenCount > 0) --FOpenCount;
+void TMP3In::CloseSource() {
+    CloseDecoder();
 }
 
 bool TMP3In::Seek(int64_t SampleNum) {
     OpenFile();
-    bool Done = FValid && Api.mpg123_seek(FHandle, SampleNum, SEEK_SET) >= 0;
+    bool Done = FValid && Api.mpg123_seek(FHandle.get(), SampleNum, SEEK_SET) >= 0;
     CloseFile();
     return Done;
 }
@@ -118,7 +109,7 @@ std::span<const uint8_t> TMP3In::Refill() {
     int Result = MPG123_OK;
     // A change of format delivers nothing once; damaged frames the decoder skips by itself.
     do {
-        Result = Api.mpg123_read(FHandle, FBuffer, size_t(std::max(Wanted, 0)), &Count);
+        Result = Api.mpg123_read(FHandle.get(), FBuffer, size_t(std::max(Wanted, 0)), &Count);
     } while (Count == 0 && Wanted > 0 && Result == MPG123_NEW_FORMAT);
     if (SizeIsEstimate()) {
         if (Count == 0)

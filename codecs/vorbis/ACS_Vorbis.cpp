@@ -9,8 +9,10 @@
 #include <filesystem>
 #include <set>
 #include <span>
+#include <string_view>
 #include <utility>
 
+#include "codecs/FormatTable.h"
 #include "pipeline/ChannelLayout.h"
 #include "pipeline/PcmSamples.h"
 #include "platform/ByteOrder.h"
@@ -40,7 +42,8 @@ int32_t DerivedSerial(const std::string& FileName, const uint8_t* Pcm, size_t By
     std::string Lower = Name;
     std::transform(Lower.begin(), Lower.end(), Lower.begin(),
                    [](unsigned char C) { return std::tolower(C); });
-    if (size_t At = Lower.rfind(".ogg"); At != std::string::npos) Name.resize(At + 4);
+    std::string_view Ogg = OggExtension;
+    if (size_t At = Lower.rfind(Ogg); At != std::string::npos) Name.resize(At + Ogg.size());
     uint32_t Hash = Fnv1a(2166136261u, reinterpret_cast<const uint8_t*>(Name.data()), Name.size());
     Hash = Fnv1a(Hash, Pcm, Bytes);
     return int32_t(Hash != 0 ? Hash : 1);

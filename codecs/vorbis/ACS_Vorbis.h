@@ -129,8 +129,6 @@ public:
     explicit TVorbisIn(TComponent* AOwner = nullptr);
     ~TVorbisIn() override;
 
-    void OpenFile() override;
-    void CloseFile() override;
     bool Seek(int64_t SampleNum) override;
 
     // The stream's comments as stored (NAME=value), read at each open.
@@ -141,6 +139,8 @@ public:
     int32_t MinBitrate() const { return FMinBitrate; }
 
 protected:
+    void OpenSource() override;
+    void CloseSource() override;
     // Decodes into the decode buffer, stopping at Size.
     std::span<const uint8_t> Refill() override;
 

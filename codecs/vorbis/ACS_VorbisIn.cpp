@@ -81,35 +81,25 @@ long TVorbisIn::TellCallback(void* Source) {
     return long(static_cast<TVorbisIn*>(Source)->FStream->Position());
 }
 
-void TVorbisIn::OpenFile() {
-    if (FOpenCount == 0) {
-        FValid = true;
-        FDecodeError.clear();
-        FEndOfStream = false;
-        FLink = -1;
-        FConverter.reset();
-        try {
-            FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::ReadOnly);
-        } catch (const std::exception&) {
-            Invalidate("The file could not be opened.");
-            return;
-        }
-        ov_callbacks Callbacks{ReadCallback, SeekCallback, CloseCallback, TellCallback};
-        if (int Code = VorbisFileLibrary()->ov_open_callbacks(this, &FVorbisFile, nullptr, 0, Callbacks)) {
-            // Not Ogg Vorbis: the decoder leaves the stream to us and must not be used.
-            FStream.reset();
-            Invalidate(OpenFailure(Code));
-            return;
-        }
-        FDecoderOpen = true;
-        if (std::string Reason = ReadStreamInfo(); !Reason.empty()) {
-            VorbisFileLibrary()->ov_clear(&FVorbisFile);
-            FDecoderOpen = false;
-            Invalidate(std::move(Reason));
-            return;
-        }
+void TVorbisIn::OpenSource() {
+    FValid = true;
+    FEndOfStream = false;
+    FLink = -1;
+    FConverter.reset();
+    FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::ReadOnly);
+    ov_callbacks Callbacks{ReadCallback, SeekCallback, CloseCallback, TellCallback};
+    if (int Code = VorbisFileLibrary()->ov_open_callbacks(this, &FVorbisFile, nullptr, 0, Callbacks)) {
+        // Not Ogg Vorbis: the decoder leaves the stream to us and must not be used.
+        FStream.reset();
+        if (Code == OV_EREAD) throw EACSException(OpenFailure(Code));
+        Invalidate(OpenFailure(Code));
+        return;
     }
-    ++FOpenCount;
+    FDecoderOpen = true;
+    if (std::string Reason = ReadStreamInfo(); !Reason.empty()) {
+        CloseSource();
+        Invalidate(std::move(Reason));
+    }
 }
 
 std::string TVorbisIn::ReadStreamInfo() {
@@ -172,13 +162,11 @@ void TVorbisIn::Invalidate(std::string Reason) {
     FMaxBitrate = FNominalBitrate = FMinBitrate = 0;
 }
 
-void TVorbisIn::CloseFile() {
-    if (FOpenCount == 1 && FDecoderOpen) {
-        VorbisFileLibrary()->ov_clear(&FVorbisFile);
-        FDecoderOpen = false;
-        FConverter.reset();
-    }
-    if (FOpenCount > 0) --FOpenCount;
+void TVorbisIn::CloseSource() {
+    if (FDecoderOpen) VorbisFileLibrary()->ov_clear(&FVorbisFile);
+    FDecoderOpen = false;
+    FConverter.reset();
+    FStream.reset();
 }
 
 bool TVorbisIn::Seek(int64_t SampleNum) {

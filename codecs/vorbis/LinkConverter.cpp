@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numeric>
 
+#include "codecs/vorbis/SoxrLibrary.h"
 #include "pipeline/ACS_Classes.h"
 #include "pipeline/ChannelLayout.h"
 #include "pipeline/PcmSamples.h"
@@ -45,18 +46,21 @@ void MixChannels(const float* In, int32_t FromChannels, size_t Frames, int32_t T
 
 TLinkConverter::TLinkConverter(int32_t FromChannels, int32_t FromRate, int32_t ToChannels, int32_t ToRate,
                                int64_t Length)
-    : FFromChannels(FromChannels), FToChannels(ToChannels), FRatio(double(ToRate) / FromRate),
-      FRemaining(Length) {
-    if (FromRate == ToRate) return;
-    soxr_error_t Error = nullptr;
-    FResampler = soxr_create(FromRate, ToRate, unsigned(ToChannels), &Error, nullptr, nullptr, nullptr);
-    if (Error)
-        throw EACSException("The resampler refuses " + std::to_string(FromRate) + " Hz to " +
-                            std::to_string(ToRate) + " Hz: " + Error + ".");
+    : FFromChannels(FromChannels), FFromRate(FromRate), FToChannels(ToChannels), FToRate(ToRate),
+      FRatio(double(ToRate) / FromRate), FRemaining(Length) {}
+
+void TLinkConverter::TResamplerDelete::operator()(soxr_t Resampler) const {
+    SoxrLibrary()->soxr_delete(Resampler);
 }
 
-TLinkConverter::~TLinkConverter() {
-    if (FResampler) soxr_delete(FResampler);
+void TLinkConverter::StartResampler() {
+    RequireLibrary(SoxrLibrary());
+    soxr_error_t Error = nullptr;
+    FResampler.reset(SoxrLibrary()->soxr_create(FFromRate, FToRate, unsigned(FToChannels), &Error, nullptr,
+                                                nullptr, nullptr));
+    if (Error)
+        throw EACSException("The resampler refuses " + std::to_string(FFromRate) + " Hz to " +
+                            std::to_string(FToRate) + " Hz: " + Error + ".");
 }
 
 void TLinkConverter::Convert(const uint8_t* In, size_t Frames, std::vector<uint8_t>& Out) {
@@ -64,10 +68,12 @@ void TLinkConverter::Convert(const uint8_t* In, size_t Frames, std::vector<uint8
     UnpackPcmToFloat(In, 16, FUnmixed.size(), FUnmixed.data());
     FMixed.resize(Frames * size_t(FToChannels));
     MixChannels(FUnmixed.data(), FFromChannels, Frames, FToChannels, FMixed.data());
-    if (FResampler)
-        Resample(FMixed.data(), Frames, Out);
-    else
+    if (FFromRate == FToRate) {
         Append(FMixed.data(), Frames, Out);
+        return;
+    }
+    if (!FResampler) StartResampler();
+    Resample(FMixed.data(), Frames, Out);
 }
 
 void TLinkConverter::Finish(std::vector<uint8_t>& Out) {
@@ -84,8 +90,8 @@ void TLinkConverter::Resample(const float* In, size_t Frames, std::vector<uint8_
     for (;;) {
         size_t Taken = 0, Produced = 0;
         const float* Next = In ? In + Used * size_t(FToChannels) : nullptr;
-        soxr_error_t Error =
-            soxr_process(FResampler, Next, Frames - Used, &Taken, FResampled.data(), Capacity, &Produced);
+        soxr_error_t Error = SoxrLibrary()->soxr_process(FResampler.get(), Next, Frames - Used, &Taken,
+                                                         FResampled.data(), Capacity, &Produced);
         if (Error) throw EACSException(std::string("The resampler failed: ") + Error + ".");
         Append(FResampled.data(), Produced, Out);
         Used += Taken;

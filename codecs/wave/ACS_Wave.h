@@ -24,13 +24,13 @@ public:
     // The kind of data of the open file (wtUnsupported before any opening).
     TWavType WavType() const { return FWavType; }
 
-    void OpenFile() override;
-    void CloseFile() override;
     bool Seek(int64_t SampleNum) override;
 
     static constexpr int32_t DecodeBufferSize = 16384;
 
 protected:
+    void OpenSource() override;
+    void CloseSource() override;
     std::span<const uint8_t> Refill() override;
 
 private:

@@ -33,20 +33,15 @@ std::string PcmFormatProblem(const TWaveHeader& H) {
 
 } // namespace
 
-void TWaveIn::OpenFile() {
-    if (FOpenCount == 0) {
-        FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::ReadOnly);
-        FSource = std::make_unique<TFileWaveSource>(*FStream);
-        ReadHeader();
-    }
-    ++FOpenCount;
+void TWaveIn::OpenSource() {
+    FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::ReadOnly);
+    FSource = std::make_unique<TFileWaveSource>(*FStream);
+    ReadHeader();
 }
 
 void TWaveIn::ReadHeader() {
     FValid = true;
     FDecodable = false;
-    FDecodeError.clear();
-    FNote.clear();
     FHeader = WalkWaveHeader(*FSource);
     FWavType = FHeader.WavType;
     TakeFormat();
@@ -171,12 +166,9 @@ void TWaveIn::OpenAcm() {
     TakePcm();
 }
 
-void TWaveIn::CloseFile() {
-    if (FOpenCount == 1) {
-        FSource.reset();
-        FStream.reset();
-    }
-    if (FOpenCount > 0) --FOpenCount;
+void TWaveIn::CloseSource() {
+    FSource.reset();
+    FStream.reset();
 }
 
 bool TWaveIn::Seek(int64_t SampleNum) {

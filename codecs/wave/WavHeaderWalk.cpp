@@ -1,44 +1,14 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "codecs/wave/WavChunkReader.h"
+#include "codecs/wave/RiffWalker.h"
 
 namespace deraz {
 
 namespace {
 
-// How far into the file "RIFF" and "WAVE" are looked for.
-constexpr int64_t SearchLimit = 8192;
-// A "data" size that defers to the "ds64" chunk (or, without one, to the end of the file).
-constexpr uint32_t DeferredSize = 0xFFFFFFFF;
 // Format bodies are read up to this size; any extension beyond it is not needed.
 constexpr uint32_t MaxFormatBody = 256;
-
-// A chunk ID matches when every byte equals the expected one or differs from it by exactly 32,
-// so upper- and lower-case IDs both match.
-bool IdMatches(const uint8_t* Id, const char* Expected) {
-    for (int I = 0; I < 4; ++I) {
-        int Difference = int(Id[I]) - int(uint8_t(Expected[I]));
-        if (Difference != 0 && Difference != 32 && Difference != -32) return false;
-    }
-    return true;
-}
-
-bool Printable(uint8_t Byte) {
-    return Byte >= 0x20 && Byte < 0x7F;
-}
-
-bool PrintableId(const uint8_t* Id) {
-    return std::all_of(Id, Id + 4, Printable);
-}
-
-// A chunk ID for a message, each unprintable byte shown as '?'.
-std::string IdText(const uint8_t* Id) {
-    std::string Text(reinterpret_cast<const char*>(Id), 4);
-    for (char& C : Text)
-        if (!Printable(uint8_t(C))) C = '?';
-    return Text;
-}
 
 std::string GuidText(const uint8_t* Guid) {
     char Text[40];
@@ -73,57 +43,22 @@ TWavType TypeOfTag(uint16_t Tag) {
 
 class TWalker {
 public:
-    explicit TWalker(TWaveSource& Source) : FSource(Source) {}
+    explicit TWalker(TWaveSource& Source) : FSource(Source), FChunks(Source) {}
     TWaveHeader Walk();
 
 private:
-    // Slides over the first bytes to "RIFF" (or "RF64", "BW64") and then to "WAVE", and stands
-    // after it.
-    bool FindContainer();
-    bool SlideTo(const std::initializer_list<const char*>& Ids, std::array<uint8_t, 4>& Window);
-    // Reads up to Count bytes of the chunk body at the source's position, zero-filled to Count.
-    std::vector<uint8_t> ReadBody(uint32_t Count, size_t AtLeast);
     // Takes a "fmt " body; false with FHeader.Error set when the format is not one we know.
     bool TakeFormat(std::vector<uint8_t> Body);
     bool TakeExtensible(const uint8_t* Body, uint16_t& Tag);
-    // Where the chunk after one of Size bytes ending at End starts: odd sizes are padded to even,
-    // unless only the unpadded position holds something like a chunk ID (a writer that did not pad).
-    int64_t NextChunk(int64_t End, uint32_t Size);
+    // Takes the "data" chunk, the source left at its first byte; wtUnsupported when the format
+    // needs a "fact" chunk that did not come.
+    TWaveHeader TakeData(const TRiffChunk& Chunk, bool HaveFact);
     TWaveHeader Fail(std::string Reason);
 
     TWaveSource& FSource;
-    const int64_t FStart = FSource.Position();
+    TRiffWalker FChunks;
     TWaveHeader FHeader;
-    int64_t FDs64DataSize = -1;
-    int64_t FDs64SampleCount = -1;
 };
-
-bool TWalker::SlideTo(const std::initializer_list<const char*>& Ids, std::array<uint8_t, 4>& Window) {
-    auto Found = [&] {
-        return std::any_of(Ids.begin(), Ids.end(),
-                           [&](const char* Id) { return IdMatches(Window.data(), Id); });
-    };
-    while (!Found()) {
-        if (FSource.Position() - FStart >= SearchLimit) return false;
-        std::memmove(Window.data(), Window.data() + 1, 3);
-        if (FSource.Read(&Window[3], 1) != 1) return false;
-    }
-    return true;
-}
-
-bool TWalker::FindContainer() {
-    std::array<uint8_t, 4> Window{};
-    if (FSource.Read(Window.data(), 4) != 4 || !SlideTo({"RIFF", "RF64", "BW64"}, Window)) return false;
-    FHeader.Rf64 = !IdMatches(Window.data(), "RIFF");
-    return FSource.Read(Window.data(), 4) == 4 && SlideTo({"WAVE"}, Window);
-}
-
-std::vector<uint8_t> TWalker::ReadBody(uint32_t Count, size_t AtLeast) {
-    std::vector<uint8_t> Body(Count);
-    Body.resize(size_t(std::max<int64_t>(FSource.Read(Body.data(), Count), 0)));
-    if (Body.size() < AtLeast) Body.resize(AtLeast);
-    return Body;
-}
 
 bool TWalker::TakeExtensible(const uint8_t* Body, uint16_t& Tag) {
     const uint8_t* Guid = Body + 24;
@@ -177,14 +112,6 @@ bool TWalker::TakeFormat(std::vector<uint8_t> Body) {
     return true;
 }
 
-int64_t TWalker::NextChunk(int64_t End, uint32_t Size) {
-    if (Size % 2 == 0 || End + 5 > FSource.Size()) return End + Size % 2;
-    uint8_t Bytes[5];
-    FSource.Seek(End);
-    FSource.Read(Bytes, 5);
-    return PrintableId(Bytes + 1) || !PrintableId(Bytes) ? End + 1 : End;
-}
-
 TWaveHeader TWalker::Fail(std::string Reason) {
     TWaveHeader Failed = FHeader;
     Failed.WavType = wtUnsupported;
@@ -192,51 +119,47 @@ TWaveHeader TWalker::Fail(std::string Reason) {
     return Failed;
 }
 
+TWaveHeader TWalker::TakeData(const TRiffChunk& Chunk, bool HaveFact) {
+    // Compressed data needs "fact" for its length.
+    bool Compressed = FHeader.WavType != wtPCM && FHeader.WavType != wtFloat;
+    if (Compressed && !HaveFact && FChunks.Ds64SampleCount() < 0)
+        return Fail("The \"fact\" chunk is missing.");
+    if (FChunks.Ds64SampleCount() >= 0 && (!HaveFact || FHeader.SampleLength == DeferredSize))
+        FHeader.SampleLength = FChunks.Ds64SampleCount();
+    FHeader.DataSizeOffset = Chunk.Offset + 4;
+    FHeader.DataOffset = Chunk.BodyOffset();
+    FHeader.DataSize = Chunk.Size;
+    FSource.Seek(Chunk.BodyOffset());
+    return FHeader;
+}
+
 TWaveHeader TWalker::Walk() {
-    if (!FindContainer()) return Fail("The file has no RIFF WAVE header.");
+    if (!FChunks.FindContainer()) return Fail("The file has no RIFF WAVE header.");
+    FHeader.Rf64 = FChunks.Rf64();
     bool HaveFormat = false, HaveFact = false;
+    TRiffChunk Chunk;
     // Every chunk moves the walk at least 8 bytes on, and it stops at the end of the file.
-    for (bool First = true; FSource.Size() - FSource.Position() >= 8; First = false) {
-        int64_t ChunkOffset = FSource.Position();
-        uint8_t Head[8];
-        FSource.Read(Head, 8);
-        uint32_t Size = LittleEndian32(Head + 4);
-        int64_t End = ChunkOffset + 8 + Size;
-        if (IdMatches(Head, "data")) {
+    for (bool First = true; FChunks.Next(Chunk); First = false) {
+        if (Chunk.Is("data")) {
             if (!HaveFormat) return Fail("The \"data\" chunk comes before the \"fmt \" chunk.");
-            // Compressed data needs "fact" for its length.
-            bool Compressed = FHeader.WavType != wtPCM && FHeader.WavType != wtFloat;
-            if (Compressed && !HaveFact && FDs64SampleCount < 0)
-                return Fail("The \"fact\" chunk is missing.");
-            if (FDs64SampleCount >= 0 && (!HaveFact || FHeader.SampleLength == DeferredSize))
-                FHeader.SampleLength = FDs64SampleCount;
-            FHeader.DataSizeOffset = ChunkOffset + 4;
-            FHeader.DataOffset = ChunkOffset + 8;
-            FHeader.DataSize = Size != DeferredSize ? Size
-                               : FDs64DataSize >= 0 ? FDs64DataSize
-                                                    : FSource.Size() - FHeader.DataOffset;
-            return FHeader;
+            return TakeData(Chunk, HaveFact);
         }
-        if (End > FSource.Size())
-            return Fail("The \"" + IdText(Head) + "\" chunk passes the end of the file.");
-        if (IdMatches(Head, "fmt ") && !HaveFormat) {
-            if (!TakeFormat(ReadBody(std::min(Size, MaxFormatBody), 0))) return Fail(FHeader.Error);
+        if (Chunk.End() > FSource.Size())
+            return Fail("The \"" + ChunkIdText(Chunk.Id.data()) + "\" chunk passes the end of the file.");
+        if (Chunk.Is("fmt ") && !HaveFormat) {
+            if (!TakeFormat(FChunks.ReadBody(Chunk, std::min(Chunk.SizeField, MaxFormatBody))))
+                return Fail(FHeader.Error);
             HaveFormat = true;
-        } else if (IdMatches(Head, "fact") && !HaveFact) {
-            FHeader.SampleLength = LittleEndian32(ReadBody(std::min<uint32_t>(Size, 4), 4).data());
-            FHeader.FactValueOffset = ChunkOffset + 8;
+        } else if (Chunk.Is("fact") && !HaveFact) {
+            FHeader.SampleLength = LittleEndian32(FChunks.ReadBody(Chunk, 4).data());
+            FHeader.FactValueOffset = Chunk.BodyOffset();
             HaveFact = true;
-        } else if (IdMatches(Head, "ds64")) {
-            if (Size < 24) return Fail("The \"ds64\" chunk is damaged.");
-            std::vector<uint8_t> Body = ReadBody(24, 24);
-            auto Clamped = [](uint64_t Value) { return int64_t(std::min<uint64_t>(Value, INT64_MAX)); };
-            FDs64DataSize = Clamped(LittleEndian64(&Body[8]));
-            FDs64SampleCount = Clamped(LittleEndian64(&Body[16]));
-            FHeader.Ds64Offset = ChunkOffset;
-        } else if (First && IdMatches(Head, "JUNK") && Size == uint32_t(Ds64BodySize)) {
-            FHeader.Ds64Offset = ChunkOffset;
+        } else if (Chunk.Is("ds64")) {
+            if (FChunks.Ds64Damaged()) return Fail("The \"ds64\" chunk is damaged.");
+            FHeader.Ds64Offset = Chunk.Offset;
+        } else if (First && Chunk.Is("JUNK") && Chunk.SizeField == uint32_t(Ds64BodySize)) {
+            FHeader.Ds64Offset = Chunk.Offset;
         }
-        FSource.Seek(NextChunk(End, Size));
     }
     return Fail(HaveFormat ? "The \"data\" chunk is missing." : "The \"fmt \" chunk is missing.");
 }

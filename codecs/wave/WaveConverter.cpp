@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "codecs/wave/AcmMpegLayer3.h"
+#include "codecs/wave/RiffWalker.h"
 #include "codecs/wave/WavHeaderWriter.h"
 #include "platform/ByteOrder.h"
 
@@ -17,33 +18,20 @@ TWaveConverter::TWaveConverter() {
 }
 
 void TWaveConverter::LoadWave(TFileStream& Source) {
-    int64_t Start = Source.Position();
-    std::vector<uint8_t> File(size_t(std::max<int64_t>(0, Source.Size() - Start)));
-    File.resize(size_t(Source.Read(File.data(), int64_t(File.size()))));
-    if (File.size() < 12 || std::memcmp(File.data(), "RIFF", 4) != 0 ||
-        std::memcmp(File.data() + 8, "WAVE", 4) != 0)
-        return;
-    // An 8-byte window (chunk ID, size) moves one byte at a time; after a chunk's body it goes
-    // on from 7 bytes before the end of that body.
-    size_t Length = File.size();
-    size_t Position = 5;
-    while (Position + 8 <= Length && Position < Length - 1) {
-        const uint8_t* Window = File.data() + Position;
-        size_t Body = Position + 8;
-        size_t BodySize = std::min<size_t>(LittleEndian32(Window + 4), Length - Body);
-        bool Format = std::memcmp(Window, "fmt ", 4) == 0, Fact = std::memcmp(Window, "fact", 4) == 0;
-        bool Data = std::memcmp(Window, "data", 4) == 0 && LittleEndian32(Window + 4) > 0;
-        if (!Format && !Fact && !Data) {
-            ++Position;
-            continue;
+    TFileWaveSource Wave(Source);
+    TRiffWalker Chunks(Wave);
+    if (!Chunks.FindContainer()) return;
+    TRiffChunk Chunk;
+    while (Chunks.Next(Chunk)) {
+        if (Chunk.Is("fmt ")) {
+            std::vector<uint8_t> Format = Chunks.ReadBody(Chunk, FormatBufferCapacity);
+            std::copy(Format.begin(), Format.end(), FSourceFormat.begin());
+        } else if (Chunk.Is("data")) {
+            // What the file holds of the data, however much more its size field declares.
+            FContents =
+                Chunks.ReadBody(Chunk, size_t(std::min(Chunk.Size, Wave.Size() - Chunk.BodyOffset())));
+            return;
         }
-        if (Format) {
-            FSourceFormat.fill(0);
-            std::copy_n(File.data() + Body, std::min(BodySize, FormatBufferCapacity), FSourceFormat.begin());
-        } else if (Data) {
-            FContents.assign(File.data() + Body, File.data() + Body + BodySize);
-        }
-        Position = std::max(Body + BodySize, Position + 8) - 7;
     }
 }
 

@@ -19,7 +19,7 @@ public:
     TWaveConverter();
 
     // Takes the format and the data chunk of the WAV file in Source, read from its current
-    // position. A stream that does not start with "RIFF" and "WAVE" loads nothing.
+    // position with the walk the WAV source makes. A stream without a RIFF WAVE header loads nothing.
     void LoadWave(TFileStream& Source);
     // Converts the contents from SourceFormat to TargetFormat; 0 on success, otherwise the
     // first non-zero result of the Audio Compression Manager.

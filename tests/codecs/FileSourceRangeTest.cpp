@@ -167,5 +167,28 @@ TYPED_TEST(FileSourceRange, GetDataOutsideAReadRaises) {
     }
 }
 
+// One opening policy for every source: a file that cannot be opened raises and leaves nothing
+// open; one it cannot decode opens, not Valid, with its reason, and counts as an opening like any
+// other, so a nested opening does not read the file again.
+TYPED_TEST(FileSourceRange, OpeningRaisesOnMissingFilesAndCountsUndecodableOnes) {
+    auto& Source = this->Source;
+    const std::string File = this->Dir.File("other");
+    Source.SetFileName(File);
+    EXPECT_THROW(Source.OpenFile(), std::exception);
+    WriteFileBytes(File, std::vector<uint8_t>(5000, 0x41));
+    Source.OpenFile();
+    EXPECT_FALSE(Source.Valid());
+    EXPECT_FALSE(Source.DecodeError().empty());
+    std::filesystem::copy_file(this->Dir.File("music"), File,
+                               std::filesystem::copy_options::overwrite_existing);
+    Source.OpenFile();
+    EXPECT_FALSE(Source.Valid()) << "a nested opening read the file again";
+    Source.CloseFile();
+    Source.CloseFile();
+    Source.OpenFile();
+    EXPECT_TRUE(Source.Valid()) << Source.DecodeError();
+    Source.CloseFile();
+}
+
 } // namespace
 } // namespace deraz::test

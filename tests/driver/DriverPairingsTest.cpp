@@ -1,5 +1,8 @@
 // The driver with the real components: every pairing of the tables, the component chosen for
 // each, and the stored level reaching the encoder.
+#include "codecs/ape/ACS_MAC.h"
+#include "codecs/mp3/ACS_LAME.h"
+#include "codecs/vorbis/ACS_Vorbis.h"
 #include "driver/CodecSet.h"
 #include "driver/ConvDriver.h"
 #include "driver/FileNames.h"
@@ -104,28 +107,28 @@ TEST(DriverPairings, TheStoredLevelIsReadForEachFile) {
     // The settings change between two batches; each file takes what is stored when it starts.
     Settings.WriteOutputFormat(1, 3, false);
     Batch.Run({{Flac, Dir.File("a.mp3")}});
-    EXPECT_EQ(Batch.Codecs.MP3Out->BitRate(), br32);
+    EXPECT_EQ(Batch.Codecs.SinkOf<TMP3Out>(scMP3Out)->BitRate(), br32);
     Settings.WriteOutputFormat(1, 17, false);
     Batch.Run({{Flac, Dir.File("b.mp3")}});
-    EXPECT_EQ(Batch.Codecs.MP3Out->BitRate(), br320);
+    EXPECT_EQ(Batch.Codecs.SinkOf<TMP3Out>(scMP3Out)->BitRate(), br320);
     // An index beyond the list keeps the previous rate.
     Settings.WriteOutputFormat(1, 18, false);
     Batch.Run({{Flac, Dir.File("c.mp3")}});
-    EXPECT_EQ(Batch.Codecs.MP3Out->BitRate(), br320);
+    EXPECT_EQ(Batch.Codecs.SinkOf<TMP3Out>(scMP3Out)->BitRate(), br320);
 
     // Vorbis quality: entry i encodes at i / 10; another format's entry changes nothing.
     for (auto [Format, Entry, Quality] :
          {std::tuple{0, 0, 0.0f}, {0, 9, 0.9f}, {0, 4, 0.4f}, {0, 10, 1.0f}, {1, 2, 1.0f}}) {
         Settings.WriteOutputFormat(Format, Entry, false);
         Batch.Run({{Flac, Dir.File("quality.ogg")}});
-        EXPECT_FLOAT_EQ(Batch.Codecs.VorbisOut->Compression(), Quality) << Entry;
+        EXPECT_FLOAT_EQ(Batch.Codecs.SinkOf<TVorbisOut>(scVorbisOut)->Compression(), Quality) << Entry;
         EXPECT_EQ(Batch.Results.at(0).Outcome, eoConverted) << Batch.Results[0].Message;
     }
     // Monkey's Audio levels: entry N is (N + 1) x 1000; "braindead" (6000) writes 5000.
     for (auto [Entry, Level] : {std::pair{2, 3000}, {0, 1000}, {4, 5000}, {5, 5000}, {3, 4000}, {6, 4000}}) {
         Settings.WriteOutputFormat(4, Entry, false);
         Batch.Run({{Flac, Dir.File("level.ape")}});
-        EXPECT_EQ(Batch.Codecs.MACOut->CompressionLevel(), Level) << Entry;
+        EXPECT_EQ(Batch.Codecs.SinkOf<TMACOut>(scMACOut)->CompressionLevel(), Level) << Entry;
         EXPECT_EQ(Batch.Results.at(0).Outcome, eoConverted) << Batch.Results[0].Message;
     }
 

@@ -26,8 +26,7 @@ public:
         int64_t Count = FValid ? FStream->Read(FPiece.data(), int64_t(FPiece.size())) : 0;
         return {FPiece.data(), size_t(Count)};
     }
-    void OpenFile() override {
-        if (FOpenCount++ > 0) return;
+    void OpenSource() override {
         FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::ReadOnly);
         char Head[4] = {};
         FStream->Read(Head, 4);
@@ -41,10 +40,7 @@ public:
         FSize = UnknownSize ? -1 : FStream->Size();
         FTotalSamples = FStream->Size() / 4;
     }
-    void CloseFile() override {
-        if (FOpenCount == 1) FStream.reset();
-        if (FOpenCount > 0) --FOpenCount;
-    }
+    void CloseSource() override { FStream.reset(); }
     bool Seek(int64_t) override { return false; }
 
 private:

@@ -1,9 +1,11 @@
 // Several drivers over one queue with the real components: each entry converted once, the counts
-// and the caption of the whole batch, and Abort stopping every running file without output.
+// and the caption of the whole batch, Abort and the destructor stopping every running file without
+// output, and progress thinned on its way to the front end.
 #include "driver/ParallelBatch.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
 #include <set>
 
 #include "tests/support/TestSupport.h"
@@ -36,7 +38,25 @@ struct TRig {
         return Dir.File(Name);
     }
     std::vector<std::string> LeftOvers() const { return test::FilesWithExtension(Dir.Path(), ".part"); }
+    // Copies of one long WAV file, to be converted into Ext.
+    std::vector<TMediaEntry> LongEntries(int32_t Count, const std::string& Ext) {
+        std::string Long = Wav("long0.wav", Rate * 30);
+        std::vector<TMediaEntry> Entries;
+        for (int I = 0; I < Count; ++I) {
+            std::string Name = "long" + std::to_string(I);
+            if (I > 0) fs::copy_file(Long, Dir.File(Name + ".wav"));
+            Entries.push_back({Dir.File(Name + ".wav"), Dir.File(Name + Ext)});
+        }
+        return Entries;
+    }
 };
+
+// Handles the batch's events until Done holds or the batch has ended; a minute at most.
+template <class TDone> void WaitFor(TParallelBatch& Batch, TDone Done) {
+    auto Limit = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (!Done() && Batch.Running() && std::chrono::steady_clock::now() < Limit)
+        Batch.WaitForEvents(std::chrono::seconds(1));
+}
 
 TEST(ParallelBatch, ConvertsEachEntryOnceAndCountsTheWholeBatch) {
     for (int32_t Jobs : {1, 2, 3}) {
@@ -81,13 +101,7 @@ TEST(ParallelBatch, ConvertsEachEntryOnceAndCountsTheWholeBatch) {
 TEST(ParallelBatch, AbortStopsEveryRunningFileWithoutOutput) {
     TRig Rig;
     Rig.Batch.SetJobs(2);
-    std::vector<TMediaEntry> Entries;
-    std::string Long = Rig.Wav("long0.wav", Rate * 30);
-    for (int I = 0; I < 4; ++I) {
-        std::string Name = "long" + std::to_string(I);
-        if (I > 0) fs::copy_file(Long, Rig.Dir.File(Name + ".wav"));
-        Entries.push_back({Rig.Dir.File(Name + ".wav"), Rig.Dir.File(Name + ".ape")});
-    }
+    std::vector<TMediaEntry> Entries = Rig.LongEntries(4, ".ape");
     std::vector<uint8_t> Older{'o', 'l', 'd'};
     test::WriteFileBytes(Entries[1].OutputName, Older);
     auto Input0 = test::ReadFileBytes(Entries[0].InputName);
@@ -111,6 +125,102 @@ TEST(ParallelBatch, AbortStopsEveryRunningFileWithoutOutput) {
     EXPECT_TRUE(Rig.LeftOvers().empty());
     EXPECT_EQ(CompletionMessage(Summary).rfind("Convertion completed!", 0), 0u);
     EXPECT_NE(CompletionMessage(Summary).find("long0.wav: stopped: "), std::string::npos);
+}
+
+TEST(ParallelBatch, ABatchOfSkippedEntriesEndsInsideStart) {
+    TRig Rig;
+    Rig.Batch.SetJobs(2);
+    Rig.Batch.Start({{Rig.Dir.File("a.xyz"), Rig.Dir.File("a.flac")},
+                     {Rig.Wav("b.wav", 100), Rig.Dir.File("b.qqq")},
+                     {Rig.Dir.File("b.wav"), Rig.Dir.File("b.out.wav")}});
+    EXPECT_FALSE(Rig.Batch.Running());
+    ASSERT_EQ(Rig.Ends.size(), 1u);
+    EXPECT_EQ(Rig.Ends[0].Count, 3);
+    ASSERT_EQ(Rig.Ends[0].Problems.size(), 3u);
+    for (const auto& Problem : Rig.Ends[0].Problems) EXPECT_EQ(Problem.Outcome, eoSkipped);
+    EXPECT_EQ(Rig.Started, (std::vector<int32_t>{0, 1, 2}));
+    EXPECT_EQ(Rig.Batch.Finished(), 3);
+    EXPECT_EQ(Rig.Batch.Caption(), "Converting: 3 out of 3 Done!");
+    Rig.Batch.RunToEnd(); // returns at once
+}
+
+TEST(ParallelBatch, JobsAreAtLeastOneAndAddedForALaterBatch) {
+    TRig Rig;
+    Rig.Batch.SetJobs(0);
+    EXPECT_EQ(Rig.Batch.Jobs(), 1);
+    std::set<int32_t> Jobs;
+    Rig.Batch.OnEntryProgress = [&](TParallelBatch* Sender, int32_t Job, int32_t Index, int32_t) {
+        EXPECT_EQ(Job, Sender->EntryJob(Index));
+        Jobs.insert(Job);
+    };
+    for (int32_t Count : {1, 3}) {
+        Rig.Batch.SetJobs(Count);
+        std::vector<TMediaEntry> Entries;
+        for (int I = 0; I < 4; ++I) {
+            std::string Name = "in" + std::to_string(Count) + std::to_string(I);
+            Entries.push_back({Rig.Wav(Name + ".wav", Rate), Rig.Dir.File(Name + ".flac")});
+        }
+        Rig.Batch.Start(Entries);
+        // Start hands every job its first entry.
+        for (int32_t I = 0; I < Count; ++I) EXPECT_EQ(Rig.Batch.EntryJob(I), I);
+        Rig.Batch.RunToEnd();
+        ASSERT_EQ(Rig.Ends.size(), size_t(Count == 1 ? 1 : 2));
+        EXPECT_EQ(Rig.Ends.back().Converted, 4);
+        EXPECT_EQ(Jobs, (Count == 1 ? std::set<int32_t>{0} : std::set<int32_t>{0, 1, 2}));
+        for (const auto& Entry : Entries) EXPECT_TRUE(fs::exists(Entry.OutputName));
+    }
+}
+
+TEST(ParallelBatch, DestroyedMidBatchItStopsEveryFileWithoutOutput) {
+    TRig Rig;
+    std::vector<TMediaEntry> Entries = Rig.LongEntries(3, ".ape");
+    std::vector<uint8_t> Older{'o', 'l', 'd'};
+    test::WriteFileBytes(Entries[1].OutputName, Older);
+    auto Batch = std::make_unique<TParallelBatch>([] { return TOutputChoice{2, 0}; });
+    Batch->SetJobs(2);
+    std::set<int32_t> Progressing;
+    Batch->OnEntryProgress = [&](TParallelBatch*, int32_t, int32_t Index, int32_t Percent) {
+        if (Percent > 0) Progressing.insert(Index);
+    };
+    Batch->Start(Entries);
+    WaitFor(*Batch, [&] { return Progressing.size() == 2; });
+    ASSERT_EQ(Progressing.size(), 2u);
+    Batch.reset();
+    EXPECT_FALSE(fs::exists(Entries[0].OutputName));
+    EXPECT_EQ(test::ReadFileBytes(Entries[1].OutputName), Older);
+    EXPECT_FALSE(fs::exists(Entries[2].OutputName));
+    EXPECT_TRUE(Rig.LeftOvers().empty());
+}
+
+TEST(ParallelBatch, ProgressComesAtMostOncePerIntervalWithTheLatestPercent) {
+    for (auto Interval : {std::chrono::milliseconds(std::chrono::hours(1)), std::chrono::milliseconds(40)}) {
+        SCOPED_TRACE(Interval.count());
+        TRig Rig;
+        Rig.Batch.SetJobs(2);
+        Rig.Batch.SetProgressInterval(Interval);
+        std::vector<TMediaEntry> Entries = Rig.LongEntries(3, ".flac");
+        std::map<int32_t, std::vector<int32_t>> Percents;
+        int32_t LastStartedReports = 0;
+        Rig.Batch.OnEntryProgress = [&](TParallelBatch*, int32_t, int32_t Index, int32_t Percent) {
+            Percents[Index].push_back(Percent);
+        };
+        Rig.Batch.OnProgress = [&](TParallelBatch*, int32_t) { ++LastStartedReports; };
+        auto Begin = std::chrono::steady_clock::now();
+        Rig.Batch.Start(Entries);
+        Rig.Batch.RunToEnd();
+        auto Elapsed = std::chrono::steady_clock::now() - Begin;
+
+        // At most one at the start, one per interval and the one that waited at the end.
+        size_t Bound = 2 + size_t(Elapsed / Interval);
+        ASSERT_EQ(Percents.size(), Entries.size());
+        for (const auto& [Index, List] : Percents) {
+            EXPECT_LE(List.size(), Bound) << Index;
+            EXPECT_EQ(List.back(), 100) << Index;
+            EXPECT_TRUE(std::is_sorted(List.begin(), List.end())) << Index;
+        }
+        EXPECT_LE(size_t(LastStartedReports), Bound * Entries.size());
+        EXPECT_EQ(Rig.Ends.at(0).Converted, 3);
+    }
 }
 
 } // namespace

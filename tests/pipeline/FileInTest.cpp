@@ -9,23 +9,22 @@ namespace {
 class TFakeFileIn : public TACSFileIn {
 public:
     int Opens = 0;
+    int Closes = 0;
+    bool Unreadable = false;
     int32_t SoughtTo = -1;
     int32_t HeaderChannels = 2;
 
-    void OpenFile() override {
-        if (FOpenCount == 0) {
-            ++Opens;
-            FBitsPerSample = 16;
-            FChannels = HeaderChannels;
-            FSampleRate = 44100;
-            FTotalSamples = 44100;
-            FSize = FTotalSamples * 2 * HeaderChannels;
-        }
-        ++FOpenCount;
+    void OpenSource() override {
+        if (Unreadable) throw EFileError("The file cannot be read.");
+        ++Opens;
+        FValid = true;
+        FBitsPerSample = 16;
+        FChannels = HeaderChannels;
+        FSampleRate = 44100;
+        FTotalSamples = 44100;
+        FSize = FTotalSamples * 2 * HeaderChannels;
     }
-    void CloseFile() override {
-        if (FOpenCount > 0) --FOpenCount;
-    }
+    void CloseSource() override { ++Closes; }
     bool Seek(int64_t SampleNum) override {
         SoughtTo = SampleNum;
         return true;
@@ -85,6 +84,32 @@ TEST(FileIn, FormatGettersOpenTheFileOnlyWhenNoReadIsInProgress) {
     Source.Flush();
     Source.HeaderChannels = 0;
     EXPECT_EQ(Source.TotalTime(), 0);
+}
+
+// The base counts the openings for every source: an opening that raises counts nothing and
+// leaves nothing open, and Reset closes the source however often it was opened.
+TEST(FileIn, OpeningsAreCountedOnceForEverySource) {
+    TFakeFileIn Source;
+    Source.SetFileName("imaginary.wav");
+    Source.Unreadable = true;
+    EXPECT_THROW(Source.OpenFile(), EFileError);
+    EXPECT_EQ(Source.Closes, 1) << "a failed opening is undone";
+    Source.Unreadable = false;
+    Source.OpenFile();
+    Source.OpenFile();
+    Source.CloseFile();
+    EXPECT_EQ(Source.Closes, 1);
+    Source.CloseFile();
+    EXPECT_EQ(Source.Closes, 2);
+    Source.CloseFile();
+    EXPECT_EQ(Source.Closes, 2) << "closing more often than opening closes nothing";
+    Source.Init();
+    Source.OpenFile();
+    Source.Reset();
+    EXPECT_EQ(Source.Closes, 3);
+    EXPECT_FALSE(Source.Busy());
+    Source.OpenFile();
+    EXPECT_EQ(Source.Opens, 3) << "a reset source opens afresh";
 }
 
 } // namespace

@@ -1,0 +1,225 @@
+#include "codecs/FormatTable.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "codecs/ape/ACS_MAC.h"
+#include "codecs/flac/ACS_FLAC.h"
+#include "codecs/mp3/ACS_LAME.h"
+#include "codecs/mp3/ACS_MAD.h"
+#include "codecs/vorbis/ACS_Vorbis.h"
+#include "codecs/wave/ACS_Wave.h"
+
+namespace deraz {
+
+namespace {
+
+template <class T> std::unique_ptr<TACSFileIn> MakeSource() {
+    return std::make_unique<T>();
+}
+
+// MP3: entry i is the i-th rate of 8, 16, ..., 320 kbit/s.
+constexpr const char* MP3Levels[] = {"8 kbps",   "16 kbps",  "24 kbp",   "32 kbp",   "40 kbps",  "48 kbps",
+                                     "56 kbps",  "64 kbps",  "80 kbps",  "96 kbps",  "112 kbps", "128 kbps",
+                                     "144 kbps", "160 kbps", "192 kbps", "224 kbps", "256 kbps", "320 kbps"};
+constexpr int32_t MP3Kbps[] = {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320};
+constexpr TOutputFormat MP3Outputs[] = {
+    {1, ".mp3", "Lame MP3 Encoder (*.mp3)", MP3Levels, 11, MP3Levels, MP3Kbps}};
+constexpr TInputExtension MP3Inputs[] = {{".mp3"}};
+
+std::unique_ptr<TACSFileOut> MakeMP3Sink() {
+    auto Sink = std::make_unique<TMP3Out>();
+    Sink->SetBitRate(br128);
+    return Sink;
+}
+
+void SetMP3Level(TACSFileOut& Sink, int32_t Level) {
+    static_cast<TMP3Out&>(Sink).SetBitRate(TMP3BitRate(Level));
+}
+
+// FLAC: ".fla" and ".flac" are one format with two dialog entries, each with its own list.
+constexpr const char* FlaLevels[] = {"Standard"};
+constexpr const char* FlacLevels[] = {"Standad"};
+constexpr TOutputFormat FLACOutputs[] = {
+    {2, ".fla", "Free Lossless Audio Codec Encoder (*.fla)", FlaLevels, 0, FlaLevels, {}},
+    {3, ".flac", "Free Lossless Audio Codec Encoder (*.flac)", FlacLevels, 0, FlacLevels, {}}};
+constexpr TInputExtension FLACInputs[] = {{".flac", "iNVALID"}, {".fla"}};
+
+std::unique_ptr<TACSFileOut> MakeFLACSink() {
+    auto Sink = std::make_unique<TFLACOut>();
+    Sink->SetBestModelSearch(false);
+    Sink->SetBlockSize(4608);
+    Sink->SetEnableLooseMidSideStereo(false);
+    Sink->SetEnableMidSideStereo(true);
+    Sink->SetMaxLPCOrder(0);
+    Sink->SetMaxResidualPartitionOrder(0);
+    Sink->SetMinResidualPartitionOrder(0);
+    Sink->SetQLPCoeffPrecision(0);
+    Sink->SetQLPCoeffPrecisionSearch(false);
+    Sink->SetVerify(false);
+    return Sink;
+}
+
+// Monkey's Audio: entry i is level (i + 1) x 1000; the sink writes "braindead" (6000) as 5000,
+// the highest level of the format. The dialog opens with the short list, which has no
+// "braindead".
+constexpr const char* MACLevels[] = {"Fast - Poor compression", "Normal - Good compression",
+                                     "High - Good compression", "Extra high - Best compression",
+                                     "Insane compression",      "Braindead compression"};
+constexpr const char* MACShownLevels[] = {"Fast", "Normal", "High", "Extra high", "Insane"};
+constexpr TOutputFormat MACOutputs[] = {
+    {4, ".ape", "Monkeys Audio Compression Encoder (*.ape)", MACLevels, 1, MACShownLevels, {}}};
+constexpr TInputExtension MACInputs[] = {{".ape"}};
+
+std::unique_ptr<TACSFileOut> MakeMACSink() {
+    auto Sink = std::make_unique<TMACOut>();
+    Sink->SetCompressionLevel(2000);
+    Sink->SetMaxAudioBytes(-1);
+    return Sink;
+}
+
+void SetMACLevel(TACSFileOut& Sink, int32_t Level) {
+    static_cast<TMACOut&>(Sink).SetCompressionLevel((Level + 1) * 1000);
+}
+
+// WAV: PCM unless the command line asks for IMA ADPCM.
+constexpr const char* WavLevels[] = {"Standard"};
+constexpr TOutputFormat WavOutputs[] = {{5, ".wav", "Wave Writer (*.wav)", WavLevels, 0, WavLevels, {}}};
+constexpr TInputExtension WavInputs[] = {{".wav"}};
+
+std::unique_ptr<TACSFileOut> MakeWavSink() {
+    auto Sink = std::make_unique<TWaveOut>();
+    Sink->SetWavType(wtPCM);
+    Sink->SetBlockSize(512);
+    return Sink;
+}
+
+// Ogg Vorbis: quality mode, entry i encoding at quality i / 10, so that each entry gets the
+// nominal rate its name states.
+constexpr const char* VorbisLevels[] = {
+    "Quality 0 - 64 kbps",  "Quality 1 - 80 kbps",  "Quality 2 - 96 kbps",  "Quality 3 - 112 kbps",
+    "Quality 4 - 128 kbps", "Quality 5 - 160 kbps", "Quality 6 - 192 kbps", "Quality 7 - 224 kbps",
+    "Quality 8 - 256 kbps", "Quality 9 - 320 kbps", "Quality 10 - 500 kbps"};
+constexpr int32_t VorbisKbps[] = {64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 500};
+constexpr TOutputFormat VorbisOutputs[] = {
+    {0, OggExtension, "OGG Vorbis Encoder (*.ogg)", VorbisLevels, 5, VorbisLevels, VorbisKbps}};
+constexpr TInputExtension VorbisInputs[] = {{OggExtension}};
+
+std::unique_ptr<TACSFileOut> MakeVorbisSink() {
+    auto Sink = std::make_unique<TVorbisOut>();
+    Sink->SetCompression(0.5f);
+    return Sink;
+}
+
+void SetVorbisLevel(TACSFileOut& Sink, int32_t Level) {
+    static_cast<TVorbisOut&>(Sink).SetCompression(float(Level) / 10.0f);
+}
+
+constexpr TFormat Table[] = {
+    {MP3Inputs, MP3Outputs, "MP3 Files", 1, mkMPEG, tfID3v2, scMP3Out, MakeSource<TMP3In>, MakeMP3Sink,
+     SetMP3Level, true},
+    {FLACInputs, FLACOutputs, "FLAC Files", 2, mkFLAC, tfFLACComments, scFLACOut, MakeSource<TFLACIn>,
+     MakeFLACSink, nullptr, false},
+    {MACInputs, MACOutputs, "APE Files", 4, mkMonkey, tfAPEv2, scMACOut, MakeSource<TMACIn>, MakeMACSink,
+     SetMACLevel, false},
+    {WavInputs, WavOutputs, "Wav Files", 3, mkWAV, tfRIFFInfo, scWaveOut, MakeSource<TWaveIn>, MakeWavSink,
+     nullptr, false},
+    {VorbisInputs, VorbisOutputs, "OGG Files", 5, mkOggVorbis, tfOggComments, scVorbisOut,
+     MakeSource<TVorbisIn>, MakeVorbisSink, SetVorbisLevel, false},
+};
+
+bool SameText(const std::string& A, const char* B) {
+    return std::equal(A.begin(), A.end(), B, B + std::char_traits<char>::length(B), [](char X, char Y) {
+        return std::tolower(static_cast<unsigned char>(X)) == std::tolower(static_cast<unsigned char>(Y));
+    });
+}
+
+const TInputExtension* FindInputExtension(const std::string& Extension, const TFormat** Format = nullptr) {
+    for (const TFormat& Row : Table)
+        for (const TInputExtension& Input : Row.Inputs)
+            if (SameText(Extension, Input.Extension)) {
+                if (Format) *Format = &Row;
+                return &Input;
+            }
+    return nullptr;
+}
+
+bool InRange(int32_t Value, size_t Count) {
+    return Value >= 0 && size_t(Value) < Count;
+}
+
+// The patterns of a format's extensions: "*.flac *.fla".
+std::string Patterns(const TFormat& Format) {
+    std::string Text;
+    for (const TInputExtension& Input : Format.Inputs)
+        Text += (Text.empty() ? "*" : " *") + std::string(Input.Extension);
+    return Text;
+}
+
+} // namespace
+
+std::span<const TFormat> Formats() {
+    return Table;
+}
+
+const TFormat* FindInputFormat(const std::string& Extension) {
+    const TFormat* Format = nullptr;
+    FindInputExtension(Extension, &Format);
+    return Format;
+}
+
+std::span<const TOutputFormat> OutputFormats() {
+    static const std::vector<TOutputFormat> Entries = [] {
+        std::vector<TOutputFormat> All;
+        for (const TFormat& Row : Table) All.insert(All.end(), Row.Outputs.begin(), Row.Outputs.end());
+        std::sort(All.begin(), All.end(), [](const auto& A, const auto& B) { return A.DestExt < B.DestExt; });
+        return All;
+    }();
+    return Entries;
+}
+
+std::string OutputExtension(int32_t DestExt) {
+    auto Entries = OutputFormats();
+    return InRange(DestExt, Entries.size()) ? Entries[size_t(DestExt)].Extension : "";
+}
+
+int32_t FindOutputFormat(const std::string& Extension) {
+    std::string Wanted = Extension.starts_with('.') ? Extension : "." + Extension;
+    for (const TOutputFormat& Entry : OutputFormats())
+        if (SameText(Wanted, Entry.Extension)) return Entry.DestExt;
+    return -1;
+}
+
+const TFormat* FormatOfOutput(int32_t DestExt) {
+    for (const TFormat& Row : Table)
+        for (const TOutputFormat& Entry : Row.Outputs)
+            if (Entry.DestExt == DestExt) return &Row;
+    return nullptr;
+}
+
+std::optional<int32_t> SinkLevel(const TFormat& Format, int32_t DestExt, int32_t Bitrate) {
+    if (!Format.SetLevel) return std::nullopt;
+    auto Chosen = std::find_if(Format.Outputs.begin(), Format.Outputs.end(),
+                               [&](const TOutputFormat& Entry) { return Entry.DestExt == DestExt; });
+    if (Chosen == Format.Outputs.end() && Format.LevelFromAnyFormat) Chosen = Format.Outputs.begin();
+    if (Chosen == Format.Outputs.end() || !InRange(Bitrate, Chosen->Levels.size())) return std::nullopt;
+    return Bitrate;
+}
+
+const char* InvalidBitrateText(const std::string& Extension) {
+    const TInputExtension* Input = FindInputExtension(Extension);
+    return Input ? Input->InvalidBitrate : TInputExtension{}.InvalidBitrate;
+}
+
+std::vector<std::string> OpenDialogFilters() {
+    std::string All;
+    std::vector<std::string> Filters(std::size(Table) + 1);
+    for (const TFormat& Row : Table) {
+        All += (All.empty() ? "" : " ") + Patterns(Row);
+        Filters.at(size_t(Row.FilterPosition)) = Row.FilterName + (" (" + Patterns(Row) + ")");
+    }
+    Filters.front() = "All Supported Files (" + All + ")";
+    return Filters;
+}
+
+} // namespace deraz

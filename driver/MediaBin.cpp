@@ -1,0 +1,89 @@
+#include "driver/MediaBin.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "driver/FileNames.h"
+
+namespace deraz {
+
+std::vector<TInputFile> TMediaBin::Expand(const std::vector<std::string>& Paths) const {
+    return ExpandInputs(Paths, FOutputDirectory);
+}
+
+void TMediaBin::Add(const std::vector<TInputFile>& Inputs) {
+    for (const auto& Input : Inputs) FItems.push_back({Input, {}, false});
+    NameOutputs();
+}
+
+void TMediaBin::Remove(std::vector<int32_t> Indexes) {
+    // From the last, so that the indexes still to go keep their entries.
+    std::sort(Indexes.begin(), Indexes.end());
+    Indexes.erase(std::unique(Indexes.begin(), Indexes.end()), Indexes.end());
+    for (auto Index = Indexes.rbegin(); Index != Indexes.rend(); ++Index)
+        if (*Index >= 0 && *Index < Count()) FItems.erase(FItems.begin() + *Index);
+    NameOutputs();
+}
+
+void TMediaBin::Clear() {
+    FItems.clear();
+}
+
+void TMediaBin::SetOutputDirectory(std::string Directory) {
+    if (FOutputDirectory == Directory) return;
+    FOutputDirectory = std::move(Directory);
+    NameOutputs();
+}
+
+void TMediaBin::SetOutputExtension(std::string Extension) {
+    if (FOutputExtension == Extension) return;
+    FOutputExtension = std::move(Extension);
+    NameOutputs();
+}
+
+void TMediaBin::SetKeepFolders(bool Value) {
+    if (FKeepFolders == Value) return;
+    FKeepFolders = Value;
+    NameOutputs();
+}
+
+void TMediaBin::SetIfExists(TIfExists Value) {
+    if (FIfExists == Value) return;
+    FIfExists = Value;
+    NameOutputs();
+}
+
+void TMediaBin::NameOutputs() {
+    std::unordered_set<std::string> Inputs;
+    for (const auto& Item : FItems) Inputs.insert(Item.Input.Path);
+    TOutputClaims Claims(std::move(Inputs));
+    auto Exists = [](const std::string& Name) { return std::filesystem::exists(Name); };
+    for (auto& Item : FItems) {
+        // A file given by itself has its own name as its relative path: it goes straight in.
+        std::string Name = OutputFileName(Item.Input.Path, FOutputExtension, FOutputDirectory,
+                                          FKeepFolders ? Item.Input.RelativePath : std::string());
+        Item.OutputName = FIfExists == ieRename ? Claims.Claim(Name, Item.Input.Path, Exists)
+                                                : Claims.Claim(Name, Item.Input.Path);
+        Item.Kept = FIfExists == ieSkip && Exists(Item.OutputName);
+    }
+}
+
+std::vector<TMediaEntry> TMediaBin::Entries(bool KeptOnes) const {
+    std::vector<TMediaEntry> Result;
+    for (const auto& Item : FItems) {
+        if (Item.Kept != KeptOnes) continue;
+        bool Covers = FCoverRule == crAlways || (FCoverRule == crFolderEntries && Item.FromFolder());
+        Result.push_back({Item.Input.Path, Item.OutputName, Covers});
+    }
+    return Result;
+}
+
+std::vector<TMediaEntry> TMediaBin::Batch() const {
+    return Entries(false);
+}
+
+std::vector<TMediaEntry> TMediaBin::Kept() const {
+    return Entries(true);
+}
+
+} // namespace deraz

@@ -1,0 +1,103 @@
+// The format table: the dialog's entries under their stored indexes, the formats read by
+// extension, the open dialog's filters, and which stored level reaches a sink.
+#include "codecs/FormatTable.h"
+
+#include <gtest/gtest.h>
+
+namespace deraz {
+namespace {
+
+TEST(FormatTable, DialogEntriesKeepTheirStoredIndexTextsAndLevels) {
+    struct {
+        const char *Extension, *Entry;
+        size_t Levels;
+        const char *Default, *LastShown;
+        TSinkCode Sink;
+    } Expected[] = {
+        {".ogg", "OGG Vorbis Encoder (*.ogg)", 11, "Quality 5 - 160 kbps", "Quality 10 - 500 kbps",
+         scVorbisOut},
+        {".mp3", "Lame MP3 Encoder (*.mp3)", 18, "128 kbps", "320 kbps", scMP3Out},
+        {".fla", "Free Lossless Audio Codec Encoder (*.fla)", 1, "Standard", "Standard", scFLACOut},
+        {".flac", "Free Lossless Audio Codec Encoder (*.flac)", 1, "Standad", "Standad", scFLACOut},
+        {".ape", "Monkeys Audio Compression Encoder (*.ape)", 6, "Normal - Good compression", "Insane",
+         scMACOut},
+        {".wav", "Wave Writer (*.wav)", 1, "Standard", "Standard", scWaveOut}};
+    ASSERT_EQ(OutputFormats().size(), std::size(Expected));
+    for (int32_t DestExt = 0; DestExt < int32_t(std::size(Expected)); ++DestExt) {
+        const auto& Want = Expected[DestExt];
+        const TOutputFormat& Entry = OutputFormats()[size_t(DestExt)];
+        SCOPED_TRACE(Want.Extension);
+        EXPECT_EQ(Entry.DestExt, DestExt);
+        EXPECT_STREQ(Entry.Entry, Want.Entry);
+        EXPECT_EQ(Entry.Levels.size(), Want.Levels);
+        EXPECT_STREQ(Entry.Levels[size_t(Entry.DefaultLevel)], Want.Default);
+        EXPECT_STREQ(Entry.ShownLevels.back(), Want.LastShown);
+        EXPECT_EQ(FormatOfOutput(DestExt)->SinkCode, Want.Sink);
+        EXPECT_EQ(OutputExtension(DestExt), Want.Extension);
+        EXPECT_EQ(FindOutputFormat(Want.Extension), DestExt);
+    }
+    EXPECT_EQ(OutputExtension(6), "");
+    EXPECT_EQ(OutputExtension(-1), "");
+    EXPECT_EQ(FormatOfOutput(6), nullptr);
+    EXPECT_EQ(FindOutputFormat("FLA"), 2);
+    EXPECT_EQ(FindOutputFormat("aac"), -1);
+    // {entry, level, kbit/s}: only the lossy lists are bit rates.
+    for (auto [DestExt, Level, Kbps] : {std::tuple{0, 0, 64}, {0, 10, 500}, {1, 2, 24}, {1, 14, 192}})
+        EXPECT_EQ(OutputFormats()[size_t(DestExt)].LevelKbps[size_t(Level)], Kbps);
+    EXPECT_TRUE(OutputFormats()[4].LevelKbps.empty());
+}
+
+TEST(FormatTable, InputsAreFoundByExtensionInAnyCase) {
+    struct {
+        const char* Extension;
+        TMediaKind Analyser;
+        TTagForm Tags;
+        const char* Invalid;
+    } Expected[] = {
+        {".MP3", mkMPEG, tfID3v2, "iNVALiD"},        {".Flac", mkFLAC, tfFLACComments, "iNVALID"},
+        {".fla", mkFLAC, tfFLACComments, "iNVALiD"}, {".ape", mkMonkey, tfAPEv2, "iNVALiD"},
+        {".wav", mkWAV, tfRIFFInfo, "iNVALiD"},      {".ogg", mkOggVorbis, tfOggComments, "iNVALiD"}};
+    for (const auto& Want : Expected) {
+        const TFormat* Format = FindInputFormat(Want.Extension);
+        ASSERT_NE(Format, nullptr) << Want.Extension;
+        EXPECT_EQ(Format->Analyser, Want.Analyser) << Want.Extension;
+        EXPECT_EQ(Format->TagForm, Want.Tags) << Want.Extension;
+        EXPECT_STREQ(InvalidBitrateText(Want.Extension), Want.Invalid) << Want.Extension;
+    }
+    for (const char* Unknown : {".aac", "mp3", "", ".mp3.part"}) EXPECT_EQ(FindInputFormat(Unknown), nullptr);
+    EXPECT_STREQ(InvalidBitrateText(".aac"), "iNVALiD");
+}
+
+TEST(FormatTable, OpenDialogFiltersKeepTheirTextsAndOrder) {
+    EXPECT_EQ(OpenDialogFilters(),
+              (std::vector<std::string>{"All Supported Files (*.mp3 *.flac *.fla *.ape *.wav *.ogg)",
+                                        "MP3 Files (*.mp3)", "FLAC Files (*.flac *.fla)", "Wav Files (*.wav)",
+                                        "APE Files (*.ape)", "OGG Files (*.ogg)"}));
+}
+
+TEST(FormatTable, AStoredLevelReachesOnlyTheSinksItBelongsTo) {
+    auto Writer = [](TSinkCode Code) {
+        for (const TFormat& Format : Formats())
+            if (Format.SinkCode == Code) return &Format;
+        return static_cast<const TFormat*>(nullptr);
+    };
+    // {sink, stored DestExt, stored Bitrate, level set or -1 for none}: an MP3 level is taken
+    // whichever format it was stored for.
+    for (auto [Sink, DestExt, Bitrate, Level] : {std::tuple{scVorbisOut, 0, 10, 10},
+                                                 {scVorbisOut, 0, 11, -1},
+                                                 {scVorbisOut, 1, 3, -1},
+                                                 {scMACOut, 4, 5, 5},
+                                                 {scMACOut, 4, 6, -1},
+                                                 {scMACOut, 0, 1, -1},
+                                                 {scMP3Out, 1, 17, 17},
+                                                 {scMP3Out, 0, 5, 5},
+                                                 {scMP3Out, 1, 18, -1},
+                                                 {scMP3Out, 1, -1, -1},
+                                                 {scFLACOut, 3, 0, -1},
+                                                 {scWaveOut, 5, 0, -1}})
+        EXPECT_EQ(SinkLevel(*Writer(Sink), DestExt, Bitrate).value_or(-1), Level)
+            << Sink << " " << DestExt << " " << Bitrate;
+}
+
+} // namespace
+} // namespace deraz
