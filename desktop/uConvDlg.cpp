@@ -78,8 +78,7 @@ TConvDlg::TConvDlg(QWidget* MainWindow, const std::string& SettingsFile, QWidget
     connect(BtnSendTo, &QPushButton::clicked, this, &TConvDlg::BtnSendToClick);
     connect(BtnAbort, &QPushButton::clicked, this, &TConvDlg::BtnAbortClick);
 
-    FBatch =
-        std::make_unique<TParallelBatch>([File = FSettingsFile] { return TSettings(File).OutputChoice(); });
+    FBatch = std::make_unique<TParallelBatch>(TStoredOutputChoice(FSettingsFile));
     ConnectBatch();
 }
 

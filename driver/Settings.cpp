@@ -1,6 +1,7 @@
 #include "driver/Settings.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <thread>
 
@@ -149,6 +150,26 @@ void TSettings::WriteReplayGain(TGainMode Value) {
 void TSettings::WriteCapBitrate(bool Value) {
     MakeFolder();
     FIni.WriteBool(kCapBitrate.Section, kCapBitrate.Name, Value);
+}
+
+TStoredOutputChoice::TStoredOutputChoice(std::string FileName) : FFileName(std::move(FileName)) {}
+
+TOutputChoice TStoredOutputChoice::operator()() const {
+    std::error_code Error;
+    auto Time = std::filesystem::last_write_time(FFileName, Error);
+    auto Size = Error ? 0 : std::filesystem::file_size(FFileName, Error);
+    std::lock_guard Lock(FCache->Mutex);
+    if (Error || FCache->Stamp != std::pair(Time, Size)) {
+        FCache->Choice = TSettings(FFileName).OutputChoice();
+        // Only a stamp that is a while old tells the file has not changed since: a write within
+        // the file system's time granularity of this read could keep both time and size. A file
+        // that cannot be looked at, or was just written, is read again next time.
+        bool Settled =
+            !Error && std::filesystem::file_time_type::clock::now() - Time > std::chrono::seconds(2);
+        FCache->Stamp.reset();
+        if (Settled) FCache->Stamp = std::pair(Time, Size);
+    }
+    return FCache->Choice;
 }
 
 } // namespace deraz

@@ -3,6 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 
 #include "driver/OutputFormats.h"
@@ -75,6 +79,24 @@ private:
     void MakeFolder() const;
 
     TIniFile FIni;
+};
+
+// The stored output choice as a batch reads it when each entry starts: the file is read again only
+// when its time or size has changed since the last read, so a long batch of short files does not
+// parse it four times per file. Copies share one cache; safe from any thread.
+class TStoredOutputChoice {
+public:
+    explicit TStoredOutputChoice(std::string FileName);
+    TOutputChoice operator()() const;
+
+private:
+    struct TCache {
+        std::mutex Mutex;
+        std::optional<std::pair<std::filesystem::file_time_type, uintmax_t>> Stamp;
+        TOutputChoice Choice;
+    };
+    std::string FFileName;
+    std::shared_ptr<TCache> FCache = std::make_shared<TCache>();
 };
 
 } // namespace deraz

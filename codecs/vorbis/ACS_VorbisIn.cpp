@@ -96,7 +96,14 @@ void TVorbisIn::OpenSource() {
         return;
     }
     FDecoderOpen = true;
-    if (std::string Reason = ReadStreamInfo(); !Reason.empty()) {
+    std::string Reason = ReadStreamInfo();
+    // Opening a chain whose first link's audio fits in one page leaves the decoder at the start of
+    // the second link, so decoding starts over at the first frame.
+    const auto& VorbisFile = VorbisFileLibrary();
+    if (Reason.empty() && VorbisFile->ov_pcm_tell(&FVorbisFile) != 0 &&
+        VorbisFile->ov_pcm_seek(&FVorbisFile, 0) != 0)
+        Reason = OpenFailure(OV_EREAD);
+    if (!Reason.empty()) {
         CloseSource();
         Invalidate(std::move(Reason));
     }
@@ -239,6 +246,9 @@ std::span<const uint8_t> TVorbisIn::Refill() {
             if (FConverter) FConverter->Finish(FBuffer);
             if (Count == 0) {
                 FEndOfStream = true;
+                // Every link's length is known, so a decoding that ends short has lost audio.
+                if (FPosition + int64_t(FBuffer.size()) < FSize)
+                    throw EACSException("The Ogg Vorbis stream ends early, at " + TimeReached() + ".");
                 break;
             }
             EnterLink(Section, 0);

@@ -46,6 +46,7 @@
     X(ov_pcm_total) \
     X(ov_streams) \
     X(ov_pcm_seek) \
+    X(ov_pcm_tell) \
     X(ov_read) \
     X(ov_clear)
 

@@ -73,6 +73,26 @@ TEST(Settings, WritesTheKeysOfEachDialogInTheirSections) {
     EXPECT_TRUE(!Library.KeepFolders && Library.CopyCovers && Library.UpdateOnly);
 }
 
+// A batch reads the stored choice at every entry; a write between two entries must be seen,
+// whether it follows a read at once (same size, maybe the same time stamp) or a long-settled file.
+TEST(Settings, TheStoredOutputChoiceFollowsEveryWrite) {
+    test::TTempDir Dir;
+    std::string File = Dir.File("Varidir.ini");
+    TSettings Settings(File);
+    TStoredOutputChoice Stored(File);
+    Settings.WriteOutputFormat(1, 5, false);
+    EXPECT_EQ(Stored().DestExt, 1);
+    Settings.WriteOutputFormat(2, 5, false);
+    EXPECT_EQ(Stored().DestExt, 2);
+    std::filesystem::last_write_time(File,
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::minutes(1));
+    EXPECT_EQ(Stored().Bitrate, 5);
+    Settings.WriteOutputFormat(2, 6, true);
+    TOutputChoice Choice = TStoredOutputChoice(Stored)();
+    EXPECT_EQ(Choice.Bitrate, 6);
+    EXPECT_TRUE(Choice.CopyTags);
+}
+
 TEST(Settings, TheFileLivesBesideTheExecutable) {
     auto Expected = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "Varidir.ini";
     EXPECT_EQ(DefaultSettingsFileName(), Expected.string());
