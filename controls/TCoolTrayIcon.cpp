@@ -217,10 +217,10 @@ void TCoolTrayIcon::HandleNotification(uint32_t Message) {
 
 void TCoolTrayIcon::ShowPopup() {
     if (!FPopupMenu) return;
-    if (!FCursorKnown) {
-        FCursorPos = QCursor::pos();
-        FCursorKnown = true;
-    }
+    // Where the pointer is now: the icon reports no movement on every platform, so a position
+    // kept from an earlier event may be far from the click.
+    FCursorPos = QCursor::pos();
+    FCursorKnown = true;
     // A popup closes by itself when the user clicks elsewhere.
     FPopupMenu->popup(FCursorPos);
 }

@@ -78,6 +78,7 @@ void TApplicationForms::CreateConversion() {
         FConvDlg->StartBatch(FMainForm->Entries(), FMainForm->AutoMinimode());
     };
     FMainForm->OnStopConversion = [this] { FConvDlg->StopBatch(); };
+    FMainForm->IsConverting = [this] { return FConvDlg->BatchRunning(); };
 }
 
 void TApplicationForms::CreatePreferences() {
@@ -88,6 +89,13 @@ void TApplicationForms::CreatePreferences() {
 void TApplicationForms::CreateMinimode() {
     FMinimodeDlg = std::make_unique<TMinimodeDlg>(FMainForm.get());
     FConvDlg->SetMinimode(FMinimodeDlg.get());
+    // Leaving from the progress or mini window goes through the main window's question; once it
+    // has closed (the batch stopped), the program ends whatever windows the batch's end showed.
+    auto Leave = [this] {
+        if (FMainForm->close()) QApplication::quit();
+    };
+    FConvDlg->OnLeave = Leave;
+    FMinimodeDlg->OnLeave = Leave;
 }
 
 void TApplicationForms::CreateOutputFormatDialog() {

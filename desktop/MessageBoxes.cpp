@@ -8,10 +8,12 @@ namespace deraz {
 namespace {
 
 QMessageBox::StandardButton Show(QWidget* Parent, QMessageBox::Icon Icon, const QString& Title,
-                                 const QString& Text, QMessageBox::StandardButtons Buttons) {
-    QApplication::beep();
+                                 const QString& Text, QMessageBox::StandardButtons Buttons,
+                                 const QString& Details = {}, bool Beep = true) {
+    if (Beep) QApplication::beep();
     QMessageBox Box(Icon, Title.isEmpty() ? QString(ApplicationTitle) : Title, Text, Buttons, Parent);
     Box.setObjectName("MessageBox");
+    Box.setDetailedText(Details);
     return QMessageBox::StandardButton(Box.exec());
 }
 
@@ -33,6 +35,11 @@ bool AskWarning(QWidget* Parent, const QString& Text) {
 bool AskInformation(QWidget* Parent, const QString& Title, const QString& Text) {
     return Show(Parent, QMessageBox::Information, Title, Text, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
+}
+
+void ShowCompletion(QWidget* Parent, const QString& Text, const QString& Details, bool Warn, bool Beep) {
+    Show(Parent, Warn ? QMessageBox::Warning : QMessageBox::Information, {}, Text, QMessageBox::Ok, Details,
+         Beep);
 }
 
 } // namespace deraz

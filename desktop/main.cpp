@@ -7,11 +7,12 @@
 
 #include <QFileInfo>
 
-#include "desktop/ApplicationForms.h"
-#include "desktop/MessageBoxes.h"
-#include "driver/Settings.h"
-#include "desktop/uMain.h"
 #include "codecs/CodecLibraries.h"
+#include "desktop/ApplicationForms.h"
+#include "desktop/InstalledFiles.h"
+#include "desktop/MessageBoxes.h"
+#include "desktop/uMain.h"
+#include "driver/Settings.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
     }
     deraz::LoadCodecLibraries();
     deraz::TDerazApplication Application(argc, argv);
+    deraz::InstallTranslations(Application);
     deraz::TApplicationForms Forms(deraz::DefaultSettingsFileName());
     try {
         Forms.Create();

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "desktop/InstalledFiles.h"
 #include "desktop/ModulePlayer.h"
 
 namespace deraz {
@@ -24,7 +25,7 @@ QLabel* Picture(QWidget* Parent, const QString& Resource) {
 
 TAboutDlg::TAboutDlg(QWidget* Parent) : QDialog(Parent) {
     setObjectName("AboutDlg");
-    setWindowTitle("About Deraz Audio Converter");
+    setWindowTitle(tr("About Deraz Audio Converter"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     Player = new TModulePlayer(this);
 
@@ -32,14 +33,23 @@ TAboutDlg::TAboutDlg(QWidget* Parent) : QDialog(Parent) {
     QFont Large = Name->font();
     Large.setPointSizeF(Large.pointSizeF() * 1.4);
     Name->setFont(Large);
-    auto* Text = new QLabel("A batch converter for Ogg Vorbis, MP3, FLAC, Monkey's Audio and WAV files.\n"
-                            "Free software: see the licence that comes with it.",
+    auto* Text = new QLabel(tr("A batch converter for Ogg Vorbis, MP3, FLAC, Monkey's Audio and WAV files.\n"
+                               "Free software: see the licence that comes with it."),
                             this);
     Text->setWordWrap(true);
-    SiteLink = new QLabel("<a href=\"https://deraz.example.org/\">Visit site.</a>", this);
+    // The program has no web site: the link opens the documentation that comes with it.
+    const QUrl Documentation = DocumentationUrl();
+    SiteLink = new QLabel(this);
+    if (Documentation.isEmpty()) {
+        SiteLink->setText(tr("Visit site."));
+        SiteLink->setEnabled(false);
+    } else {
+        SiteLink->setText(QString("<a href=\"%1\">%2</a>")
+                              .arg(Documentation.toString(QUrl::FullyEncoded), tr("Visit site.")));
+        SiteLink->setToolTip(Documentation.toLocalFile());
+    }
     SiteLink->setOpenExternalLinks(true);
-    SiteLink->setToolTip("https://deraz.example.org/");
-    auto* Ok = new QPushButton("OK", this);
+    auto* Ok = new QPushButton(tr("OK"), this);
     Ok->setDefault(true);
     connect(Ok, &QPushButton::clicked, this, &QDialog::accept);
 

@@ -16,16 +16,16 @@
 #include <QToolButton>
 
 #include "desktop/MessageBoxes.h"
-#include "driver/Settings.h"
 #include "desktop/Sound.h"
 #include "desktop/uWindowStyle.h"
+#include "driver/Settings.h"
 
 namespace deraz {
 
 namespace {
 
-const QString DoneCaption = "Conversion done. - ";
-const QString ErrorCaption = "Conversion error. - ";
+const char* const DoneCaption = QT_TRANSLATE_NOOP("deraz::TConfigDlg", "Conversion done. - ");
+const char* const ErrorCaption = QT_TRANSLATE_NOOP("deraz::TConfigDlg", "Conversion error. - ");
 constexpr int MaxParallel = 64;
 
 QCheckBox* CheckBox(QWidget* Parent, const QString& Caption, const QString& Hint, QRect Where) {
@@ -39,7 +39,7 @@ QCheckBox* CheckBox(QWidget* Parent, const QString& Caption, const QString& Hint
 
 TConfigDlg::TConfigDlg(const std::string& SettingsFile, QWidget* Parent)
     : QDialog(Parent), FSettingsFile(SettingsFile) {
-    setWindowTitle("Preferences...");
+    setWindowTitle(tr("Preferences..."));
     setFixedSize(541, 409);
     DisableCloseButton(this);
     SetFormColor(this);
@@ -47,46 +47,49 @@ TConfigDlg::TConfigDlg(const std::string& SettingsFile, QWidget* Parent)
     PageControl1 = new QTabWidget(this);
     PageControl1->setGeometry(8, 6, 525, 372);
     GeneralTab = new QWidget;
-    PageControl1->addTab(GeneralTab, "General");
+    PageControl1->addTab(GeneralTab, tr("General"));
 
-    GroupBox1 = new QGroupBox("Mini mode...", GeneralTab);
+    GroupBox1 = new QGroupBox(tr("Mini mode..."), GeneralTab);
     GroupBox1->setGeometry(4, 24, 513, 194);
-    CBoxNotify = CheckBox(GroupBox1, "Always notify me when conversion is done.",
-                          "Always notify you when conversion is done or errors orccured.", {8, 20, 501, 20});
-    CBoxAuto = CheckBox(GroupBox1, "Automatialy send application to mini mode when conversion starts.",
-                        "This will send Deraz Audio Converter to minimode every time you start a conversion "
-                        "progress.",
-                        {8, 42, 501, 20});
-    CBoxEnable = CheckBox(GeneralTab, "Mini mode disabled.", "Enable or disable minimode.", {10, 2, 300, 20});
-    CBoxSound =
-        CheckBox(GroupBox1, "Notify me with sound.",
-                 "Use a sound to tell you if the conversion is done or errors orcoured.", {8, 64, 501, 20});
+    CBoxNotify =
+        CheckBox(GroupBox1, tr("Always notify me when conversion is done."),
+                 tr("Always notify you when conversion is done or errors orccured."), {8, 20, 501, 20});
+    CBoxAuto =
+        CheckBox(GroupBox1, tr("Automatialy send application to mini mode when conversion starts."),
+                 tr("This will send Deraz Audio Converter to minimode every time you start a conversion "
+                    "progress."),
+                 {8, 42, 501, 20});
+    CBoxEnable =
+        CheckBox(GeneralTab, tr("Mini mode disabled."), tr("Enable or disable minimode."), {10, 2, 300, 20});
+    CBoxSound = CheckBox(GroupBox1, tr("Notify me with sound."),
+                         tr("Use a sound to tell you if the conversion is done or errors orcoured."),
+                         {8, 64, 501, 20});
     BuildSoundGroup();
 
-    auto* Before = new QLabel("Convert up to", GeneralTab);
+    auto* Before = new QLabel(tr("Convert up to"), GeneralTab);
     Before->setGeometry(10, 224, 88, 22);
     SpinParallel = new QSpinBox(GeneralTab);
     SpinParallel->setGeometry(100, 223, 54, 24);
     SpinParallel->setRange(1, MaxParallel);
-    SpinParallel->setToolTip("How many files convert at the same time; 1 converts one after another.");
-    auto* After = new QLabel("files at once.", GeneralTab);
+    SpinParallel->setToolTip(tr("How many files convert at the same time; 1 converts one after another."));
+    auto* After = new QLabel(tr("files at once."), GeneralTab);
     After->setGeometry(160, 224, 130, 22);
-    auto* GainLabel = new QLabel("Write ReplayGain tags:", GeneralTab);
+    auto* GainLabel = new QLabel(tr("Write ReplayGain tags:"), GeneralTab);
     GainLabel->setGeometry(296, 224, 140, 22);
     ComboReplayGain = new QComboBox(GeneralTab);
-    ComboReplayGain->addItems({"off", "track", "album"});
+    ComboReplayGain->addItems({tr("off"), tr("track"), tr("album")});
     ComboReplayGain->setGeometry(436, 223, 78, 24);
-    ComboReplayGain->setToolTip("Measure the loudness of every converted file and tag it, so that players "
-                                "can play tracks (or whole albums) at one loudness.");
+    ComboReplayGain->setToolTip(tr("Measure the loudness of every converted file and tag it, so that players "
+                                   "can play tracks (or whole albums) at one loudness."));
     BuildFoldersGroup();
 
-    BtnOK = new QPushButton("OK", this);
+    BtnOK = new QPushButton(tr("OK"), this);
     BtnOK->setGeometry(368, 381, 80, 25);
     BtnOK->setDefault(true);
-    BtnCancel = new QPushButton("Cancel", this);
+    BtnCancel = new QPushButton(tr("Cancel"), this);
     BtnCancel->setGeometry(453, 381, 80, 25);
     OpenWavDlg = new QFileDialog(this);
-    OpenWavDlg->setNameFilter("Windows Wave Files (*.wav)");
+    OpenWavDlg->setNameFilter(tr("Windows Wave Files (*.wav)"));
     OpenWavDlg->setFileMode(QFileDialog::ExistingFile);
 
     // Every control but the main switch starts disabled; loading sets the switches, whose
@@ -98,10 +101,11 @@ TConfigDlg::TConfigDlg(const std::string& SettingsFile, QWidget* Parent)
     connect(CBoxEnable, &QCheckBox::toggled, this, &TConfigDlg::CBoxEnableClick);
     connect(CBoxSound, &QCheckBox::toggled, this, &TConfigDlg::CBoxSoundClick);
     connect(Button1, &QPushButton::clicked, this, [this] {
-        ChooseSound("Please select a sound for done conversion...", edConvDone, Lbl1, DoneCaption);
+        ChooseSound(tr("Please select a sound for done conversion..."), edConvDone, Lbl1, tr(DoneCaption));
     });
-    connect(Button2, &QPushButton::clicked, this,
-            [this] { ChooseSound("Please select a sound for errors...", edConvError, Lbl2, ErrorCaption); });
+    connect(Button2, &QPushButton::clicked, this, [this] {
+        ChooseSound(tr("Please select a sound for errors..."), edConvError, Lbl2, tr(ErrorCaption));
+    });
     connect(BitBtn1, &QToolButton::clicked, this, [this] { PlaySound(edConvDone); });
     connect(BitBtn2, &QToolButton::clicked, this, [this] { PlaySound(edConvError); });
     connect(BtnOK, &QPushButton::clicked, this, &TConfigDlg::BtnOKClick);
@@ -110,7 +114,7 @@ TConfigDlg::TConfigDlg(const std::string& SettingsFile, QWidget* Parent)
 }
 
 void TConfigDlg::BuildSoundGroup() {
-    GroupBox2 = new QGroupBox("Sound notify...", GroupBox1);
+    GroupBox2 = new QGroupBox(tr("Sound notify..."), GroupBox1);
     GroupBox2->setGeometry(8, 84, 497, 104);
     auto Row = [this](int Top, QLabel*& Label, const QString& Caption, QLineEdit*& Edit, const QString& Hint,
                       QPushButton*& Browse, QToolButton*& Play) {
@@ -124,33 +128,33 @@ void TConfigDlg::BuildSoundGroup() {
         Edit->setToolTip(Hint);
         Edit->setGeometry(10, Top + 18, 390, 22);
         Browse = new QPushButton("...", GroupBox2);
-        Browse->setToolTip("Select a audio file.");
+        Browse->setToolTip(tr("Select a audio file."));
         Browse->setGeometry(406, Top + 18, 30, 22);
         Play = new QToolButton(GroupBox2);
         Play->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
-        Play->setToolTip("Play the selected audio file.");
+        Play->setToolTip(tr("Play the selected audio file."));
         Play->setGeometry(442, Top + 18, 30, 22);
     };
-    Row(16, Lbl1, "Conversion done.", edConvDone, "Filename for done conversion.", Button1, BitBtn1);
+    Row(16, Lbl1, tr("Conversion done."), edConvDone, tr("Filename for done conversion."), Button1, BitBtn1);
     Bevel1 = new QFrame(GroupBox2);
     Bevel1->setFrameShape(QFrame::HLine);
     Bevel1->setFrameShadow(QFrame::Sunken);
     Bevel1->setGeometry(10, 58, 465, 4);
-    Row(60, Lbl2, "Conversion error.", edConvError, "Filename for errors.", Button2, BitBtn2);
+    Row(60, Lbl2, tr("Conversion error."), edConvError, tr("Filename for errors."), Button2, BitBtn2);
 }
 
 void TConfigDlg::BuildFoldersGroup() {
-    FoldersGroup = new QGroupBox("Added folders...", GeneralTab);
+    FoldersGroup = new QGroupBox(tr("Added folders..."), GeneralTab);
     FoldersGroup->setGeometry(4, 252, 513, 86);
-    CBoxKeepFolders = CheckBox(FoldersGroup, "Keep the folders of added folders under the output directory.",
-                               "Files of an added folder go to the same folders below the output directory.",
-                               {8, 20, 501, 20});
-    CBoxCopyCovers = CheckBox(FoldersGroup, "Copy cover pictures found beside the files.",
-                              "Cover pictures of an added folder are copied beside the converted files.",
+    CBoxKeepFolders = CheckBox(
+        FoldersGroup, tr("Keep the folders of added folders under the output directory."),
+        tr("Files of an added folder go to the same folders below the output directory."), {8, 20, 501, 20});
+    CBoxCopyCovers = CheckBox(FoldersGroup, tr("Copy cover pictures found beside the files."),
+                              tr("Cover pictures of an added folder are copied beside the converted files."),
                               {8, 42, 501, 20});
-    CBoxUpdateOnly =
-        CheckBox(FoldersGroup, "Convert only files that are new or changed since their output was written.",
-                 "Files whose output is not older than they are are left as they are.", {8, 64, 501, 20});
+    CBoxUpdateOnly = CheckBox(
+        FoldersGroup, tr("Convert only files that are new or changed since their output was written."),
+        tr("Files whose output is not older than they are are left as they are."), {8, 64, 501, 20});
 }
 
 void TConfigDlg::Load() {
@@ -172,13 +176,13 @@ void TConfigDlg::Load() {
 
 void TConfigDlg::showEvent(QShowEvent* Event) {
     PageControl1->setCurrentWidget(GeneralTab);
-    Lbl1->setText(DoneCaption + QFileInfo(edConvDone->text()).fileName());
-    Lbl2->setText(ErrorCaption + QFileInfo(edConvError->text()).fileName());
+    Lbl1->setText(tr(DoneCaption) + QFileInfo(edConvDone->text()).fileName());
+    Lbl2->setText(tr(ErrorCaption) + QFileInfo(edConvError->text()).fileName());
     QDialog::showEvent(Event);
 }
 
 void TConfigDlg::CBoxEnableClick(bool Checked) {
-    CBoxEnable->setText(Checked ? "Mini mode enabled." : "Mini mode disabled.");
+    CBoxEnable->setText(Checked ? tr("Mini mode enabled.") : tr("Mini mode disabled."));
     for (QWidget* Control : {static_cast<QWidget*>(GroupBox1), static_cast<QWidget*>(CBoxNotify),
                              static_cast<QWidget*>(CBoxAuto), static_cast<QWidget*>(CBoxSound)})
         Control->setEnabled(Checked);
@@ -206,7 +210,7 @@ void TConfigDlg::PlaySound(QLineEdit* Edit) {
         PlaySoundFile(Edit->text());
         return;
     }
-    ShowError(this, "Please select wave file first!");
+    ShowError(this, tr("Please select wave file first!"));
 }
 
 void TConfigDlg::BtnOKClick() {

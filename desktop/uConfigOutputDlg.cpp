@@ -11,9 +11,9 @@
 #include <QVBoxLayout>
 
 #include "desktop/MessageBoxes.h"
+#include "desktop/uMain.h"
 #include "driver/OutputFormats.h"
 #include "driver/Settings.h"
-#include "desktop/uMain.h"
 
 namespace deraz {
 
@@ -21,6 +21,34 @@ namespace {
 
 constexpr int ClientWidth = 296;
 constexpr int ClientHeight = 230;
+
+// The format table's entries and levels as this dialog shows them; a text without a translation
+// (a bit rate, a format added later) is shown as the table has it.
+[[maybe_unused]] constexpr const char* TableTexts[] = {
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "OGG Vorbis Encoder (*.ogg)"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Lame MP3 Encoder (*.mp3)"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Free Lossless Audio Codec Encoder (*.fla)"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Free Lossless Audio Codec Encoder (*.flac)"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Monkeys Audio Compression Encoder (*.ape)"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Wave Writer (*.wav)"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Standard"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Standad"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Fast"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Normal"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "High"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Extra high"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Insane"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Quality 0 - 64 kbps"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Quality 1 - 80 kbps"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Quality 2 - 96 kbps"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Quality 3 - 112 kbps"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Quality 4 - 128 kbps"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Quality 5 - 160 kbps"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Quality 6 - 192 kbps"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Quality 7 - 224 kbps"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Quality 8 - 256 kbps"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Quality 9 - 320 kbps"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Quality 10 - 500 kbps")};
 
 QGroupBox* Group(QWidget* Parent, const QString& Caption) {
     auto* Box = new QGroupBox(Caption, Parent);
@@ -33,31 +61,31 @@ QGroupBox* Group(QWidget* Parent, const QString& Caption) {
 TConfigOutputDlg::TConfigOutputDlg(TMainForm* MainForm, std::string SettingsFileName)
     : QDialog(MainForm), FMainForm(MainForm), FSettingsFileName(std::move(SettingsFileName)) {
     setObjectName("ConfigOutputDlg");
-    setWindowTitle("Choose output format...");
+    setWindowTitle(tr("Choose output format..."));
     // No close button: the dialog is left through its own buttons.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
-    BtnOK = new QPushButton("Accept.", this);
-    BtnOK->setToolTip("Accept changes.");
-    BtnCancel = new QPushButton("Cancel", this);
-    BtnCancel->setToolTip("Discard changes.");
+    BtnOK = new QPushButton(tr("Accept."), this);
+    BtnOK->setToolTip(tr("Accept changes."));
+    BtnCancel = new QPushButton(tr("Cancel"), this);
+    BtnCancel->setToolTip(tr("Discard changes."));
     ComboxDestFormat = new QComboBox(this);
     ComboxDestFormat->setObjectName("ComboxDestFormat");
-    ComboxDestFormat->setToolTip("Select the encoder for the output format.");
-    for (const TOutputFormat& Format : OutputFormats()) ComboxDestFormat->addItem(Format.Entry);
-    CBoxCopyTags = new QCheckBox("Copy tags from source file.", this);
-    CBoxCopyTags->setToolTip("Copy all tag information from source file to destination file.");
+    ComboxDestFormat->setToolTip(tr("Select the encoder for the output format."));
+    for (const TOutputFormat& Format : OutputFormats()) ComboxDestFormat->addItem(tr(Format.Entry));
+    CBoxCopyTags = new QCheckBox(tr("Copy tags from source file."), this);
+    CBoxCopyTags->setToolTip(tr("Copy all tag information from source file to destination file."));
     ComboxBitrates = new QComboBox(this);
     ComboxBitrates->setObjectName("ComboxBitrates");
-    ComboxBitrates->setToolTip("Select the bitrate quality.");
-    CBoxUseBitrate = new QCheckBox("If source bitrate is lower than destination bitrate, ", this);
-    CBoxUseBitrate->setToolTip("Choose to not up/down convert bitrate if under specifired.");
-    Label1 = new QLabel("then use same bitrate as source.", this);
+    ComboxBitrates->setToolTip(tr("Select the bitrate quality."));
+    CBoxUseBitrate = new QCheckBox(tr("If source bitrate is lower than destination bitrate, "), this);
+    CBoxUseBitrate->setToolTip(tr("Choose to not up/down convert bitrate if under specifired."));
+    Label1 = new QLabel(tr("then use same bitrate as source."), this);
 
-    QGroupBox* GroupBox2 = Group(this, "Destination format...");
+    QGroupBox* GroupBox2 = Group(this, tr("Destination format..."));
     GroupBox2->layout()->addWidget(ComboxDestFormat);
     GroupBox2->layout()->addWidget(CBoxCopyTags);
-    QGroupBox* GroupBox3 = Group(this, "Bitrate quality selection...");
+    QGroupBox* GroupBox3 = Group(this, tr("Bitrate quality selection..."));
     GroupBox3->layout()->addWidget(ComboxBitrates);
     GroupBox3->layout()->addWidget(CBoxUseBitrate);
     // The label continues the check box's caption, under its text.
@@ -93,7 +121,7 @@ TConfigOutputDlg::TConfigOutputDlg(TMainForm* MainForm, std::string SettingsFile
 
 void TConfigOutputDlg::FillLevels(std::span<const char* const> Levels, int Selected) {
     ComboxBitrates->clear();
-    for (const char* Level : Levels) ComboxBitrates->addItem(Level);
+    for (const char* Level : Levels) ComboxBitrates->addItem(tr(Level));
     ComboxBitrates->setCurrentIndex(Selected >= 0 && Selected < ComboxBitrates->count() ? Selected : -1);
 }
 
@@ -126,7 +154,8 @@ void TConfigOutputDlg::BtnOKClick() {
                                CBoxCopyTags->isChecked());
     Settings.WriteCapBitrate(CBoxUseBitrate->isChecked());
     if (FMainForm->EntryCount() == 0) {
-        ShowError(this, "Cannot update filename extension, because there isnt any files in the media bin!");
+        ShowError(this,
+                  tr("Cannot update filename extension, because there isnt any files in the media bin!"));
         return;
     }
     std::string Extension = OutputExtension(ComboxDestFormat->currentIndex());

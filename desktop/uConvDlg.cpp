@@ -1,10 +1,12 @@
 #include "desktop/uConvDlg.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include "controls/TCoolTrayIcon.h"
@@ -37,6 +39,16 @@ TGauge* BlueGauge(QWidget* Parent, QRect Where) {
     return Gauge;
 }
 
+// The batch's caption ("Converting: 2 out of 5", then " Done!") in the user's language.
+QString CaptionText(const QString& Caption) {
+    static const QRegularExpression Pattern("^Converting: (\\d+) out of (\\d+)( Done!)?$");
+    const QRegularExpressionMatch Match = Pattern.match(Caption);
+    if (!Match.hasMatch()) return Caption;
+    const QString Counted =
+        TConvDlg::tr("Converting: %1 out of %2").arg(Match.captured(1), Match.captured(2));
+    return Match.captured(3).isEmpty() ? Counted : TConvDlg::tr("%1 Done!").arg(Counted);
+}
+
 QString PercentText(const TGauge* Gauge) {
     return QString::number(Gauge->Percent()) + "%";
 }
@@ -45,35 +57,40 @@ QString PercentText(const TGauge* Gauge) {
 
 TConvDlg::TConvDlg(QWidget* MainWindow, const std::string& SettingsFile, QWidget* Parent)
     : QDialog(Parent), FMainWindow(MainWindow), FSettingsFile(SettingsFile) {
-    setWindowTitle("Converting:");
+    setWindowTitle(tr("Converting:"));
     setFixedSize(573, 255);
     setModal(true);
-    DisableCloseButton(this);
     SetFormColor(this);
+    auto* Quit = new QAction(this);
+    Quit->setShortcut(QKeySequence("Ctrl+Q"));
+    addAction(Quit);
+    connect(Quit, &QAction::triggered, this, [this] {
+        if (OnLeave) OnLeave();
+    });
 
-    Label1 = BoldLabel(this, "From:", {12, 12, 60, 18});
+    Label1 = BoldLabel(this, tr("From:"), {12, 12, 60, 18});
     LblInput = new QLabel(this);
     LblInput->setGeometry(72, 12, 490, 18);
-    Label2 = BoldLabel(this, "To:", {12, 36, 60, 18});
+    Label2 = BoldLabel(this, tr("To:"), {12, 36, 60, 18});
     LblOutput = new QLabel(this);
     LblOutput->setGeometry(72, 36, 490, 18);
     Bevel1 = new QFrame(this);
     Bevel1->setFrameShape(QFrame::HLine);
     Bevel1->setFrameShadow(QFrame::Sunken);
     Bevel1->setGeometry(8, 62, 557, 4);
-    Label3 = BoldLabel(this, "Current progress:", {12, 74, 200, 18});
+    Label3 = BoldLabel(this, tr("Current progress:"), {12, 74, 200, 18});
     CurrentProg = BlueGauge(this, {12, 94, 500, 20});
     LblCurretProg = new QLabel("0%", this);
     LblCurretProg->setGeometry(520, 94, 45, 20);
-    Label4 = BoldLabel(this, "Overall progress:", {12, 126, 200, 18});
+    Label4 = BoldLabel(this, tr("Overall progress:"), {12, 126, 200, 18});
     OverallProg = BlueGauge(this, {12, 146, 500, 20});
     LblOverallProg = new QLabel("0%", this);
     LblOverallProg->setGeometry(520, 146, 45, 20);
     LblTimeLeft = new QLabel(this);
     LblTimeLeft->setGeometry(12, 176, 400, 18);
-    BtnSendTo = new QPushButton("Send to mini mode.", this);
+    BtnSendTo = new QPushButton(tr("Send to mini mode."), this);
     BtnSendTo->setGeometry(283, 214, 140, 28);
-    BtnAbort = new QPushButton("Abort conversion.", this);
+    BtnAbort = new QPushButton(tr("Abort conversion."), this);
     BtnAbort->setGeometry(429, 214, 132, 28);
     connect(BtnSendTo, &QPushButton::clicked, this, &TConvDlg::BtnSendToClick);
     connect(BtnAbort, &QPushButton::clicked, this, &TConvDlg::BtnAbortClick);
@@ -93,13 +110,12 @@ void TConvDlg::ConnectBatch() {
     FBatch->OnEntryStarted = [this](TParallelBatch*, int32_t Index, const TMediaEntry& Entry) {
         EntryStarted(Index, Entry);
     };
-    FBatch->OnProgress = [this](TParallelBatch*, int32_t Percent) { ShowCurrentPercent(Percent); };
     FBatch->OnEntryProgress = [this](TParallelBatch*, int32_t, int32_t Index, int32_t Percent) {
         EntryProgress(Index, Percent);
     };
     FBatch->OnEntryFinished = [this](TParallelBatch*, const TEntryResult& Result) { EntryFinished(Result); };
     FBatch->OnCaption = [this](TParallelBatch*, const std::string& Caption) {
-        setWindowTitle(QString::fromStdString(Caption));
+        setWindowTitle(CaptionText(QString::fromStdString(Caption)));
     };
     FBatch->OnBatchEnd = [this](TParallelBatch*, const TBatchSummary& Summary) { BatchEnded(Summary); };
 }
@@ -122,7 +138,7 @@ void TConvDlg::StopBatch() {
 
 void TConvDlg::StartBatch(std::vector<TMediaEntry> Entries, bool AutoMinimode) {
     if (Entries.empty()) {
-        ShowError(FMainWindow, "No files added to media bin!");
+        ShowError(FMainWindow, tr("No files added to media bin!"));
         return;
     }
     if (FBatch->Running()) return;
@@ -133,8 +149,10 @@ void TConvDlg::StartBatch(std::vector<TMediaEntry> Entries, bool AutoMinimode) {
     if (FMinimode) {
         FMinimode->Prog->SetProgress(0);
         FMinimode->Prog->SetMaxValue(Count);
+        FMinimode->ShowPercent(-1);
     }
-    BtnAbort->setText("Abort conversion.");
+    FRunning.clear();
+    BtnAbort->setText(tr("Abort conversion."));
     BtnSendTo->setEnabled(true);
     LblCurretProg->setText("0%");
     LblOverallProg->setText("0%");
@@ -160,23 +178,34 @@ void TConvDlg::StartBatch(std::vector<TMediaEntry> Entries, bool AutoMinimode) {
 }
 
 void TConvDlg::EntryStarted(int32_t Index, const TMediaEntry& Entry) {
-    LblInput->setText(QString::fromStdString(Entry.InputName));
-    LblOutput->setText(QString::fromStdString(Entry.OutputName));
-    ShowCurrentPercent(0);
-    SetMiniStatus(QString("%1 out of %2").arg(Index + 1).arg(FBatch->Count()));
+    FRunning.push_back(
+        {Index, QString::fromStdString(Entry.InputName), QString::fromStdString(Entry.OutputName), 0});
+    ShowSlowestEntry();
+    SetMiniStatus(tr("%1 out of %2").arg(Index + 1).arg(FBatch->Count()));
 }
 
-void TConvDlg::ShowCurrentPercent(int32_t Percent) {
-    CurrentProg->SetProgress(Percent);
+void TConvDlg::ShowSlowestEntry() {
+    auto Slowest = std::min_element(
+        FRunning.begin(), FRunning.end(),
+        [](const TRunningEntry& A, const TRunningEntry& B) { return A.Percent < B.Percent; });
+    if (Slowest == FRunning.end()) return;
+    if (LblInput->text() != Slowest->Input) LblInput->setText(Slowest->Input);
+    if (LblOutput->text() != Slowest->Output) LblOutput->setText(Slowest->Output);
+    CurrentProg->SetProgress(Slowest->Percent);
     LblCurretProg->setText(PercentText(CurrentProg));
 }
 
 void TConvDlg::EntryProgress(int32_t Index, int32_t Percent) {
+    for (TRunningEntry& Running : FRunning)
+        if (Running.Index == Index) Running.Percent = Percent;
+    ShowSlowestEntry();
     FTimeLeft.Progress(Index, Percent);
     ShowTimeLeft();
 }
 
 void TConvDlg::EntryFinished(const TEntryResult& Result) {
+    std::erase_if(FRunning, [&](const TRunningEntry& Running) { return Running.Index == Result.Index; });
+    ShowSlowestEntry();
     if (FAlbums) FAlbums->EntryFinished(Result);
     FTimeLeft.Finished(Result.Index);
     OverallProg->SetProgress(FBatch->Finished());
@@ -190,7 +219,7 @@ void TConvDlg::EntryFinished(const TEntryResult& Result) {
 
 void TConvDlg::ShowTimeLeft() {
     if (auto Left = FTimeLeft.SecondsLeft(std::chrono::milliseconds(FElapsed.elapsed())))
-        LblTimeLeft->setText("Time left: about " + QString::fromStdString(MinutesAndSeconds(*Left)));
+        LblTimeLeft->setText(tr("Time left: about %1").arg(QString::fromStdString(MinutesAndSeconds(*Left))));
 }
 
 void TConvDlg::SetMiniStatus(const QString& Text) {
@@ -202,8 +231,12 @@ void TConvDlg::BatchEnded(const TBatchSummary& Summary) {
     LblOutput->clear();
     LblTimeLeft->clear();
     SetMiniStatus({});
-    if (FMinimode) FMinimode->Prog->SetProgress(0);
-    BtnAbort->setText("Finish");
+    FRunning.clear();
+    if (FMinimode) {
+        FMinimode->Prog->SetProgress(0);
+        FMinimode->ShowPercent(-1);
+    }
+    BtnAbort->setText(tr("Finish"));
     BtnSendTo->setEnabled(false);
     // Back to normal mode once nothing runs any more, then the announcement, outside the
     // batch's own event.
@@ -219,25 +252,40 @@ void TConvDlg::Announce(const TBatchSummary& Summary, bool WasMinimode) {
     TPreferences Preferences = TSettings(FSettingsFile).Preferences();
     bool AnyFailed = std::any_of(Summary.Problems.begin(), Summary.Problems.end(),
                                  [](const TEntryResult& R) { return R.Outcome == eoFailed; });
+    bool AnyStopped =
+        std::any_of(Summary.Problems.begin(), Summary.Problems.end(), [](const TEntryResult& R) {
+            return R.Outcome == eoStopped || R.Outcome == eoNotStarted;
+        });
     if (WasMinimode && Preferences.Notify && FMinimode)
         FMinimode->TrayIcon->ShowBalloonHint(
             ApplicationTitle,
-            QString("%1 converted, %2 not converted.").arg(Summary.Converted).arg(Summary.Problems.size()));
-    QString Message = QString::fromStdString(CompletionMessage(Summary));
+            tr("%1 converted, %2 not converted.").arg(Summary.Converted).arg(Summary.Problems.size()));
+    // The first line and the counts in the box, a line a file in its details.
+    QStringList Lines = QString::fromStdString(CompletionMessage(Summary)).split('\n');
+    Lines[0] = tr("Convertion completed!");
+    const QString Text = Lines.mid(0, 2).join('\n');
+    const QString Details = Lines.mid(2).join('\n');
     if (Preferences.UseSound) {
         // The sound takes the place of the message's beep.
         const std::string& Sound =
             AnyFailed && !Preferences.Error.empty() ? Preferences.Error : Preferences.Done;
         PlaySoundFile(QString::fromStdString(Sound));
-        QMessageBox(QMessageBox::Information, ApplicationTitle, Message, QMessageBox::Ok, this).exec();
-    } else {
-        ShowInformation(this, Message);
     }
+    ShowCompletion(this, Text, Details, AnyFailed || AnyStopped, !Preferences.UseSound);
     emit BatchAnnounced();
 }
 
 void TConvDlg::BtnSendToClick() {
     if (FMinimode && FBatch->Running()) FMinimode->Enter(this);
+}
+
+void TConvDlg::closeEvent(QCloseEvent* Event) {
+    Event->ignore();
+    if (FBatch->Running()) {
+        if (OnLeave) OnLeave();
+    } else {
+        BtnAbortClick();
+    }
 }
 
 void TConvDlg::BtnAbortClick() {

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -64,18 +65,31 @@ public:
     QPushButton* BtnAbort;
     QPushButton* BtnSendTo;
 
-    // Closed only by its own buttons.
+    // Escape does not close it. Closing it (the title bar, Alt+F4) or Ctrl+Q during a batch
+    // raises OnLeave, which asks whether to stop the batch and quit; after the batch it closes.
     void reject() override {}
+    std::function<void()> OnLeave;
 
 signals:
     // The end of a batch has been announced (sound, notification and message shown).
     void BatchAnnounced();
 
+protected:
+    void closeEvent(QCloseEvent* Event) override;
+
 private:
+    // A conversion that has started and not yet finished, as the dialog shows it.
+    struct TRunningEntry {
+        int32_t Index = 0;
+        QString Input, Output;
+        int32_t Percent = 0;
+    };
+
     void ConnectBatch();
+    // Shows the running conversion furthest from its end: never one that has finished.
+    void ShowSlowestEntry();
     void WakeUp();
     void EntryStarted(int32_t Index, const TMediaEntry& Entry);
-    void ShowCurrentPercent(int32_t Percent);
     void EntryProgress(int32_t Index, int32_t Percent);
     void EntryFinished(const TEntryResult& Result);
     void BatchEnded(const TBatchSummary& Summary);
@@ -92,6 +106,7 @@ private:
     QElapsedTimer FElapsed;
     TTimeLeft FTimeLeft;
     bool FQuiet = false; // the batch ends unannounced
+    std::vector<TRunningEntry> FRunning;
 };
 
 } // namespace deraz

@@ -32,6 +32,26 @@ QString Q(const std::string& Text) {
     return QString::fromStdString(Text);
 }
 
+// The captions the analysers give for the vendor and version lines.
+constexpr const char* AnalyserCaptions[] = {QT_TRANSLATE_NOOP("deraz::TInfoTagDlg", "Vendor:"),
+                                            QT_TRANSLATE_NOOP("deraz::TInfoTagDlg", "Version:"),
+                                            QT_TRANSLATE_NOOP("deraz::TInfoTagDlg", "Compression:")};
+
+QString CaptionText(const std::string& Caption) {
+    for (const char* Known : AnalyserCaptions)
+        if (Caption == Known) return TInfoTagDlg::tr(Known);
+    return Q(Caption);
+}
+
+// A value too long for its label ends in "..." and shows whole in the label's tool tip.
+void ShowValue(QLabel* Label, const std::string& Value) {
+    const QString Text = Q(Value);
+    const QString Shown =
+        Label->fontMetrics().elidedText(Text, Qt::ElideRight, Label->contentsRect().width());
+    Label->setText(Shown);
+    Label->setToolTip(Shown == Text ? QString() : Text);
+}
+
 } // namespace
 
 TInfoTagDlg::TInfoTagDlg(QWidget* Parent, TMediaAnalysers& Analysers)
@@ -44,13 +64,13 @@ TInfoTagDlg::TInfoTagDlg(QWidget* Parent, TMediaAnalysers& Analysers)
     edFilename->setEnabled(false);
     edExt = ReadOnlyEdit(this);
     auto* FileRow = new QHBoxLayout;
-    FileRow->addWidget(new QLabel("File:", this));
+    FileRow->addWidget(new QLabel(tr("File:"), this));
     FileRow->addWidget(edFilename, 1);
-    FileRow->addWidget(new QLabel("File extension.", this));
+    FileRow->addWidget(new QLabel(tr("File extension."), this));
     edExt->setFixedWidth(70);
     FileRow->addWidget(edExt);
 
-    BtnOK = new QPushButton("OK", this);
+    BtnOK = new QPushButton(tr("OK"), this);
     BtnOK->setObjectName("BtnOK");
     connect(BtnOK, &QPushButton::clicked, this, &TInfoTagDlg::BtnOKClick);
     auto* Buttons = new QHBoxLayout;
@@ -69,7 +89,7 @@ TInfoTagDlg::TInfoTagDlg(QWidget* Parent, TMediaAnalysers& Analysers)
 }
 
 QWidget* TInfoTagDlg::CreateTags() {
-    auto* Group = new QGroupBox("Standard tags...", this);
+    auto* Group = new QGroupBox(tr("Standard tags..."), this);
     auto* Form = new QFormLayout(Group);
     edArtist = ReadOnlyEdit(Group);
     edTitle = ReadOnlyEdit(Group);
@@ -82,36 +102,43 @@ QWidget* TInfoTagDlg::CreateTags() {
     CommentsBox = new QPlainTextEdit(Group);
     CommentsBox->setReadOnly(true);
     CommentsBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Form->addRow("Artist:", edArtist);
-    Form->addRow("Title:", edTitle);
-    Form->addRow("Album:", edAlbum);
+    Form->addRow(tr("Artist:"), edArtist);
+    Form->addRow(tr("Title:"), edTitle);
+    Form->addRow(tr("Album:"), edAlbum);
     auto* TrackRow = new QHBoxLayout;
     TrackRow->addWidget(edTrack);
-    TrackRow->addWidget(new QLabel("Date / year:", Group));
+    TrackRow->addWidget(new QLabel(tr("Date / year:"), Group));
     TrackRow->addWidget(edDate);
-    Form->addRow("Track:", TrackRow);
-    Form->addRow("Genre:", ComBoxGenre);
-    Form->addRow("Comments:", CommentsBox);
+    Form->addRow(tr("Track:"), TrackRow);
+    Form->addRow(tr("Genre:"), ComBoxGenre);
+    Form->addRow(tr("Comments:"), CommentsBox);
     return Group;
 }
 
 QWidget* TInfoTagDlg::CreateFileInformation() {
-    auto* Group = new QGroupBox("File information...", this);
+    auto* Group = new QGroupBox(tr("File information..."), this);
     auto* Grid = new QGridLayout(Group);
     auto Value = [Group] {
         auto* Label = new QLabel(Group);
         Label->setTextInteractionFlags(Qt::TextSelectableByMouse);
         Label->setMinimumWidth(150);
+        Label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         return Label;
     };
     LblLength = Value(), LblBitrate = Value(), LblFilesize = Value(), LblChannels = Value();
     LblSamplerate = Value(), LblVendor = Value(), LblEncoder = Value(), LblVersion = Value();
     LblLayer = Value(), LblFrames = Value(), LblEmphasis = Value();
-    const std::pair<const char*, QLabel*> Lines[] = {
-        {"Duration:", LblLength},   {"Average bitrate:", LblBitrate},  {"File size:", LblFilesize},
-        {"Channels:", LblChannels}, {"Sampling rate:", LblSamplerate}, {"Vendor:", LblVendor},
-        {"Encoder:", LblEncoder},   {"Version:", LblVersion},          {"Layer:", LblLayer},
-        {"Frames:", LblFrames},     {"Emphasis:", LblEmphasis}};
+    const std::pair<QString, QLabel*> Lines[] = {{tr("Duration:"), LblLength},
+                                                 {tr("Average bitrate:"), LblBitrate},
+                                                 {tr("File size:"), LblFilesize},
+                                                 {tr("Channels:"), LblChannels},
+                                                 {tr("Sampling rate:"), LblSamplerate},
+                                                 {tr("Vendor:"), LblVendor},
+                                                 {tr("Encoder:"), LblEncoder},
+                                                 {tr("Version:"), LblVersion},
+                                                 {tr("Layer:"), LblLayer},
+                                                 {tr("Frames:"), LblFrames},
+                                                 {tr("Emphasis:"), LblEmphasis}};
     int Row = 0;
     for (const auto& [Caption, Target] : Lines) {
         auto* CaptionLabel = new QLabel(Caption, Group);
@@ -121,9 +148,9 @@ QWidget* TInfoTagDlg::CreateFileInformation() {
         Grid->addWidget(Target, Row, 1);
         ++Row;
     }
-    CBoxCRC = new QCheckBox("CRC", Group);
-    CBoxOriginal = new QCheckBox("Original", Group);
-    CBoxCopy = new QCheckBox("Copyrighted", Group);
+    CBoxCRC = new QCheckBox(tr("CRC"), Group);
+    CBoxOriginal = new QCheckBox(tr("Original"), Group);
+    CBoxCopy = new QCheckBox(tr("Copyrighted"), Group);
     auto* Checks = new QHBoxLayout;
     for (QCheckBox* Box : {CBoxCRC, CBoxOriginal, CBoxCopy}) {
         Box->setEnabled(false);
@@ -153,34 +180,31 @@ void TInfoTagDlg::ShowMediaInfo(const std::string& FileName) {
     edDate->setText(Q(Info.Date));
     ComBoxGenre->setEditText(Q(Info.Genre));
     CommentsBox->setPlainText(Q(Info.Comments));
-    LblLength->setText(Q(Info.Length));
-    LblBitrate->setText(Q(Info.Bitrate));
-    LblFilesize->setText(Q(Info.FileSize));
-    LblChannels->setText(Q(Info.Channels));
-    LblSamplerate->setText(Q(Info.SampleRate));
-    LblVendor->setText(Q(Info.Vendor));
-    LblEncoder->setText(Q(Info.Encoder));
-    LblVersion->setText(Q(Info.Version));
-    LblLayer->setText(Q(Info.Layer));
-    LblFrames->setText(Q(Info.Frames));
-    LblEmphasis->setText(Q(Info.Emphasis));
+    const std::pair<QLabel*, const std::string&> Values[] = {
+        {LblLength, Info.Length},     {LblBitrate, Info.Bitrate},       {LblFilesize, Info.FileSize},
+        {LblChannels, Info.Channels}, {LblSamplerate, Info.SampleRate}, {LblVendor, Info.Vendor},
+        {LblEncoder, Info.Encoder},   {LblVersion, Info.Version},       {LblLayer, Info.Layer},
+        {LblFrames, Info.Frames},     {LblEmphasis, Info.Emphasis}};
+    for (const auto& [Label, Value] : Values) ShowValue(Label, Value);
     CBoxCRC->setChecked(Info.CRC);
     CBoxOriginal->setChecked(Info.Original);
     CBoxCopy->setChecked(Info.Copyrighted);
-    Label15->setText(Q(Info.VendorCaption));
-    Label17->setText(Q(Info.VersionCaption));
+    Label15->setText(CaptionText(Info.VendorCaption));
+    Label17->setText(CaptionText(Info.VersionCaption));
 }
 
 void TInfoTagDlg::BtnOKClick() {
     for (QLabel* Label : {LblLength, LblBitrate, LblFilesize, LblChannels, LblSamplerate, LblVendor,
-                          LblEncoder, LblVersion, LblLayer, LblFrames, LblEmphasis})
+                          LblEncoder, LblVersion, LblLayer, LblFrames, LblEmphasis}) {
         Label->clear();
+        Label->setToolTip({});
+    }
     for (QCheckBox* Box : {CBoxCRC, CBoxOriginal, CBoxCopy}) Box->setChecked(false);
     CommentsBox->clear();
     for (QLineEdit* Edit : {edDate, edArtist, edFilename, edTitle, edAlbum, edTrack, edExt}) Edit->clear();
     ComBoxGenre->setEditText({});
-    Label15->setText("Vendor:");
-    Label17->setText("Version:");
+    Label15->setText(tr("Vendor:"));
+    Label17->setText(tr("Version:"));
     accept();
 }
 

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCollator>
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -24,7 +25,9 @@
 #include <QVBoxLayout>
 
 #include "controls/TExDragDrop.h"
+#include "desktop/InstalledFiles.h"
 #include "desktop/MessageBoxes.h"
+#include "desktop/WindowPlacement.h"
 #include "desktop/uAboutDlg.h"
 #include "desktop/uConfigOutputDlg.h"
 #include "desktop/uInfoTagDlg.h"
@@ -42,7 +45,6 @@ constexpr int ClientHeight = 404;
 // How long one round of adding entries may keep the window from its other events.
 constexpr int AddSliceMs = 40;
 const QColor FormColour(0xE6, 0xE5, 0xDB);
-const char* const AuthorUrl = "mailto:author@deraz.invalid?subject=Deraz Audio Converter 1.0";
 
 constexpr int SizeColumn = 2;
 
@@ -50,15 +52,41 @@ struct TColumn {
     const char* Caption;
     int Width;
 };
-constexpr TColumn Columns[] = {{"Input filename.", 313},
-                               {"Output filename.", 313},
-                               {"File size.", 60},
-                               {"File type.", 60},
-                               {"Bitrate", 50}};
+constexpr TColumn Columns[] = {{QT_TRANSLATE_NOOP("deraz::TMainForm", "Input filename."), 313},
+                               {QT_TRANSLATE_NOOP("deraz::TMainForm", "Output filename."), 313},
+                               {QT_TRANSLATE_NOOP("deraz::TMainForm", "File size."), 60},
+                               {QT_TRANSLATE_NOOP("deraz::TMainForm", "File type."), 60},
+                               {QT_TRANSLATE_NOOP("deraz::TMainForm", "Bitrate"), 50}};
 
 QString Q(const std::string& Text) {
     return QString::fromStdString(Text);
 }
+
+// The names of the open dialog's filters, from the format table.
+[[maybe_unused]] constexpr const char* FilterNames[] = {
+    QT_TRANSLATE_NOOP("deraz::TMainForm", "All Supported Files"),
+    QT_TRANSLATE_NOOP("deraz::TMainForm", "MP3 Files"),
+    QT_TRANSLATE_NOOP("deraz::TMainForm", "FLAC Files"),
+    QT_TRANSLATE_NOOP("deraz::TMainForm", "APE Files"),
+    QT_TRANSLATE_NOOP("deraz::TMainForm", "Wav Files"),
+    QT_TRANSLATE_NOOP("deraz::TMainForm", "OGG Files")};
+
+// A media bin row that sorts as people read: numbers by their value ("9 kbps" before "10 kbps"),
+// letters without regard to case.
+class TSortableRow : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    bool operator<(const QTreeWidgetItem& Other) const override {
+        static const QCollator Collator = [] {
+            QCollator Numeric;
+            Numeric.setNumericMode(true);
+            Numeric.setCaseSensitivity(Qt::CaseInsensitive);
+            return Numeric;
+        }();
+        const int Column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        return Collator.compare(text(Column), Other.text(Column)) < 0;
+    }
+};
 
 } // namespace
 
@@ -90,13 +118,18 @@ TMainForm::TMainForm(std::string SettingsFileName) : FSettingsFileName(std::move
     statusBar()->setSizeGripEnabled(false);
     UpdateTotal();
 
-    OpenDlg = new QFileDialog(this, "Please Select Media Files For Convert...");
+    // The platform's own dialog where there is one (a desktop portal or platform theme).
+    OpenDlg = new QFileDialog(this, tr("Please Select Media Files For Convert..."));
     OpenDlg->setObjectName("OpenDlg");
     OpenDlg->setFileMode(QFileDialog::ExistingFiles);
-    OpenDlg->setOption(QFileDialog::DontUseNativeDialog);
     OpenDlg->resize(760, 460);
+    // "MP3 Files (*.mp3)": the name in the user's language, the patterns as they are.
     QStringList Filters;
-    for (const std::string& Filter : OpenDialogFilters()) Filters << QString::fromStdString(Filter);
+    for (const std::string& Filter : OpenDialogFilters()) {
+        const QString Text = QString::fromStdString(Filter);
+        const qsizetype Patterns = Text.indexOf(" (");
+        Filters << (Patterns < 0 ? Text : tr(Text.left(Patterns).toUtf8().constData()) + Text.mid(Patterns));
+    }
     OpenDlg->setNameFilters(Filters);
 
     ExDragDrop1->SetControl(MediaBox);
@@ -106,9 +139,12 @@ TMainForm::TMainForm(std::string SettingsFileName) : FSettingsFileName(std::move
 
     FAutoMinimode = TSettings(FSettingsFileName).AutoMinimode();
 
-    // The window keeps the designed client area unless its captions need more room.
+    // The designed client area, or more where the captions need it, is the smallest size; the
+    // size, place and column widths of the last run come back.
     QSize Designed(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
-    setFixedSize(sizeHint().expandedTo(Designed));
+    setMinimumSize(sizeHint().expandedTo(Designed));
+    resize(minimumSize());
+    RestorePlacement(FSettingsFileName, this, MediaBox);
 }
 
 TMainForm::~TMainForm() = default;
@@ -119,24 +155,24 @@ void TMainForm::CreateMediaBox() {
     MediaBox->setRootIsDecorated(false);
     MediaBox->setUniformRowHeights(true);
     MediaBox->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    MediaBox->setSelectionMode(QAbstractItemView::SingleSelection);
+    MediaBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
     MediaBox->setAllColumnsShowFocus(true);
     // Grid lines between the cells, and a selection that stays readable when the window is inactive.
     MediaBox->setStyleSheet(
         "QTreeView::item { border-right: 1px solid #d0d0d0; border-bottom: 1px solid #d0d0d0; }"
         "QTreeView::item:selected:active { background: #3875d7; color: white; }"
         "QTreeView::item:selected:!active { background: #c9d6ea; color: black; }");
-    QString Hint = "This is the media bin, here's all the files you want to convert.";
+    QString Hint = tr("This is the media bin, here's all the files you want to convert.");
     MediaBox->setToolTip(Hint);
     MediaBox->setStatusTip(Hint);
     QStringList Captions;
-    for (const TColumn& Column : Columns) Captions << Column.Caption;
+    for (const TColumn& Column : Columns) Captions << tr(Column.Caption);
     MediaBox->setHeaderLabels(Captions);
     // The designed widths, or wider where a caption needs it; the list is wide enough for all.
     QFontMetrics Metrics(MediaBox->header()->font());
     int Total = 2 * MediaBox->frameWidth() + MediaBox->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     for (int I = 0; I < int(std::size(Columns)); ++I) {
-        int Width = std::max(Columns[I].Width, Metrics.horizontalAdvance(Columns[I].Caption) + 16);
+        int Width = std::max(Columns[I].Width, Metrics.horizontalAdvance(Captions[I]) + 16);
         // A size text of a file of a few hundred megabytes is shown whole.
         if (I == SizeColumn) Width = std::max(Width, Metrics.horizontalAdvance("000000000 Bytes.") + 12);
         MediaBox->setColumnWidth(I, Width);
@@ -145,20 +181,26 @@ void TMainForm::CreateMediaBox() {
     MediaBox->setMinimumWidth(Total);
     MediaBox->header()->setStretchLastSection(false);
     MediaBox->header()->setSectionsMovable(false);
+    // A click on a column's caption sorts by it, the next one the other way round.
+    MediaBox->header()->setSectionsClickable(true);
+    MediaBox->header()->setSortIndicatorShown(true);
+    MediaBox->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    connect(MediaBox->header(), &QHeaderView::sortIndicatorChanged, this, &TMainForm::SortMediaBox);
 
     MediaBox->setContextMenuPolicy(Qt::ActionsContextMenu);
-    Clearall1 = new QAction("Clear all.", MediaBox);
-    RemoveSelected1 = new QAction("Remove selected.", MediaBox);
+    Clearall1 = new QAction(tr("Clear all."), MediaBox);
+    RemoveSelected1 = new QAction(tr("Remove selected."), MediaBox);
     MediaBox->addAction(Clearall1);
     MediaBox->addAction(RemoveSelected1);
     connect(Clearall1, &QAction::triggered, this, &TMainForm::Clearall1Click);
     connect(RemoveSelected1, &QAction::triggered, this, &TMainForm::RemoveSelectedClick);
     RemoveSelected1->setShortcut(QKeySequence::Delete);
     RemoveSelected1->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    // An entry that becomes selected opens the media info window: at once for the keyboard, and
-    // for the mouse once its button is released, so the list never sees a press without release.
+    // An entry that becomes the one selected opens the media info window: at once for the
+    // keyboard, and for the mouse once its button is released, so the list never sees a press
+    // without release. Selecting several (Shift, Ctrl, Ctrl+A) opens nothing.
     connect(MediaBox, &QTreeWidget::itemSelectionChanged, this, [this] {
-        FInfoPending = !MediaBox->selectedItems().isEmpty();
+        FInfoPending = MediaBox->selectedItems().size() == 1;
         if (FInfoPending && QGuiApplication::mouseButtons() == Qt::NoButton) OpenPendingInfo();
     });
     connect(MediaBox, &QTreeWidget::itemClicked, this, &TMainForm::OpenPendingInfo);
@@ -174,27 +216,32 @@ QAction* TMainForm::MenuAction(QMenu* Menu, const QString& Caption, const QKeySe
 }
 
 void TMainForm::CreateMenus() {
-    QMenu* File1 = menuBar()->addMenu("File");
-    SelectMediaFiles1 = MenuAction(File1, "Select audio files.", QKeySequence("Ctrl+O"),
-                                   "Select the audio files you wish to convert.", "files");
-    SelectOutputDirectory1 = MenuAction(File1, "Select output directory.", QKeySequence("Ctrl+D"),
-                                        "Select the destination directory.", "folder");
-    Chooseformat1 = MenuAction(File1, "Choose format.", QKeySequence("Ctrl+F"),
-                               "Choose the output format for you audio files.", "format");
-    Startconversion1 = MenuAction(File1, "Start conversion.", QKeySequence("Ctrl+S"),
-                                  "Start the audio conversion.", "start");
+    QMenu* File1 = menuBar()->addMenu(tr("File"));
+    SelectMediaFiles1 = MenuAction(File1, tr("Select audio files."), QKeySequence("Ctrl+O"),
+                                   tr("Select the audio files you wish to convert."), "files");
+    SelectAudioFolder1 = MenuAction(File1, tr("Select audio folder."), QKeySequence("Ctrl+Shift+O"),
+                                    tr("Select a folder whose audio files you wish to convert."), "folder");
+    SelectOutputDirectory1 = MenuAction(File1, tr("Select output directory."), QKeySequence("Ctrl+D"),
+                                        tr("Select the destination directory."), "folder");
+    Chooseformat1 = MenuAction(File1, tr("Choose format."), QKeySequence("Ctrl+F"),
+                               tr("Choose the output format for you audio files."), "format");
+    Startconversion1 = MenuAction(File1, tr("Start conversion."), QKeySequence("Ctrl+S"),
+                                  tr("Start the audio conversion."), "start");
     File1->addSeparator();
-    Exit1 = MenuAction(File1, "Exit.", QKeySequence("Ctrl+Q"), "Quit Deraz Audio Converter.", "exit");
-    QMenu* Configure1 = menuBar()->addMenu("Configure");
-    Options1 = MenuAction(Configure1, "Options", QKeySequence(Qt::Key_F5),
-                          "Configure appearance of Deraz Audio Converter.", "options");
-    QMenu* Help1 = menuBar()->addMenu("Help");
-    Sendcommentssuggestions1 = MenuAction(Help1, "Send comments, suggestions....", {},
-                                          "Send comments, suggestions, etc. to the author.", "mail");
-    About1 = MenuAction(Help1, "About", QKeySequence(Qt::Key_F7),
-                        "See who is responsible for Deraz Audio Converter.", "about");
+    Exit1 = MenuAction(File1, tr("Exit."), QKeySequence("Ctrl+Q"), tr("Quit Deraz Audio Converter."), "exit");
+    QMenu* Configure1 = menuBar()->addMenu(tr("Configure"));
+    Options1 = MenuAction(Configure1, tr("Options"), QKeySequence(Qt::Key_F5),
+                          tr("Configure appearance of Deraz Audio Converter."), "options");
+    // The program has no web site or mail address: its documentation comes with it.
+    QMenu* Help1 = menuBar()->addMenu(tr("Help"));
+    Documentation1 = MenuAction(Help1, tr("Documentation."), QKeySequence(Qt::Key_F1),
+                                tr("Read how to use Deraz Audio Converter."), "about");
+    Documentation1->setEnabled(!DocumentationUrl().isEmpty());
+    About1 = MenuAction(Help1, tr("About"), QKeySequence(Qt::Key_F7),
+                        tr("See who is responsible for Deraz Audio Converter."), "about");
 
     connect(SelectMediaFiles1, &QAction::triggered, this, [this] { BtnSelectFiles->click(); });
+    connect(SelectAudioFolder1, &QAction::triggered, this, &TMainForm::SelectAudioFolderClick);
     connect(SelectOutputDirectory1, &QAction::triggered, this, [this] { BtnSelectOutput->click(); });
     connect(Chooseformat1, &QAction::triggered, this, [this] { BtnSelOutputFormat->click(); });
     connect(Startconversion1, &QAction::triggered, this, [this] { BtnStart->click(); });
@@ -202,8 +249,7 @@ void TMainForm::CreateMenus() {
     connect(Options1, &QAction::triggered, this, [this] {
         if (OnShowOptions) OnShowOptions();
     });
-    connect(Sendcommentssuggestions1, &QAction::triggered, this,
-            [] { QDesktopServices::openUrl(QUrl(AuthorUrl)); });
+    connect(Documentation1, &QAction::triggered, this, [] { QDesktopServices::openUrl(DocumentationUrl()); });
     connect(About1, &QAction::triggered, this, [this] {
         if (AboutBox) AboutBox->exec();
     });
@@ -226,11 +272,12 @@ QGroupBox* TMainForm::StepGroup(const QString& Caption, QPushButton* Button) {
 }
 
 QWidget* TMainForm::CreateSteps() {
-    BtnSelectFiles = StepButton("Select audio files.", "Select the audio files you wish to convert.");
-    BtnSelectOutput = StepButton("Select output directory.", "Select the destination directory.");
-    BtnSelOutputFormat = StepButton("Choose format.", "Choose the output format for you audio files.");
-    BtnStart = StepButton("Start conversion.", "Start the audio conversion.");
-    BtnExit = StepButton("Exit application.", "Quit Deraz Audio Converter.");
+    BtnSelectFiles = StepButton(tr("Select audio files."), tr("Select the audio files you wish to convert."));
+    BtnSelectOutput = StepButton(tr("Select output directory."), tr("Select the destination directory."));
+    BtnSelOutputFormat =
+        StepButton(tr("Choose format."), tr("Choose the output format for you audio files."));
+    BtnStart = StepButton(tr("Start conversion."), tr("Start the audio conversion."));
+    BtnExit = StepButton(tr("Exit application."), tr("Quit Deraz Audio Converter."));
     BtnSelectFiles->setObjectName("BtnSelectFiles");
     BtnSelectOutput->setObjectName("BtnSelectOutput");
     BtnSelOutputFormat->setObjectName("BtnSelOutputFormat");
@@ -245,10 +292,10 @@ QWidget* TMainForm::CreateSteps() {
     auto* Steps = new QWidget(this);
     auto* Layout = new QHBoxLayout(Steps);
     Layout->setContentsMargins(0, 0, 0, 0);
-    Layout->addWidget(StepGroup("Step 1...", BtnSelectFiles), 1);
-    Layout->addWidget(StepGroup("Step 2 (if needed)...", BtnSelectOutput), 1);
-    Layout->addWidget(StepGroup("Step 3...", BtnSelOutputFormat), 1);
-    Layout->addWidget(StepGroup("Step 4...", BtnStart), 1);
+    Layout->addWidget(StepGroup(tr("Step 1..."), BtnSelectFiles), 1);
+    Layout->addWidget(StepGroup(tr("Step 2 (if needed)..."), BtnSelectOutput), 1);
+    Layout->addWidget(StepGroup(tr("Step 3..."), BtnSelOutputFormat), 1);
+    Layout->addWidget(StepGroup(tr("Step 4..."), BtnStart), 1);
     auto* ExitColumn = new QVBoxLayout;
     ExitColumn->addStretch();
     ExitColumn->addWidget(BtnExit);
@@ -310,7 +357,7 @@ void TMainForm::AddPendingEntries() {
         Inputs.push_back(std::move(FPending.front()));
         FPending.pop_front();
         TMediaBinRow Row = MakeMediaBinRow(FAnalysers, Inputs.back().Path, DestExt);
-        Items << new QTreeWidgetItem(
+        Items << new TSortableRow(
             QStringList{Q(Row.InputName), {}, Q(Row.Size), Q(Row.Type), Q(Row.Bitrate)});
     }
     FBin.SetOutputExtension(OutputExtension(DestExt));
@@ -334,8 +381,9 @@ void TMainForm::AddDroppedNames(const QStringList& Names) {
         } else if (IsSupportedInput(Name.toStdString())) {
             Accepted.push_back({Name.toStdString(), "", ExtractFileName(Name.toStdString())});
         } else {
-            ShowError(this,
-                      Q(FileExtension(Name.toStdString())) + " is not a supported filetype or invalid!");
+            ShowError(
+                this,
+                tr("%1 is not a supported filetype or invalid!").arg(Q(FileExtension(Name.toStdString()))));
         }
     }
     AddInputs(Accepted);
@@ -345,15 +393,32 @@ void TMainForm::ExDragDrop1Dropped(TExDragDrop* Sender, int) {
     AddDroppedNames(Sender->Items());
 }
 
+bool TMainForm::RunFileDialog(QFileDialog& Dialog) {
+    const bool Accepted = Dialog.exec() == QDialog::Accepted;
+    // Hiding a popup takes it off the application's popup stack, so this ends.
+    while (QWidget* Popup = QApplication::activePopupWidget()) Popup->hide();
+    activateWindow();
+    return Accepted;
+}
+
 void TMainForm::BtnSelectFilesClick() {
-    if (OpenDlg->exec() == QDialog::Accepted) AddFiles(OpenDlg->selectedFiles());
+    if (RunFileDialog(*OpenDlg)) AddFiles(OpenDlg->selectedFiles());
+}
+
+void TMainForm::SelectAudioFolderClick() {
+    QFileDialog Dialog(this, tr("Please select audio folder..."));
+    Dialog.setFileMode(QFileDialog::Directory);
+    Dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (RunFileDialog(Dialog) && !Dialog.selectedFiles().isEmpty())
+        AddDroppedNames({Dialog.selectedFiles().first()});
 }
 
 void TMainForm::BtnSelectOutputClick() {
-    QString Directory =
-        QFileDialog::getExistingDirectory(this, "Please select output directory...",
-                                          Q(FBin.OutputDirectory()), QFileDialog::DontUseNativeDialog);
-    if (!Directory.isEmpty()) SetOutputDirectory(Directory);
+    QFileDialog Dialog(this, tr("Please select output directory..."), Q(FBin.OutputDirectory()));
+    Dialog.setFileMode(QFileDialog::Directory);
+    Dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (RunFileDialog(Dialog) && !Dialog.selectedFiles().isEmpty())
+        SetOutputDirectory(Dialog.selectedFiles().first());
 }
 
 void TMainForm::SetOutputDirectory(const QString& Directory) {
@@ -373,10 +438,10 @@ void TMainForm::BtnStartClick() {
 void TMainForm::Clearall1Click() {
     int Count = EntryCount();
     if (Count == 0) {
-        ShowError(this, "The media bin is empty!");
+        ShowError(this, tr("The media bin is empty!"));
         return;
     }
-    if (!AskWarning(this, QString("Are you sure to delete: %1 file(s) from media bin?").arg(Count))) return;
+    if (!AskWarning(this, tr("Are you sure to delete: %1 file(s) from media bin?").arg(Count))) return;
     FPending.clear();
     FBin.Clear();
     MediaBox->clear();
@@ -393,6 +458,20 @@ void TMainForm::RemoveSelectedClick() {
     MediaBox->setCurrentItem(nullptr);
     ShowOutputNames();
     UpdateTotal();
+}
+
+void TMainForm::SortMediaBox(int Column, Qt::SortOrder Order) {
+    if (Column < 0) return;
+    QSignalBlocker Quiet(MediaBox);
+    // Each row remembers its place, so that the media bin takes the order the list shows.
+    for (int Row = 0; Row < MediaBox->topLevelItemCount(); ++Row)
+        MediaBox->topLevelItem(Row)->setData(0, Qt::UserRole, Row);
+    MediaBox->sortItems(Column, Order);
+    std::vector<int32_t> Moved;
+    for (int Row = 0; Row < MediaBox->topLevelItemCount(); ++Row)
+        Moved.push_back(MediaBox->topLevelItem(Row)->data(0, Qt::UserRole).toInt());
+    FBin.Reorder(Moved);
+    ShowOutputNames();
 }
 
 void TMainForm::OpenPendingInfo() {
@@ -412,22 +491,35 @@ void TMainForm::OpenPendingInfo() {
 void TMainForm::MediaBoxSelectItem(QTreeWidgetItem* Item) {
     if (!InfoTagDlg) return;
     std::string FileName = Item->text(0).toStdString();
-    InfoTagDlg->setWindowTitle("Media info for: " + Q(ExtractFileName(FileName)));
+    InfoTagDlg->setWindowTitle(tr("Media info for: %1").arg(Q(ExtractFileName(FileName))));
     InfoTagDlg->edFilename->setText(Q(FileName));
     InfoTagDlg->exec();
 }
 
 void TMainForm::UpdateTotal() {
-    TotalPanel->setText(QString("Total files to be converted: %1").arg(EntryCount()));
+    TotalPanel->setText(tr("Total files to be converted: %1").arg(EntryCount()));
+}
+
+bool TMainForm::AskToLeave() {
+    if (IsConverting && IsConverting())
+        return AskWarning(this, tr("A conversion is running. Do you want to stop it and exit Deraz Audio "
+                                   "Converter? The files being converted are not kept."));
+    return AskInformation(this, tr("Do you want to quit?"),
+                          tr("Do you really want to exit Deraz Audio Converter?"));
 }
 
 void TMainForm::closeEvent(QCloseEvent* Event) {
-    if (!AskInformation(this, "Do you want to quit?", "Do you really want to exit Deraz Audio Converter?")) {
+    if (!AskToLeave()) {
         Event->ignore();
         return;
     }
     if (OnStopConversion) OnStopConversion();
     FAddTimer.stop();
+    try {
+        SavePlacement(FSettingsFileName, this, MediaBox);
+    } catch (const std::exception&) {
+        // A settings file that cannot be written costs the window its place, not the program's end.
+    }
     Event->accept();
 }
 

@@ -46,12 +46,13 @@ public:
     QFileDialog* OpenDlg = nullptr;
     TExDragDrop* ExDragDrop1 = nullptr;
     QAction* SelectMediaFiles1 = nullptr;
+    QAction* SelectAudioFolder1 = nullptr;
     QAction* SelectOutputDirectory1 = nullptr;
     QAction* Chooseformat1 = nullptr;
     QAction* Startconversion1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* Options1 = nullptr;
-    QAction* Sendcommentssuggestions1 = nullptr;
+    QAction* Documentation1 = nullptr;
     QAction* About1 = nullptr;
     QAction* Clearall1 = nullptr;
     QAction* RemoveSelected1 = nullptr;
@@ -66,6 +67,8 @@ public:
     std::function<void()> OnShowOptions;
     std::function<void()> OnStartConversion;
     std::function<void()> OnStopConversion;
+    // Whether a batch is converting; leaving then asks whether to stop it.
+    std::function<bool()> IsConverting;
 
     // Read once when the window is created.
     bool AutoMinimode() const { return FAutoMinimode; }
@@ -86,6 +89,8 @@ public:
     void AddDroppedNames(const QStringList& Names);
 
     void BtnSelectFilesClick();
+    // Asks for a folder and adds it as a drop of it would.
+    void SelectAudioFolderClick();
     void BtnSelectOutputClick();
     void BtnSelOutputFormatClick();
     void BtnStartClick();
@@ -93,6 +98,8 @@ public:
     void RemoveSelectedClick();
     void ExDragDrop1Dropped(TExDragDrop* Sender, int Count);
     void MediaBoxSelectItem(QTreeWidgetItem* Item);
+    // Shows the entries sorted by Column; the batch converts them in that order.
+    void SortMediaBox(int Column, Qt::SortOrder Order);
     // Puts every output, of entries added now and later, into Directory: an entry from an added
     // folder keeps its folders below it when the preferences say so.
     void SetOutputDirectory(const QString& Directory);
@@ -110,6 +117,10 @@ private:
     QPushButton* StepButton(const QString& Caption, const QString& Hint);
     QAction* MenuAction(QMenu* Menu, const QString& Caption, const QKeySequence& Shortcut,
                         const QString& Hint, const QString& Icon);
+    bool AskToLeave();
+    // Runs Dialog and closes what it leaves open (its name completion's popup), so that the
+    // keyboard returns to this window at once.
+    bool RunFileDialog(QFileDialog& Dialog);
     void AddPendingEntries();
     void OpenPendingInfo();
     void UpdateTotal();

@@ -1,14 +1,16 @@
 #include "desktop/uMinimodeDlg.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
 
-#include "desktop/uWindowStyle.h"
 #include "controls/TCoolTrayIcon.h"
 #include "controls/TGauge.h"
+#include "desktop/uWindowStyle.h"
 
 namespace deraz {
 
@@ -18,7 +20,8 @@ const QString Title = "Deraz Audio Converter";
 
 TMinimodeDlg::TMinimodeDlg(QWidget* MainWindow, QWidget* Parent) : QDialog(Parent), FMainWindow(MainWindow) {
     setWindowTitle(Title);
-    setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(115, 52);
     SetFormColor(this);
@@ -26,19 +29,30 @@ TMinimodeDlg::TMinimodeDlg(QWidget* MainWindow, QWidget* Parent) : QDialog(Paren
     Prog = new TGauge(this);
     Prog->setGeometry(4, 30, 107, 18);
     Prog->SetForeColor(Qt::red);
-    Label1 = new QLabel("Converting file:", this);
+    Label1 = new QLabel(tr("Converting file:"), this);
     Label1->setGeometry(4, 2, 107, 14);
     LblStatus = new QLabel(this);
     LblStatus->setGeometry(4, 15, 107, 14);
 
     PopupMenu1 = new QMenu(this);
     QAction* Return =
-        PopupMenu1->addAction("Return to normal mode.", this, &TMinimodeDlg::ReturnToNormalMode);
+        PopupMenu1->addAction(tr("Return to normal mode."), this, &TMinimodeDlg::ReturnToNormalMode);
     PopupMenu1->setDefaultAction(Return);
     TrayIcon = new TCoolTrayIcon(this);
     TrayIcon->SetIcon(QApplication::windowIcon());
     TrayIcon->SetHint(Title);
     TrayIcon->SetPopupMenu(PopupMenu1);
+    auto* Quit = new QAction(this);
+    Quit->setShortcut(QKeySequence("Ctrl+Q"));
+    addAction(Quit);
+    connect(Quit, &QAction::triggered, this, [this] {
+        if (OnLeave) OnLeave();
+    });
+}
+
+void TMinimodeDlg::closeEvent(QCloseEvent* Event) {
+    Event->ignore();
+    if (OnLeave) OnLeave();
 }
 
 void TMinimodeDlg::Enter(QWidget* ProgressWindow) {

@@ -38,10 +38,13 @@ public:
 
     // Raised after a return to normal mode.
     std::function<void()> OnReturned;
+    // Raised by closing this window (the title bar, Alt+F4) or Ctrl+Q: the program may end.
+    std::function<void()> OnLeave;
 
     void reject() override {}
 
 protected:
+    void closeEvent(QCloseEvent* Event) override;
     void showEvent(QShowEvent* Event) override;
     void mouseDoubleClickEvent(QMouseEvent* Event) override;
     void contextMenuEvent(QContextMenuEvent* Event) override;

@@ -276,6 +276,8 @@ void TConvDriver::Handle(const TEvent& Event) {
         }
         ReportProgress(100);
         BringCovers(FQueue->Entry(FCurrentIndex));
+        // The source's note is read again: reading to the end may have told more (a cut file).
+        if (!FCurrentSource->Note().empty()) FSourceNote = FCurrentSource->Note();
         RecordResult(eoConverted, JoinedNotes(FQueue->Entry(FCurrentIndex).Note,
                                               JoinedNotes(JoinedNotes(FSourceNote, FCurrentSink->Note()),
                                                           GainNote(FLoudness))));

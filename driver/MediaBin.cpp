@@ -25,6 +25,21 @@ void TMediaBin::Remove(std::vector<int32_t> Indexes) {
     NameOutputs();
 }
 
+bool TMediaBin::Reorder(const std::vector<int32_t>& Order) {
+    if (Order.size() != FItems.size()) return false;
+    std::vector<bool> Taken(FItems.size(), false);
+    std::vector<TMediaBinItem> Items;
+    Items.reserve(FItems.size());
+    for (int32_t Index : Order) {
+        if (Index < 0 || Index >= Count() || Taken[size_t(Index)]) return false;
+        Taken[size_t(Index)] = true;
+        Items.push_back(FItems[size_t(Index)]);
+    }
+    FItems = std::move(Items);
+    NameOutputs();
+    return true;
+}
+
 void TMediaBin::Clear() {
     FItems.clear();
 }

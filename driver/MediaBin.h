@@ -41,6 +41,9 @@ public:
     // Removes the entries at Indexes (any order; an index outside the bin is passed over).
     void Remove(std::vector<int32_t> Indexes);
     void Clear();
+    // Puts the entries in a new order: Order[I] is the index of the entry that goes to place I.
+    // An order that is not a permutation of the entries is refused (false, nothing changes).
+    bool Reorder(const std::vector<int32_t>& Order);
 
     // Where the outputs go; empty: each beside its input. It applies to every entry, whenever added.
     const std::string& OutputDirectory() const { return FOutputDirectory; }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <optional>
 
+#include "codecs/PlayingTime.h"
 #include "codecs/ape/MACLibrary.h"
 
 namespace deraz {
@@ -320,9 +321,12 @@ std::span<const uint8_t> TMACIn::Refill() {
         const int32_t Wanted = (BufferSize - Filled) / BlockAlign;
         int32_t Retrieved = 0;
         int32_t Result = FDecompress->GetData(FBuffer.data() + Filled, Wanted, Retrieved);
-        // A damaged or cut file is an error, not an early end of the audio.
-        if (Result != 0) throw EAPEException(Result);
-        if (Retrieved < 0 || Retrieved > Wanted) throw EAPEException(ERROR_DECOMPRESSING_FRAME);
+        // A damaged or cut file is an error, not an early end of the audio; it names where.
+        if (Result != 0 || Retrieved < 0 || Retrieved > Wanted) {
+            const int64_t Frames = FStartSample + (FPosition + Filled) / BlockAlign;
+            const EAPEException Error(Result != 0 ? Result : ERROR_DECOMPRESSING_FRAME);
+            throw EACSException(std::string(Error.what()) + " at " + PlayingTime(Frames, FSampleRate) + ".");
+        }
         if (Retrieved == 0) {
             EndOfStream = true;
             break;

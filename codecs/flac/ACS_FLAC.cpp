@@ -2,11 +2,18 @@
 
 #include <algorithm>
 
+#include "codecs/PlayingTime.h"
 #include "codecs/flac/FLACLibrary.h"
 
 namespace deraz {
 
 namespace {
+
+// A damaged stream, named with the time where decoding stopped.
+EACSException ReadError(int64_t FirstFrame, int64_t Bytes, int32_t FrameBytes, int32_t SampleRate) {
+    const int64_t Frames = FirstFrame + (FrameBytes > 0 ? Bytes / FrameBytes : 0);
+    return EACSException("Error reading FLAC file at " + PlayingTime(Frames, SampleRate) + ".");
+}
 
 // Little-endian signed samples of Width bytes, sign-extended.
 template <int Width> void SignedSamples(const uint8_t* In, FLAC__int32* Out, size_t Count) {
@@ -302,7 +309,7 @@ std::span<const uint8_t> TFLACIn::Refill() {
     // A known length ends the read exactly, also at an EndSample inside a block.
     if (Limited() && FPosition >= FSize) FStage = rsEnded;
     if (FStage == rsEnded) return {};
-    if (!FValid) throw EACSException("Error reading FLAC file");
+    if (!FValid) throw ReadError(FStartSample, FPosition, FBitsPerSample / 8 * FChannels, FSampleRate);
     if (FStage == rsDecode) DecodeBlock();
     if (FStage != rsBlockReady) {
         FStage = rsEnded;
@@ -316,13 +323,11 @@ std::span<const uint8_t> TFLACIn::Refill() {
 
 void TFLACIn::DecodeBlock() {
     bool Decoded = FLACLibrary()->FLAC__stream_decoder_process_single(FDecoder.get());
-    if (!FValid) throw EACSException("Error reading FLAC file");
-    if (!Decoded &&
-        FLACLibrary()->FLAC__stream_decoder_get_state(FDecoder.get()) != FLAC__STREAM_DECODER_END_OF_STREAM)
-        throw EACSException("Error reading FLAC file");
+    const bool Damaged = !FValid || (!Decoded && FLACLibrary()->FLAC__stream_decoder_get_state(
+                                                     FDecoder.get()) != FLAC__STREAM_DECODER_END_OF_STREAM);
     // The stream ended; short of its declared length the file is cut off.
-    if (FStage != rsBlockReady && FKnownLength && FPosition < FSize)
-        throw EACSException("Error reading FLAC file");
+    const bool Cut = FStage != rsBlockReady && FKnownLength && FPosition < FSize;
+    if (Damaged || Cut) throw ReadError(FStartSample, FPosition, FBitsPerSample / 8 * FChannels, FSampleRate);
 }
 
 void TFLACIn::StoreBlock(const FLAC__Frame& Frame, const FLAC__int32* const Channels[]) {

@@ -39,8 +39,12 @@ private:
     static mpg123_ssize_t ReadStream(void* Handle, void* Buffer, size_t Count);
     static off_t SeekStream(void* Handle, off_t Offset, int Whence);
 
+    // At the end of the stream, notes when fewer sample frames came than the Xing/LAME frame states.
+    void NoteEarlyEnd();
+
     const TMpg123Api& Api;
     TOwnedHandle<mpg123_handle> FHandle;
+    int64_t FStatedFrames = -1; // sample frames the Xing/LAME frame count states; -1 without one
     uint8_t FBuffer[BufferSize];
 };
 

@@ -2,10 +2,32 @@
 #include <algorithm>
 
 #include "codecs/CodecLibraries.h"
+#include "codecs/PlayingTime.h"
 #include "codecs/mp3/ACS_MAD.h"
+#include "codecs/mp3/MadDecoder.h"
 #include "codecs/mp3/Mp3Tags.h"
 
 namespace deraz {
+
+namespace {
+
+// Whether the first Layer III frame of File is a Xing/Info frame that counts the frames after
+// it; leaves File at its start.
+bool StatesFrameCount(TFileStream& File) {
+    TAudioRange Range = FindAudio(File);
+    uint8_t Head[4096];
+    const int64_t Count = File.Read(Head, std::min<int64_t>(sizeof Head, Range.End - Range.Start));
+    File.Seek(0);
+    for (int64_t I = 0; I + 4 <= Count; ++I) {
+        const uint8_t Version = (Head[I + 1] >> 3) & 3, Layer = (Head[I + 1] >> 1) & 3;
+        if (Head[I] != 0xFF || (Head[I + 1] & 0xE0) != 0xE0 || Version == 1 || Layer != 1) continue;
+        const bool Crc = (Head[I + 1] & 1) == 0, Mono = (Head[I + 3] >> 6) == 3;
+        return ParseXingFrame(Head + I, size_t(Count - I), Version != 3, Mono, Crc).Frames > 0;
+    }
+    return false;
+}
+
+} // namespace
 
 TMP3In::TMP3In(TComponent* AOwner)
     : TACSFileIn(AOwner), Api((RequireLibrary(Mpg123Library()), Mpg123Library().Functions())) {}
@@ -46,6 +68,8 @@ void TMP3In::OpenSource() {
     Api.mpg123_rates(&Rates, &RateCount);
     for (size_t I = 0; I < RateCount; ++I)
         Api.mpg123_format(FHandle.get(), Rates[I], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+    const bool Counted = StatesFrameCount(*FStream);
+    FStatedFrames = -1;
     long Rate = 0;
     int Channels = 0, Encoding = 0;
     if (Api.mpg123_replace_reader_handle(FHandle.get(), ReadStream, SeekStream, nullptr) == MPG123_OK &&
@@ -63,6 +87,7 @@ void TMP3In::OpenSource() {
         int64_t Length = Api.mpg123_length(FHandle.get());
         FTotalSamples = std::max<int64_t>(Length, 0);
         FSize = Length >= 0 ? FTotalSamples * FChannels * 2 : -1;
+        if (Counted && Length > 0) FStatedFrames = Length;
     } else if (HoldsOnlyTags(*FStream)) {
         // An MP3 without audio frames: valid and empty. The format is a stand-in that every
         // sink takes; no sample is ever delivered in it.
@@ -112,12 +137,20 @@ std::span<const uint8_t> TMP3In::Refill() {
         Result = Api.mpg123_read(FHandle.get(), FBuffer, size_t(std::max(Wanted, 0)), &Count);
     } while (Count == 0 && Wanted > 0 && Result == MPG123_NEW_FORMAT);
     if (SizeIsEstimate()) {
-        if (Count == 0)
+        if (Count == 0) {
             FSize = FPosition.load();
-        else if (FPosition + int64_t(Count) > FSize)
+            NoteEarlyEnd();
+        } else if (FPosition + int64_t(Count) > FSize)
             FSize = FPosition + int64_t(Count);
     }
     return {FBuffer, Count};
+}
+
+void TMP3In::NoteEarlyEnd() {
+    const int64_t Decoded = FPosition / (int64_t(FChannels) * 2);
+    if (FStatedFrames > 0 && Decoded < FStatedFrames)
+        FNote = "The input ends early: " + Seconds(Decoded, FSampleRate) + " of " +
+                Seconds(FStatedFrames, FSampleRate) + " s decoded.";
 }
 
 } // namespace deraz

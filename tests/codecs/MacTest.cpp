@@ -2,6 +2,8 @@
 // damaged files and the failures of a conversion.
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include <filesystem>
 
 #include "codecs/ape/ACS_MAC.h"
@@ -172,6 +174,10 @@ TEST_F(MACTest, DamagedFilesEndInAnError) {
         ASSERT_NE(Error, "") << What << " converted as if it were whole";
         EXPECT_EQ(Error.rfind("MACDll error: ", 0), 0u) << What << ": " << Error;
     }
+    // A file cut in the middle of its audio (5.018 s) names where reading stopped.
+    WriteFileBytes(Dir.File("half.ape"), std::vector(Bytes.begin(), Bytes.begin() + Bytes.size() / 2));
+    std::string Error = Recompress(Dir.File("half.ape"), Dir.File("out.ape"));
+    EXPECT_TRUE(std::regex_match(Error, std::regex(R"(MACDll error: .* at 0:0[123]\.\d{3}\.)"))) << Error;
 }
 
 TEST_F(MACTest, FailedStartReportsAndFreesTheSource) {

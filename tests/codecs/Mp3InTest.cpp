@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <regex>
 
 #include "codecs/mp3/ACS_LAME.h"
 #include "codecs/mp3/ACS_MAD.h"
@@ -152,6 +153,29 @@ TEST(MP3In, SkipsId3v2AndSurvivesDamage) {
     auto Damaged = ReadAll(Source);
     EXPECT_GT(Damaged.size(), Samples.size() / 2);
     EXPECT_LT(Damaged.size(), Samples.size());
+}
+
+// A file cut to two thirds delivers what it holds; where its LAME/Info frame counts the frames,
+// the note says how much of the stated length arrived. A whole file says nothing.
+TEST(MP3In, ACutFileNotesHowMuchOfItsStatedLengthArrived) {
+    TTempDir Dir;
+    auto Samples = MusicLikeSignal(44100 * 8, 2, 44100, 23);
+    for (const char* Options : {"-b 128", "-V 2", "-b 128 -t"}) {
+        std::string File = EncodeWithLame(Dir, "whole", Samples, 2, 44100, Options);
+        auto Bytes = ReadFileBytes(File);
+        WriteFileBytes(Dir.File("cut.mp3"), {Bytes.begin(), Bytes.begin() + Bytes.size() * 2 / 3});
+        TMP3In Source;
+        Source.SetFileName(Dir.File("cut.mp3"));
+        EXPECT_NEAR(double(ReadAll(Source).size()) / 2 / 44100, 5.333, 0.1) << Options;
+        const bool Counted = std::string(Options).find("-t") == std::string::npos;
+        EXPECT_TRUE(std::regex_match(
+            Source.Note(),
+            std::regex(Counted ? R"(The input ends early: 5\.[23]\d\d of 8\.000 s decoded\.)" : "")))
+            << Options << ": " << Source.Note();
+        Source.SetFileName(File);
+        ReadAll(Source);
+        EXPECT_EQ(Source.Note(), "") << Options;
+    }
 }
 
 TEST(MP3In, FilesWithoutFramesAreEmptyWhenTheyHoldOnlyTagsAndInvalidOtherwise) {

@@ -5,11 +5,11 @@
 #include <QtTest>
 #include <filesystem>
 
-#include "driver/Settings.h"
-#include "desktop/uConvDlg.h"
-#include "desktop/uMinimodeDlg.h"
 #include "controls/TCoolTrayIcon.h"
 #include "controls/TGauge.h"
+#include "desktop/uConvDlg.h"
+#include "desktop/uMinimodeDlg.h"
+#include "driver/Settings.h"
 #include "tests/desktop/MessageBoxWatcher.h"
 #include "tests/support/TestSupport.h"
 
@@ -83,6 +83,7 @@ private slots:
         QCOMPARE(Desk.Conv.LblOverallProg->text(), QString("100%"));
         QVERIFY(Desk.Conv.LblInput->text().isEmpty());
         QCOMPARE(Desk.Messages.Texts.size(), 1);
+        QCOMPARE(Desk.Messages.Icons, QList<QMessageBox::Icon>{QMessageBox::Warning});
         QString Message = Desk.Messages.Texts[0];
         QVERIFY2(Message.startsWith("Convertion completed!\n2 converted, 0 up to date, 1 failed, 0 skipped."),
                  qPrintable(Message));
@@ -150,6 +151,28 @@ private slots:
         for (const auto& Entry : Entries) QVERIFY(fs::exists(Entry.OutputName));
         QCOMPARE(Desk.Messages.Texts.value(0),
                  QString("Convertion completed!\n3 converted, 0 up to date, 0 failed, 0 skipped."));
+        QCOMPARE(Desk.Messages.Icons, QList<QMessageBox::Icon>{QMessageBox::Information});
+    }
+
+    // Two at once, one much longer: once the short one has finished, the dialog shows the long
+    // one, never the finished file. The mini window's title is reset when the batch ends.
+    void TheCurrentFileIsAlwaysOneStillConverting() {
+        TDesk Desk(2);
+        std::vector<TMediaEntry> Entries{{Desk.Wav("long.wav", 240), Desk.Dir.File("long.mp3")},
+                                         {Desk.Wav("short.wav", 2), Desk.Dir.File("short.mp3")}};
+        Desk.Conv.StartBatch(Entries, false);
+        QTRY_VERIFY_WITH_TIMEOUT(fs::exists(Entries[1].OutputName), BatchTimeoutMs);
+        QTRY_COMPARE(Desk.Conv.LblInput->text(), QString::fromStdString(Entries[0].InputName));
+        QVERIFY(Desk.Conv.BatchRunning());
+        for (int I = 0; I < 10; ++I) {
+            QTest::qWait(30);
+            QCOMPARE(Desk.Conv.LblInput->text(), QString::fromStdString(Entries[0].InputName));
+            QVERIFY(Desk.Conv.CurrentProg->Progress() < 100);
+        }
+        Desk.Mini.ShowPercent(50);
+        Desk.Conv.BtnAbort->click();
+        QVERIFY(Desk.WaitForEnd());
+        QCOMPARE(Desk.Mini.windowTitle(), QString("Deraz Audio Converter"));
     }
 
     void ReturnToNormalModeDuringABatchLetsItGoOn() {

@@ -1,11 +1,13 @@
 // The main window: entries, dropping, output names, a dropped library converted, Clear all,
 // removing, the media info window opened by selection, and the close question.
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
+#include <QTranslator>
 #include <QTreeWidget>
 #include <filesystem>
 #include <set>
@@ -285,6 +287,70 @@ private slots:
         QCOMPARE(Main->InfoTagDlg->LblLength->text(), QString());
     }
 
+    // A file manager's drop: percent-encoded UTF-8 names with spaces, as Nautilus and Dolphin send.
+    // Then several entries selected at once, sorted by a column, removed together; the batch takes
+    // the order shown, and the window's size and columns come back in the next run.
+    void uriListDropsSelectionSortingAndPlacement() {
+        const auto& Audio = TAudioFolder::Get();
+        const std::vector<std::string> Names{"b Lied über.wav", "a Été 2.ogg", "c 10 Ölfeld.mp3"};
+        for (const auto& [Name, Source] :
+             {std::pair{Names[0], "a.wav"}, {Names[1], "c.ogg"}, {Names[2], "b.mp3"}})
+            std::filesystem::copy_file(Audio.File(Source), Dir->File(Name));
+        QByteArray UriList;
+        for (const std::string& Name : Names)
+            UriList += QUrl::fromLocalFile(Q(Dir->File(Name))).toEncoded() + "\r\n";
+        QVERIFY(UriList.contains("%C3%BC") && UriList.contains("%20"));
+        QMimeData Data;
+        Data.setData("text/uri-list", UriList);
+        QDropEvent Drop(QPointF(5, 5), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(Main->MediaBox->viewport(), &Drop);
+        QTRY_COMPARE(Main->EntryCount(), 3);
+        QCOMPARE(Main->MediaBox->topLevelItem(1)->text(0), Q(Dir->File(Names[1])));
+
+        Main->MediaBox->header()->setSortIndicator(0, Qt::AscendingOrder);
+        QStringList Sorted;
+        for (const TMediaEntry& Entry : Main->Entries()) Sorted << Q(Entry.InputName);
+        QCOMPARE(Sorted,
+                 (QStringList{Q(Dir->File(Names[1])), Q(Dir->File(Names[0])), Q(Dir->File(Names[2]))}));
+        // Numbers sort by value: 128 kbit/s after the WAV's 1411.2 descending.
+        Main->MediaBox->header()->setSortIndicator(4, Qt::DescendingOrder);
+        QCOMPARE(Main->MediaBox->topLevelItem(0)->text(0), Q(Dir->File(Names[0])));
+
+        // Selecting several opens no media info window; Delete removes them all.
+        TModalHandler NoInfo([](QWidget* Modal) { static_cast<QDialog*>(Modal)->reject(); });
+        Main->MediaBox->setFocus();
+        QTest::keyClick(Main->MediaBox, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(Main->MediaBox->selectedItems().size(), 3);
+        QTest::keyClick(Main->MediaBox, Qt::Key_Delete);
+        QCOMPARE(Main->EntryCount(), 0);
+        QCOMPARE(NoInfo.Count(), 0);
+
+        Main->resize(1000, 600);
+        Main->MediaBox->setColumnWidth(2, 123);
+        {
+            TMessageBoxAnswers Yes(QMessageBox::Yes);
+            QVERIFY(Main->close());
+        }
+        Forms = std::make_unique<TApplicationForms>(Dir->File("Varidir.ini"));
+        Forms->CreateForms();
+        QCOMPARE(Forms->MainForm()->size(), QSize(1000, 600));
+        QCOMPARE(Forms->MainForm()->MediaBox->columnWidth(2), 123);
+    }
+
+    // The German catalogue beside the program gives the windows their German texts.
+    void theGermanTranslationIsFoundAndUsed() {
+        QTranslator German;
+        QVERIFY(German.load(QLocale(QLocale::German), "deraz", "_",
+                            QCoreApplication::applicationDirPath() + "/translations"));
+        QCoreApplication::installTranslator(&German);
+        TMainForm Translated(Dir->File("Varidir.ini"));
+        QCoreApplication::removeTranslator(&German);
+        QCOMPARE(Translated.BtnStart->text(), "Konvertierung starten.");
+        QCOMPARE(Translated.BtnSelectFiles->text(), "Audiodateien wählen.");
+        QCOMPARE(Translated.TotalPanel->text(), "Zu konvertierende Dateien: 0");
+        QCOMPARE(Main->BtnStart->text(), "Start conversion.");
+    }
+
     void closingAsksFirstAndStopsTheBatchLeavingNoOutput() {
         std::string Long = Dir->File("long.wav");
         WritePcmWav(Long, MusicLikeSignal(44100 * 120, 2, 44100), 2, 44100);
@@ -294,8 +360,11 @@ private slots:
         {
             TMessageBoxAnswers No(QMessageBox::No);
             QVERIFY(!Main->close());
-            QCOMPARE(No.Texts, QStringList{"Do you really want to exit Deraz Audio Converter?"});
-            QCOMPARE(No.Icons, QList<QMessageBox::Icon>{QMessageBox::Information});
+            QCOMPARE(No.Texts.size(), 1);
+            QVERIFY2(No.Texts[0].startsWith("A conversion is running. Do you want to stop it"),
+                     qPrintable(No.Texts[0]));
+            QCOMPARE(No.Icons, QList<QMessageBox::Icon>{QMessageBox::Warning});
+            QVERIFY(Forms->ConvDlg()->BatchRunning());
         }
         TMessageBoxAnswers Yes(QMessageBox::Yes);
         QVERIFY(Main->close());

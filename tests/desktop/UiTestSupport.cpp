@@ -29,7 +29,7 @@ TMessageBoxAnswers::TMessageBoxAnswers(QMessageBox::StandardButton Button) {
     FHandler = std::make_unique<TModalHandler>([this, Button](QWidget* Modal) {
         auto* Box = qobject_cast<QMessageBox*>(Modal);
         if (!Box) return;
-        Texts << Box->text();
+        Texts << Box->text() + (Box->detailedText().isEmpty() ? "" : "\n" + Box->detailedText());
         Icons << Box->icon();
         Box->button(Button)->click();
     });

@@ -61,6 +61,21 @@ TEST(MediaBin, NamesEveryOutputOnceWhateverChanges) {
     }
 }
 
+// A new order (the desktop's sorted list) moves the entries and numbers equal names anew, the
+// first in the new order keeping the plain name; anything but a permutation changes nothing.
+TEST(MediaBin, ReorderMovesEntriesAndRenamesOrRefuses) {
+    TMediaBin Bin;
+    RunSteps(Bin, ".ogg;+/m/s.wav;+/m/s.flac;+/n/t.ape");
+    EXPECT_TRUE(Bin.Reorder({1, 2, 0}));
+    std::vector<std::string> Inputs;
+    for (const auto& Item : Bin.Items()) Inputs.push_back(Item.Input.Path);
+    EXPECT_EQ(Inputs, (std::vector<std::string>{"/m/s.flac", "/n/t.ape", "/m/s.wav"}));
+    EXPECT_EQ(Outputs(Bin), (std::vector<std::string>{"/m/s.ogg", "/n/t.ogg", "/m/s (1).ogg"}));
+    for (const std::vector<int32_t>& Bad : {std::vector<int32_t>{0, 1}, {0, 0, 1}, {0, 1, 3}, {-1, 0, 1}})
+        EXPECT_FALSE(Bin.Reorder(Bad));
+    EXPECT_EQ(Bin.Items()[0].Input.Path, "/m/s.flac");
+}
+
 TEST(MediaBin, AnExistingOutputIsKeptOrAvoidedAsIfExistsSays) {
     test::TTempDir Dir;
     test::WriteFileBytes(Dir.File("a.ogg"), {1});
