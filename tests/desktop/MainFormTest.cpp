@@ -35,16 +35,20 @@ QStringList Row(QTreeWidget* Box, int Index) {
     return Texts;
 }
 
-void SendDrop(QWidget* Target, const QStringList& Names) {
-    QMimeData Data;
-    QList<QUrl> Urls;
-    for (const QString& Name : Names) Urls << QUrl::fromLocalFile(Name);
-    Data.setUrls(Urls);
+void SendDrop(QWidget* Target, QMimeData& Data) {
     QDragEnterEvent Enter(QPoint(5, 5), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(Target, &Enter);
     QVERIFY(Enter.isAccepted());
     QDropEvent Drop(QPointF(5, 5), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(Target, &Drop);
+}
+
+void SendDrop(QWidget* Target, const QStringList& Names) {
+    QMimeData Data;
+    QList<QUrl> Urls;
+    for (const QString& Name : Names) Urls << QUrl::fromLocalFile(Name);
+    Data.setUrls(Urls);
+    SendDrop(Target, Data);
 }
 
 // Every file below Root, by its path relative to Root.
@@ -302,8 +306,7 @@ private slots:
         QVERIFY(UriList.contains("%C3%BC") && UriList.contains("%20"));
         QMimeData Data;
         Data.setData("text/uri-list", UriList);
-        QDropEvent Drop(QPointF(5, 5), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(Main->MediaBox->viewport(), &Drop);
+        SendDrop(Main->MediaBox->viewport(), Data);
         QTRY_COMPARE(Main->EntryCount(), 3);
         QCOMPARE(Main->MediaBox->topLevelItem(1)->text(0), Q(Dir->File(Names[1])));
 
