@@ -148,7 +148,9 @@ std::span<const uint8_t> TMP3In::Refill() {
 
 void TMP3In::NoteEarlyEnd() {
     const int64_t Decoded = FPosition / (int64_t(FChannels) * 2);
-    if (FStatedFrames > 0 && Decoded < FStatedFrames)
+    // Less than a frame short is rounding between the decoder and the count, not a cut.
+    constexpr int64_t SamplesPerFrame = 1152;
+    if (FStatedFrames > 0 && Decoded + SamplesPerFrame <= FStatedFrames)
         FNote = "The input ends early: " + Seconds(Decoded, FSampleRate) + " of " +
                 Seconds(FStatedFrames, FSampleRate) + " s decoded.";
 }

@@ -257,6 +257,7 @@ private slots:
             QTRY_VERIFY(!Main->InfoTagDlg->isVisible());
             Main->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(Main));
+            Main->MediaBox->setFocus();
             QTest::keyClick(Main->MediaBox, Qt::Key_Delete);
             QCOMPARE(Main->EntryCount(), 2);
             QCOMPARE(Main->MediaBox->topLevelItem(1)->text(0), Q(Audio.File("missing.wav")));
@@ -320,13 +321,15 @@ private slots:
         QCOMPARE(Main->MediaBox->topLevelItem(0)->text(0), Q(Dir->File(Names[0])));
 
         // Selecting several opens no media info window; Delete removes them all.
-        TModalHandler NoInfo([](QWidget* Modal) { static_cast<QDialog*>(Modal)->reject(); });
-        Main->MediaBox->setFocus();
-        QTest::keyClick(Main->MediaBox, Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(Main->MediaBox->selectedItems().size(), 3);
-        QTest::keyClick(Main->MediaBox, Qt::Key_Delete);
-        QCOMPARE(Main->EntryCount(), 0);
-        QCOMPARE(NoInfo.Count(), 0);
+        {
+            TModalHandler NoInfo([](QWidget* Modal) { static_cast<QDialog*>(Modal)->reject(); });
+            Main->MediaBox->setFocus();
+            QTest::keyClick(Main->MediaBox, Qt::Key_A, Qt::ControlModifier);
+            QCOMPARE(Main->MediaBox->selectedItems().size(), 3);
+            QTest::keyClick(Main->MediaBox, Qt::Key_Delete);
+            QCOMPARE(Main->EntryCount(), 0);
+            QCOMPARE(NoInfo.Count(), 0);
+        }
 
         Main->resize(1000, 600);
         Main->MediaBox->setColumnWidth(2, 123);
