@@ -5,14 +5,23 @@
 #include <cstring>
 #include <limits>
 
+#include <ebur128.h>
+
 #include "codecs/FormatTable.h"
 #include "driver/FileNames.h"
 #include "driver/LoudnessPeak.h"
-#include "driver/LoudnessState.h"
 #include "driver/ReplayGainTags.h"
 #include "pipeline/PcmSamples.h"
 
 namespace deraz {
+
+struct TLoudnessState {
+    ebur128_state* Meter;
+    explicit TLoudnessState(ebur128_state* State) : Meter(State) {}
+    ~TLoudnessState() { ebur128_destroy(&Meter); }
+    TLoudnessState(const TLoudnessState&) = delete;
+    TLoudnessState& operator=(const TLoudnessState&) = delete;
+};
 
 // One track's measurement on its way: integrated loudness and true peak, measured apart.
 struct TTrackMeter {
@@ -37,9 +46,7 @@ std::unique_ptr<TTrackMeter> NewMeter(int32_t Channels, int32_t SampleRate) {
     if (Channels <= 0 || SampleRate <= 0) return nullptr;
     ebur128_state* State = ebur128_init(unsigned(Channels), unsigned(SampleRate), EBUR128_MODE_I);
     if (!State) return nullptr;
-    auto Meter = std::make_unique<TTrackMeter>(State, Channels, SampleRate);
-    if (!Meter->Peak.Valid()) return nullptr;
-    return Meter;
+    return std::make_unique<TTrackMeter>(State, Channels, SampleRate);
 }
 
 std::string JoinedText(const std::string& First, const std::string& Second) {

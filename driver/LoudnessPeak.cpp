@@ -2,29 +2,33 @@
 
 #include <algorithm>
 #include <cmath>
-
-#include "driver/LoudnessState.h"
+#include <numbers>
 
 namespace deraz {
 
 namespace {
 
-// libebur128 oversamples 4 times below 96 kHz and twice below 192 kHz, through a 49-tap
-// Hann-windowed sinc split into one branch per output phase; at 192 kHz and above the true peak
-// is the sample peak. A branch's output is at most the sum of the absolute values of its
-// coefficients times the largest input it sees: 1.8642 for 4 times, 2.3068 for twice (both
-// computed from the filter's definition), rounded up here.
-double FilterGain(int32_t SampleRate) {
-    if (SampleRate < 96000) return 1.87;
-    if (SampleRate < 192000) return 2.31;
-    return 1.0;
-}
-
-// The frames before an output that the filter reads: its 49 taps span 25 input frames when
-// oversampling twice, 13 when 4 times.
+// libebur128's interpolation filter: 49 taps, split into one phase per output of a frame.
+constexpr int Taps = 49;
+// The frames before an output that the filter reads: its taps span 25 frames when oversampling
+// twice, 13 when 4 times.
 constexpr size_t FilterFrames = 24;
 // Frames judged at a time: short stretches keep the bound close to the signal.
 constexpr size_t Stretch = 64;
+
+int OversamplingFactor(int32_t SampleRate) {
+    if (SampleRate < 96000) return 4;
+    if (SampleRate < 192000) return 2;
+    return 1;
+}
+
+// Output[N] += Coefficient * Input[N] for 8 * Blocks values, written so that the compiler
+// vectorises it: a trip count of whole vectors, and no overlap (kept out of line, where the
+// compiler would forget that).
+[[gnu::noinline]] void MultiplyAdd(float* __restrict Output, const float* __restrict Input, float Coefficient,
+                                   size_t Blocks) {
+    for (size_t N = 0; N < Blocks * 8; ++N) Output[N] += Coefficient * Input[N];
+}
 
 float AbsolutePeak(const float* First, const float* Last) {
     float Peak = 0;
@@ -34,20 +38,34 @@ float AbsolutePeak(const float* First, const float* Last) {
 
 } // namespace
 
-TTruePeakMeter::TTruePeakMeter(int32_t Channels, int32_t SampleRate) {
-    if (Channels <= 0 || SampleRate <= 0) return;
-    if (ebur128_state* Meter = ebur128_init(unsigned(Channels), unsigned(SampleRate), EBUR128_MODE_TRUE_PEAK))
-        FMeter = std::make_unique<TLoudnessState>(Meter);
-    FChannels = size_t(Channels);
-    FFilterGain = FilterGain(SampleRate);
+TTruePeakMeter::TTruePeakMeter(int32_t Channels, int32_t SampleRate)
+    : FChannels(size_t(std::max(Channels, 1))) {
+    const int Factor = OversamplingFactor(SampleRate);
+    if (Factor > 1) {
+        FPhases.resize(size_t(Factor));
+        for (int Tap = 0; Tap < Taps; ++Tap) {
+            double Offset = (Tap - (Taps - 1) / 2.0) * std::numbers::pi / Factor;
+            double Value = Offset == 0 ? 1.0 : std::sin(Offset) / Offset;
+            Value *= 0.5 * (1 - std::cos(2 * std::numbers::pi * Tap / (Taps - 1)));
+            if (std::fabs(Value) <= 1e-6) continue; // a zero of the sinc
+            TPhase& Phase = FPhases[size_t(Tap % Factor)];
+            Phase.Coefficients.push_back(float(Value));
+            Phase.Delays.push_back(size_t(Tap / Factor));
+        }
+        // A phase's output is at most the sum of its coefficients' magnitudes times the largest
+        // input it reads.
+        for (const TPhase& Phase : FPhases) {
+            double Sum = 0;
+            for (float Coefficient : Phase.Coefficients) Sum += std::fabs(Coefficient);
+            FFilterGain = std::max(FFilterGain, Sum * 1.001);
+        }
+    }
     // Before the first frame the filter holds silence.
     FWork.assign(FilterFrames * FChannels, 0.0f);
 }
 
-TTruePeakMeter::~TTruePeakMeter() = default;
-
 void TTruePeakMeter::Add(const float* Frames, size_t Count) {
-    if (!FMeter || Count == 0) return;
+    if (Count == 0) return;
     FWork.insert(FWork.end(), Frames, Frames + Count * FChannels);
     const size_t Total = FWork.size() / FChannels;
     // Outputs of a stretch depend on its frames and the FilterFrames before them; where those,
@@ -57,7 +75,8 @@ void TTruePeakMeter::Add(const float* Frames, size_t Count) {
     bool InRun = false;
     for (size_t First = FilterFrames; First < Total; First += Stretch) {
         size_t Last = std::min(First + Stretch, Total);
-        float Bound = AbsolutePeak(&FWork[(First - FilterFrames) * FChannels], &FWork[0] + Last * FChannels);
+        float Bound =
+            AbsolutePeak(&FWork[(First - FilterFrames) * FChannels], FWork.data() + Last * FChannels);
         bool Needed = Bound * FFilterGain > FPeak;
         if (Needed && !InRun) RunFirst = First;
         if (!Needed && InRun) Measure(RunFirst, First);
@@ -68,13 +87,26 @@ void TTruePeakMeter::Add(const float* Frames, size_t Count) {
 }
 
 void TTruePeakMeter::Measure(size_t First, size_t Last) {
-    ebur128_state* Meter = FMeter->Meter;
-    // The frames before the stretch only fill the filter; what they give is not read.
-    ebur128_add_frames_float(Meter, &FWork[(First - FilterFrames) * FChannels], FilterFrames);
-    ebur128_add_frames_float(Meter, &FWork[First * FChannels], Last - First);
-    for (unsigned Channel = 0; Channel < FChannels; ++Channel) {
-        double Peak = 0;
-        if (ebur128_prev_true_peak(Meter, Channel, &Peak) == EBUR128_SUCCESS) FPeak = std::max(FPeak, Peak);
+    const size_t Count = Last - First;
+    // The samples count too: the filter passes them on only some frames later.
+    FPeak = std::max(FPeak, double(AbsolutePeak(&FWork[First * FChannels], FWork.data() + Last * FChannels)));
+    if (FPhases.empty()) return;
+    // Each channel apart, with the frames the filter reads before the stretch; output N of a
+    // phase sums the taps at frames First + N - Delay. The outputs go in blocks of 8; the end of
+    // the last block reads zeros and is not looked at.
+    const size_t Blocks = (Count + 7) / 8;
+    FChannel.assign(FilterFrames + Blocks * 8, 0.0f);
+    FOutput.resize(Blocks * 8);
+    for (size_t Channel = 0; Channel < FChannels; ++Channel) {
+        for (size_t Frame = 0; Frame < FilterFrames + Count; ++Frame)
+            FChannel[Frame] = FWork[(First - FilterFrames + Frame) * FChannels + Channel];
+        for (const TPhase& Phase : FPhases) {
+            std::fill(FOutput.begin(), FOutput.end(), 0.0f);
+            for (size_t Tap = 0; Tap < Phase.Coefficients.size(); ++Tap)
+                MultiplyAdd(FOutput.data(), FChannel.data() + FilterFrames - Phase.Delays[Tap],
+                            Phase.Coefficients[Tap], Blocks);
+            FPeak = std::max(FPeak, double(AbsolutePeak(FOutput.data(), FOutput.data() + Count)));
+        }
     }
 }
 
