@@ -45,8 +45,8 @@ const char* const HelpText =
     "                     outputs' folders (default with -o for folder inputs, unless --flat)\n"
     "  --no-covers        copy no cover pictures\n"
     "  --replaygain WHAT  write ReplayGain tags: off (default), track, or album (track and album)\n"
-    "  --apply-gain track MP3 and Ogg Vorbis: scale the audio by the track's gain, lowered so that\n"
-    "                     the peak stays at full scale\n"
+    "  --apply-gain WHAT  MP3 and Ogg Vorbis: scale the audio by each file's track gain or by its\n"
+    "                     album's (album), lowered so that the peak stays at full scale\n"
     "  --wav-type T       WAV output as pcm or ima (IMA ADPCM); default pcm\n"
     "  --block-size N     IMA ADPCM block size in bytes, a multiple of 4; default 512\n"
     "  --info FILE...     print the technical data and tags of each file\n"
@@ -203,8 +203,6 @@ TOutputChoice ResolveOutputChoice(const TCliOptions& Options, const TOutputChoic
     if (Options.CapBitrate && LevelBitrates(Choice.DestExt).empty()) throw NoEffect("--cap-bitrate");
     if (Options.ReplayGain != gmOff && !HasGainTagForm(Format.Extension)) throw NoEffect("--replaygain");
     if (Options.ApplyGain != gmOff && LevelBitrates(Choice.DestExt).empty()) throw NoEffect("--apply-gain");
-    if (Options.ApplyGain == gmAlbum)
-        throw EUsageError("--apply-gain album is not available yet; --apply-gain track applies each file's gain");
     Choice.ReplayGain = Options.ReplayGain;
     Choice.ApplyGain = Options.ApplyGain;
     Choice.CopyTags = Options.CopyTags.value_or(Stored.CopyTags);

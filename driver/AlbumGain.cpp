@@ -51,19 +51,24 @@ void TAlbumGain::EntryFinished(const TEntryResult& Result) {
     if (Album.Finished.size() == Album.Members.size()) Complete(Album);
 }
 
+int32_t TAlbumGain::NoteHolder(const TAlbum& Album) {
+    for (const auto& [Index, Result] : Album.Finished)
+        if (Result.Outcome == eoConverted) return Index;
+    return Album.Members.front();
+}
+
 void TAlbumGain::Complete(TAlbum& Album) {
     Album.Reported = true;
     std::vector<const TTrackLoudness*> Tracks;
-    for (const auto& [Index, Result] : Album.Finished) {
-        if (Result.Outcome != eoConverted || !Result.Loudness) {
-            Note(Album.Members.front(), TrackValuesOnly);
-            return;
-        }
-        Tracks.push_back(Result.Loudness.get());
+    for (const auto& [Index, Result] : Album.Finished)
+        if (Result.Outcome == eoConverted && Result.Loudness) Tracks.push_back(Result.Loudness.get());
+    if (Tracks.size() != Album.Members.size()) {
+        Note(NoteHolder(Album), TrackValuesOnly);
+        return;
     }
     double Loudness = AlbumLoudness(Tracks);
     if (!std::isfinite(Loudness)) {
-        Note(Album.Members.front(), "its album is silent, so it has no album ReplayGain values.");
+        Note(NoteHolder(Album), "its album is silent, so it has no album ReplayGain values.");
         return;
     }
     TGainValues Values{ReplayGainOf(Loudness), 0};
@@ -81,7 +86,7 @@ void TAlbumGain::Complete(TAlbum& Album) {
 std::vector<TEntryResult> TAlbumGain::Notes() {
     std::lock_guard Lock(FMutex);
     for (auto& [Key, Album] : FAlbums)
-        if (!Album.Reported && !Album.Finished.empty()) Note(Album.Members.front(), TrackValuesOnly);
+        if (!Album.Reported && !Album.Finished.empty()) Note(NoteHolder(Album), TrackValuesOnly);
     std::vector<TEntryResult> Notes = std::move(FNotes);
     FNotes.clear();
     SortByEntry(Notes);

@@ -40,6 +40,8 @@ private:
         bool Reported = false;
     };
     void Complete(TAlbum& Album);
+    // The entry whose result tells about its album: the first that converted, if any did.
+    static int32_t NoteHolder(const TAlbum& Album);
     void Note(int32_t Index, std::string Message);
 
     std::vector<TMediaEntry> FEntries;

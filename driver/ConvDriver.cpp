@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "driver/AlbumGainApplied.h"
 #include "driver/BitrateCap.h"
 #include "driver/CoverFiles.h"
 #include "driver/FileNames.h"
@@ -215,7 +216,9 @@ void TConvDriver::ConvertEntry(const std::string& InputName, const std::string& 
     FActiveSink = Sink->Code;
     ReportProgress(0);
     TOutputChoice Choice = FReadOutputChoice();
-    FActiveMeter = ConnectMeter(FMeter, Choice, OutputExt, Source->Source, *Sink->Sink);
+    std::function<TAppliedGain()> AlbumGain;
+    if (FAlbumGains) AlbumGain = [Gains = FAlbumGains, InputName] { return Gains->GainOf(InputName); };
+    FActiveMeter = ConnectMeter(FMeter, Choice, OutputExt, Source->Source, *Sink->Sink, std::move(AlbumGain));
     if (Choice.CapBitrate) Choice = CapToInputBitrate(Choice, LossyInputBitrate(InputName));
     if (Choice.CopyTags) RequireTagCopy();
     if (Sink->ApplyLevel) Sink->ApplyLevel(Choice);

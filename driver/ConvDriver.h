@@ -27,6 +27,7 @@ namespace deraz {
 
 struct TTrackLoudness;
 class TLoudnessMeter;
+class TAlbumGainsToApply;
 
 enum TEntryOutcome : uint8_t {
     eoConverted = 0,  // the output file is complete
@@ -98,6 +99,8 @@ public:
     // than its input is up to date, found from the two files' times alone.
     bool UpdateOnly() const { return FUpdateOnly; }
     void SetUpdateOnly(bool Value) { FUpdateOnly = Value; }
+    // The album gains applied to lossy outputs' audio, shared by a batch's drivers; null for none.
+    void SetAlbumGains(std::shared_ptr<TAlbumGainsToApply> Value) { FAlbumGains = std::move(Value); }
 
     // Starts a batch over Queue, which other drivers may share, and starts its first entry at
     // once. Raises "No files added to media bin!" for an empty queue.
@@ -168,6 +171,7 @@ private:
     std::function<TOutputChoice()> FReadOutputChoice;
     bool FAllowWavToWav = false;
     bool FUpdateOnly = false;
+    std::shared_ptr<TAlbumGainsToApply> FAlbumGains;
 
     std::shared_ptr<TEntryQueue> FQueue;
     TBatchSummary FSummary;

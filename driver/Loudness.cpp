@@ -9,6 +9,7 @@
 
 #include "codecs/FormatTable.h"
 #include "driver/FileNames.h"
+#include "driver/LoudnessPeak.h"
 #include "driver/ReplayGainTags.h"
 #include "pipeline/PcmSamples.h"
 
@@ -16,7 +17,23 @@ namespace deraz {
 
 struct TLoudnessState {
     ebur128_state* Meter;
+    explicit TLoudnessState(ebur128_state* State) : Meter(State) {}
     ~TLoudnessState() { ebur128_destroy(&Meter); }
+    TLoudnessState(const TLoudnessState&) = delete;
+    TLoudnessState& operator=(const TLoudnessState&) = delete;
+};
+
+// One track's measurement on its way: integrated loudness and true peak, measured apart.
+struct TTrackMeter {
+    std::shared_ptr<TLoudnessState> Loudness;
+    TTruePeakMeter Peak;
+
+    TTrackMeter(ebur128_state* State, int32_t Channels, int32_t SampleRate)
+        : Loudness(std::make_shared<TLoudnessState>(State)), Peak(Channels, SampleRate) {}
+    void Add(const float* Frames, size_t Count) {
+        ebur128_add_frames_float(Loudness->Meter, Frames, Count);
+        Peak.Add(Frames, Count);
+    }
 };
 
 namespace {
@@ -24,23 +41,12 @@ namespace {
 constexpr double ReferenceLoudness = -18.0;
 constexpr size_t ReadSize = 64 * 1024;
 
-std::shared_ptr<TLoudnessState> NewMeter(int32_t Channels, int32_t SampleRate) {
+// A meter for PCM of this format, or null when libebur128 refuses it.
+std::unique_ptr<TTrackMeter> NewMeter(int32_t Channels, int32_t SampleRate) {
     if (Channels <= 0 || SampleRate <= 0) return nullptr;
-    ebur128_state* Meter =
-        ebur128_init(unsigned(Channels), unsigned(SampleRate), EBUR128_MODE_I | EBUR128_MODE_TRUE_PEAK);
-    if (!Meter) return nullptr;
-    return std::make_shared<TLoudnessState>(Meter);
-}
-
-// The highest true peak of any channel.
-double TruePeak(ebur128_state* Meter) {
-    double Peak = 0;
-    for (unsigned Channel = 0; Channel < Meter->channels; ++Channel) {
-        double ChannelPeak = 0;
-        if (ebur128_true_peak(Meter, Channel, &ChannelPeak) == EBUR128_SUCCESS)
-            Peak = std::max(Peak, ChannelPeak);
-    }
-    return Peak;
+    ebur128_state* State = ebur128_init(unsigned(Channels), unsigned(SampleRate), EBUR128_MODE_I);
+    if (!State) return nullptr;
+    return std::make_unique<TTrackMeter>(State, Channels, SampleRate);
 }
 
 std::string JoinedText(const std::string& First, const std::string& Second) {
@@ -74,6 +80,17 @@ double SafeGain(double Loudness, double Peak) {
     double Gain = ReplayGainOf(Loudness);
     if (Peak > 0) Gain = std::min(Gain, -20 * std::log10(Peak));
     return Gain;
+}
+
+TAppliedGain GainToApply(double Loudness, double Peak, bool Album) {
+    TAppliedGain Applied{SafeGain(Loudness, Peak), Album ? "Album gain of " : "Gain of "};
+    Applied.Note += GainText(Applied.Gain) + " applied to the audio";
+    if (Applied.Gain < ReplayGainOf(Loudness))
+        Applied.Note += ", lowered from " + GainText(ReplayGainOf(Loudness)) + " so that the " +
+                        (Album ? "album's " : "") + "peak stays at full scale.";
+    else
+        Applied.Note += ".";
+    return Applied;
 }
 
 TLoudnessMeter::~TLoudnessMeter() = default;
@@ -123,7 +140,7 @@ void TLoudnessMeter::Flush() {
     FBusy = false;
 }
 
-void TLoudnessMeter::Process(TLoudnessState* Meter, bool Scale) {
+void TLoudnessMeter::Process(TTrackMeter* Meter, bool Scale) {
     const int32_t Bits = BitsPerSample();
     const size_t Frame = size_t(FrameBytes());
     const size_t Whole = FRaw.size() / Frame * Frame;
@@ -139,7 +156,7 @@ void TLoudnessMeter::Process(TLoudnessState* Meter, bool Scale) {
     if (Meter) {
         FFloats.resize(Samples);
         UnpackPcmToFloat(FRaw.data(), Bits, Samples, FFloats.data());
-        ebur128_add_frames_float(Meter->Meter, FFloats.data(), Whole / Frame);
+        Meter->Add(FFloats.data(), Whole / Frame);
     }
     if (Scale) {
         FFrames += int64_t(Whole / Frame);
@@ -167,22 +184,25 @@ void TLoudnessMeter::MeasureAhead() {
     Source->Flush();
     Source->Init();
     FSize = Source->Size();
-    double Peak = TruePeak(Ahead->Meter);
     double Loudness = 0;
-    if (ebur128_loudness_global(Ahead->Meter, &Loudness) != EBUR128_SUCCESS || !std::isfinite(Loudness))
-        return;
-    double Gain = SafeGain(Loudness, Peak);
-    FScale = std::pow(10.0, Gain / 20);
-    FNote = "Gain of " + GainText(Gain) + " applied to the audio";
-    FNote += Gain < ReplayGainOf(Loudness) ? ", lowered from " + GainText(ReplayGainOf(Loudness)) +
-                                                 " so that the peak stays at full scale."
-                                           : ".";
+    if (ebur128_loudness_global(Ahead->Loudness->Meter, &Loudness) == EBUR128_SUCCESS &&
+        std::isfinite(Loudness))
+        Apply(GainToApply(Loudness, Ahead->Peak.Peak(), false));
+}
+
+void TLoudnessMeter::Apply(const TAppliedGain& Gain) {
+    FAhead = true;
+    FScale = std::pow(10.0, Gain.Gain / 20);
+    FNote = Gain.Note;
 }
 
 int32_t TLoudnessMeter::GetData(void* Buffer, int32_t BufferSize) {
     TACSInput* Source = Input();
     if (!Source || !FBusy) throw EACSException("The Stream is not opened");
-    if (FApplyTrackGain && !FAhead) MeasureAhead();
+    if (!FAhead && FGivenGain)
+        Apply(FGivenGain());
+    else if (!FAhead && FApplyTrackGain)
+        MeasureAhead();
     while (FReadyAt == FReady.size()) {
         size_t Had = FRaw.size();
         size_t Wanted = std::max<size_t>(size_t(std::max(BufferSize, 0)), size_t(FrameBytes()));
@@ -211,16 +231,17 @@ int32_t TLoudnessMeter::GetData(void* Buffer, int32_t BufferSize) {
 
 std::shared_ptr<TTrackLoudness> TLoudnessMeter::Measurement() const {
     auto Track = std::make_shared<TTrackLoudness>();
-    Track->State = FMeter;
     if (!FMeter) {
         Track->Problem = "the loudness of this audio cannot be measured.";
         return Track;
     }
-    Track->Peak = TruePeak(FMeter->Meter);
+    Track->State = FMeter->Loudness;
+    ebur128_state* Meter = FMeter->Loudness->Meter;
+    Track->Peak = FMeter->Peak.Peak();
     Track->Note = FNote;
-    if (FFrames * 10 < int64_t(FMeter->Meter->samplerate) * 4)
+    if (FFrames * 10 < int64_t(Meter->samplerate) * 4)
         Track->Problem = "the audio is shorter than 400 ms.";
-    else if (ebur128_loudness_global(FMeter->Meter, &Track->Loudness) != EBUR128_SUCCESS)
+    else if (ebur128_loudness_global(Meter, &Track->Loudness) != EBUR128_SUCCESS)
         Track->Problem = "the loudness could not be measured.";
     else if (!std::isfinite(Track->Loudness))
         Track->Problem = "the audio is silent.";
@@ -248,21 +269,50 @@ std::string GainNote(const std::shared_ptr<const TTrackLoudness>& Track) {
 }
 
 TLoudnessMeter* ConnectMeter(std::unique_ptr<TLoudnessMeter>& Meter, const TOutputChoice& Choice,
-                             const std::string& OutputExt, TACSInput* Source, TACSOutput& Sink) {
+                             const std::string& OutputExt, TACSInput* Source, TACSOutput& Sink,
+                             std::function<TAppliedGain()> AlbumGain) {
     std::string Ext = LowerCase(OutputExt);
     bool Tags = Choice.ReplayGain != gmOff && HasGainTagForm(Ext);
-    // Only a track's own gain can be applied while it converts.
-    bool Apply = Choice.ApplyGain == gmTrack && IsLossy(Ext);
-    if (!Tags && !Apply) {
+    bool Lossy = IsLossy(Ext);
+    bool ApplyTrack = Choice.ApplyGain == gmTrack && Lossy;
+    bool ApplyAlbum = Choice.ApplyGain == gmAlbum && Lossy && AlbumGain;
+    if (!Tags && !ApplyTrack && !ApplyAlbum) {
         Sink.SetInput(Source);
         return nullptr;
     }
     if (!Meter) Meter = std::make_unique<TLoudnessMeter>();
-    Meter->SetApplyTrackGain(Apply);
+    Meter->SetApplyTrackGain(ApplyTrack);
+    Meter->SetGivenGain(ApplyAlbum ? std::move(AlbumGain) : nullptr);
     Meter->SetWriteTags(Tags);
     Meter->SetInput(Source);
     Sink.SetInput(Meter.get());
     return Meter.get();
+}
+
+std::shared_ptr<TTrackLoudness> MeasureFile(const std::string& InputName) {
+    auto Failed = [](std::string Why) {
+        auto Track = std::make_shared<TTrackLoudness>();
+        Track->Problem = std::move(Why);
+        return Track;
+    };
+    const TFormat* Format = FindInputFormat(LowerCase(ExtractFileExt(InputName)));
+    if (!Format) return Failed("the input cannot be decoded.");
+    try {
+        std::unique_ptr<TACSFileIn> Source = Format->MakeSource();
+        Source->SetFileName(InputName);
+        TLoudnessMeter Meter;
+        Meter.SetInput(Source.get());
+        Meter.Init();
+        std::vector<uint8_t> Buffer(ReadSize);
+        while (Meter.GetData(Buffer.data(), int32_t(Buffer.size())) > 0) {
+        }
+        Meter.Flush();
+        if (!Source->Valid()) return Failed("the input cannot be decoded.");
+        return Meter.Measurement();
+    } catch (const std::exception& E) {
+        std::string Why = E.what();
+        return Failed(Why.substr(0, Why.find('\n')));
+    }
 }
 
 } // namespace deraz

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@ namespace deraz {
 
 // libebur128's state of one measurement.
 struct TLoudnessState;
+// The meters of one track.
+struct TTrackMeter;
 
 // What one converted track measured. Loudness and Peak are meaningful only when Problem is empty.
 struct TTrackLoudness {
@@ -33,6 +36,15 @@ double AlbumLoudness(const std::vector<const TTrackLoudness*>& Tracks);
 // scale.
 double SafeGain(double Loudness, double Peak);
 
+// A gain applied to a track's audio, in dB, and the note that tells of it.
+struct TAppliedGain {
+    double Gain = 0;
+    std::string Note;
+};
+// The gain that brings Loudness to the reference, lowered so that Peak stays at or below full
+// scale, for a track or for its album.
+TAppliedGain GainToApply(double Loudness, double Peak, bool Album);
+
 // A pass-through source: delivers its input's PCM unchanged (or scaled by the applied gain) and
 // measures what it delivers.
 class TLoudnessMeter : public TACSConverter {
@@ -44,6 +56,9 @@ public:
     // delivered, scaled by the gain that SafeGain gives.
     bool ApplyTrackGain() const { return FApplyTrackGain; }
     void SetApplyTrackGain(bool Value) { FApplyTrackGain = Value; }
+    // Apply the gain this gives instead (an album's), asked for when the PCM is first read; empty
+    // for none.
+    void SetGivenGain(std::function<TAppliedGain()> Gain) { FGivenGain = std::move(Gain); }
     // Whether the track's values go into its output's tags.
     bool WriteTags() const { return FWriteTags; }
     void SetWriteTags(bool Value) { FWriteTags = Value; }
@@ -67,16 +82,20 @@ private:
     void MeasureAhead();
     // Feeds whole frames of FRaw to the meter (scaled first when a gain applies) and moves them to
     // FReady; a partial frame stays in FRaw.
-    void Process(TLoudnessState* Meter, bool Scale);
+    void Process(TTrackMeter* Meter, bool Scale);
     int32_t FrameBytes();
 
+    // Sets the gain to apply.
+    void Apply(const TAppliedGain& Gain);
+
     bool FApplyTrackGain = false;
+    std::function<TAppliedGain()> FGivenGain;
     bool FWriteTags = false;
-    std::shared_ptr<TLoudnessState> FMeter;
+    std::unique_ptr<TTrackMeter> FMeter;
     std::string FMeterProblem;
     int64_t FFrames = 0;
     double FScale = 1.0;
-    bool FAhead = false; // MeasureAhead is done for this conversion
+    bool FAhead = false; // the gain to apply is known for this conversion
     std::string FNote;
     std::vector<uint8_t> FRaw;   // read from the input, not processed yet
     std::vector<uint8_t> FReady; // processed, not delivered yet
@@ -86,10 +105,14 @@ private:
 };
 
 // Places a meter between Source and Sink when Choice asks for ReplayGain tags of an output of
-// type OutputExt or for a gain applied; otherwise connects them directly. Returns the meter in
-// use, or null.
+// type OutputExt or for a gain applied; otherwise connects them directly. AlbumGain gives the
+// album's gain when Choice applies it. Returns the meter in use, or null.
 TLoudnessMeter* ConnectMeter(std::unique_ptr<TLoudnessMeter>& Meter, const TOutputChoice& Choice,
-                             const std::string& OutputExt, TACSInput* Source, TACSOutput& Sink);
+                             const std::string& OutputExt, TACSInput* Source, TACSOutput& Sink,
+                             std::function<TAppliedGain()> AlbumGain = {});
+// Reads InputName through a source of its format and a meter, with no sink: its measurement, or
+// a Problem saying why there is none.
+std::shared_ptr<TTrackLoudness> MeasureFile(const std::string& InputName);
 
 // After a conversion through Meter: its measurement, with the track's values written into
 // FileName (of type Ext) when the meter writes tags. No gain (silence, a short file, a failed

@@ -9,6 +9,9 @@
 
 namespace deraz {
 
+// Never made: completes the meter's type.
+struct TTrackMeter {};
+
 double ReplayGainOf(double Loudness) {
     return -18.0 - Loudness;
 }
@@ -19,6 +22,16 @@ double AlbumLoudness(const std::vector<const TTrackLoudness*>&) {
 
 double SafeGain(double Loudness, double Peak) {
     return Peak > 0 ? std::min(ReplayGainOf(Loudness), -20 * std::log10(Peak)) : ReplayGainOf(Loudness);
+}
+
+TAppliedGain GainToApply(double Loudness, double Peak, bool) {
+    return {SafeGain(Loudness, Peak), {}};
+}
+
+std::shared_ptr<TTrackLoudness> MeasureFile(const std::string&) {
+    auto Track = std::make_shared<TTrackLoudness>();
+    Track->Problem = "this build cannot measure loudness.";
+    return Track;
 }
 
 // No meter is ever made: these only complete the class.
@@ -51,7 +64,8 @@ std::string GainNote(const std::shared_ptr<const TTrackLoudness>&) {
 }
 
 TLoudnessMeter* ConnectMeter(std::unique_ptr<TLoudnessMeter>&, const TOutputChoice& Choice,
-                             const std::string&, TACSInput* Source, TACSOutput& Sink) {
+                             const std::string&, TACSInput* Source, TACSOutput& Sink,
+                             std::function<TAppliedGain()>) {
     if (Choice.ReplayGain != gmOff || Choice.ApplyGain != gmOff)
         throw std::runtime_error("ReplayGain is not available in this build.");
     Sink.SetInput(Source);

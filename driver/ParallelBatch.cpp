@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "driver/AlbumGainApplied.h"
+
 namespace deraz {
 
 using TClock = TProgressGate::TClock;
@@ -110,6 +112,12 @@ void TParallelBatch::Start(std::vector<TMediaEntry> Entries) {
     int32_t Jobs = std::min(FJobs, int32_t(Entries.size()));
     while (int32_t(FJobList.size()) < Jobs) AddJob();
     auto Queue = std::make_shared<TEntryQueue>(std::move(Entries));
+    std::shared_ptr<TAlbumGainsToApply> AlbumGains;
+    if (FReadOutputChoice().ApplyGain == gmAlbum) {
+        std::vector<TMediaEntry> Listed;
+        for (int32_t I = 0; I < Queue->Count(); ++I) Listed.push_back(Queue->Entry(I));
+        AlbumGains = std::make_shared<TAlbumGainsToApply>(Listed);
+    }
     FCount = Queue->Count();
     FFinished = 0;
     FLastStarted = -1;
@@ -124,6 +132,7 @@ void TParallelBatch::Start(std::vector<TMediaEntry> Entries) {
         for (int32_t I = 0; I < Jobs; ++I) {
             TConvDriver& Driver = FJobList[size_t(I)]->Driver;
             Driver.SetUpdateOnly(FUpdateOnly);
+            Driver.SetAlbumGains(AlbumGains);
             Driver.Start(Queue);
         }
     }

@@ -15,6 +15,20 @@ TGainFields PairFields(const char* Pair, const std::optional<TGainValues>& Value
     return {{Gain, GainText(Values->Gain)}, {Peak, PeakText(Values->Peak)}};
 }
 
+// Whether a tag form has a place for ReplayGain values.
+bool FormHoldsGain(TTagForm Form) {
+    switch (Form) {
+    case tfID3v2:
+    case tfOggComments:
+    case tfFLACComments:
+    case tfAPEv2:
+        return true;
+    case tfRIFFInfo:
+        return false;
+    }
+    return false;
+}
+
 } // namespace
 
 TGainFields TrackGainFields(const std::optional<TGainValues>& Track) {
@@ -29,7 +43,7 @@ TGainFields AlbumGainFields(const TGainValues& Album) {
 
 const TFormat* GainTagFormat(const std::string& Ext) {
     const TFormat* Format = FormatOfOutput(FindOutputFormat(Ext));
-    return Format && Format->TagForm != tfRIFFInfo ? Format : nullptr;
+    return Format && FormHoldsGain(Format->TagForm) ? Format : nullptr;
 }
 
 bool HasGainTagForm(const std::string& Ext) {

@@ -22,43 +22,62 @@ void SetFields(TagLib::Ogg::XiphComment& Comment, const TGainFields& Fields) {
     }
 }
 
-bool WriteInto(TagLib::Ogg::Vorbis::File& File, const TGainFields& Fields) {
-    SetFields(*File.tag(), Fields);
-    return File.save();
-}
-
-bool WriteInto(TagLib::FLAC::File& File, const TGainFields& Fields) {
-    SetFields(*File.xiphComment(true), Fields);
-    return File.save();
-}
-
-bool WriteInto(TagLib::MPEG::File& File, const TGainFields& Fields) {
-    auto* Tag = File.ID3v2Tag(true);
+void SetFrames(TagLib::ID3v2::Tag& Tag, const TGainFields& Fields) {
     for (const auto& [Name, Value] : Fields) {
-        while (auto* Old = TagLib::ID3v2::UserTextIdentificationFrame::find(Tag, Text(Name)))
-            Tag->removeFrame(Old);
+        while (auto* Old = TagLib::ID3v2::UserTextIdentificationFrame::find(&Tag, Text(Name)))
+            Tag.removeFrame(Old);
         if (Value.empty()) continue;
         auto Frame = std::make_unique<TagLib::ID3v2::UserTextIdentificationFrame>(String::UTF8);
         Frame->setDescription(Text(Name));
         Frame->setText(Text(Value));
-        Tag->addFrame(Frame.release());
+        Tag.addFrame(Frame.release());
     }
-    // As the tag copy does: only the front tag changes, the audio stays as it is.
-    return File.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v4,
-                     TagLib::File::DoNotDuplicate);
 }
 
-bool WriteInto(TagLib::APE::File& File, const TGainFields& Fields) {
-    auto* Tag = File.APETag(true);
+void SetItems(TagLib::APE::Tag& Tag, const TGainFields& Fields) {
     for (const auto& [Name, Value] : Fields) {
-        Tag->removeItem(Name);
-        if (!Value.empty()) Tag->addValue(Name, Text(Value));
+        Tag.removeItem(Name);
+        if (!Value.empty()) Tag.addValue(Name, Text(Value));
     }
-    return File.save();
 }
 
-bool WriteInto(TagLib::RIFF::WAV::File&, const TGainFields&) {
-    return true;
+// Opens FileName as a TagLib TFile and saves it once Set has changed its tags (Set returns what
+// saving gave); raises saying why not.
+template <class TFile, class TSet> void Rewrite(const std::string& FileName, TSet&& Set) {
+    TFile File(FileName.c_str(), true);
+    if (!File.isValid() || File.readOnly() || !File.audioProperties())
+        throw std::runtime_error("the file cannot be opened.");
+    if (!Set(File)) throw std::runtime_error("saving them failed.");
+}
+
+// Sets Fields in FileName in the tag form its players read the values from.
+void WriteForm(TTagForm Form, const std::string& FileName, const TGainFields& Fields) {
+    switch (Form) {
+    case tfOggComments:
+        return Rewrite<TagLib::Ogg::Vorbis::File>(FileName, [&](auto& File) {
+            SetFields(*File.tag(), Fields);
+            return File.save();
+        });
+    case tfFLACComments:
+        return Rewrite<TagLib::FLAC::File>(FileName, [&](auto& File) {
+            SetFields(*File.xiphComment(true), Fields);
+            return File.save();
+        });
+    case tfID3v2:
+        return Rewrite<TagLib::MPEG::File>(FileName, [&](auto& File) {
+            SetFrames(*File.ID3v2Tag(true), Fields);
+            // As the tag copy does: only the front tag changes, the audio stays as it is.
+            return File.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v4,
+                             TagLib::File::DoNotDuplicate);
+        });
+    case tfAPEv2:
+        return Rewrite<TagLib::APE::File>(FileName, [&](auto& File) {
+            SetItems(*File.APETag(true), Fields);
+            return File.save();
+        });
+    case tfRIFFInfo:
+        return; // no standard place
+    }
 }
 
 } // namespace
@@ -68,23 +87,15 @@ void WriteGainFields(const std::string& FileName, const std::string& Ext, const 
     if (!Format) return;
     namespace fs = std::filesystem;
     std::string Copy = TemporaryOutputName(FileName);
-    auto Fail = [&](const std::string& Why) {
-        DiscardOutput(Copy);
-        throw std::runtime_error("Cannot write the ReplayGain tags of " + FileName + ": " + Why);
-    };
-    std::error_code Error;
-    if (!fs::copy_file(FileName, Copy, fs::copy_options::overwrite_existing, Error))
-        Fail(Error.message() + ".");
     try {
-        WithTagFile(Format->TagForm, Copy, true, [&](auto& File) {
-            if (!File.isValid() || File.readOnly() || !File.audioProperties())
-                Fail("the file cannot be opened.");
-            if (!WriteInto(File, Fields)) Fail("saving them failed.");
-        });
+        std::error_code Error;
+        if (!fs::copy_file(FileName, Copy, fs::copy_options::overwrite_existing, Error))
+            throw std::runtime_error(Error.message() + ".");
+        WriteForm(Format->TagForm, Copy, Fields);
         CommitOutput(Copy, FileName);
-    } catch (const std::runtime_error&) {
+    } catch (const std::exception& E) {
         DiscardOutput(Copy);
-        throw;
+        throw std::runtime_error("Cannot write the ReplayGain tags of " + FileName + ": " + E.what());
     }
 }
 

@@ -58,7 +58,7 @@ TEST(ResolveOutputChoice, GainOptionsOnlyWhereTheFormatTakesThem) {
         {{"-f", "mp3", "--replaygain", "track", "--apply-gain", "track", "x"}, gmTrack, gmTrack, true},
         {{"-f", "wav", "--replaygain", "track", "x"}, gmOff, gmOff, false},
         {{"-f", "flac", "--apply-gain", "track", "x"}, gmOff, gmOff, false},
-        {{"-f", "ogg", "--apply-gain", "album", "x"}, gmOff, gmOff, false},
+        {{"-f", "ogg", "--apply-gain", "album", "x"}, gmOff, gmAlbum, true},
         {{"-f", "ogg", "--apply-gain", "off", "x"}, gmOff, gmOff, false},
         {{"-f", "ogg", "--replaygain", "loud", "x"}, gmOff, gmOff, false}};
     for (const auto& Case : Cases) {

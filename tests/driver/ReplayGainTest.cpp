@@ -1,13 +1,16 @@
 // ReplayGain written while converting: the values read back with ffprobe, checked against the
 // signal's known loudness and against loudgain's own measurement of the same outputs; album values
-// against loudgain's album mode; no gain, with a note, for silence and very short audio.
+// against loudgain's album mode; no gain, with a note, for silence and very short audio; album
+// gains applied to the audio; the true peak measured only where it can rise.
 #include <cmath>
+#include <ebur128.h>
 #include <gtest/gtest.h>
 #include <map>
 #include <optional>
 #include <sstream>
 
 #include "driver/AlbumGain.h"
+#include "driver/LoudnessPeak.h"
 #include "driver/ParallelBatch.h"
 #include "driver/ReplayGainTags.h"
 #include "tests/support/TestSupport.h"
@@ -140,10 +143,10 @@ TEST(ReplayGain, AlbumValuesEqualLoudgainsAlbumModeAndNeedEveryTrack) {
         Entries.push_back({Sine(Dir, Name + ".wav", Volume), Dir.File(Name + ".flac")});
         AlbumOutputs.push_back(Entries.back().OutputName);
     }
-    // An album one of whose tracks fails gets track values only.
-    Entries.push_back({Sine(Dir, "broken/good.wav", 0.2), Dir.File("broken/good.flac")});
+    // An album one of whose tracks fails gets track values only, and its converted track says so.
     test::WriteFileBytes(Dir.File("broken/bad.wav"), {'R', 'I', 'F', 'F'});
     Entries.push_back({Dir.File("broken/bad.wav"), Dir.File("broken/bad.flac")});
+    Entries.push_back({Sine(Dir, "broken/good.wav", 0.2), Dir.File("broken/good.flac")});
     TOutputChoice Choice{3, 0};
     Choice.ReplayGain = gmAlbum;
     auto Results = Convert(Choice, Entries);
@@ -156,11 +159,11 @@ TEST(ReplayGain, AlbumValuesEqualLoudgainsAlbumModeAndNeedEveryTrack) {
         EXPECT_NEAR(std::stod(Tags["REPLAYGAIN_ALBUM_GAIN"]), Peer[3].Gain, 0.1);
         EXPECT_NEAR(std::stod(Tags["REPLAYGAIN_ALBUM_PEAK"]), Peer[3].Peak, Peer[3].Peak * 0.05);
     }
-    EXPECT_EQ(Results[4].Outcome, eoFailed);
+    EXPECT_EQ(Results[3].Outcome, eoFailed);
     auto Lone = GainTags(Dir.File("broken/good.flac"));
     EXPECT_TRUE(Lone.contains("REPLAYGAIN_TRACK_GAIN") && !Lone.contains("REPLAYGAIN_ALBUM_GAIN"));
-    EXPECT_NE(Results[3].Message.find("track ReplayGain values only"), std::string::npos)
-        << Results[3].Message;
+    EXPECT_NE(Results[4].Message.find("track ReplayGain values only"), std::string::npos)
+        << Results[4].Message;
 }
 
 TEST(ReplayGain, SilenceAndShortAudioConvertWithoutGainAndSayWhy) {
@@ -206,6 +209,81 @@ TEST(ReplayGain, InputValuesTravelOnlyWhenNoneAreMeasuredAndFailedWritesChangeNo
     EXPECT_THROW(WriteGainFields(Junk, ".flac", AlbumGainFields({1, 0.5})), std::runtime_error);
     EXPECT_EQ(test::ReadFileBytes(Junk), (std::vector<uint8_t>{'f', 'L', 'a', 'C'}));
     EXPECT_EQ(test::FilesWithExtension(Dir.Path(), ".part").size(), 0u);
+}
+
+TEST(ReplayGain, AlbumGainAppliedToEveryTrackOfItsAlbumWithinFullScale) {
+    if (!HaveTools()) GTEST_SKIP() << "sox, ffprobe or loudgain missing";
+    test::TTempDir Dir;
+    for (const char* Folder : {"plain", "spiky", "silent"})
+        std::filesystem::create_directories(Dir.File(Folder));
+    // plain: -20 and -10.5 LUFS, album gain about -4 dB; spiky: -40 LUFS with a peak at 0.9, so
+    // the gain is held at the peak; silent: no gain at all.
+    std::string Quiet = Sine(Dir, "spiky/quiet.wav", 0.01, 3), Spike = Dir.File("spiky/spike.wav");
+    ASSERT_EQ(test::RunCommand("sox " + ShellQuote(Quiet) + " " +
+                               ShellQuote(Sine(Dir, "burst.wav", 0.9, 0.005)) + " " + ShellQuote(Spike)),
+              0);
+    std::vector<std::string> Inputs = {Sine(Dir, "plain/a.wav", 0.1), Sine(Dir, "plain/b.wav", 0.3), Spike,
+                                       Quiet, Sine(Dir, "silent/s.wav", 0)};
+    std::vector<TMediaEntry> Entries;
+    for (const auto& Input : Inputs) Entries.push_back({Input, Input + ".ogg"});
+    TOutputChoice Choice{0, 5};
+    Choice.ReplayGain = gmAlbum;
+    Choice.ApplyGain = gmAlbum;
+    auto Results = Convert(Choice, Entries);
+    const char* Notes[] = {"Album gain of -", "Album gain of -", "lowered from", "lowered from",
+                           "No gain applied: its album is silent"};
+    for (size_t I = 0; I < Inputs.size(); ++I) {
+        SCOPED_TRACE(Inputs[I]);
+        ASSERT_EQ(Results[I].Outcome, eoConverted) << Results[I].Message;
+        EXPECT_NE(Results[I].Message.find(Notes[I]), std::string::npos) << Results[I].Message;
+    }
+    // The plain album now plays at the reference with its tracks' difference kept.
+    auto A = GainTags(Entries[0].OutputName), B = GainTags(Entries[1].OutputName);
+    EXPECT_NEAR(std::stod(A["REPLAYGAIN_ALBUM_GAIN"]), 0, 0.15);
+    EXPECT_NEAR(std::stod(A["REPLAYGAIN_TRACK_GAIN"]) - std::stod(B["REPLAYGAIN_TRACK_GAIN"]), 9.54, 0.2);
+    // The spiky album was raised until its peak reached full scale.
+    EXPECT_NEAR(std::stod(GainTags(Entries[2].OutputName)["REPLAYGAIN_ALBUM_PEAK"]), 1.0, 0.05);
+}
+
+TEST(TruePeakMeter, EqualsAMeasurementOfEveryFrame) {
+    // Noise at 0.3, then a louder burst, then a quarter-rate sine whose samples (0.57) stay below
+    // the noise's peak but whose true peak (0.8) lies between them.
+    auto Signal = [](size_t Frame, unsigned Channel, unsigned Rate) {
+        uint32_t Hash = uint32_t(Frame * 2654435761u + Channel * 40503u);
+        double Noise = double(Hash % 20001) / 10000 - 1;
+        if (Frame < Rate) return 0.3 * Noise;
+        if (Frame < Rate + 100) return 0.6 * Noise;
+        return 0.8 * std::sin(M_PI / 2 * double(Frame) + M_PI / 4 + Channel);
+    };
+    struct TCase {
+        unsigned Rate, Channels;
+        size_t Chunk; // frames added at a time
+    } Cases[] = {{44100, 2, 4096}, {44100, 1, 7}, {96000, 3, 1000}, {192000, 2, 333}};
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Rate);
+        std::vector<float> Pcm;
+        for (size_t Frame = 0; Frame < size_t(Case.Rate) * 2; ++Frame)
+            for (unsigned Channel = 0; Channel < Case.Channels; ++Channel)
+                Pcm.push_back(float(Signal(Frame, Channel, Case.Rate)));
+        size_t Frames = Pcm.size() / Case.Channels;
+        ebur128_state* Every = ebur128_init(Case.Channels, Case.Rate, EBUR128_MODE_TRUE_PEAK);
+        ASSERT_NE(Every, nullptr);
+        ebur128_add_frames_float(Every, Pcm.data(), Frames);
+        double Expected = 0;
+        for (unsigned Channel = 0; Channel < Case.Channels; ++Channel) {
+            double Peak = 0;
+            ebur128_true_peak(Every, Channel, &Peak);
+            Expected = std::max(Expected, Peak);
+        }
+        ebur128_destroy(&Every);
+        TTruePeakMeter Meter(int32_t(Case.Channels), int32_t(Case.Rate));
+        for (size_t Frame = 0; Frame < Frames; Frame += Case.Chunk)
+            Meter.Add(&Pcm[Frame * Case.Channels], std::min(Case.Chunk, Frames - Frame));
+        EXPECT_NEAR(Meter.Peak(), Expected, Expected * 1e-5);
+        if (Case.Rate < 192000) {
+            EXPECT_GT(Expected, 0.75);
+        }
+    }
 }
 
 } // namespace
