@@ -49,6 +49,12 @@ public:
     QCheckBox* CBoxKeepFolders;
     QCheckBox* CBoxCopyCovers;
     QCheckBox* CBoxUpdateOnly;
+    // Outputs made for a device: each combo box holds its limit as item data, 0 keeping the input's.
+    QWidget* DeviceTab;
+    QComboBox* ComboMaxRate;
+    QComboBox* ComboMaxBits;
+    QComboBox* ComboChannels;
+    QCheckBox* CBoxCopyCompatible;
     QPushButton* BtnOK;
     QPushButton* BtnCancel;
     QFileDialog* OpenWavDlg;
@@ -62,6 +68,7 @@ protected:
 private:
     void BuildSoundGroup();
     void BuildFoldersGroup();
+    void BuildDeviceTab();
     void Load();
     void CBoxEnableClick(bool Checked);
     void CBoxSoundClick(bool Checked);

@@ -25,6 +25,7 @@
 
 #include "controls/TExDragDrop.h"
 #include "desktop/MessageBoxes.h"
+#include "desktop/ProfilesMenu.h"
 #include "desktop/uAboutDlg.h"
 #include "desktop/uConfigOutputDlg.h"
 #include "desktop/uInfoTagDlg.h"
@@ -188,6 +189,7 @@ void TMainForm::CreateMenus() {
     QMenu* Configure1 = menuBar()->addMenu("Configure");
     Options1 = MenuAction(Configure1, "Options", QKeySequence(Qt::Key_F5),
                           "Configure appearance of Deraz Audio Converter.", "options");
+    Configure1->addMenu(new TProfilesMenu(this, Configure1));
     QMenu* Help1 = menuBar()->addMenu("Help");
     Sendcommentssuggestions1 = MenuAction(Help1, "Send comments, suggestions....", {},
                                           "Send comments, suggestions, etc. to the author.", "mail");
