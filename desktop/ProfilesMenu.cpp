@@ -5,6 +5,7 @@
 #include <QInputDialog>
 
 #include "desktop/MessageBoxes.h"
+#include "desktop/uConfigDlg.h"
 #include "desktop/uConfigOutputDlg.h"
 #include "desktop/uMain.h"
 #include "driver/Settings.h"
@@ -45,6 +46,8 @@ void TProfilesMenu::ApplyProfile(const std::string& Name) {
         Dialog->CBoxCopyTags->setChecked(Choice.CopyTags);
         Dialog->CBoxUseBitrate->setChecked(Choice.CapBitrate);
     }
+    // The preferences dialog holds the ReplayGain and device choices the profile changed.
+    if (auto* Preferences = FMainForm->findChild<TConfigDlg*>()) Preferences->Load();
     FMainForm->SetOutputExtensions(OutputExtension(Choice.DestExt));
 }
 

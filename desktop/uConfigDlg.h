@@ -61,6 +61,8 @@ public:
 
     // Closed only by its own buttons.
     void reject() override {}
+    // Reads the settings file into the controls (again after a profile has changed it).
+    void Load();
 
 protected:
     void showEvent(QShowEvent* Event) override;
@@ -69,7 +71,6 @@ private:
     void BuildSoundGroup();
     void BuildFoldersGroup();
     void BuildDeviceTab();
-    void Load();
     void CBoxEnableClick(bool Checked);
     void CBoxSoundClick(bool Checked);
     void ChooseSound(const QString& Title, QLineEdit* Edit, QLabel* Label, const QString& Caption);

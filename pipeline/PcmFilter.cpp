@@ -79,8 +79,7 @@ void TPcmFilter::Refill() {
         FRaw.clear();
         FEnded = true;
         Process(nullptr, 0, FOut);
-    } else {
-        const size_t Frames = FRaw.size() / Frame;
+    } else if (const size_t Frames = FRaw.size() / Frame; Frames > 0) {
         FIn.resize(Frames * Frame / size_t(PcmBytes(InBits)));
         UnpackPcmToFloat(FRaw.data(), InBits, FIn.size(), FIn.data());
         FRaw.erase(FRaw.begin(), FRaw.begin() + std::ptrdiff_t(Frames * Frame));
