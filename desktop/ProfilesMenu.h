@@ -15,7 +15,8 @@ public:
     TProfilesMenu(TMainForm* MainForm, QWidget* Parent);
 
     // Applies profile Name: stores its choice, gives the output names its extension and shows
-    // it in the output format and preferences dialogs. A profile this build cannot use is refused with its reason.
+    // it in the output format and preferences dialogs. A profile this build cannot use is refused with its
+    // reason.
     void ApplyProfile(const std::string& Name);
     // Asks for a name and saves the stored choice under it.
     void SaveCurrentChoice();
