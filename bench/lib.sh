@@ -45,3 +45,12 @@ bench_ratio() {
     printf '%-44s ours %7.3f s   reference %7.3f s   ratio %5.2f\n' "$name" "$ours" "$reference" \
         "$(echo "$ours / $reference" | bc -l)"
 }
+
+# bench_hires_flac FILE: one minute of the music at 96 kHz/24 bits as FLAC, made once. Resampling
+# fills the low bits, so the encoders and filters see real 24-bit samples.
+bench_hires_flac() {
+    [ -f "$1" ] && return
+    sox "$MUSIC_WAV" -b 24 -r 96000 "$1.wav" trim 0 60 rate -v
+    flac -s -f -5 -o "$1" "$1.wav"
+    rm -f "$1.wav"
+}

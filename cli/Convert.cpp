@@ -7,6 +7,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "cli/DeviceOptions.h"
 #include "cli/InterruptibleWait.h"
 #include "cli/ProgressDisplay.h"
 #include "driver/AlbumGain.h"
@@ -57,8 +58,8 @@ std::vector<TMediaEntry> MakeEntries(const TCliOptions& Options, const TOutputCh
     Bin.SetOutputExtension(OutputExtension(Choice.DestExt));
     Bin.SetKeepFolders(!Options.Flat);
     Bin.SetIfExists(Options.IfExists);
-    if (Options.Covers)
-        Bin.SetCoverRule(*Options.Covers ? crAlways : crNever);
+    if (auto Covers = CoversFor(Options, TSettings()))
+        Bin.SetCoverRule(*Covers ? crAlways : crNever);
     else
         Bin.SetCoverRule(Options.Flat ? crNever : crFolderEntries);
     Bin.Add(Options.Files);
@@ -90,7 +91,7 @@ int PrintSummary(const TCliOptions& Options, const std::vector<TEntryResult>& Re
     for (const auto& Result : Results) {
         if (Result.Outcome == eoConverted && !Result.Message.empty()) Summary.Notes.push_back(Result);
         if (Result.Outcome == eoConverted)
-            ++Summary.Converted;
+            ++(Result.Copied ? Summary.Copied : Summary.Converted);
         else if (Result.Outcome == eoUpToDate)
             ++Summary.UpToDate;
         else
@@ -127,7 +128,18 @@ void RunBatch(TParallelBatch& Batch, std::vector<TMediaEntry> Entries, TInterrup
 } // namespace
 
 int RunConversion(const TCliOptions& Options) {
-    TOutputChoice Choice = ResolveOutputChoice(Options, TSettings().OutputChoice());
+    TSettings Settings;
+    TOutputChoice Choice = ResolveOutputChoice(Options, StartingChoice(Options, Settings));
+    if (Options.SaveProfile) {
+        try {
+            Settings.WriteProfile(*Options.SaveProfile, Choice, CoversFor(Options, Settings).value_or(true));
+        } catch (const EProfileError& E) {
+            throw EUsageError(E.what());
+        }
+        if (!Options.Quiet)
+            std::printf("deraz-convert: profile \"%s\" saved.\n", Options.SaveProfile->c_str());
+        if (Options.Files.empty()) return 0;
+    }
     std::vector<TMediaEntry> Kept;
     const std::vector<TMediaEntry> Entries = MakeEntries(Options, Choice, Kept);
     int32_t Jobs = JobCount(Options, Entries.size());

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <utility>
 
+#include "cli/DeviceOptions.h"
 #include "driver/BitrateCap.h"
 #include "driver/FileNames.h"
 #include "driver/ReplayGainTags.h"
@@ -47,6 +48,14 @@ const char* const HelpText =
     "  --replaygain WHAT  write ReplayGain tags: off (default), track, or album (track and album)\n"
     "  --apply-gain WHAT  MP3 and Ogg Vorbis: scale the audio by each file's track gain or by its\n"
     "                     album's (album), lowered so that the peak stays at full scale\n"
+    "  --max-rate HZ      resample inputs above HZ to the highest rate of their family at or below it\n"
+    "                     (88200 to 44100, 96000 to 48000, ...)\n"
+    "  --max-bits 16|24   lossless outputs: reduce wider inputs with dither\n"
+    "  --channels 2|1     mix inputs with more channels down to stereo or mono\n"
+    "  --copy-compatible  copy an input already in the output format that needs no change\n"
+    "  --profile NAME     start from the stored profile NAME; other options override it\n"
+    "  --save-profile NAME store this command's format, level and options as profile NAME\n"
+    "  --profiles         list the stored profiles\n"
     "  --wav-type T       WAV output as pcm or ima (IMA ADPCM); default pcm\n"
     "  --block-size N     IMA ADPCM block size in bytes, a multiple of 4; default 512\n"
     "  --info FILE...     print the technical data and tags of each file\n"
@@ -158,12 +167,13 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments) {
             int32_t Size = ParseNumber(Argument, Value(), 4, 65532);
             if (Size % 4 != 0) throw EUsageError("--block-size must be a multiple of 4");
             Options.BlockSize = uint16_t(Size);
-        } else {
+        } else if (!ParseDeviceOption(Argument, Value, Options)) {
             throw EUsageError("unknown option " + Argument);
         }
         if (Attached) throw EUsageError(Argument + " takes no value");
     }
-    if (!Options.Help && !Options.Version && !Options.Levels && Options.Files.empty())
+    if (!Options.Help && !Options.Version && !Options.Levels && !Options.Profiles && !Options.SaveProfile &&
+        Options.Files.empty())
         throw EUsageError("no input files");
     // Without -o every output goes beside its input: there is no folder to flatten or to copy to.
     if (Options.OutputDir.empty() && Options.Flat) throw EUsageError("--flat has no effect without -o");
@@ -207,6 +217,7 @@ TOutputChoice ResolveOutputChoice(const TCliOptions& Options, const TOutputChoic
     Choice.ApplyGain = Options.ApplyGain;
     Choice.CopyTags = Options.CopyTags.value_or(Stored.CopyTags);
     Choice.CapBitrate = Options.CapBitrate;
+    ApplyDeviceOptions(Options, Stored, Choice);
     return Choice;
 }
 

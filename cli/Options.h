@@ -38,6 +38,14 @@ struct TCliOptions {
     bool Update = false;               // --update: only inputs newer than their outputs
     TGainMode ReplayGain = gmOff;      // --replaygain
     TGainMode ApplyGain = gmOff;       // --apply-gain
+    // Outputs made for a device, and profiles (cli/DeviceOptions.h).
+    std::optional<int32_t> MaxRate;         // --max-rate HZ
+    std::optional<int32_t> MaxBits;         // --max-bits 16|24
+    std::optional<int32_t> MaxChannels;     // --channels 2|1
+    bool CopyCompatible = false;            // --copy-compatible
+    std::optional<std::string> Profile;     // --profile NAME
+    std::optional<std::string> SaveProfile; // --save-profile NAME
+    bool Profiles = false;                  // --profiles
     std::vector<std::string> Files;
 };
 

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "cli/Convert.h"
+#include "cli/DeviceOptions.h"
 #include "cli/Info.h"
 #include "cli/Options.h"
 #include "codecs/CodecLibraries.h"
@@ -23,6 +24,10 @@ int main(int argc, char** argv) {
         }
         if (Options.Levels) {
             std::fputs(LevelsText(*Options.Levels).c_str(), stdout);
+            return 0;
+        }
+        if (Options.Profiles) {
+            std::fputs(ProfilesText(TSettings()).c_str(), stdout);
             return 0;
         }
         if (Options.Info) return PrintMediaInfo(Options.Files);

@@ -35,6 +35,12 @@ QCheckBox* CheckBox(QWidget* Parent, const QString& Caption, const QString& Hint
     return Box;
 }
 
+// Selects the item holding Value, adding it when the list has none (a limit stored elsewhere).
+void SelectLimit(QComboBox* Combo, int Value) {
+    if (Combo->findData(Value) < 0) Combo->addItem(QString::number(Value), Value);
+    Combo->setCurrentIndex(Combo->findData(Value));
+}
+
 } // namespace
 
 TConfigDlg::TConfigDlg(const std::string& SettingsFile, QWidget* Parent)
@@ -82,6 +88,7 @@ TConfigDlg::TConfigDlg(const std::string& SettingsFile, QWidget* Parent)
     ComboReplayGain->setToolTip(tr("Measure the loudness of every converted file and tag it, so that players "
                                    "can play tracks (or whole albums) at one loudness."));
     BuildFoldersGroup();
+    BuildDeviceTab();
 
     BtnOK = new QPushButton(tr("OK"), this);
     BtnOK->setGeometry(368, 381, 80, 25);
@@ -157,6 +164,35 @@ void TConfigDlg::BuildFoldersGroup() {
         tr("Files whose output is not older than they are are left as they are."), {8, 64, 501, 20});
 }
 
+void TConfigDlg::BuildDeviceTab() {
+    DeviceTab = new QWidget;
+    PageControl1->addTab(DeviceTab, tr("Device"));
+    auto Row = [this](int Top, const QString& Caption, const QList<std::pair<QString, int>>& Items,
+                      const QString& Hint) {
+        auto* Label = new QLabel(Caption, DeviceTab);
+        Label->setGeometry(10, Top, 150, 22);
+        auto* Combo = new QComboBox(DeviceTab);
+        for (const auto& [Text, Value] : Items) Combo->addItem(Text, Value);
+        Combo->setGeometry(166, Top, 110, 24);
+        Combo->setToolTip(Hint);
+        return Combo;
+    };
+    ComboMaxRate = Row(12, tr("Highest sample rate:"),
+                       {{tr("Keep"), 0}, {"96000", 96000}, {"48000", 48000}, {"44100", 44100}},
+                       tr("Inputs above this rate are resampled to the highest rate of their family at or "
+                          "below it (88200 Hz to 44100 Hz, 96000 Hz to 48000 Hz)."));
+    ComboMaxBits = Row(42, tr("Highest bit depth:"), {{tr("Keep"), 0}, {"24", 24}, {"16", 16}},
+                       tr("Wider inputs are reduced with dither in lossless outputs; lossy outputs take "
+                          "them as they are."));
+    ComboChannels = Row(72, tr("Channels:"), {{tr("Keep"), 0}, {tr("Stereo"), 2}, {tr("Mono"), 1}},
+                        tr("Inputs with more channels are mixed down."));
+    CBoxCopyCompatible =
+        CheckBox(DeviceTab, tr("Copy files already in the output format instead of converting them."),
+                 tr("A lossy file at or below the chosen bit rate, or a lossless file in the same "
+                    "format, is copied as it is when no limit above applies."),
+                 {10, 106, 501, 20});
+}
+
 void TConfigDlg::Load() {
     TSettings Settings(FSettingsFile);
     TPreferences Stored = Settings.Preferences();
@@ -172,6 +208,11 @@ void TConfigDlg::Load() {
     CBoxCopyCovers->setChecked(Library.CopyCovers);
     CBoxUpdateOnly->setChecked(Library.UpdateOnly);
     ComboReplayGain->setCurrentIndex(Settings.ReplayGain());
+    const TDeviceLimits Limits = Settings.DeviceLimits();
+    SelectLimit(ComboMaxRate, Limits.MaxRate);
+    SelectLimit(ComboMaxBits, Limits.MaxBits);
+    SelectLimit(ComboChannels, Limits.Channels);
+    CBoxCopyCompatible->setChecked(Settings.CopyCompatible());
 }
 
 void TConfigDlg::showEvent(QShowEvent* Event) {
@@ -223,6 +264,9 @@ void TConfigDlg::BtnOKClick() {
         Settings.WriteLibraryPreferences(
             {CBoxKeepFolders->isChecked(), CBoxCopyCovers->isChecked(), CBoxUpdateOnly->isChecked()});
         Settings.WriteReplayGain(TGainMode(ComboReplayGain->currentIndex()));
+        Settings.WriteDeviceOutput({ComboMaxRate->currentData().toInt(), ComboMaxBits->currentData().toInt(),
+                                    ComboChannels->currentData().toInt()},
+                                   CBoxCopyCompatible->isChecked());
     } catch (const std::exception& E) {
         ShowError(this, QString::fromStdString(E.what()));
         return;

@@ -49,12 +49,20 @@ public:
     QCheckBox* CBoxKeepFolders;
     QCheckBox* CBoxCopyCovers;
     QCheckBox* CBoxUpdateOnly;
+    // Outputs made for a device: each combo box holds its limit as item data, 0 keeping the input's.
+    QWidget* DeviceTab;
+    QComboBox* ComboMaxRate;
+    QComboBox* ComboMaxBits;
+    QComboBox* ComboChannels;
+    QCheckBox* CBoxCopyCompatible;
     QPushButton* BtnOK;
     QPushButton* BtnCancel;
     QFileDialog* OpenWavDlg;
 
     // Closed only by its own buttons.
     void reject() override {}
+    // Reads the settings file into the controls (again after a profile has changed it).
+    void Load();
 
 protected:
     void showEvent(QShowEvent* Event) override;
@@ -62,7 +70,7 @@ protected:
 private:
     void BuildSoundGroup();
     void BuildFoldersGroup();
-    void Load();
+    void BuildDeviceTab();
     void CBoxEnableClick(bool Checked);
     void CBoxSoundClick(bool Checked);
     void ChooseSound(const QString& Title, QLineEdit* Edit, QLabel* Label, const QString& Caption);

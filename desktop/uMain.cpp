@@ -28,6 +28,7 @@
 #include "desktop/InstalledFiles.h"
 #include "desktop/MessageBoxes.h"
 #include "desktop/WindowPlacement.h"
+#include "desktop/ProfilesMenu.h"
 #include "desktop/uAboutDlg.h"
 #include "desktop/uConfigOutputDlg.h"
 #include "desktop/uInfoTagDlg.h"
@@ -232,6 +233,7 @@ void TMainForm::CreateMenus() {
     QMenu* Configure1 = menuBar()->addMenu(tr("Configure"));
     Options1 = MenuAction(Configure1, tr("Options"), QKeySequence(Qt::Key_F5),
                           tr("Configure appearance of Deraz Audio Converter."), "options");
+    Configure1->addMenu(new TProfilesMenu(this, Configure1));
     // The program has no web site or mail address: its documentation comes with it.
     QMenu* Help1 = menuBar()->addMenu(tr("Help"));
     Documentation1 = MenuAction(Help1, tr("Documentation."), QKeySequence(Qt::Key_F1),

@@ -5,7 +5,9 @@
 
 #include "driver/AlbumGainApplied.h"
 #include "driver/BitrateCap.h"
+#include "driver/CopyCompatible.h"
 #include "driver/CoverFiles.h"
+#include "driver/DeviceOutput.h"
 #include "driver/FileNames.h"
 #include "driver/Loudness.h"
 #include "driver/OutputFiles.h"
@@ -77,6 +79,8 @@ std::string SummaryCounts(const TBatchSummary& Summary) {
     std::string Text = std::to_string(Summary.Converted) + " converted, " + std::to_string(Summary.UpToDate) +
                        " up to date, " + std::to_string(Count(eoFailed)) + " failed, " +
                        std::to_string(Count(eoSkipped)) + " skipped";
+    if (Summary.Copied > 0)
+        Text.insert(Text.find(" converted, ") + 12, std::to_string(Summary.Copied) + " copied, ");
     for (TEntryOutcome Outcome : {eoStopped, eoNotStarted})
         if (Count(Outcome) > 0) Text += ", " + std::to_string(Count(Outcome)) + " " + OutcomeText(Outcome);
     return Text;
@@ -95,6 +99,7 @@ std::string CompletionMessage(const TBatchSummary& Summary) {
 void AddSummary(TBatchSummary& Total, const TBatchSummary& Part) {
     Total.Count += Part.Count;
     Total.Converted += Part.Converted;
+    Total.Copied += Part.Copied;
     Total.UpToDate += Part.UpToDate;
     Total.Aborted = Total.Aborted || Part.Aborted;
     Total.Problems.insert(Total.Problems.end(), Part.Problems.begin(), Part.Problems.end());
@@ -104,7 +109,8 @@ void AddSummary(TBatchSummary& Total, const TBatchSummary& Part) {
 }
 
 TConvDriver::TConvDriver(TPipelineTable& Pipelines, std::function<TOutputChoice()> ReadOutputChoice)
-    : FPipelines(Pipelines), FReadOutputChoice(std::move(ReadOutputChoice)) {
+    : FPipelines(Pipelines), FReadOutputChoice(std::move(ReadOutputChoice)),
+      FFilters(std::make_unique<TDeviceFilters>()) {
     FChannel->Owner = this;
     for (const auto& Row : FPipelines.Sinks()) {
         Row.Sink->OnProgress = [Channel = FChannel](TComponent* Sender) {
@@ -208,19 +214,29 @@ void TConvDriver::ConvertEntry(const std::string& InputName, const std::string& 
         throw;
     }
     bool Decodable = Input->Valid();
+    const TPcmFormat Format{Input->SampleRate(), Input->BitsPerSample(), Input->Channels()};
     Input->CloseFile();
     if (!Decodable) throw std::runtime_error(UndecodableMessage(*Input));
-    FSourceNote = Input->Note();
     MakeOutputFolder(OutputName);
+
+    TOutputChoice Choice = FReadOutputChoice();
+    const int32_t InputKbps = Choice.CapBitrate || Choice.CopyCompatible ? LossyInputBitrate(InputName) : 0;
+    if (Choice.CapBitrate) Choice = CapToInputBitrate(Choice, InputKbps);
+    if (Choice.CopyTags) RequireTagCopy();
+    if (Choice.CopyCompatible && CanCopyUnchanged(Choice, InputExt, Format, InputKbps)) {
+        CopyEntry(InputName, OutputName, Choice);
+        throw EEntryCopied("Copied without converting.");
+    }
+    const TDevicePlan Plan = PlanDeviceOutput(Choice.Limits, Format, !LevelBitrates(Choice.DestExt).empty());
+    FDeviceNote = Plan.Note();
+    FSourceNote = JoinedNotes(Input->Note(), FDeviceNote);
 
     FActiveSink = Sink->Code;
     ReportProgress(0);
-    TOutputChoice Choice = FReadOutputChoice();
     std::function<TAppliedGain()> AlbumGain;
     if (FAlbumGains) AlbumGain = [Gains = FAlbumGains, InputName] { return Gains->GainOf(InputName); };
-    FActiveMeter = ConnectMeter(FMeter, Choice, OutputExt, Source->Source, *Sink->Sink, std::move(AlbumGain));
-    if (Choice.CapBitrate) Choice = CapToInputBitrate(Choice, LossyInputBitrate(InputName));
-    if (Choice.CopyTags) RequireTagCopy();
+    FActiveMeter = ConnectMeter(FMeter, Choice, OutputExt, FFilters->Connect(Plan, Input), *Sink->Sink,
+                                std::move(AlbumGain));
     if (Sink->ApplyLevel) Sink->ApplyLevel(Choice);
     FTagSource = Choice.CopyTags ? InputName : std::string();
     FFinalName = OutputName;
@@ -233,6 +249,19 @@ void TConvDriver::ConvertEntry(const std::string& InputName, const std::string& 
     } catch (...) {
         FCurrentSink = nullptr;
         throw;
+    }
+}
+
+void TConvDriver::CopyEntry(const std::string& InputName, const std::string& OutputName,
+                            const TOutputChoice& Choice) {
+    const std::string TemporaryName = TemporaryOutputName(OutputName);
+    try {
+        CopyUnchanged(InputName, TemporaryName);
+        if (Choice.CopyTags) CopyTags(InputName, TemporaryName, ExtractFileExt(OutputName));
+        CommitOutput(TemporaryName, OutputName);
+    } catch (const std::exception& E) {
+        DiscardOutput(TemporaryName);
+        throw std::runtime_error(WithFinalName(E.what(), TemporaryName, OutputName));
     }
 }
 
@@ -280,7 +309,7 @@ void TConvDriver::Handle(const TEvent& Event) {
         ReportProgress(100);
         BringCovers(FQueue->Entry(FCurrentIndex));
         // The source's note is read again: reading to the end may have told more (a cut file).
-        if (!FCurrentSource->Note().empty()) FSourceNote = FCurrentSource->Note();
+        if (!FCurrentSource->Note().empty()) FSourceNote = JoinedNotes(FCurrentSource->Note(), FDeviceNote);
         RecordResult(eoConverted, JoinedNotes(FQueue->Entry(FCurrentIndex).Note,
                                               JoinedNotes(JoinedNotes(FSourceNote, FCurrentSink->Note()),
                                                           GainNote(FLoudness))));
@@ -314,6 +343,9 @@ void TConvDriver::StartNext() {
         } catch (const EEntryUpToDate& E) {
             BringCovers(Entry);
             RecordResult(eoUpToDate, E.what());
+        } catch (const EEntryCopied& E) {
+            BringCovers(Entry);
+            RecordResult(eoConverted, JoinedNotes(Entry.Note, E.what()), true);
         } catch (const std::exception& E) {
             RecordResult(eoFailed, E.what());
         }
@@ -321,16 +353,20 @@ void TConvDriver::StartNext() {
     EndBatch();
 }
 
-void TConvDriver::RecordResult(TEntryOutcome Outcome, std::string Message) {
+void TConvDriver::RecordResult(TEntryOutcome Outcome, std::string Message, bool Copied) {
     FCurrentSink = nullptr;
-    TEntryResult Result{FCurrentIndex, FQueue->Entry(FCurrentIndex).InputName, Outcome,
-                        FirstLine(std::move(Message)), std::move(FLoudness)};
+    TEntryResult Result{FCurrentIndex,
+                        FQueue->Entry(FCurrentIndex).InputName,
+                        Outcome,
+                        FirstLine(std::move(Message)),
+                        std::move(FLoudness),
+                        Copied};
     FLoudness = nullptr;
     FCurrentIndex = -1;
     ++FSummary.Count;
     if (Outcome == eoConverted && !Result.Message.empty()) FSummary.Notes.push_back(Result);
     if (Outcome == eoConverted)
-        ++FSummary.Converted;
+        ++(Copied ? FSummary.Copied : FSummary.Converted);
     else if (Outcome == eoUpToDate)
         ++FSummary.UpToDate;
     else

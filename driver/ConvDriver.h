@@ -47,19 +47,22 @@ struct TEntryResult {
     std::string Message;
     // A converted entry's measured loudness, when ReplayGain was asked for.
     std::shared_ptr<const TTrackLoudness> Loudness = nullptr;
+    // A converted entry whose input was copied as it is, not converted.
+    bool Copied = false;
 };
 
 struct TBatchSummary {
-    int32_t Count = 0; // entries this driver handled
-    int32_t Converted = 0;
+    int32_t Count = 0;     // entries this driver handled
+    int32_t Converted = 0; // converted entries that were not copied
+    int32_t Copied = 0;
     int32_t UpToDate = 0;
     bool Aborted = false;
     std::vector<TEntryResult> Problems; // every entry neither converted nor up to date, in order
     std::vector<TEntryResult> Notes;    // every converted entry with a message, in order
 };
 
-// "3 converted, 1 up to date, 0 failed, 2 skipped", with the entries stopped and not started
-// when there are any.
+// "3 converted, 1 up to date, 0 failed, 2 skipped", with the entries copied ("3 converted,
+// 2 copied, ..."), stopped and not started when there are any.
 std::string SummaryCounts(const TBatchSummary& Summary);
 // "Convertion completed!", a line with the summary's counts and a line per entry in Problems and
 // Notes, in the order of the entries.
@@ -82,6 +85,14 @@ class EEntryUpToDate : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// An entry whose input was copied into its output, tags written and committed: nothing to run.
+class EEntryCopied : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class TDeviceFilters;
 
 class TConvDriver {
 public:
@@ -119,7 +130,8 @@ public:
 
     // Sets up and starts the conversion of one file, making its output's folder when missing.
     // Raises EEntrySkipped for a pair without a pipeline, EEntryUpToDate for an output that is up
-    // to date, and another exception when the entry cannot start.
+    // to date, EEntryCopied for an input copied as it is, and another exception when the entry
+    // cannot start.
     void ConvertEntry(const std::string& InputName, const std::string& OutputName);
 
     // Index of the next entry to hand out; 0 between batches.
@@ -160,7 +172,9 @@ private:
     void Handle(const TEvent& Event);
     // Starts entries until one runs; ends the batch when none is left.
     void StartNext();
-    void RecordResult(TEntryOutcome Outcome, std::string Message);
+    void RecordResult(TEntryOutcome Outcome, std::string Message, bool Copied = false);
+    // Copies an input that needs no change into its output, with tags as Choice says.
+    void CopyEntry(const std::string& InputName, const std::string& OutputName, const TOutputChoice& Choice);
     // Copies the cover pictures of a converted or up-to-date entry, once per pair of folders.
     void BringCovers(const TMediaEntry& Entry);
     void EndBatch();
@@ -184,7 +198,9 @@ private:
     std::string FFinalName;     // where its output goes once complete
     std::string FTagSource;     // the input whose tags its output gets; empty: no tags
     std::string FSourceNote;    // what its source had to say about the input
+    std::string FDeviceNote;    // what the rate, depth and channel limits did to the entry
     int32_t FActiveSink = scWaveOut;
+    std::unique_ptr<TDeviceFilters> FFilters;
     std::unique_ptr<TLoudnessMeter> FMeter;
     TLoudnessMeter* FActiveMeter = nullptr;          // the running conversion's meter, or null
     std::shared_ptr<const TTrackLoudness> FLoudness; // its measurement, for its result

@@ -1,8 +1,11 @@
 #include "driver/Settings.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <filesystem>
+#include <initializer_list>
+#include <iterator>
 #include <thread>
 
 #include "platform/Paths.h"
@@ -31,10 +34,77 @@ constexpr TKey kDestExt{"Output", "DestExt"};
 constexpr TKey kBitrate{"Output", "Bitrate"};
 constexpr TKey kCopyTags{"Output", "CopyTags"};
 constexpr TKey kCapBitrate{"Output", "CapBitrate"};
+constexpr TKey kMaxRate{"Output", "MaxRate"};
+constexpr TKey kMaxBits{"Output", "MaxBits"};
+constexpr TKey kChannels{"Output", "Channels"};
+constexpr TKey kCopyCompatible{"Output", "CopyCompatible"};
+// The keys outside "Output" that belong to an output choice, and so to a profile.
+constexpr TKey kProfileGeneralKeys[] = {kReplayGain, kCopyCovers};
+constexpr const char* ProfilePrefix = "Profile ";
+constexpr const char* kExtension = "Extension";
 
 constexpr int32_t DefaultDestExt = 0;
 constexpr int32_t DefaultBitrate = 5;
 constexpr int32_t MaxParallelConversions = 64;
+
+TGainMode GainMode(int32_t Value) {
+    return Value == gmTrack || Value == gmAlbum ? TGainMode(Value) : gmOff;
+}
+
+// Value when it is one of Allowed, else 0 (no limit).
+int32_t LimitOf(int32_t Value, std::initializer_list<int32_t> Allowed) {
+    return std::find(Allowed.begin(), Allowed.end(), Value) != Allowed.end() ? Value : 0;
+}
+
+constexpr int32_t LowestMaxRate = 8000;
+constexpr int32_t HighestMaxRate = 768000;
+
+// The keys of an output choice, each in its own section, or all in the one section Profile.
+class TChoiceKeys {
+public:
+    TChoiceKeys(const TIniFile& Ini, const std::string* Profile) : FIni(Ini), FProfile(Profile) {}
+
+    std::string Section(const TKey& Key) const { return FProfile ? *FProfile : Key.Section; }
+    int32_t Integer(const TKey& Key, int32_t Default) const {
+        return FIni.ReadInteger(Section(Key), Key.Name, Default);
+    }
+    bool Bool(const TKey& Key, bool Default) const { return FIni.ReadBool(Section(Key), Key.Name, Default); }
+
+    TOutputChoice Read() const {
+        TOutputChoice Choice{Integer(kDestExt, DefaultDestExt), Integer(kBitrate, DefaultBitrate),
+                             Bool(kCopyTags, false), Bool(kCapBitrate, false)};
+        Choice.ReplayGain = GainMode(Integer(kReplayGain, gmOff));
+        const int32_t MaxRate = Integer(kMaxRate, 0);
+        Choice.Limits.MaxRate = MaxRate >= LowestMaxRate && MaxRate <= HighestMaxRate ? MaxRate : 0;
+        Choice.Limits.MaxBits = LimitOf(Integer(kMaxBits, 0), {16, 24});
+        Choice.Limits.Channels = LimitOf(Integer(kChannels, 0), {1, 2});
+        Choice.CopyCompatible = Bool(kCopyCompatible, false);
+        return Choice;
+    }
+
+private:
+    const TIniFile& FIni;
+    const std::string* FProfile;
+};
+
+bool SameName(const std::string& A, const std::string& B) {
+    return std::equal(A.begin(), A.end(), B.begin(), B.end(),
+                      [](unsigned char X, unsigned char Y) { return std::tolower(X) == std::tolower(Y); });
+}
+
+bool IsProfileGeneralKey(const std::string& Name) {
+    return std::any_of(std::begin(kProfileGeneralKeys), std::end(kProfileGeneralKeys),
+                       [&](const TKey& Key) { return SameName(Name, Key.Name); });
+}
+
+// The section of profile Name; raises for a name a section header cannot hold.
+std::string ProfileSection(const std::string& Name) {
+    if (Name.empty() || Name.find_first_of("[]\r\n") != std::string::npos || Name.front() == ' ' ||
+        Name.back() == ' ')
+        throw EProfileError("A profile name must not be empty, start or end with a space, or hold [, ] or a "
+                            "line break.");
+    return ProfilePrefix + Name;
+}
 
 int32_t ProcessorCount() {
     return int32_t(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned(MaxParallelConversions)));
@@ -96,14 +166,87 @@ bool TSettings::CapBitrate() const {
 }
 
 TGainMode TSettings::ReplayGain() const {
-    int32_t Value = FIni.ReadInteger(kReplayGain.Section, kReplayGain.Name, gmOff);
-    return Value == gmTrack || Value == gmAlbum ? TGainMode(Value) : gmOff;
+    return GainMode(FIni.ReadInteger(kReplayGain.Section, kReplayGain.Name, gmOff));
+}
+
+TDeviceLimits TSettings::DeviceLimits() const {
+    return OutputChoice().Limits;
+}
+
+bool TSettings::CopyCompatible() const {
+    return FIni.ReadBool(kCopyCompatible.Section, kCopyCompatible.Name, false);
 }
 
 TOutputChoice TSettings::OutputChoice() const {
-    TOutputChoice Choice{DestExt(), Bitrate(), CopyTags(), CapBitrate()};
-    Choice.ReplayGain = ReplayGain();
+    return TChoiceKeys(FIni, nullptr).Read();
+}
+
+std::vector<std::string> TSettings::ProfileNames() const {
+    std::vector<std::string> Names;
+    const std::string Prefix = ProfilePrefix;
+    for (const std::string& Section : FIni.ReadSections())
+        if (Section.size() > Prefix.size() && SameName(Section.substr(0, Prefix.size()), Prefix))
+            Names.push_back(Section.substr(Prefix.size()));
+    return Names;
+}
+
+TOutputChoice TSettings::ProfileChoice(const std::string& Name) const {
+    const std::string Section = ProfileSection(Name);
+    auto Names = FIni.ReadSections();
+    if (std::none_of(Names.begin(), Names.end(), [&](const std::string& S) { return SameName(S, Section); }))
+        throw EProfileError("There is no profile \"" + Name + "\".");
+    TOutputChoice Choice = TChoiceKeys(FIni, &Section).Read();
+    // The extension names the format in any build; the index only in the one that stored it.
+    const std::string Extension = FIni.ReadString(Section, kExtension, "");
+    if (!Extension.empty()) {
+        Choice.DestExt = FindOutputFormat(Extension);
+        if (Choice.DestExt < 0)
+            throw EProfileError("Profile \"" + Name + "\" writes " + Extension +
+                                " files, which this build cannot write.");
+    } else if (!FormatOfOutput(Choice.DestExt)) {
+        throw EProfileError("Profile \"" + Name + "\" names output format " + std::to_string(Choice.DestExt) +
+                            ", which this build does not have.");
+    }
     return Choice;
+}
+
+bool TSettings::ProfileCopyCovers(const std::string& Name) const {
+    return FIni.ReadBool(ProfileSection(Name), kCopyCovers.Name, true);
+}
+
+void TSettings::WriteProfile(const std::string& Name, const TOutputChoice& Choice, bool CopyCovers) {
+    const std::string Section = ProfileSection(Name);
+    MakeFolder();
+    FIni.WriteString(Section, kExtension, OutputExtension(Choice.DestExt));
+    FIni.WriteInteger(Section, kDestExt.Name, Choice.DestExt);
+    FIni.WriteInteger(Section, kBitrate.Name, Choice.Bitrate);
+    FIni.WriteBool(Section, kCopyTags.Name, Choice.CopyTags);
+    FIni.WriteBool(Section, kCapBitrate.Name, Choice.CapBitrate);
+    FIni.WriteInteger(Section, kReplayGain.Name, Choice.ReplayGain);
+    FIni.WriteInteger(Section, kMaxRate.Name, Choice.Limits.MaxRate);
+    FIni.WriteInteger(Section, kMaxBits.Name, Choice.Limits.MaxBits);
+    FIni.WriteInteger(Section, kChannels.Name, Choice.Limits.Channels);
+    FIni.WriteBool(Section, kCopyCompatible.Name, Choice.CopyCompatible);
+    FIni.WriteBool(Section, kCopyCovers.Name, CopyCovers);
+}
+
+void TSettings::SaveCurrentAsProfile(const std::string& Name) {
+    const std::string Section = ProfileSection(Name);
+    MakeFolder();
+    // Options this code does not know yet travel as they are; the known ones as they read.
+    for (const auto& [Key, Value] : FIni.ReadSectionValues(kDestExt.Section))
+        FIni.WriteString(Section, Key, Value);
+    WriteProfile(Name, OutputChoice(), LibraryPreferences().CopyCovers);
+}
+
+void TSettings::ApplyProfile(const std::string& Name) {
+    const TOutputChoice Choice = ProfileChoice(Name);
+    MakeFolder();
+    for (const auto& [Key, Value] : FIni.ReadSectionValues(ProfileSection(Name))) {
+        if (SameName(Key, kExtension)) continue;
+        const char* Home = IsProfileGeneralKey(Key) ? kReplayGain.Section : kDestExt.Section;
+        FIni.WriteString(Home, Key, SameName(Key, kDestExt.Name) ? std::to_string(Choice.DestExt) : Value);
+    }
 }
 
 // The user's settings folder may not exist before the first write; when it cannot be made, the
@@ -145,6 +288,14 @@ void TSettings::WriteOutputFormat(int32_t DestExt, int32_t Bitrate, bool CopyTag
 void TSettings::WriteReplayGain(TGainMode Value) {
     MakeFolder();
     FIni.WriteInteger(kReplayGain.Section, kReplayGain.Name, Value);
+}
+
+void TSettings::WriteDeviceOutput(const TDeviceLimits& Limits, bool CopyCompatible) {
+    MakeFolder();
+    FIni.WriteInteger(kMaxRate.Section, kMaxRate.Name, Limits.MaxRate);
+    FIni.WriteInteger(kMaxBits.Section, kMaxBits.Name, Limits.MaxBits);
+    FIni.WriteInteger(kChannels.Section, kChannels.Name, Limits.Channels);
+    FIni.WriteBool(kCopyCompatible.Section, kCopyCompatible.Name, CopyCompatible);
 }
 
 void TSettings::WriteCapBitrate(bool Value) {

@@ -7,7 +7,9 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "driver/OutputFormats.h"
 #include "platform/IniFile.h"
@@ -33,6 +35,12 @@ struct TLibraryPreferences {
     bool KeepFolders = true; // an added folder's files keep their folders under the output directory
     bool CopyCovers = true;  // cover pictures beside the inputs go to their outputs' folders
     bool UpdateOnly = false; // only files that are new or changed since their output was written
+};
+
+// A profile that does not exist or cannot be used in this build, with the reason.
+class EProfileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
 };
 
 class TSettings {
@@ -61,8 +69,30 @@ public:
     // "General"/"ReplayGain": 0 no ReplayGain tags, 1 track values, 2 track and album values;
     // anything else reads as 0.
     TGainMode ReplayGain() const;
-    // The four output keys and the ReplayGain key together, as the driver applies them.
+    // "Output"/"MaxRate", "MaxBits" and "Channels" (0: keep the input's; anything out of range
+    // reads as 0) and "CopyCompatible" (default false).
+    TDeviceLimits DeviceLimits() const;
+    bool CopyCompatible() const;
+    // The output keys and the ReplayGain key together, as the driver applies them.
     TOutputChoice OutputChoice() const;
+
+    // Profiles: named output choices, one section "[Profile NAME]" each, holding the keys of the
+    // choice under their own names ("DestExt", "Bitrate", "MaxRate", ...) and "Extension", the
+    // format's extension, by which a profile finds its format in any build.
+    std::vector<std::string> ProfileNames() const;
+    // Raises EProfileError when there is no such profile or this build lacks its format.
+    TOutputChoice ProfileChoice(const std::string& Name) const;
+    // The profile's "CopyCovers"; true when it has none.
+    bool ProfileCopyCovers(const std::string& Name) const;
+    // Stores Choice and the cover preference as profile Name, replacing the keys of one of that
+    // name. Raises EProfileError for an empty name or one with "[", "]" or a line break.
+    void WriteProfile(const std::string& Name, const TOutputChoice& Choice, bool CopyCovers);
+    // The stored choice as profile Name: every key of "Output" (options added later included) and
+    // the cover and ReplayGain preferences.
+    void SaveCurrentAsProfile(const std::string& Name);
+    // Makes profile Name the stored choice: each of its keys goes back where it came from.
+    // Raises like ProfileChoice, before anything is written.
+    void ApplyProfile(const std::string& Name);
 
     // Writes make the file's folder when it is missing.
     // The six preference keys, in this order; a refused write raises EIniFileException and keeps
@@ -74,6 +104,7 @@ public:
     void WriteOutputFormat(int32_t DestExt, int32_t Bitrate, bool CopyTags);
     void WriteCapBitrate(bool Value);
     void WriteReplayGain(TGainMode Value);
+    void WriteDeviceOutput(const TDeviceLimits& Limits, bool CopyCompatible);
 
 private:
     void MakeFolder() const;

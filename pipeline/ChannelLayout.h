@@ -26,4 +26,9 @@ std::span<const int32_t> WaveOrderFromVorbis(int32_t Channels);
 // beyond the standard layouts go alternately left and right.
 void DownmixToStereo(const float* In, int32_t Channels, size_t Frames, float* Out);
 
+// Mixes Frames frames of FromChannels channels (WAV order) into ToChannels: equal counts are
+// copied; otherwise the input is mixed down to stereo and the pair gives a mono average, or
+// takes the front left and right of a wider layout, whose other channels stay silent.
+void MixChannels(const float* In, int32_t FromChannels, size_t Frames, int32_t ToChannels, float* Out);
+
 } // namespace deraz

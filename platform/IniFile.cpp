@@ -103,6 +103,15 @@ std::optional<size_t> FindKey(const std::vector<TLine>& Lines, const TSectionSpa
     return std::nullopt;
 }
 
+// The value of a "key=value" line.
+std::string LineValue(const std::string& Text) {
+    std::string Value = Trim(Text.substr(Text.find('=') + 1));
+    // A value in matching quotes reads without them.
+    if (Value.size() >= 2 && (Value.front() == '"' || Value.front() == '\'') && Value.back() == Value.front())
+        Value = Value.substr(1, Value.size() - 2);
+    return Value;
+}
+
 std::optional<std::string> ReadValue(const std::string& FileName, const std::string& Section,
                                      const std::string& Ident) {
     auto Lines = ReadLines(FileName);
@@ -110,12 +119,7 @@ std::optional<std::string> ReadValue(const std::string& FileName, const std::str
     if (!Span) return std::nullopt;
     auto Index = FindKey(Lines, *Span, Ident);
     if (!Index) return std::nullopt;
-    const std::string& Text = Lines[*Index].Text;
-    std::string Value = Trim(Text.substr(Text.find('=') + 1));
-    // A value in matching quotes reads without them.
-    if (Value.size() >= 2 && (Value.front() == '"' || Value.front() == '\'') && Value.back() == Value.front())
-        Value = Value.substr(1, Value.size() - 2);
-    return Value;
+    return LineValue(Lines[*Index].Text);
 }
 
 // Cuts UTF-8 text after Count characters.
@@ -192,6 +196,24 @@ int32_t TIniFile::ReadInteger(const std::string& Section, const std::string& Ide
 
 bool TIniFile::ReadBool(const std::string& Section, const std::string& Ident, bool Default) const {
     return ReadInteger(Section, Ident, Default ? 1 : 0) != 0;
+}
+
+std::vector<std::string> TIniFile::ReadSections() const {
+    std::vector<std::string> Names;
+    for (const TLine& Line : ReadLines(FFileName))
+        if (auto Name = SectionName(Line.Text)) Names.push_back(*Name);
+    return Names;
+}
+
+std::vector<std::pair<std::string, std::string>>
+TIniFile::ReadSectionValues(const std::string& Section) const {
+    std::vector<std::pair<std::string, std::string>> Values;
+    auto Lines = ReadLines(FFileName);
+    auto Span = FindSection(Lines, Section);
+    for (size_t I = Span ? Span->Header + 1 : 0; Span && I < Span->End; ++I)
+        if (auto Key = KeyName(Lines[I].Text))
+            Values.emplace_back(*Key, FirstCharacters(LineValue(Lines[I].Text), MaxStringLength));
+    return Values;
 }
 
 void TIniFile::WriteString(const std::string& Section, const std::string& Ident, const std::string& Value) {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace deraz {
 
@@ -30,6 +32,11 @@ public:
     int32_t ReadInteger(const std::string& Section, const std::string& Ident, int32_t Default) const;
     // Any non-zero number is true.
     bool ReadBool(const std::string& Section, const std::string& Ident, bool Default) const;
+
+    // The names of every section, in file order.
+    std::vector<std::string> ReadSections() const;
+    // Every key of Section with its value, in file order; empty when the section is missing.
+    std::vector<std::pair<std::string, std::string>> ReadSectionValues(const std::string& Section) const;
 
     // Replaces or adds one key; every other line of the file stays as it was.
     void WriteString(const std::string& Section, const std::string& Ident, const std::string& Value);

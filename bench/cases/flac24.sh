@@ -2,12 +2,7 @@
 # fixed predictors, no residual partitions, mid-side stereo) on the same file.
 FLAC24_BENCH=$BENCH_DIR/flac24
 mkdir -p "$FLAC24_BENCH/ours"
-if [ ! -f "$FLAC24_BENCH/hires.flac" ]; then
-    # Resampling fills the low bits, so the encoders see real 24-bit samples.
-    sox "$MUSIC_WAV" -b 24 -r 96000 "$FLAC24_BENCH/hires.wav" trim 0 60 rate -v
-    flac -s -f -5 -o "$FLAC24_BENCH/hires.flac" "$FLAC24_BENCH/hires.wav"
-    rm -f "$FLAC24_BENCH/hires.wav"
-fi
+bench_hires_flac "$FLAC24_BENCH/hires.flac"
 
 bench_ratio "flac: 24-bit flac -> flac" \
     "$CONVERT -q -f flac -o $FLAC24_BENCH/ours $FLAC24_BENCH/hires.flac" \

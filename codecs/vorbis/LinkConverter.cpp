@@ -25,25 +25,6 @@ TRestartPoint RestartPoint(int64_t Offset, int32_t FromRate, int32_t ToRate) {
     return {Blocks * (FromRate / Common), Blocks * (ToRate / Common)};
 }
 
-void MixChannels(const float* In, int32_t FromChannels, size_t Frames, int32_t ToChannels, float* Out) {
-    if (FromChannels == ToChannels) {
-        std::copy_n(In, Frames * size_t(FromChannels), Out);
-        return;
-    }
-    std::vector<float> Stereo(Frames * 2);
-    DownmixToStereo(In, FromChannels, Frames, Stereo.data());
-    for (size_t Frame = 0; Frame < Frames; ++Frame, Out += ToChannels) {
-        const float Left = Stereo[2 * Frame], Right = Stereo[2 * Frame + 1];
-        if (ToChannels == 1) {
-            Out[0] = (Left + Right) / 2;
-            continue;
-        }
-        std::fill_n(Out, ToChannels, 0.0f);
-        Out[0] = Left;
-        Out[1] = Right;
-    }
-}
-
 TLinkConverter::TLinkConverter(int32_t FromChannels, int32_t FromRate, int32_t ToChannels, int32_t ToRate,
                                int64_t Length)
     : FFromChannels(FromChannels), FFromRate(FromRate), FToChannels(ToChannels), FToRate(ToRate),

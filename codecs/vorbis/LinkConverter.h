@@ -21,11 +21,6 @@ struct TRestartPoint {
 };
 TRestartPoint RestartPoint(int64_t Offset, int32_t FromRate, int32_t ToRate);
 
-// Mixes Frames frames of FromChannels channels (WAV order) into ToChannels: equal counts are
-// copied; otherwise the input is mixed down to stereo and the pair gives a mono average, or
-// takes the front left and right of a wider layout, whose other channels stay silent.
-void MixChannels(const float* In, int32_t FromChannels, size_t Frames, int32_t ToChannels, float* Out);
-
 // Converts one link: 16-bit little-endian PCM in WAV order at the link's format in, the same at
 // the target format out, exactly Length frames in all, resampled by libsoxr. The resampler is
 // created with the first frames that need it, so a stream that is only opened or seeked never

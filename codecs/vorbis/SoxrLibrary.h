@@ -1,6 +1,6 @@
 // The libsoxr resampler that brings a chained Ogg stream's later links to the first link's sample
-// rate, loaded by file name when a link first needs resampling: without it, only such a stream
-// fails.
+// rate and lowers the rate of outputs with a highest rate, loaded by file name when a conversion
+// first needs resampling: without it, only such a conversion fails.
 #pragma once
 
 #include <soxr.h>
@@ -12,7 +12,8 @@
 #define DERAZ_SOXR_FUNCTIONS(X) \
     X(soxr_create) \
     X(soxr_process) \
-    X(soxr_delete)
+    X(soxr_delete) \
+    X(soxr_quality_spec)
 // clang-format on
 
 namespace deraz {

@@ -74,5 +74,34 @@ TEST(ResolveOutputChoice, GainOptionsOnlyWhereTheFormatTakesThem) {
     }
 }
 
+TEST(ResolveOutputChoice, DeviceLimitsAndProfileDefaults) {
+    auto Resolve = [](std::vector<std::string> Arguments, const TOutputChoice& Stored = {}) {
+        Arguments.push_back("in.flac");
+        return ResolveOutputChoice(ParseCommandLine(Arguments), Stored);
+    };
+    const TOutputChoice Limited =
+        Resolve({"-f", "flac", "--max-rate", "48000", "--max-bits", "16", "--channels=1"});
+    EXPECT_TRUE(Limited.Limits == (TDeviceLimits{48000, 16, 1}));
+    for (std::vector<std::string> Refused : {std::vector<std::string>{"--max-bits", "8"},
+                                             {"--max-bits", "32"},
+                                             {"--channels", "6"},
+                                             {"--max-rate", "44.1k"},
+                                             {"--max-rate", "4000"},
+                                             {"-f", "mp3", "--max-bits", "16"},
+                                             {"--profile="}})
+        EXPECT_THROW(Resolve(Refused), EUsageError) << Refused.back();
+    // The stored choice's limits apply only through a profile, whose values options override.
+    TOutputChoice Stored{3, 0};
+    Stored.Limits = {44100, 16, 2};
+    Stored.CopyCompatible = true;
+    EXPECT_TRUE(Resolve({}, Stored).Limits == TDeviceLimits{});
+    const TOutputChoice FromProfile = Resolve({"--profile", "car", "--max-bits", "24"}, Stored);
+    EXPECT_TRUE(FromProfile.Limits == (TDeviceLimits{44100, 24, 2}));
+    EXPECT_TRUE(FromProfile.CopyCompatible);
+    // Listing or saving profiles needs no input.
+    EXPECT_NO_THROW(ParseCommandLine({"--profiles"}));
+    EXPECT_NO_THROW(ParseCommandLine({"-f", "mp3", "--save-profile", "phone"}));
+}
+
 } // namespace
 } // namespace deraz

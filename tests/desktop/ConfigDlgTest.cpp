@@ -11,8 +11,8 @@
 #include <QtTest>
 #include <thread>
 
-#include "driver/Settings.h"
 #include "desktop/uConfigDlg.h"
+#include "driver/Settings.h"
 #include "tests/desktop/MessageBoxWatcher.h"
 #include "tests/support/TestSupport.h"
 
@@ -100,11 +100,14 @@ private slots:
         QCOMPARE(FileText(Ini), Before);
         Dlg.show();
         QVERIFY(Dlg.CBoxAuto->isChecked());
+        Dlg.ComboMaxRate->setCurrentIndex(Dlg.ComboMaxRate->findData(48000));
+        Dlg.ComboChannels->setCurrentIndex(Dlg.ComboChannels->findData(1));
         Dlg.BtnOK->click();
         QVERIFY(!Dlg.isVisible());
         QCOMPARE(QString::fromStdString(FileText(Ini)),
                  QString("[General]\nMinimode=1\nNotify=0\nAutoMinimode=1\nUseSound=0\nDone=\nError=\n"
-                         "KeepFolders=1\nCopyCovers=0\nUpdateOnly=1\nParallelConversions=3\nReplayGain=2\n"));
+                         "KeepFolders=1\nCopyCovers=0\nUpdateOnly=1\nParallelConversions=3\nReplayGain=2\n"
+                         "[Output]\nMaxRate=48000\nMaxBits=0\nChannels=1\nCopyCompatible=0\n"));
     }
 };
 
