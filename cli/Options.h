@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/Manifest.h"
 #include "driver/OutputFormats.h"
 #include "driver/OutputNames.h"
 
@@ -38,6 +39,10 @@ struct TCliOptions {
     bool Update = false;               // --update: only inputs newer than their outputs
     TGainMode ReplayGain = gmOff;      // --replaygain
     TGainMode ApplyGain = gmOff;       // --apply-gain
+    std::optional<std::string> Names;  // --name: outputs named by their tags with this pattern
+    bool Mirror = false;               // --mirror: outputs whose source has gone are removed
+    bool DryRun = false;               // --dry-run: say what would be done, do nothing
+    TShard Shard;                      // --shard K/N
     std::vector<std::string> Files;
 };
 

@@ -76,6 +76,8 @@ std::string SummaryCounts(const TBatchSummary& Summary) {
     std::string Text = std::to_string(Summary.Converted) + " converted, " + std::to_string(Summary.UpToDate) +
                        " up to date, " + std::to_string(Count(eoFailed)) + " failed, " +
                        std::to_string(Count(eoSkipped)) + " skipped";
+    if (Summary.Retagged > 0) Text += ", " + std::to_string(Summary.Retagged) + " retagged";
+    if (Summary.Removed > 0) Text += ", " + std::to_string(Summary.Removed) + " removed";
     for (TEntryOutcome Outcome : {eoStopped, eoNotStarted})
         if (Count(Outcome) > 0) Text += ", " + std::to_string(Count(Outcome)) + " " + OutcomeText(Outcome);
     return Text;

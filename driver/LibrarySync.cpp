@@ -65,13 +65,16 @@ TSyncPlan PlanSync(const std::vector<TMediaBinItem>& Items, const TManifest& Man
         Plan.Items.push_back(std::move(Sync));
     }
     if (!Mirror) return Plan;
-    for (const auto& [Source, Record] : Manifest.Entries())
-        if (FileStamp(Source)) Claimed.insert(Below(OutputFolder, Record.Output));
+    std::vector<std::string> Gone; // outputs of the sources that have gone
     for (const auto& [Source, Record] : Manifest.Entries()) {
         std::string Output = Below(OutputFolder, Record.Output);
-        if (!Shard.Takes(Record.RelativePath) || FileStamp(Source) || Claimed.contains(Output)) continue;
-        if (IsFile(Output)) Plan.Removals.push_back(Output);
+        if (FileStamp(Source))
+            Claimed.insert(Output);
+        else if (Shard.Takes(Record.RelativePath))
+            Gone.push_back(Output);
     }
+    for (const auto& Output : Gone)
+        if (!Claimed.contains(Output) && IsFile(Output)) Plan.Removals.push_back(Output);
     return Plan;
 }
 
@@ -82,17 +85,21 @@ TMediaBin::TOutputNamer ManifestNamer(const TManifest& Manifest, TMediaBin::TOut
     };
 }
 
-void RetagOutput(const TSyncItem& Item, const std::string& OutputExtension, const std::string& OutputFolder) {
+void RetagOutput(const TSyncItem& Item, const std::string& OutputExtension, const std::string& OutputFolder,
+                 bool CopyTags) {
     const std::string& Target = Item.Item.OutputName;
-    TTagSet Tags = ReadTags(Item.Item.Input.Path);
-    // The loudness measured into the output stays unless the source brings values of its own.
-    for (const auto& [Name, Values] : ReadTags(Item.OldOutput).Fields)
-        if (Name.starts_with("REPLAYGAIN_")) Tags.Fields.try_emplace(Name, Values);
+    if (!CopyTags && Target == Item.OldOutput) return;
     MakeOutputFolder(Target);
     std::string Temporary = TemporaryOutputName(Target);
     try {
         fs::copy_file(Item.OldOutput, Temporary, fs::copy_options::overwrite_existing);
-        WriteTags(Temporary, OutputExtension, Tags, TTagWrite::Replace);
+        if (CopyTags) {
+            TTagSet Tags = ReadTags(Item.Item.Input.Path);
+            // The loudness measured into the output stays unless the source brings values of its own.
+            for (const auto& [Name, Values] : ReadTags(Item.OldOutput).Fields)
+                if (Name.starts_with("REPLAYGAIN_")) Tags.Fields.try_emplace(Name, Values);
+            WriteTags(Temporary, OutputExtension, Tags, TTagWrite::Replace);
+        }
         CommitOutput(Temporary, Target);
     } catch (const std::exception& E) {
         DiscardOutput(Temporary);

@@ -37,11 +37,12 @@ TSyncPlan PlanSync(const std::vector<TMediaBinItem>& Items, const TManifest& Man
 // manifest recorded it keeps its recorded output; every other one is named by Namer.
 TMediaBin::TOutputNamer ManifestNamer(const TManifest& Manifest, TMediaBin::TOutputNamer Namer);
 
-// Writes Source's tags into the output at Item.OldOutput and gives it Item.Item.OutputName, the
-// ReplayGain values it holds kept when the source has none; the output is left as it was when
-// that fails. A folder below OutputFolder that the move leaves empty goes. Raises
-// std::runtime_error with the reason.
-void RetagOutput(const TSyncItem& Item, const std::string& OutputExtension, const std::string& OutputFolder);
+// Writes Source's tags into the output at Item.OldOutput (when CopyTags) and gives it
+// Item.Item.OutputName, the ReplayGain values it holds kept when the source has none; the output
+// is left as it was when that fails. A folder below OutputFolder that the move leaves empty goes.
+// Raises std::runtime_error with the reason.
+void RetagOutput(const TSyncItem& Item, const std::string& OutputExtension, const std::string& OutputFolder,
+                 bool CopyTags);
 
 // Removes Output and the folders above it that it leaves empty, up to OutputFolder; raises
 // std::runtime_error with the reason when the file cannot be removed.

@@ -80,13 +80,15 @@ void TMediaBin::NameOutputs() {
     }
 }
 
+TMediaEntry TMediaBin::EntryOf(const TMediaBinItem& Item) const {
+    bool Covers = FCoverRule == crAlways || (FCoverRule == crFolderEntries && Item.FromFolder());
+    return {Item.Input.Path, Item.OutputName, Covers};
+}
+
 std::vector<TMediaEntry> TMediaBin::Entries(bool KeptOnes) const {
     std::vector<TMediaEntry> Result;
-    for (const auto& Item : FItems) {
-        if (Item.Kept != KeptOnes) continue;
-        bool Covers = FCoverRule == crAlways || (FCoverRule == crFolderEntries && Item.FromFolder());
-        Result.push_back({Item.Input.Path, Item.OutputName, Covers});
-    }
+    for (const auto& Item : FItems)
+        if (Item.Kept == KeptOnes) Result.push_back(EntryOf(Item));
     return Result;
 }
 

@@ -70,6 +70,8 @@ public:
     std::vector<TMediaEntry> Batch() const;
     // The entries set aside because their output exists and "skip" keeps it.
     std::vector<TMediaEntry> Kept() const;
+    // Item as a batch takes it.
+    TMediaEntry EntryOf(const TMediaBinItem& Item) const;
 
 private:
     // Gives every entry its output name: the first one keeps the plain name, a later one that
