@@ -27,8 +27,8 @@ using TagLib::PropertyMap;
 using TagLib::String;
 using TagLib::StringList;
 
-inline constexpr const char* PlainFields[] = {"TITLE", "ARTIST", "ALBUM",   "ALBUMARTIST",
-                                              "DATE",  "GENRE",  "COMMENT", "COMPOSER"};
+inline constexpr const char* PlainFields[] = {"TITLE", "ARTIST",  "ALBUM",    "ALBUMARTIST", "DATE",
+                                              "GENRE", "COMMENT", "COMPOSER", "COMPILATION"};
 // Number fields and where their totals go when they are kept apart.
 inline constexpr std::pair<const char*, const char*> NumberFields[] = {{"TRACKNUMBER", "TRACKTOTAL"},
                                                                        {"DISCNUMBER", "DISCTOTAL"}};

@@ -15,7 +15,7 @@ struct TCoverPicture {
 };
 
 // The fields that travel, under their Vorbis comment names: TITLE, ARTIST, ALBUM, ALBUMARTIST,
-// TRACKNUMBER, TRACKTOTAL, DISCNUMBER, DISCTOTAL, DATE, GENRE, COMMENT, COMPOSER, and the
+// TRACKNUMBER, TRACKTOTAL, DISCNUMBER, DISCTOTAL, DATE, GENRE, COMMENT, COMPOSER, COMPILATION and the
 // REPLAYGAIN_TRACK_GAIN, _TRACK_PEAK, _ALBUM_GAIN and _ALBUM_PEAK values. Numbers and
 // totals are kept apart ("3" and "12", never "3/12"); a field may hold several values.
 struct TTagSet {

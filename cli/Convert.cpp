@@ -12,6 +12,7 @@
 #include "cli/ProgressDisplay.h"
 #include "driver/AlbumGain.h"
 #include "driver/CodecSet.h"
+#include "driver/LibraryRun.h"
 #include "driver/MediaBin.h"
 #include "driver/ParallelBatch.h"
 #include "driver/Settings.h"
@@ -44,9 +45,7 @@ std::string FullName(const std::string& Name) {
 // The batch through the media bin: every input with its output name, below -o in the folders it
 // has below a folder input unless flat, equal names numbered; an existing output is replaced,
 // left alone (those entries go to Kept) or avoided by a number, as IfExists says.
-std::vector<TMediaEntry> MakeEntries(const TCliOptions& Options, const TOutputChoice& Choice,
-                                     std::vector<TMediaEntry>& Kept) {
-    TMediaBin Bin;
+void FillMediaBin(TMediaBin& Bin, const TCliOptions& Options, const TOutputChoice& Choice) {
     if (!Options.OutputDir.empty()) {
         std::error_code Error;
         fs::create_directories(Options.OutputDir, Error);
@@ -63,8 +62,22 @@ std::vector<TMediaEntry> MakeEntries(const TCliOptions& Options, const TOutputCh
     else
         Bin.SetCoverRule(Options.Flat ? crNever : crFolderEntries);
     Bin.Add(Options.Files);
-    Kept = Bin.Kept();
-    return Bin.Batch();
+}
+
+TLibraryOptions LibraryOptions(const TCliOptions& Options, const TOutputChoice& Choice) {
+    TLibraryOptions Library;
+    Library.CopyTags = Choice.CopyTags;
+    if (Options.Names) Library.Names.emplace(*Options.Names);
+    Library.Mirror = Options.Mirror;
+    Library.UpdateOnly = Options.Update;
+    Library.Shard = Options.Shard;
+    return Library;
+}
+
+// Lists what a run would do and changes nothing.
+int PrintDryRun(const TLibraryRun& Run) {
+    for (const auto& Line : Run.PlanLines()) std::printf("%s\n", Line.c_str());
+    return 0;
 }
 
 void AddNote(TEntryResult& Result, const std::string& Note) {
@@ -83,11 +96,15 @@ TProgressDisplay::TMode DisplayMode(const TCliOptions& Options) {
 
 // Lists every input that was neither converted nor up to date, with its reason, on standard
 // error; then, unless quiet, what there is to know about the converted ones and the counts of the
-// batch, where the existing outputs left alone (Kept) count as skipped. Returns the exit status:
-// 1 when any input was listed on standard error.
+// batch, where the existing outputs left alone (Kept) count as skipped, and what keeping the output
+// folder in step did. Returns the exit status: 1 when any input was listed on standard error.
 int PrintSummary(const TCliOptions& Options, const std::vector<TEntryResult>& Results,
-                 const std::vector<TMediaEntry>& Kept) {
+                 const std::vector<TMediaEntry>& Kept, const TLibraryReport& Library, int32_t UpToDate) {
     TBatchSummary Summary;
+    Summary.UpToDate = UpToDate;
+    Summary.Retagged = Library.Retagged;
+    Summary.Removed = int32_t(Library.Removed.size());
+    Summary.Problems = Library.Problems;
     for (const auto& Result : Results) {
         if (Result.Outcome == eoConverted && !Result.Message.empty()) Summary.Notes.push_back(Result);
         if (Result.Outcome == eoConverted)
@@ -100,12 +117,14 @@ int PrintSummary(const TCliOptions& Options, const std::vector<TEntryResult>& Re
     int Status = Summary.Problems.empty() ? 0 : 1;
     if (Status != 0)
         std::fprintf(stderr, "deraz-convert: %zu of %zu files not converted:\n", Summary.Problems.size(),
-                     Results.size());
+                     Results.size() + Library.Problems.size());
     for (const auto& Problem : Summary.Problems)
         std::fprintf(stderr, "  %s: %s: %s\n", Problem.InputName.c_str(), OutcomeText(Problem.Outcome),
                      Problem.Message.c_str());
     for (const auto& Entry : Kept) Summary.Problems.push_back({0, Entry.InputName, eoSkipped, {}});
     if (Options.Quiet) return Status;
+    for (const auto& Output : Library.Removed)
+        std::printf("deraz-convert: removed %s: its source is gone\n", Output.c_str());
     for (const auto& Note : Summary.Notes)
         std::printf("deraz-convert: %s: %s: %s\n", Note.InputName.c_str(), OutcomeText(Note.Outcome),
                     Note.Message.c_str());
@@ -140,8 +159,14 @@ int RunConversion(const TCliOptions& Options) {
             std::printf("deraz-convert: profile \"%s\" saved.\n", Options.SaveProfile->c_str());
         if (Options.Files.empty()) return 0;
     }
-    std::vector<TMediaEntry> Kept;
-    const std::vector<TMediaEntry> Entries = MakeEntries(Options, Choice, Kept);
+    TMediaBin Bin;
+    FillMediaBin(Bin, Options, Choice);
+    TLibraryRun Library(Bin, LibraryOptions(Options, Choice));
+    Library.Plan();
+    if (Options.DryRun) return PrintDryRun(Library);
+    TLibraryReport Done = Library.ApplyWithoutConverting();
+    const std::vector<TMediaEntry> Kept = Bin.Kept();
+    const std::vector<TMediaEntry> Entries = Library.Entries();
     int32_t Jobs = JobCount(Options, Entries.size());
     // The media bin gives every entry an output of its own, so these are the batch's output names.
     std::optional<TAlbumGain> Albums;
@@ -157,7 +182,6 @@ int RunConversion(const TCliOptions& Options) {
         return 1;
     }
     Batch->SetJobs(Jobs);
-    Batch->SetUpdateOnly(Options.Update);
     Batch->OnEventPosted = [&Waiting] { Waiting.Wake(); };
 
     // The progress counts every input, the existing outputs kept first.
@@ -179,6 +203,7 @@ int RunConversion(const TCliOptions& Options) {
     };
     Batch->OnEntryFinished = [&](TParallelBatch* Sender, const TEntryResult& Result) {
         Results[size_t(Result.Index)] = Result;
+        if (Result.Outcome == eoConverted) Library.Converted(Entries[size_t(Result.Index)].OutputName);
         if (Albums) Albums->EntryFinished(Result);
         Display.EntryFinished(Sender->EntryJob(Result.Index), Result, Entries[size_t(Result.Index)]);
     };
@@ -188,7 +213,12 @@ int RunConversion(const TCliOptions& Options) {
     if (Albums)
         for (const auto& Note : Albums->Notes()) AddNote(Results[size_t(Note.Index)], Note.Message);
 
-    return PrintSummary(Options, Results, Kept);
+    try {
+        Library.SaveManifest();
+    } catch (const std::exception& E) {
+        Done.Problems.push_back({0, Options.OutputDir, eoFailed, E.what()});
+    }
+    return PrintSummary(Options, Results, Kept, Done, Library.UpToDate());
 }
 
 } // namespace deraz

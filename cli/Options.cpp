@@ -6,6 +6,7 @@
 #include "cli/DeviceOptions.h"
 #include "driver/BitrateCap.h"
 #include "driver/FileNames.h"
+#include "driver/NamePattern.h"
 #include "driver/ReplayGainTags.h"
 
 namespace deraz {
@@ -42,6 +43,14 @@ const char* const HelpText =
     "  --if-exists WHAT   an existing output: overwrite (default), skip, or rename (\"name (1).ext\")\n"
     "  --update           convert only inputs that are new or changed since their output was written\n"
     "  --flat             with -o, every output straight into DIR, not in the folders of folder inputs\n"
+    "  --name PATTERN     name the outputs by their tags, e.g. \"{albumartist}/{album}/{track:02} - "
+    "{title}\";\n"
+    "                     fields: artist albumartist album title track disc year genre composer\n"
+    "                     filename folder; {track:02} pads to two digits\n"
+    "  --mirror           with -o (implies --update): remove the outputs whose source has gone, as\n"
+    "                     DIR's manifest records them; nothing else in DIR is touched\n"
+    "  --dry-run          print what would be converted, retagged, renamed and removed; change nothing\n"
+    "  --shard K/N        take only the K-th of N disjoint shares of the inputs (for many machines)\n"
     "  --covers           copy cover pictures (cover.jpg, folder.png, ...) beside the inputs into the\n"
     "                     outputs' folders (default with -o for folder inputs, unless --flat)\n"
     "  --no-covers        copy no cover pictures\n"
@@ -129,6 +138,22 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments) {
             Options.Flat = true;
         } else if (Argument == "--update") {
             Options.Update = true;
+        } else if (Argument == "--mirror") {
+            Options.Mirror = Options.Update = true;
+        } else if (Argument == "--dry-run") {
+            Options.DryRun = true;
+        } else if (Argument == "--name") {
+            Options.Names = Value();
+            try {
+                TNamePattern Check(*Options.Names);
+            } catch (const std::invalid_argument& E) {
+                throw EUsageError(E.what());
+            }
+        } else if (Argument == "--shard") {
+            std::string Text = Value();
+            auto Shard = ParseShard(Text);
+            if (!Shard) throw EUsageError("--shard takes K/N with 1 <= K <= N, not \"" + Text + "\"");
+            Options.Shard = *Shard;
         } else if (Argument == "--cap-bitrate") {
             Options.CapBitrate = true;
         } else if (Argument == "--if-exists") {
@@ -179,6 +204,7 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments) {
     if (Options.OutputDir.empty() && Options.Flat) throw EUsageError("--flat has no effect without -o");
     if (Options.OutputDir.empty() && Options.Covers.value_or(false))
         throw EUsageError("--covers has no effect without -o");
+    if (Options.OutputDir.empty() && Options.Mirror) throw EUsageError("--mirror needs -o");
     // Numbered or kept outputs would never be the ones a later --update run compares with.
     if (Options.Update && Options.IfExists != ieOverwrite)
         throw EUsageError("--update cannot be combined with --if-exists skip or rename");

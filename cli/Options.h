@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/Manifest.h"
 #include "driver/OutputFormats.h"
 #include "driver/OutputNames.h"
 
@@ -46,6 +47,10 @@ struct TCliOptions {
     std::optional<std::string> Profile;     // --profile NAME
     std::optional<std::string> SaveProfile; // --save-profile NAME
     bool Profiles = false;                  // --profiles
+    std::optional<std::string> Names;       // --name: outputs named by their tags with this pattern
+    bool Mirror = false;                    // --mirror: outputs whose source has gone are removed
+    bool DryRun = false;                    // --dry-run: say what would be done, do nothing
+    TShard Shard;                           // --shard K/N
     std::vector<std::string> Files;
 };
 

@@ -81,6 +81,8 @@ std::string SummaryCounts(const TBatchSummary& Summary) {
                        std::to_string(Count(eoSkipped)) + " skipped";
     if (Summary.Copied > 0)
         Text.insert(Text.find(" converted, ") + 12, std::to_string(Summary.Copied) + " copied, ");
+    if (Summary.Retagged > 0) Text += ", " + std::to_string(Summary.Retagged) + " retagged";
+    if (Summary.Removed > 0) Text += ", " + std::to_string(Summary.Removed) + " removed";
     for (TEntryOutcome Outcome : {eoStopped, eoNotStarted})
         if (Count(Outcome) > 0) Text += ", " + std::to_string(Count(Outcome)) + " " + OutcomeText(Outcome);
     return Text;

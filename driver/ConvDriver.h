@@ -56,6 +56,8 @@ struct TBatchSummary {
     int32_t Converted = 0; // converted entries that were not copied
     int32_t Copied = 0;
     int32_t UpToDate = 0;
+    int32_t Retagged = 0; // outputs whose tags alone were brought up to date
+    int32_t Removed = 0;  // outputs removed because their source has gone
     bool Aborted = false;
     std::vector<TEntryResult> Problems; // every entry neither converted nor up to date, in order
     std::vector<TEntryResult> Notes;    // every converted entry with a message, in order

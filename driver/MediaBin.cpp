@@ -68,28 +68,42 @@ void TMediaBin::SetIfExists(TIfExists Value) {
     NameOutputs();
 }
 
+void TMediaBin::SetOutputNamer(TOutputNamer Namer) {
+    FNamer = std::move(Namer);
+    NameOutputs();
+}
+
+std::string TMediaBin::PlainOutputName(const TInputFile& Input) const {
+    if (!FNamer)
+        return OutputFileName(Input.Path, FOutputExtension, FOutputDirectory,
+                              FKeepFolders ? Input.RelativePath : std::string());
+    std::filesystem::path Folder = FOutputDirectory.empty() ? std::filesystem::path(Input.Path).parent_path()
+                                                            : std::filesystem::path(FOutputDirectory);
+    return (Folder / FNamer(Input, FOutputExtension)).lexically_normal().string();
+}
+
 void TMediaBin::NameOutputs() {
     std::unordered_set<std::string> Inputs;
     for (const auto& Item : FItems) Inputs.insert(Item.Input.Path);
     TOutputClaims Claims(std::move(Inputs));
     auto Exists = [](const std::string& Name) { return std::filesystem::exists(Name); };
     for (auto& Item : FItems) {
-        // A file given by itself has its own name as its relative path: it goes straight in.
-        std::string Name = OutputFileName(Item.Input.Path, FOutputExtension, FOutputDirectory,
-                                          FKeepFolders ? Item.Input.RelativePath : std::string());
+        std::string Name = PlainOutputName(Item.Input);
         Item.OutputName = FIfExists == ieRename ? Claims.Claim(Name, Item.Input.Path, Exists)
                                                 : Claims.Claim(Name, Item.Input.Path);
         Item.Kept = FIfExists == ieSkip && Exists(Item.OutputName);
     }
 }
 
+TMediaEntry TMediaBin::EntryOf(const TMediaBinItem& Item) const {
+    bool Covers = FCoverRule == crAlways || (FCoverRule == crFolderEntries && Item.FromFolder());
+    return {Item.Input.Path, Item.OutputName, Covers};
+}
+
 std::vector<TMediaEntry> TMediaBin::Entries(bool KeptOnes) const {
     std::vector<TMediaEntry> Result;
-    for (const auto& Item : FItems) {
-        if (Item.Kept != KeptOnes) continue;
-        bool Covers = FCoverRule == crAlways || (FCoverRule == crFolderEntries && Item.FromFolder());
-        Result.push_back({Item.Input.Path, Item.OutputName, Covers});
-    }
+    for (const auto& Item : FItems)
+        if (Item.Kept == KeptOnes) Result.push_back(EntryOf(Item));
     return Result;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,11 @@ public:
     // worked out.
     TIfExists IfExists() const { return FIfExists; }
     void SetIfExists(TIfExists Value);
+    // Names each output by Namer, given the input and the extension: its path below the output
+    // directory (below the input's folder when there is none); an empty Namer restores the names
+    // of the input files. Collisions are numbered as always.
+    using TOutputNamer = std::function<std::string(const TInputFile&, const std::string&)>;
+    void SetOutputNamer(TOutputNamer Namer);
     TCoverRule CoverRule() const { return FCoverRule; }
     void SetCoverRule(TCoverRule Value) { FCoverRule = Value; }
 
@@ -67,11 +73,16 @@ public:
     std::vector<TMediaEntry> Batch() const;
     // The entries set aside because their output exists and "skip" keeps it.
     std::vector<TMediaEntry> Kept() const;
+    // Item as a batch takes it.
+    TMediaEntry EntryOf(const TMediaBinItem& Item) const;
 
 private:
     // Gives every entry its output name: the first one keeps the plain name, a later one that
     // would write an earlier output or another entry's input gets the first free number.
     void NameOutputs();
+    // The output name of Input before collisions are numbered. A file given by itself has its own
+    // name as its relative path: it goes straight in.
+    std::string PlainOutputName(const TInputFile& Input) const;
     std::vector<TMediaEntry> Entries(bool KeptOnes) const;
 
     std::vector<TMediaBinItem> FItems;
@@ -80,6 +91,7 @@ private:
     bool FKeepFolders = true;
     TIfExists FIfExists = ieOverwrite;
     TCoverRule FCoverRule = crFolderEntries;
+    TOutputNamer FNamer;
 };
 
 } // namespace deraz

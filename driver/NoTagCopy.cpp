@@ -10,7 +10,7 @@ void RequireTagCopy() {
     throw std::runtime_error("Copying tags is not available in this build.");
 }
 
-void WriteTags(const std::string&, const std::string&, const TTagSet&) {
+void WriteTags(const std::string&, const std::string&, const TTagSet&, TTagWrite) {
     RequireTagCopy();
 }
 

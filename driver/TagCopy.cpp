@@ -98,11 +98,21 @@ bool WriteInto(TagLib::RIFF::WAV::File& File, const TTagSet& Tags) {
     return File.save(TagLib::RIFF::WAV::File::Info, TagLib::File::StripNone);
 }
 
+// Empties File's tags of every field and picture, whatever its tag form.
+template <class TFile> void ClearTags(TFile& File) {
+    File.setProperties(PropertyMap());
+    if constexpr (requires { File.removePictures(); }) File.removePictures();
+    if constexpr (requires { File.tag()->removeAllPictures(); }) File.tag()->removeAllPictures();
+    if constexpr (requires { File.ID3v2Tag(); })
+        if (auto* Tag = File.ID3v2Tag()) Tag->removeFrames("APIC");
+}
+
 } // namespace
 
 void RequireTagCopy() {}
 
-void WriteTags(const std::string& FileName, const std::string& OutputExt, const TTagSet& Tags) {
+void WriteTags(const std::string& FileName, const std::string& OutputExt, const TTagSet& Tags,
+               TTagWrite Mode) {
     UseUtf8InfoStrings();
     // Only a file TagLib reads as audio of that type is written to: TagLib would add a tag to
     // anything else.
@@ -114,6 +124,7 @@ void WriteTags(const std::string& FileName, const std::string& OutputExt, const 
         if (!File.isValid() || File.readOnly() || !File.audioProperties() ||
             File.audioProperties()->sampleRate() <= 0)
             throw std::runtime_error("Cannot write the tags of " + FileName + ": the file cannot be opened.");
+        if (Mode == TTagWrite::Replace) ClearTags(File);
         if (!WriteInto(File, Tags))
             throw std::runtime_error("Cannot write the tags of " + FileName + ": saving them failed.");
     });

@@ -13,9 +13,14 @@ namespace deraz {
 // built without TagLib); returns otherwise.
 void RequireTagCopy();
 
+// Whether the tags written join those the file holds (fields of the same name replaced), or
+// replace all of its fields and pictures.
+enum class TTagWrite { Merge, Replace };
+
 // Writes Tags into FileName, a file of the output format whose extension is OutputExt, whatever
 // its own name; raises std::runtime_error when the file cannot be opened or saved.
-void WriteTags(const std::string& FileName, const std::string& OutputExt, const TTagSet& Tags);
+void WriteTags(const std::string& FileName, const std::string& OutputExt, const TTagSet& Tags,
+               TTagWrite Mode = TTagWrite::Merge);
 
 // Reads InputName's tags and writes them into OutputName (of type OutputExt); an input without
 // tags leaves the output untouched.
