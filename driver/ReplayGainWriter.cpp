@@ -1,6 +1,7 @@
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
+#include <type_traits>
 
 #include <taglib/textidentificationframe.h>
 
@@ -22,7 +23,10 @@ void SetFields(TagLib::Ogg::XiphComment& Comment, const TGainFields& Fields) {
     }
 }
 
-bool WriteInto(TagLib::Ogg::Vorbis::File& File, const TGainFields& Fields) {
+// Ogg Vorbis and Ogg Opus.
+template <class TOggFile>
+requires std::is_base_of_v<TagLib::Ogg::File, TOggFile>
+bool WriteInto(TOggFile& File, const TGainFields& Fields) {
     SetFields(*File.tag(), Fields);
     return File.save();
 }
