@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -28,8 +29,11 @@ std::string OpenFailure(int Code) {
         return "The Opus headers are damaged.";
     case OP_ENOTFORMAT:
         return "The file holds no Ogg Opus stream.";
+    case OP_EIMPL:
+        return "Opus streams of more than 8 channels or with a channel mapping of their own are not "
+               "supported.";
     default:
-        return "The Opus stream is damaged at 0:00.000.";
+        return "The Opus stream is damaged.";
     }
 }
 
@@ -134,19 +138,14 @@ std::string TOpusIn::ReadStreamInfo() {
     const auto& OpusFile = OpusFileLibrary();
     const OpusHead* Head = OpusFile->op_head(FDecoder, 0);
     FChannels = Head->channel_count;
-    FInputSampleRate = int32_t(Head->input_sample_rate);
+    FInputSampleRate = int32_t(std::min<opus_uint32>(Head->input_sample_rate, INT32_MAX));
     FSampleRate = DecodedRate;
     FBitsPerSample = DeliveredBits;
     const int Links = OpusFile->op_link_count(FDecoder);
-    for (int Link = 0; Link < Links; ++Link) {
-        const int Channels = OpusFile->op_head(FDecoder, Link)->channel_count;
-        if (Channels > MaxLaidOutChannels)
-            return "Opus streams of more than " + std::to_string(MaxLaidOutChannels) +
-                   " channels are not supported; this one has " + std::to_string(Channels) + ".";
-        if (FNote.empty() && Channels != FChannels)
+    for (int Link = 1; Link < Links && FNote.empty(); ++Link)
+        if (OpusFile->op_head(FDecoder, Link)->channel_count != FChannels)
             FNote = "Chained streams with another channel count were mixed to " + std::to_string(FChannels) +
                     (FChannels == 1 ? " channel." : " channels.");
-    }
     const int64_t Frames = OpusFile->op_pcm_total(FDecoder, -1);
     if (Frames < 0 || Frames > MaxFrames) return "The Opus stream's length is damaged.";
     FTotalSamples = Frames;

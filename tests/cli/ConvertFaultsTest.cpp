@@ -112,7 +112,8 @@ TEST_F(Faults, DamagedOpusInputsFailSayingWhere) {
         const char* Make; // shell commands in the scratch folder, from song.wav
         const char* Reason;
     } Rows[] = {
-        {"cut.opus", "opusenc --quiet song.wav cut.opus && truncate -s 50% cut.opus",
+        {"cut.opus",
+         "opusenc --quiet song.wav cut.opus && truncate -s $(($(stat -c %s cut.opus) / 2)) cut.opus",
          "The Opus stream ends early, at 0:0"},
         // Bytes changed in a page in the middle: its checksum fails and the decoder finds a hole.
         {"hole.opus",
@@ -121,7 +122,7 @@ TEST_F(Faults, DamagedOpusInputsFailSayingWhere) {
          "The Opus stream is damaged at 0:0"},
         {"ten.opus",
          "sox -M song.wav song.wav song.wav song.wav song.wav ten.wav && opusenc --quiet ten.wav ten.opus",
-         "Opus streams of more than 8 channels are not supported; this one has 10."},
+         "Opus streams of more than 8 channels"},
     };
     fs::path Out = Dir.Path() / "out";
     for (const auto& Row : Rows) {
