@@ -353,6 +353,8 @@ protected:
         double Duration = 0;
         for (const auto& Link : Row.Links.empty() ? std::vector<std::string>{Input} : Row.Links)
             Duration += ProbedDuration(Dir.File(Link));
+        // ffprobe counts an Opus stream's pre-skip as playing time; opusdec's frames are the length.
+        if (Row.Opus) Duration = double(Expected.size()) / In.Channels / In.Rate;
         EXPECT_NEAR(std::atof(Field("Duration:").c_str()), Duration, 0.010) << Text;
         // Opus adds the rate it was encoded from.
         EXPECT_TRUE(Field("Sampling rate:").starts_with(std::to_string(In.Rate) + " Hz")) << Text;
