@@ -38,7 +38,8 @@ int32_t OggBitrate(const TOggVorbis& R) {
     return R.NominalBitrate() != 0 ? R.NominalBitrate() : R.Bitrate();
 }
 
-void FillOggVorbis(const TOggVorbis& R, TMediaInfo& I) {
+// The comment fields of the Ogg readers (Vorbis, Opus).
+template <class TOggReader> void FillOggComments(const TOggReader& R, TMediaInfo& I) {
     I.Artist = R.Artist();
     I.Title = R.Title();
     I.Album = R.Album();
@@ -46,6 +47,10 @@ void FillOggVorbis(const TOggVorbis& R, TMediaInfo& I) {
     I.Date = R.Date();
     I.Genre = R.Genre();
     I.Comments = R.Comment();
+}
+
+void FillOggVorbis(const TOggVorbis& R, TMediaInfo& I) {
+    FillOggComments(R, I);
     I.Length = Seconds(R.Duration(), 3);
     I.Bitrate = Kbits(IntText(OggBitrate(R)));
     I.FileSize = Bytes(R.FileSize());
@@ -63,13 +68,7 @@ std::string OpusSampleRate(const TOggOpus& R) {
 }
 
 void FillOpus(const TOggOpus& R, TMediaInfo& I) {
-    I.Artist = R.Artist();
-    I.Title = R.Title();
-    I.Album = R.Album();
-    I.Track = IntText(R.Track());
-    I.Date = R.Date();
-    I.Genre = R.Genre();
-    I.Comments = R.Comment();
+    FillOggComments(R, I);
     I.Length = Seconds(R.Duration(), 3);
     I.Bitrate = Kbits(IntText(R.Bitrate()));
     I.FileSize = Bytes(R.FileSize());
