@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-#include "codecs/ape/MACLibrary.h"
 #include "driver/CodecSet.h"
+#include "codecs/ape/MACLibrary.h"
 #include "tests/support/TestSupport.h"
 
 namespace deraz::test {
