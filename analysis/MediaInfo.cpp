@@ -38,7 +38,8 @@ int32_t OggBitrate(const TOggVorbis& R) {
     return R.NominalBitrate() != 0 ? R.NominalBitrate() : R.Bitrate();
 }
 
-void FillOggVorbis(const TOggVorbis& R, TMediaInfo& I) {
+// The comment fields of the Ogg readers (Vorbis, Opus).
+template <class TOggReader> void FillOggComments(const TOggReader& R, TMediaInfo& I) {
     I.Artist = R.Artist();
     I.Title = R.Title();
     I.Album = R.Album();
@@ -46,6 +47,10 @@ void FillOggVorbis(const TOggVorbis& R, TMediaInfo& I) {
     I.Date = R.Date();
     I.Genre = R.Genre();
     I.Comments = R.Comment();
+}
+
+void FillOggVorbis(const TOggVorbis& R, TMediaInfo& I) {
+    FillOggComments(R, I);
     I.Length = Seconds(R.Duration(), 3);
     I.Bitrate = Kbits(IntText(OggBitrate(R)));
     I.FileSize = Bytes(R.FileSize());
@@ -53,6 +58,24 @@ void FillOggVorbis(const TOggVorbis& R, TMediaInfo& I) {
     I.SampleRate = Hertz(R.SampleRate());
     I.Vendor = R.Vendor();
     I.Encoder = "Ogg Vorbis";
+}
+
+// The decoded rate, with the rate the audio was encoded from when the header states it.
+std::string OpusSampleRate(const TOggOpus& R) {
+    std::string Text = Hertz(TOggOpus::DecodedRate);
+    if (R.InputSampleRate() > 0) Text += " (encoded from " + Hertz(R.InputSampleRate()) + ")";
+    return Text;
+}
+
+void FillOpus(const TOggOpus& R, TMediaInfo& I) {
+    FillOggComments(R, I);
+    I.Length = Seconds(R.Duration(), 3);
+    I.Bitrate = Kbits(IntText(R.Bitrate()));
+    I.FileSize = Bytes(R.FileSize());
+    I.Channels = IntText(R.Channels());
+    I.SampleRate = OpusSampleRate(R);
+    I.Vendor = R.Vendor();
+    I.Encoder = "Opus";
 }
 
 void FillTags(const TShownTags& Tags, TMediaInfo& I) {
@@ -196,6 +219,9 @@ std::string BitrateText(TMediaAnalysers& A, const std::string& FileName) {
         case mkOggVorbis:
             A.Ogg.LoadFile(FileName);
             return A.Ogg.IsValid() ? IntText(OggBitrate(A.Ogg)) : Invalid;
+        case mkOpus:
+            A.Opus.LoadFile(FileName);
+            return A.Opus.IsValid() ? IntText(A.Opus.Bitrate()) : Invalid;
         }
     } catch (const std::exception&) {
         // A file its reader cannot open counts as not valid here.
@@ -251,6 +277,11 @@ bool ReadMediaInfo(TMediaAnalysers& A, const std::string& FileName, TMediaInfo& 
         if (!A.Wav.Valid()) return false;
         FillWAV(A.Wav, Result);
         FillTags(ShownTags(ReadTags(FileName)), Result);
+        break;
+    case mkOpus:
+        A.Opus.LoadFile(FileName);
+        if (!A.Opus.IsValid()) return false;
+        FillOpus(A.Opus, Result);
         break;
     }
     Info = std::move(Result);

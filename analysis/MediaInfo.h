@@ -4,6 +4,7 @@
 #include "analysis/FLACfile.h"
 #include "analysis/MPEGaudio.h"
 #include "analysis/Monkey.h"
+#include "analysis/OggOpus.h"
 #include "analysis/OggVorbis.h"
 #include "analysis/WAVfile.h"
 #include "codecs/FormatTable.h"
@@ -21,6 +22,7 @@ struct TMediaAnalysers {
     TFLACfile Flac;
     TWAVfile Wav;
     TMPEGaudio Mpeg;
+    TOggOpus Opus;
 };
 
 // The extension of a file name from its last dot, as written; empty when it has none.

@@ -13,6 +13,7 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/infotag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/opusfile.h>
 #include <taglib/tpropertymap.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
@@ -88,6 +89,10 @@ void WithTagFile(TTagForm Form, const std::string& FileName, bool ReadProperties
     }
     case tfRIFFInfo: {
         TagLib::RIFF::WAV::File File(Name, ReadProperties);
+        return Action(File);
+    }
+    case tfOpusComments: {
+        TagLib::Ogg::Opus::File File(Name, ReadProperties);
         return Action(File);
     }
     }

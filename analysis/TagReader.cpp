@@ -112,11 +112,20 @@ TTagSet ReadFrom(TagLib::MPEG::File& File) {
     return Tags;
 }
 
-TTagSet ReadFrom(TagLib::Ogg::Vorbis::File& File) {
-    if (!File.tag()) return {};
-    TTagSet Tags = FromProperties(File.tag()->properties());
-    Tags.Cover = FlacCover(File.tag()->pictureList());
+// Ogg Vorbis and Ogg Opus keep the same comments, pictures included.
+TTagSet ReadXiphComment(TagLib::Ogg::XiphComment* Comment) {
+    if (!Comment) return {};
+    TTagSet Tags = FromProperties(Comment->properties());
+    Tags.Cover = FlacCover(Comment->pictureList());
     return Tags;
+}
+
+TTagSet ReadFrom(TagLib::Ogg::Vorbis::File& File) {
+    return ReadXiphComment(File.tag());
+}
+
+TTagSet ReadFrom(TagLib::Ogg::Opus::File& File) {
+    return ReadXiphComment(File.tag());
 }
 
 TTagSet ReadFrom(TagLib::FLAC::File& File) {

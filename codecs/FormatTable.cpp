@@ -7,6 +7,7 @@
 #include "codecs/flac/ACS_FLAC.h"
 #include "codecs/mp3/ACS_LAME.h"
 #include "codecs/mp3/ACS_MAD.h"
+#include "codecs/opus/ACS_Opus.h"
 #include "codecs/vorbis/ACS_Vorbis.h"
 #include "codecs/wave/ACS_Wave.h"
 
@@ -115,6 +116,22 @@ void SetVorbisLevel(TACSFileOut& Sink, int32_t Level) {
     static_cast<TVorbisOut&>(Sink).SetCompression(float(Level) / 10.0f);
 }
 
+// Opus: VBR at the bit rate entry i names.
+constexpr const char* OpusLevels[] = {"32 kbps",  "48 kbps",  "64 kbps",  "96 kbps",
+                                      "128 kbps", "160 kbps", "192 kbps", "256 kbps"};
+constexpr int32_t OpusKbps[] = {32, 48, 64, 96, 128, 160, 192, 256};
+constexpr TOutputFormat OpusOutputs[] = {
+    {6, ".opus", "Opus Encoder (*.opus)", OpusLevels, 4, OpusLevels, OpusKbps}};
+constexpr TInputExtension OpusInputs[] = {{".opus"}};
+
+std::unique_ptr<TACSFileOut> MakeOpusSink() {
+    return std::make_unique<TOpusOut>();
+}
+
+void SetOpusLevel(TACSFileOut& Sink, int32_t Level) {
+    static_cast<TOpusOut&>(Sink).SetBitrate(OpusKbps[Level]);
+}
+
 constexpr TFormat Table[] = {
     {MP3Inputs, MP3Outputs, "MP3 Files", 1, mkMPEG, tfID3v2, scMP3Out, MakeSource<TMP3In>, MakeMP3Sink,
      SetMP3Level, true},
@@ -126,6 +143,8 @@ constexpr TFormat Table[] = {
      nullptr, false},
     {VorbisInputs, VorbisOutputs, "OGG Files", 5, mkOggVorbis, tfOggComments, scVorbisOut,
      MakeSource<TVorbisIn>, MakeVorbisSink, SetVorbisLevel, false},
+    {OpusInputs, OpusOutputs, "Opus Files", 6, mkOpus, tfOpusComments, scOpusOut, MakeSource<TOpusIn>,
+     MakeOpusSink, SetOpusLevel, false},
 };
 
 bool SameText(const std::string& A, const char* B) {

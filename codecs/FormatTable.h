@@ -18,13 +18,20 @@ class TACSFileIn;
 class TACSFileOut;
 
 // Codes of the sinks, as the driver's ActiveSink holds them.
-enum TSinkCode : int32_t { scWaveOut = 0, scVorbisOut = 1, scMACOut = 2, scFLACOut = 3, scMP3Out = 4 };
+enum TSinkCode : int32_t {
+    scWaveOut = 0,
+    scVorbisOut = 1,
+    scMACOut = 2,
+    scFLACOut = 3,
+    scMP3Out = 4,
+    scOpusOut = 5
+};
 
 // The reader of the analysis subsystem that shows a format's technical data.
-enum TMediaKind { mkOggVorbis, mkMPEG, mkFLAC, mkMonkey, mkWAV };
+enum TMediaKind { mkOggVorbis, mkMPEG, mkFLAC, mkMonkey, mkWAV, mkOpus };
 
 // Where a format keeps its tags, as the tag reader and the tag copier open the file.
-enum TTagForm { tfID3v2, tfOggComments, tfFLACComments, tfAPEv2, tfRIFFInfo };
+enum TTagForm { tfID3v2, tfOggComments, tfFLACComments, tfAPEv2, tfRIFFInfo, tfOpusComments };
 
 // The extension Ogg Vorbis files are written with; the Vorbis sink derives its stream serial
 // from the output's name up to it.

@@ -1,6 +1,7 @@
 #include "driver/BitrateCap.h"
 
 #include "analysis/MPEGaudio.h"
+#include "analysis/OggOpus.h"
 #include "analysis/OggVorbis.h"
 #include "driver/FileNames.h"
 
@@ -22,6 +23,10 @@ int32_t LossyInputBitrate(const std::string& InputName) {
         TOggVorbis Reader;
         if (!Reader.LoadFile(InputName) || !Reader.IsValid()) return 0;
         return Reader.NominalBitrate() > 0 ? Reader.NominalBitrate() : Reader.Bitrate();
+    }
+    if (Format && Format->Analyser == mkOpus) {
+        TOggOpus Reader;
+        return Reader.LoadFile(InputName) && Reader.IsValid() ? Reader.Bitrate() : 0;
     }
     return 0;
 }

@@ -22,6 +22,7 @@ bool FormHoldsGain(TTagForm Form) {
     case tfOggComments:
     case tfFLACComments:
     case tfAPEv2:
+    case tfOpusComments:
         return true;
     case tfRIFFInfo:
         return false;

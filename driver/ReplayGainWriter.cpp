@@ -1,3 +1,4 @@
+#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -20,6 +21,19 @@ void SetFields(TagLib::Ogg::XiphComment& Comment, const TGainFields& Fields) {
         Comment.removeFields(Name);
         if (!Value.empty()) Comment.addField(Name, Text(Value), false);
     }
+}
+
+// Opus players read the gains as R128_TRACK_GAIN and R128_ALBUM_GAIN: a whole number of 1/256 dB
+// towards -23 LUFS (ReplayGain's reference, -18 LUFS, lies 5 dB above it), with no peak.
+TGainFields R128Fields(const TGainFields& Fields) {
+    TGainFields Result;
+    for (const char* Pair : {"TRACK", "ALBUM"}) {
+        auto Found = Fields.find(std::string("REPLAYGAIN_") + Pair + "_GAIN");
+        if (Found == Fields.end()) continue;
+        std::string& Value = Result[std::string("R128_") + Pair + "_GAIN"];
+        if (!Found->second.empty()) Value = std::to_string(std::lround((std::stod(Found->second) - 5.0) * 256.0));
+    }
+    return Result;
 }
 
 void SetFrames(TagLib::ID3v2::Tag& Tag, const TGainFields& Fields) {
@@ -73,6 +87,11 @@ void WriteForm(TTagForm Form, const std::string& FileName, const TGainFields& Fi
     case tfAPEv2:
         return Rewrite<TagLib::APE::File>(FileName, [&](auto& File) {
             SetItems(*File.APETag(true), Fields);
+            return File.save();
+        });
+    case tfOpusComments:
+        return Rewrite<TagLib::Ogg::Opus::File>(FileName, [&](auto& File) {
+            SetFields(*File.tag(), R128Fields(Fields));
             return File.save();
         });
     case tfRIFFInfo:

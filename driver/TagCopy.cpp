@@ -64,10 +64,19 @@ bool WriteInto(TagLib::MPEG::File& File, const TTagSet& Tags) {
                      TagLib::File::DoNotDuplicate);
 }
 
-bool WriteInto(TagLib::Ogg::Vorbis::File& File, const TTagSet& Tags) {
+// Ogg Vorbis and Ogg Opus: comments with the picture as a METADATA_BLOCK_PICTURE comment.
+template <class TOggFile> bool WriteOggComments(TOggFile& File, const TTagSet& Tags) {
     SetXiphComment(*File.tag(), Tags);
     if (Tags.Cover) File.tag()->addPicture(NewFlacPicture(*Tags.Cover).release());
     return File.save();
+}
+
+bool WriteInto(TagLib::Ogg::Vorbis::File& File, const TTagSet& Tags) {
+    return WriteOggComments(File, Tags);
+}
+
+bool WriteInto(TagLib::Ogg::Opus::File& File, const TTagSet& Tags) {
+    return WriteOggComments(File, Tags);
 }
 
 bool WriteInto(TagLib::FLAC::File& File, const TTagSet& Tags) {

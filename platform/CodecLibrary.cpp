@@ -28,6 +28,8 @@ constexpr TLibraryFileNames LibraryFileNames[] = {
     {TCodecLibraryId::LAME, "lame_enc.dll", "libmp3lame.so.0"},
     {TCodecLibraryId::Mpg123, "libmpg123-0.dll", "libmpg123.so.0"},
     {TCodecLibraryId::Soxr, "libsoxr.dll", "libsoxr.so.0"},
+    {TCodecLibraryId::OpusFile, "libopusfile-0.dll", "libopusfile.so.0"},
+    {TCodecLibraryId::OpusEnc, "libopusenc-0.dll", "libopusenc.so.0"},
 };
 
 } // namespace

@@ -76,7 +76,7 @@ TEST_F(Faults, ADiskThatFillsUpPartWay) {
     fs::path Out = Dir.Path() / "out";
     fs::create_directory(Out);
     // A file size limit gives the same EFBIG a full disk gives, without privileges.
-    for (const char* Format : {"wav", "flac", "ape", "ogg", "mp3"}) {
+    for (const char* Format : {"wav", "flac", "ape", "ogg", "mp3", "opus"}) {
         TRunResult Run =
             Convert(std::string("-f ") + Format + " -o " + ShellQuote(Out.string()) + " " + ShellQuote(Input),
                     "trap '' XFSZ; ulimit -f 40; ");
@@ -104,6 +104,35 @@ TEST_F(Faults, AnInputTruncatedWhileItIsRead) {
     EXPECT_EQ(Run.Status, 1) << Run.Output;
     EXPECT_NE(Run.Output.find("long.wav"), std::string::npos) << Run.Output;
     EXPECT_TRUE(Listing(Out).empty()) << "a partial output was left";
+}
+
+TEST_F(Faults, DamagedOpusInputsFailSayingWhere) {
+    const struct {
+        const char* Name;
+        const char* Make; // shell commands in the scratch folder, from song.wav
+        const char* Reason;
+    } Rows[] = {
+        {"cut.opus",
+         "opusenc --quiet song.wav cut.opus && truncate -s $(($(stat -c %s cut.opus) / 2)) cut.opus",
+         "The Opus stream ends early, at 0:0"},
+        // Bytes changed in a page in the middle: its checksum fails and the decoder finds a hole.
+        {"hole.opus",
+         "opusenc --quiet song.wav hole.opus && printf 'XXXXXXXX' | dd of=hole.opus bs=1 "
+         "seek=$(($(stat -c %s hole.opus) / 2)) conv=notrunc status=none",
+         "The Opus stream is damaged at 0:0"},
+        {"ten.opus",
+         "sox -M song.wav song.wav song.wav song.wav song.wav ten.wav && opusenc --quiet ten.wav ten.opus",
+         "Opus streams of more than 8 channels"},
+    };
+    fs::path Out = Dir.Path() / "out";
+    for (const auto& Row : Rows) {
+        ASSERT_EQ(RunCommand("cd " + ShellQuote(Dir.Path().string()) + " && " + Row.Make), 0) << Row.Make;
+        TRunResult Run =
+            Convert("-f flac -o " + ShellQuote(Out.string()) + " " + ShellQuote(Dir.File(Row.Name)));
+        EXPECT_EQ(Run.Status, 1) << Row.Name << ": " << Run.Output;
+        EXPECT_NE(Run.Output.find(Row.Reason), std::string::npos) << Run.Output;
+        EXPECT_FALSE(fs::exists(Out / (fs::path(Row.Name).stem().string() + ".flac"))) << Row.Name;
+    }
 }
 
 TEST_F(Faults, AnInputThatIsAFolderOrADevice) {

@@ -1,4 +1,4 @@
-// Files made by the peer tools (ffmpeg, sox, flac, oggenc, lame, id3v2, jmac), converted by
+// Files made by the peer tools (ffmpeg, sox, flac, oggenc, opusenc, lame, id3v2, jmac), converted by
 // deraz-convert into every output format, and described by --info. Lossless outputs hold exactly
 // what ffmpeg decodes from the input, frames, rate and channels included (float input as 24-bit
 // integers clipped at full scale); lossy outputs come within 1 dB of the SNR that the reference
@@ -34,6 +34,9 @@ struct TInputRow {
     // later ones at the first one's rate and channels.
     std::vector<std::string> Links = {};
     bool Resampled = false; // a later stream has another rate: only the first one is exact
+    // Opus: its reference is opusdec's float decoding at 48 kHz, which our 24-bit outputs meet to
+    // within the last bit (rounding halves may go either way).
+    bool Opus = false;
 };
 
 const TInputRow Inputs[] = {
@@ -70,9 +73,20 @@ const TInputRow Inputs[] = {
      true},
     {"jmac.ape", "jmac c2000 music.wav jmac.ape", 16},
     {"tagonly.mp3", "touch tagonly.mp3 && id3v2 -t Silence tagonly.mp3", 0},
+    {"stereo.opus", "opusenc --quiet --bitrate 96 music.wav stereo.opus", 24, false, {}, false, true},
+    {"surround.opus", "opusenc --quiet surround.wav surround.opus", 24, false, {}, false, true},
+    {"chain.opus",
+     "sox music.wav back.wav reverse && opusenc --quiet music.wav a.opus && opusenc --quiet back.wav b.opus "
+     "&& "
+     "cat a.opus b.opus > chain.opus",
+     24,
+     false,
+     {"a.opus", "b.opus"},
+     false,
+     true},
 };
 
-const char* const ColumnNames[] = {"wav", "flac", "ape", "ogg", "mp3", "info"};
+const char* const ColumnNames[] = {"wav", "flac", "ape", "ogg", "mp3", "opus", "info"};
 
 struct TStreamFacts {
     int32_t Rate = 0, Channels = 0, Bits = 0;
@@ -168,19 +182,21 @@ protected:
     // The input's samples (see DecodeInts) at its first stream's rate and channels: what every
     // lossless output must hold, float as 24-bit values clipped at full scale.
     std::vector<int32_t> ReferencePcm() const {
-        if (Row.Float) {
-            std::vector<int32_t> Samples;
-            for (double Value : Decode<double>(Input))
-                Samples.push_back(int32_t(std::clamp(std::round(Value * 8388608.0), -8388608.0, 8388607.0)) *
-                                  256);
-            return Samples;
-        }
+        if (Row.Float) return FloatAs24Bits(Input);
         std::vector<int32_t> Pcm;
         for (const auto& Link : Row.Links.empty() ? std::vector<std::string>{Row.Name} : Row.Links) {
             auto Part = LinkPcm(Link);
             Pcm.insert(Pcm.end(), Part.begin(), Part.end());
         }
         return Pcm;
+    }
+
+    static std::vector<int32_t> FloatAs24Bits(const std::string& File) {
+        std::vector<int32_t> Samples;
+        for (double Value : Decode<double>(File))
+            Samples.push_back(int32_t(std::clamp(std::round(Value * 8388608.0), -8388608.0, 8388607.0)) *
+                              256);
+        return Samples;
     }
 
     // One stream of the input at the input's rate and channels, a mono stream copied into both
@@ -190,6 +206,10 @@ protected:
         TStreamFacts Facts = Probe(Dir.File(Link));
         std::string Format = " -ar " + std::to_string(In.Rate);
         if (Facts.Channels == 1 && In.Channels == 2) Format += " -af 'pan=stereo|c0=c0|c1=c0'";
+        if (Row.Opus) {
+            RunIn(Dir.Path(), "opusdec --quiet --float --rate 48000 " + Link + " link.wav");
+            return FloatAs24Bits(Dir.File("link.wav"));
+        }
         if (!Link.ends_with(".ogg")) return DecodeInts(Dir.File(Link), Row.Bits, Format);
         // oggdec's WAV files have a channel order of their own; its raw output is in Vorbis order.
         RunIn(Dir.Path(), "oggdec -Q -R -o link.raw " + Link + " && sox -t raw -e signed -b 16 -r " +
@@ -248,12 +268,21 @@ protected:
         size_t Channels = size_t(In.Channels);
         if (Row.Resampled) return ExpectResampledChain(Ours);
         EXPECT_EQ(Ours.size() / Channels, Expected.size() / Channels) << "frames";
+        if (Row.Opus) return ExpectWithinLastBit(Ours);
         EXPECT_TRUE(Ours == Expected) << "samples differ from ffmpeg's decoding";
         if (Row.Float) {
             EXPECT_NE(SummaryLine("converted"), "")
                 << "the summary says that floats were written as integers";
             EXPECT_GT(std::count(Expected.begin(), Expected.end(), 0x7FFFFF00), 0) << "no clipped samples";
         }
+    }
+
+    void ExpectWithinLastBit(const std::vector<int32_t>& Ours) const {
+        ASSERT_EQ(Ours.size(), Expected.size());
+        int64_t Largest = 0;
+        for (size_t I = 0; I < Ours.size(); ++I)
+            Largest = std::max(Largest, std::abs(int64_t(Ours[I]) - Expected[I]));
+        EXPECT_LE(Largest, 256) << "samples differ from opusdec's by more than one 24-bit step";
     }
 
     // The first stream exact, the later one at the first one's rate with its length and close to
@@ -289,7 +318,14 @@ protected:
         EXPECT_EQ(Ours.Rate, Theirs.Rate);
         EXPECT_EQ(Ours.Channels, Downmix.empty() ? In.Channels : 2);
         EXPECT_EQ(Ours.Channels, Theirs.Channels);
-        if (Ours.Rate != In.Rate) {
+        // Opus always decodes at 48 kHz; the header keeps the input's rate, at which opusdec gives
+        // back every frame of the input.
+        if (Extension == "opus") {
+            ASSERT_EQ(RunIn(Dir.Path(), "opusdec --quiet --rate " + std::to_string(In.Rate) + " " +
+                                            ShellQuote(Output(Extension)) + " back.wav"),
+                      0);
+            EXPECT_EQ(Decode<int16_t>(Dir.File("back.wav")).size(), Expected.size()) << "frames";
+        } else if (Ours.Rate != In.Rate) {
             EXPECT_NE(SummaryLine("converted").find(std::to_string(Ours.Rate)), std::string::npos)
                 << "the summary names the rate written: " << Messages;
         }
@@ -317,8 +353,11 @@ protected:
         double Duration = 0;
         for (const auto& Link : Row.Links.empty() ? std::vector<std::string>{Input} : Row.Links)
             Duration += ProbedDuration(Dir.File(Link));
+        // ffprobe counts an Opus stream's pre-skip as playing time; opusdec's frames are the length.
+        if (Row.Opus) Duration = double(Expected.size()) / In.Channels / In.Rate;
         EXPECT_NEAR(std::atof(Field("Duration:").c_str()), Duration, 0.010) << Text;
-        EXPECT_EQ(Field("Sampling rate:"), std::to_string(In.Rate) + " Hz") << Text;
+        // Opus adds the rate it was encoded from.
+        EXPECT_TRUE(Field("Sampling rate:").starts_with(std::to_string(In.Rate) + " Hz")) << Text;
         // FLAC and MPEG files name their channels in words.
         std::string Words = In.Channels == 1 ? "Mono" : In.Channels == 2 ? "Stereo" : "Multi Channel";
         std::string Channels = Field("Channels:");
@@ -346,6 +385,7 @@ TEST_P(InteropTable, ConvertsIntoEveryFormat) {
         },
         [&] { ExpectLossy("ogg", "4", "oggenc -Q -q 4 -o reference.ogg same.wav"); },
         [&] { ExpectLossy("mp3", "128", "lame --quiet -b 128 same.wav reference.mp3"); },
+        [&] { ExpectLossy("opus", "128", "opusenc --quiet --bitrate 128 same.wav reference.opus"); },
         [&] { ExpectInfo(); }};
     for (size_t Column = 0; Column < std::size(Columns); ++Column) {
         SCOPED_TRACE(ColumnNames[Column]);

@@ -21,7 +21,8 @@ TEST(FormatTable, DialogEntriesKeepTheirStoredIndexTextsAndLevels) {
         {".flac", "Free Lossless Audio Codec Encoder (*.flac)", 1, "Standad", "Standad", scFLACOut},
         {".ape", "Monkeys Audio Compression Encoder (*.ape)", 6, "Normal - Good compression", "Insane",
          scMACOut},
-        {".wav", "Wave Writer (*.wav)", 1, "Standard", "Standard", scWaveOut}};
+        {".wav", "Wave Writer (*.wav)", 1, "Standard", "Standard", scWaveOut},
+        {".opus", "Opus Encoder (*.opus)", 8, "128 kbps", "256 kbps", scOpusOut}};
     ASSERT_EQ(OutputFormats().size(), std::size(Expected));
     for (int32_t DestExt = 0; DestExt < int32_t(std::size(Expected)); ++DestExt) {
         const auto& Want = Expected[DestExt];
@@ -36,13 +37,14 @@ TEST(FormatTable, DialogEntriesKeepTheirStoredIndexTextsAndLevels) {
         EXPECT_EQ(OutputExtension(DestExt), Want.Extension);
         EXPECT_EQ(FindOutputFormat(Want.Extension), DestExt);
     }
-    EXPECT_EQ(OutputExtension(6), "");
+    EXPECT_EQ(OutputExtension(7), "");
     EXPECT_EQ(OutputExtension(-1), "");
-    EXPECT_EQ(FormatOfOutput(6), nullptr);
+    EXPECT_EQ(FormatOfOutput(7), nullptr);
     EXPECT_EQ(FindOutputFormat("FLA"), 2);
     EXPECT_EQ(FindOutputFormat("aac"), -1);
     // {entry, level, kbit/s}: only the lossy lists are bit rates.
-    for (auto [DestExt, Level, Kbps] : {std::tuple{0, 0, 64}, {0, 10, 500}, {1, 2, 24}, {1, 14, 192}})
+    for (auto [DestExt, Level, Kbps] :
+         {std::tuple{0, 0, 64}, {0, 10, 500}, {1, 2, 24}, {1, 14, 192}, {6, 0, 32}, {6, 7, 256}})
         EXPECT_EQ(OutputFormats()[size_t(DestExt)].LevelKbps[size_t(Level)], Kbps);
     EXPECT_TRUE(OutputFormats()[4].LevelKbps.empty());
 }
@@ -56,7 +58,8 @@ TEST(FormatTable, InputsAreFoundByExtensionInAnyCase) {
     } Expected[] = {
         {".MP3", mkMPEG, tfID3v2, "iNVALiD"},        {".Flac", mkFLAC, tfFLACComments, "iNVALID"},
         {".fla", mkFLAC, tfFLACComments, "iNVALiD"}, {".ape", mkMonkey, tfAPEv2, "iNVALiD"},
-        {".wav", mkWAV, tfRIFFInfo, "iNVALiD"},      {".ogg", mkOggVorbis, tfOggComments, "iNVALiD"}};
+        {".wav", mkWAV, tfRIFFInfo, "iNVALiD"},      {".ogg", mkOggVorbis, tfOggComments, "iNVALiD"},
+        {".OPUS", mkOpus, tfOpusComments, "iNVALiD"}};
     for (const auto& Want : Expected) {
         const TFormat* Format = FindInputFormat(Want.Extension);
         ASSERT_NE(Format, nullptr) << Want.Extension;
@@ -70,9 +73,9 @@ TEST(FormatTable, InputsAreFoundByExtensionInAnyCase) {
 
 TEST(FormatTable, OpenDialogFiltersKeepTheirTextsAndOrder) {
     EXPECT_EQ(OpenDialogFilters(),
-              (std::vector<std::string>{"All Supported Files (*.mp3 *.flac *.fla *.ape *.wav *.ogg)",
+              (std::vector<std::string>{"All Supported Files (*.mp3 *.flac *.fla *.ape *.wav *.ogg *.opus)",
                                         "MP3 Files (*.mp3)", "FLAC Files (*.flac *.fla)", "Wav Files (*.wav)",
-                                        "APE Files (*.ape)", "OGG Files (*.ogg)"}));
+                                        "APE Files (*.ape)", "OGG Files (*.ogg)", "Opus Files (*.opus)"}));
 }
 
 TEST(FormatTable, AStoredLevelReachesOnlyTheSinksItBelongsTo) {
@@ -94,7 +97,10 @@ TEST(FormatTable, AStoredLevelReachesOnlyTheSinksItBelongsTo) {
                                                  {scMP3Out, 1, 18, -1},
                                                  {scMP3Out, 1, -1, -1},
                                                  {scFLACOut, 3, 0, -1},
-                                                 {scWaveOut, 5, 0, -1}})
+                                                 {scWaveOut, 5, 0, -1},
+                                                 {scOpusOut, 6, 7, 7},
+                                                 {scOpusOut, 6, 8, -1},
+                                                 {scOpusOut, 1, 4, -1}})
         EXPECT_EQ(SinkLevel(*Writer(Sink), DestExt, Bitrate).value_or(-1), Level)
             << Sink << " " << DestExt << " " << Bitrate;
 }

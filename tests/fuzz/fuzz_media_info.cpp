@@ -6,7 +6,7 @@
 #include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
-    for (const char* Extension : {".mp3", ".ogg", ".flac", ".ape", ".wav"}) {
+    for (const char* Extension : {".mp3", ".ogg", ".flac", ".ape", ".wav", ".opus"}) {
         std::ostringstream Out;
         deraz::RunMediaInfo({deraz::fuzz::WriteInput(Data, Size, Extension)}, Out);
     }

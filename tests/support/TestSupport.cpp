@@ -172,6 +172,7 @@ bool EncodeWithPeerTool(const std::string& Wav, const std::string& Extension, co
     if (Extension == ".fla" || Extension == ".flac")
         return RunCommand("flac -s -f -o " + Target + " " + In) == 0;
     if (Extension == ".ogg") return RunCommand("oggenc -Q -o " + Target + " " + In) == 0;
+    if (Extension == ".opus") return RunCommand("opusenc --quiet " + In + " " + Target) == 0;
     // jmac exits 0 even when it fails: look for its output.
     if (Extension == ".ape")
         return ToolAvailable("jmac") && RunCommand("jmac c2 " + In + " " + Target + " >/dev/null") == 0 &&
