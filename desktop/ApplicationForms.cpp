@@ -78,12 +78,17 @@ void TApplicationForms::CreateConversion() {
         FConvDlg->StartBatch(FMainForm->Entries(), FMainForm->AutoMinimode());
     };
     FMainForm->OnStopConversion = [this] { FConvDlg->StopBatch(); };
+    FConvDlg->OnSummary = [this](TBatchSummary& Summary) { FMainForm->BatchEnded(Summary); };
     FMainForm->IsConverting = [this] { return FConvDlg->BatchRunning(); };
 }
 
 void TApplicationForms::CreatePreferences() {
     FConfigDlg = new TConfigDlg(FSettingsFileName, FMainForm.get());
-    FMainForm->OnShowOptions = [this] { FConfigDlg->exec(); };
+    FConfigDlg->SelectedInput = [this] { return FMainForm->SelectedInput(); };
+    FMainForm->OnShowOptions = [this] {
+        FConfigDlg->exec();
+        FMainForm->PreferencesChanged();
+    };
 }
 
 void TApplicationForms::CreateMinimode() {

@@ -15,9 +15,12 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include "codecs/FormatTable.h"
 #include "desktop/MessageBoxes.h"
 #include "desktop/Sound.h"
 #include "desktop/uWindowStyle.h"
+#include "driver/FileNames.h"
+#include "driver/NamePattern.h"
 #include "driver/Settings.h"
 
 namespace deraz {
@@ -89,6 +92,7 @@ TConfigDlg::TConfigDlg(const std::string& SettingsFile, QWidget* Parent)
                                    "can play tracks (or whole albums) at one loudness."));
     BuildFoldersGroup();
     BuildDeviceTab();
+    BuildNamesTab();
 
     BtnOK = new QPushButton(tr("OK"), this);
     BtnOK->setGeometry(368, 381, 80, 25);
@@ -193,6 +197,49 @@ void TConfigDlg::BuildDeviceTab() {
                  {10, 106, 501, 20});
 }
 
+void TConfigDlg::BuildNamesTab() {
+    NamesTab = new QWidget;
+    PageControl1->addTab(NamesTab, tr("Names"));
+    CBoxNameByTags =
+        CheckBox(NamesTab, tr("Name outputs by their tags:"),
+                 tr("Outputs in the output directory are named by the pattern below."), {10, 12, 501, 20});
+    EditNamePattern = new QLineEdit(NamesTab);
+    EditNamePattern->setGeometry(28, 38, 480, 24);
+    auto* Fields =
+        new QLabel(tr("Fields: {artist} {albumartist} {album} {title} {track} {disc} {year} {genre} "
+                      "{composer} {filename} {folder}; {track:02} pads a number with zeros."),
+                   NamesTab);
+    Fields->setWordWrap(true);
+    Fields->setGeometry(28, 68, 480, 36);
+    LblNamePreview = new QLabel(NamesTab);
+    LblNamePreview->setWordWrap(true);
+    LblNamePreview->setGeometry(28, 108, 480, 54);
+    CBoxRemoveGone = CheckBox(NamesTab, tr("Remove outputs whose source is gone."),
+                              tr("When a batch starts, outputs in the output directory whose source file has "
+                                 "gone are removed, after asking."),
+                              {10, 176, 501, 20});
+    connect(EditNamePattern, &QLineEdit::textChanged, this, &TConfigDlg::ShowNamePreview);
+    connect(CBoxNameByTags, &QCheckBox::toggled, EditNamePattern, &QWidget::setEnabled);
+}
+
+void TConfigDlg::ShowNamePreview() {
+    std::optional<TInputFile> Input = SelectedInput ? SelectedInput() : std::nullopt;
+    if (!Input) {
+        LblNamePreview->setText(tr("Select a file in the media bin to see its output name here."));
+        return;
+    }
+    try {
+        TNamePattern Pattern(EditNamePattern->text().toStdString());
+        std::string Extension = OutputExtension(TSettings(FSettingsFile).OutputChoice().DestExt);
+        LblNamePreview->setText(
+            tr("%1 gives: %2")
+                .arg(QString::fromStdString(ExtractFileName(Input->Path)),
+                     QString::fromStdString(Pattern.Expand(*Input, ReadTags(Input->Path), Extension))));
+    } catch (const std::invalid_argument& E) {
+        LblNamePreview->setText(QString::fromStdString(E.what()));
+    }
+}
+
 void TConfigDlg::Load() {
     TSettings Settings(FSettingsFile);
     TPreferences Stored = Settings.Preferences();
@@ -213,10 +260,16 @@ void TConfigDlg::Load() {
     SelectLimit(ComboMaxBits, Limits.MaxBits);
     SelectLimit(ComboChannels, Limits.Channels);
     CBoxCopyCompatible->setChecked(Settings.CopyCompatible());
+    const TNamingPreferences Naming = Settings.NamingPreferences();
+    CBoxNameByTags->setChecked(Naming.NameByTags);
+    EditNamePattern->setText(QString::fromStdString(Naming.NamePattern));
+    EditNamePattern->setEnabled(Naming.NameByTags);
+    CBoxRemoveGone->setChecked(Naming.RemoveGone);
 }
 
 void TConfigDlg::showEvent(QShowEvent* Event) {
     PageControl1->setCurrentWidget(GeneralTab);
+    ShowNamePreview();
     Lbl1->setText(tr(DoneCaption) + QFileInfo(edConvDone->text()).fileName());
     Lbl2->setText(tr(ErrorCaption) + QFileInfo(edConvError->text()).fileName());
     QDialog::showEvent(Event);
@@ -267,6 +320,9 @@ void TConfigDlg::BtnOKClick() {
         Settings.WriteDeviceOutput({ComboMaxRate->currentData().toInt(), ComboMaxBits->currentData().toInt(),
                                     ComboChannels->currentData().toInt()},
                                    CBoxCopyCompatible->isChecked());
+        const std::string Pattern = EditNamePattern->text().toStdString();
+        if (CBoxNameByTags->isChecked()) TNamePattern Check(Pattern); // refuses a pattern that cannot name
+        Settings.WriteNamingPreferences({CBoxNameByTags->isChecked(), Pattern, CBoxRemoveGone->isChecked()});
     } catch (const std::exception& E) {
         ShowError(this, QString::fromStdString(E.what()));
         return;

@@ -5,7 +5,11 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
+#include <optional>
 #include <string>
+
+#include "driver/InputFiles.h"
 
 class QCheckBox;
 class QComboBox;
@@ -55,6 +59,15 @@ public:
     QComboBox* ComboMaxBits;
     QComboBox* ComboChannels;
     QCheckBox* CBoxCopyCompatible;
+    // Names from tags and the removal of outputs whose source has gone.
+    QWidget* NamesTab;
+    QCheckBox* CBoxNameByTags;
+    QLineEdit* EditNamePattern;
+    QLabel* LblNamePreview;
+    QCheckBox* CBoxRemoveGone;
+    // The media bin's selected entry, whose output name the pattern's preview shows; none when no
+    // entry is selected.
+    std::function<std::optional<TInputFile>()> SelectedInput;
     QPushButton* BtnOK;
     QPushButton* BtnCancel;
     QFileDialog* OpenWavDlg;
@@ -71,6 +84,8 @@ private:
     void BuildSoundGroup();
     void BuildFoldersGroup();
     void BuildDeviceTab();
+    void BuildNamesTab();
+    void ShowNamePreview();
     void CBoxEnableClick(bool Checked);
     void CBoxSoundClick(bool Checked);
     void ChooseSound(const QString& Title, QLineEdit* Edit, QLabel* Label, const QString& Caption);

@@ -242,8 +242,9 @@ void TConvDlg::BatchEnded(const TBatchSummary& Summary) {
     // batch's own event.
     bool WasMinimode = FMinimode && FMinimode->Active();
     if (WasMinimode) FMinimode->ReturnToNormalMode();
-    if (FQuiet) return;
     TBatchSummary Shown = Summary;
+    if (OnSummary) OnSummary(Shown);
+    if (FQuiet) return;
     if (FAlbums) FAlbums->AddNotesTo(Shown);
     QTimer::singleShot(0, this, [this, Shown, WasMinimode] { Announce(Shown, WasMinimode); });
 }

@@ -45,6 +45,8 @@ public:
     // Stops a running batch without announcing its end and waits until it has ended; for the
     // program's end.
     void StopBatch();
+    // Called when a batch ends, before its summary is shown; may add to it.
+    std::function<void(TBatchSummary&)> OnSummary;
     // Hides this dialog and the main window and goes on in mini mode.
     void BtnSendToClick();
     // During a batch: stops every conversion, without output, and closes. After it: closes.

@@ -27,13 +27,14 @@
 #include "controls/TExDragDrop.h"
 #include "desktop/InstalledFiles.h"
 #include "desktop/MessageBoxes.h"
-#include "desktop/WindowPlacement.h"
 #include "desktop/ProfilesMenu.h"
+#include "desktop/WindowPlacement.h"
 #include "desktop/uAboutDlg.h"
 #include "desktop/uConfigOutputDlg.h"
 #include "desktop/uInfoTagDlg.h"
 #include "driver/FileNames.h"
 #include "driver/MediaBinEntry.h"
+#include "driver/NamePattern.h"
 #include "driver/OutputFormats.h"
 #include "driver/Settings.h"
 
@@ -309,7 +310,57 @@ QWidget* TMainForm::CreateSteps() {
 std::vector<TMediaEntry> TMainForm::Entries() {
     ReadPreferences();
     ShowOutputNames();
-    return FBin.Batch();
+    FLibrary.reset();
+    FLibraryReport = {};
+    if (FBin.OutputDirectory().empty()) return FStarted = FBin.Batch();
+    TSettings Settings(FSettingsFileName);
+    TLibraryOptions Options;
+    Options.Mirror = Settings.NamingPreferences().RemoveGone;
+    Options.UpdateOnly = Settings.LibraryPreferences().UpdateOnly;
+    Options.CopyTags = Settings.CopyTags();
+    FLibrary = std::make_unique<TLibraryRun>(FBin, Options);
+    FLibrary->Plan();
+    const size_t Gone = FLibrary->Removals().size();
+    if (Gone > 0 && !AskWarning(this, tr("%1 output file(s) in %2 have lost their source. Remove them?")
+                                          .arg(Gone)
+                                          .arg(Q(FBin.OutputDirectory()))))
+        FLibrary->KeepRemovals();
+    FLibraryReport = FLibrary->ApplyWithoutConverting();
+    return FStarted = FLibrary->Entries();
+}
+
+void TMainForm::BatchEnded(TBatchSummary& Summary) {
+    if (!FLibrary) return;
+    std::vector<bool> Failed(FStarted.size());
+    for (const auto& Problem : Summary.Problems)
+        if (Problem.Index >= 0 && size_t(Problem.Index) < Failed.size()) Failed[size_t(Problem.Index)] = true;
+    for (size_t I = 0; I < FStarted.size(); ++I)
+        if (!Failed[I]) FLibrary->Converted(FStarted[I].OutputName);
+    try {
+        FLibrary->SaveManifest();
+    } catch (const std::exception& E) {
+        Summary.Problems.push_back({int32_t(FStarted.size()), FBin.OutputDirectory(), eoFailed, E.what()});
+    }
+    Summary.Retagged += FLibraryReport.Retagged;
+    Summary.Removed += int32_t(FLibraryReport.Removed.size());
+    for (auto Problem : FLibraryReport.Problems) {
+        Problem.Index = int32_t(FStarted.size());
+        Summary.Problems.push_back(Problem);
+    }
+    FLibrary.reset();
+}
+
+void TMainForm::PreferencesChanged() {
+    ReadPreferences();
+    ShowOutputNames();
+}
+
+std::optional<TInputFile> TMainForm::SelectedInput() const {
+    QList<QTreeWidgetItem*> Selected = MediaBox->selectedItems();
+    if (Selected.size() != 1) return std::nullopt;
+    int Row = MediaBox->indexOfTopLevelItem(Selected.first());
+    if (Row < 0 || Row >= FBin.Count()) return std::nullopt;
+    return FBin.Items()[size_t(Row)].Input;
 }
 
 int TMainForm::EntryCount() const {
@@ -322,9 +373,21 @@ void TMainForm::SetOutputExtensions(const std::string& Extension) {
 }
 
 void TMainForm::ReadPreferences() {
-    TLibraryPreferences Preferences = TSettings(FSettingsFileName).LibraryPreferences();
+    TSettings Settings(FSettingsFileName);
+    TLibraryPreferences Preferences = Settings.LibraryPreferences();
     FBin.SetKeepFolders(Preferences.KeepFolders);
     FBin.SetCoverRule(Preferences.CopyCovers ? crFolderEntries : crNever);
+    // Named by tags: each entry's tags are read once more only when the pattern changes.
+    TNamingPreferences Naming = Settings.NamingPreferences();
+    std::string Pattern = Naming.NameByTags ? Naming.NamePattern : std::string();
+    if (Pattern == FNamePattern) return;
+    FNamePattern = Pattern;
+    try {
+        FBin.SetOutputNamer(Pattern.empty() ? TMediaBin::TOutputNamer()
+                                            : PatternNamer(TNamePattern(Pattern)));
+    } catch (const std::invalid_argument&) {
+        FBin.SetOutputNamer({}); // a stored pattern that cannot name: the plain names
+    }
 }
 
 void TMainForm::ShowOutputNames() {

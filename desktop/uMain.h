@@ -6,12 +6,15 @@
 #include <QTimer>
 #include <deque>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "analysis/MediaInfo.h"
 #include "driver/EntryQueue.h"
 #include "driver/InputFiles.h"
+#include "driver/LibraryRun.h"
 #include "driver/MediaBin.h"
 
 class QAction;
@@ -76,7 +79,17 @@ public:
     const std::string& SettingsFileName() const { return FSettingsFileName; }
 
     // The entries as a batch takes them, in the media bin's order, by the current preferences.
+    // With an output directory, its manifest decides: outputs whose tags alone changed are
+    // retagged now, and those whose source has gone are removed after asking, when the
+    // preferences say so.
     std::vector<TMediaEntry> Entries();
+    // Records the batch's outputs in the output directory's manifest and adds what the retagging
+    // and removing did to Summary.
+    void BatchEnded(TBatchSummary& Summary);
+    // Reads the stored preferences that name the outputs and shows the names they give.
+    void PreferencesChanged();
+    // The selected entry's input, when exactly one is selected.
+    std::optional<TInputFile> SelectedInput() const;
     int EntryCount() const;
     // Gives every output name, of entries added now and later, this extension.
     void SetOutputExtensions(const std::string& Extension);
@@ -135,7 +148,11 @@ private:
     std::deque<TInputFile> FPending; // inputs waiting for their entry
     QTimer FAddTimer;
     TMediaBin FBin;
-    bool FInfoPending = false; // an entry was selected; its media info window is still to open
+    std::string FNamePattern; // the pattern the media bin names by; empty: none
+    std::unique_ptr<TLibraryRun> FLibrary;
+    TLibraryReport FLibraryReport;
+    std::vector<TMediaEntry> FStarted; // the running batch's entries
+    bool FInfoPending = false;         // an entry was selected; its media info window is still to open
 };
 
 } // namespace deraz

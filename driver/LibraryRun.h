@@ -38,6 +38,9 @@ public:
 
     // Works out the plan over the bin's entries as they are now.
     void Plan();
+    // The outputs the plan removes; KeepRemovals() drops them from it.
+    const std::vector<std::string>& Removals() const { return FPlan.Removals; }
+    void KeepRemovals() { FPlan.Removals.clear(); }
     // What the plan would do, one line each: "convert", "retag", "rename", "remove".
     std::vector<std::string> PlanLines() const;
     // Retags, renames and removes as planned.

@@ -54,7 +54,7 @@ TSyncPlan PlanSync(const std::vector<TMediaBinItem>& Items, const TManifest& Man
     std::unordered_set<std::string> Claimed; // outputs that an existing source writes
     for (const auto& Item : Items) Claimed.insert(Item.OutputName);
     for (const auto& Item : Items) {
-        if (!Shard.Takes(Item.Input.RelativePath)) continue;
+        if (Item.Kept || !Shard.Takes(Item.Input.RelativePath)) continue;
         TSyncItem Sync{Item, TSyncAction::Convert, {}};
         if (const TManifestEntry* Record = Manifest.Find(Item.Input.Path)) {
             Sync.OldOutput = Below(OutputFolder, Record->Output);

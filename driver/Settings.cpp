@@ -30,6 +30,9 @@ constexpr TKey kKeepFolders{"General", "KeepFolders"};
 constexpr TKey kCopyCovers{"General", "CopyCovers"};
 constexpr TKey kUpdateOnly{"General", "UpdateOnly"};
 constexpr TKey kReplayGain{"General", "ReplayGain"};
+constexpr TKey kNameByTags{"General", "NameByTags"};
+constexpr TKey kNamePattern{"General", "NamePattern"};
+constexpr TKey kRemoveGone{"General", "RemoveGone"};
 constexpr TKey kDestExt{"Output", "DestExt"};
 constexpr TKey kBitrate{"Output", "Bitrate"};
 constexpr TKey kCopyTags{"Output", "CopyTags"};
@@ -149,6 +152,14 @@ TLibraryPreferences TSettings::LibraryPreferences() const {
     return {FIni.ReadBool(kKeepFolders.Section, kKeepFolders.Name, Defaults.KeepFolders),
             FIni.ReadBool(kCopyCovers.Section, kCopyCovers.Name, Defaults.CopyCovers),
             FIni.ReadBool(kUpdateOnly.Section, kUpdateOnly.Name, Defaults.UpdateOnly)};
+}
+
+TNamingPreferences TSettings::NamingPreferences() const {
+    const TNamingPreferences Defaults;
+    std::string Pattern = FIni.ReadString(kNamePattern.Section, kNamePattern.Name, Defaults.NamePattern);
+    return {FIni.ReadBool(kNameByTags.Section, kNameByTags.Name, Defaults.NameByTags),
+            Pattern.empty() ? Defaults.NamePattern : Pattern,
+            FIni.ReadBool(kRemoveGone.Section, kRemoveGone.Name, Defaults.RemoveGone)};
 }
 
 int32_t TSettings::DestExt() const {
@@ -276,6 +287,13 @@ void TSettings::WriteLibraryPreferences(const TLibraryPreferences& Value) {
     FIni.WriteBool(kKeepFolders.Section, kKeepFolders.Name, Value.KeepFolders);
     FIni.WriteBool(kCopyCovers.Section, kCopyCovers.Name, Value.CopyCovers);
     FIni.WriteBool(kUpdateOnly.Section, kUpdateOnly.Name, Value.UpdateOnly);
+}
+
+void TSettings::WriteNamingPreferences(const TNamingPreferences& Value) {
+    MakeFolder();
+    FIni.WriteBool(kNameByTags.Section, kNameByTags.Name, Value.NameByTags);
+    FIni.WriteString(kNamePattern.Section, kNamePattern.Name, Value.NamePattern);
+    FIni.WriteBool(kRemoveGone.Section, kRemoveGone.Name, Value.RemoveGone);
 }
 
 void TSettings::WriteOutputFormat(int32_t DestExt, int32_t Bitrate, bool CopyTags) {

@@ -37,6 +37,13 @@ struct TLibraryPreferences {
     bool UpdateOnly = false; // only files that are new or changed since their output was written
 };
 
+// How the outputs in an output directory are named and kept in step, also in section "General".
+struct TNamingPreferences {
+    bool NameByTags = false; // outputs named by NamePattern from their tags
+    std::string NamePattern = "{albumartist}/{album}/{track:02} - {title}";
+    bool RemoveGone = false; // outputs whose source has gone are removed, after asking
+};
+
 // A profile that does not exist or cannot be used in this build, with the reason.
 class EProfileError : public std::runtime_error {
 public:
@@ -57,6 +64,8 @@ public:
     int32_t ParallelConversions() const;
     // "KeepFolders", "CopyCovers" and "UpdateOnly".
     TLibraryPreferences LibraryPreferences() const;
+    // "NameByTags", "NamePattern" and "RemoveGone".
+    TNamingPreferences NamingPreferences() const;
 
     // Index into the output format list (0 ".ogg" ... 5 ".wav").
     int32_t DestExt() const;
@@ -100,6 +109,7 @@ public:
     void WritePreferences(const TPreferences& Value);
     void WriteParallelConversions(int32_t Value);
     void WriteLibraryPreferences(const TLibraryPreferences& Value);
+    void WriteNamingPreferences(const TNamingPreferences& Value);
     // "DestExt", "Bitrate" and "CopyTags", in this order.
     void WriteOutputFormat(int32_t DestExt, int32_t Bitrate, bool CopyTags);
     void WriteCapBitrate(bool Value);
