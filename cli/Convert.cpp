@@ -52,8 +52,7 @@ struct TPreparation {
     int32_t StaleRemoved = 0;
 };
 
-// Makes the output folder, stops the run with one line when it cannot be written, and marks it
-// so that later walks over a library holding it pass over it.
+// Makes the output folder; stops the run with one line when it cannot be written.
 void PrepareOutputFolder(const std::string& OutputDir) {
     std::error_code Error;
     fs::create_directories(OutputDir, Error);
@@ -61,7 +60,6 @@ void PrepareOutputFolder(const std::string& OutputDir) {
         throw EUsageError("cannot make the output directory " + OutputDir +
                           (Error ? ": " + Error.message() : ""));
     RequireWritableFolder(OutputDir);
-    MarkOutputFolder(OutputDir);
 }
 
 // The batch through the media bin: every input with its output name, below -o in the folders it
@@ -257,6 +255,11 @@ int RunConversion(const TCliOptions& Options) {
     // Nothing to start when every output existed and was kept.
     if (!Entries.empty()) RunBatch(*Batch, Entries, Waiting, Display);
     Display.Redraw();
+    // Once it holds outputs, later walks over a library holding the output folder pass over it; a
+    // run that wrote nothing leaves the folder as it was.
+    bool Wrote =
+        std::any_of(Results.begin(), Results.end(), [](const auto& R) { return R.Outcome == eoConverted; });
+    if (!Options.OutputDir.empty() && Wrote) MarkOutputFolder(Options.OutputDir);
     if (Albums)
         for (const auto& Note : Albums->Notes()) AddNote(Results[size_t(Note.Index)], Note.Message);
 
