@@ -1,5 +1,6 @@
 #include "cli/Options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <utility>
 
@@ -32,12 +33,16 @@ const char* const UsageText =
 const char* const HelpText =
     "\n"
     "  -f EXT             output format: ogg, mp3, fla, flac, ape, wav (default: the stored one)\n"
-    "  -l LEVEL           an entry of the format's quality, bit rate or level list: its index, its\n"
-    "                     bit rate (-l 192k) or its name (-l insane); see --levels (default: its default)\n"
+    "  -l LEVEL           an entry of the format's quality, bit rate or level list: #N is entry N,\n"
+    "                     Nk a bit rate (-l 192k), a word its name (-l insane); a bare number is\n"
+    "                     the entry or the bit rate the list has, refused when it has both;\n"
+    "                     see --levels (default: the list's default)\n"
     "  -o DIR             write the outputs into DIR, made when missing (default: beside each input)\n"
     "  -j N               convert N files at once (default: one per processor)\n"
     "  -q                 no progress display\n"
-    "  --copy-tags        carry tags and cover picture to the outputs (default: the stored choice)\n"
+    "  -v                 also list the files up to date, kept or not started\n"
+    "  --copy-tags        carry tags and cover picture to the outputs (default: the stored choice,\n"
+    "                     on when none is stored)\n"
     "  --no-copy-tags     write outputs without tags\n"
     "  --cap-bitrate      MP3 and Ogg Vorbis from a lossy input: no more bit rate than the input has\n"
     "  --if-exists WHAT   an existing output: overwrite (default), skip, or rename (\"name (1).ext\")\n"
@@ -71,9 +76,12 @@ const char* const HelpText =
     "  --levels [EXT]     list each format's levels with their index and default\n"
     "  --version          print the version\n"
     "\n"
-    "An INPUT that is a folder gives every convertible file inside it and its subfolders; with -o\n"
-    "their outputs keep the subfolders under DIR.\n"
-    "Exit status: 0 all converted or up to date, 1 any file failed or was skipped, 2 usage error.\n";
+    "An INPUT that is a folder gives every convertible file inside it and its subfolders, leaving\n"
+    "out hidden ones, macOS \"._\" files and output folders; with -o their outputs keep their\n"
+    "folders under DIR, from the deepest folder that holds every folder INPUT.\n"
+    "Exit status: 0 every file converted, up to date or kept by --if-exists skip; 1 any file\n"
+    "failed or could not be converted; 2 usage error; 130 stopped by Ctrl-C, SIGTERM, SIGHUP or\n"
+    "SIGPIPE.\n";
 
 namespace {
 
@@ -121,10 +129,10 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments) {
         } else if (Argument == "--version") {
             Options.Version = true;
         } else if (Argument == "--levels") {
-            // The format is optional: taken only when the next argument names one.
+            // The format is optional: the next argument is taken as one unless it is an option.
             if (Attached)
                 Options.Levels = Value();
-            else if (I + 1 < Arguments.size() && FindOutputFormat(Arguments[I + 1]) >= 0)
+            else if (I + 1 < Arguments.size() && !Arguments[I + 1].starts_with('-'))
                 Options.Levels = Arguments[++I];
             else
                 Options.Levels = "";
@@ -172,6 +180,8 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments) {
             Options.ApplyGain = ParseGainMode(Argument, Value(), false);
         } else if (Argument == "-q") {
             Options.Quiet = true;
+        } else if (Argument == "-v") {
+            Options.Verbose = true;
         } else if (Argument == "-f") {
             std::string Name = Value();
             int32_t Format = FindOutputFormat(Name);
@@ -264,16 +274,28 @@ int32_t FindLevel(int32_t DestExt, const std::string& Text) {
     const TOutputFormat& Format = OutputFormats()[size_t(DestExt)];
     int32_t Count = int32_t(Format.Levels.size());
     std::string Wanted = LowerCase(Text);
-    // A number is an index first, a bit rate otherwise; "192k" and "192kbps" are always rates.
+    // "#N" is always entry N, "Nk" and "Nkbps" always a bit rate; a bare number is whichever of the
+    // two the list has, and a usage error when it has both.
+    bool Entry = Wanted.starts_with('#');
     int32_t Number = 0;
-    auto [End, Error] = std::from_chars(Wanted.data(), Wanted.data() + Wanted.size(), Number);
+    const char* Start = Wanted.data() + (Entry ? 1 : 0);
+    auto [End, Error] = std::from_chars(Start, Wanted.data() + Wanted.size(), Number);
     std::string Unit = Wanted.substr(size_t(End - Wanted.data()));
-    if (Error == std::errc() && End != Wanted.data() && (Unit.empty() || Unit == "k" || Unit == "kbps")) {
-        if (Unit.empty() && Number >= 0 && Number < Count) return Number;
+    bool Numeric = Error == std::errc() && End != Start;
+    if (Entry && !(Numeric && Unit.empty()))
+        throw EUsageError("level " + Text + " is not #N, the number of an entry" + ListHint(Format));
+    if (Numeric && (Unit.empty() || Unit == "k" || Unit == "kbps")) {
+        bool IsEntry = Unit.empty() && Number >= 0 && Number < Count;
         auto Rates = LevelBitrates(DestExt);
-        for (size_t I = 0; I < Rates.size(); ++I)
-            if (Rates[I] == Number) return int32_t(I);
-        throw EUsageError("level " + Text + " is not in the list of " + Format.Extension + " (0 to " +
+        auto Rate = Entry ? Rates.end() : std::find(Rates.begin(), Rates.end(), Number);
+        bool IsRate = Rate != Rates.end();
+        if (IsEntry && IsRate && Rate - Rates.begin() != Number && size_t(Number) < Rates.size())
+            throw EUsageError("-l " + Text + " is ambiguous for " + Format.Extension + ": entry " + Text +
+                              " is " + std::to_string(Rates[size_t(Number)]) + " kbit/s; write " + Text +
+                              "k for " + Text + " kbit/s or #" + Text + " for the entry");
+        if (IsEntry) return Number;
+        if (IsRate) return int32_t(Rate - Rates.begin());
+        throw EUsageError("level " + Text + " is not in the list of " + Format.Extension + " (#0 to #" +
                           std::to_string(Count - 1) + ")" + ListHint(Format));
     }
     // A name: the whole entry or its name part first, then the start of it.

@@ -23,6 +23,7 @@ struct TCliOptions {
     bool Help = false;
     bool Info = false;
     bool Quiet = false;
+    bool Verbose = false; // -v: up-to-date, kept and not-started files listed too
     bool Version = false;
     std::optional<std::string> Levels; // --levels: a format's extension, or "" for every format
     std::optional<int32_t> Format;     // -f, as an index into the format list
@@ -67,9 +68,10 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments);
 // has no effect with the format.
 TOutputChoice ResolveOutputChoice(const TCliOptions& Options, const TOutputChoice& Stored);
 
-// The entry of format DestExt's list that Text names: its index, its bit rate ("192", "192k")
-// when that is not also an index, or its name or the unique start of it, in any case ("insane",
-// "extra high"). Raises EUsageError when none or several entries match.
+// The entry of format DestExt's list that Text names: "#N" entry N, "192k" or "192kbps" the entry of
+// that bit rate, a bare number the entry of that index or of that bit rate, or its name or the
+// unique start of it, in any case ("insane", "extra high"). Raises EUsageError when none or several
+// entries match, a bare number included that is an index and another entry's bit rate.
 int32_t FindLevel(int32_t DestExt, const std::string& Text);
 
 // The --levels listing of one format, or of every format for an empty Extension.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cli/TextColumns.h"
 #include "driver/FileNames.h"
 
 namespace deraz {
@@ -9,22 +10,24 @@ namespace deraz {
 namespace {
 
 constexpr int32_t BarWidth = 30;
-constexpr size_t NameWidth = 36;
+// Two columns of indent, a space, the bar with its brackets, a space and "100%".
+constexpr int32_t LineColumnsBesideName = 2 + 1 + (BarWidth + 2) + 1 + 4;
+constexpr int32_t MinimumNameColumns = 10;
 
 std::string Bar(int32_t Percent) {
     int32_t Filled = Percent * BarWidth / 100;
     return "[" + std::string(size_t(Filled), '#') + std::string(size_t(BarWidth - Filled), '.') + "]";
 }
 
-std::string Fitted(std::string Name) {
-    if (Name.size() > NameWidth) Name = "..." + Name.substr(Name.size() - (NameWidth - 3));
-    return Name + std::string(NameWidth - Name.size(), ' ');
+// Outcomes that are not worth a line of their own in a big library unless asked for.
+bool Routine(TEntryOutcome Outcome) {
+    return Outcome == eoUpToDate || Outcome == eoNotStarted;
 }
 
 } // namespace
 
-TProgressDisplay::TProgressDisplay(TMode Mode, int32_t Count, int32_t Jobs, std::FILE* Out)
-    : FMode(Mode), FCount(Count), FOut(Out), FJobs(size_t(Jobs)) {}
+TProgressDisplay::TProgressDisplay(TMode Mode, bool Verbose, int32_t Count, int32_t Jobs, std::FILE* Out)
+    : FMode(Mode), FVerbose(Verbose), FCount(Count), FOut(Out), FJobs(size_t(Jobs)) {}
 
 void TProgressDisplay::EntryStarted(int32_t Job, const TMediaEntry& Entry) {
     FJobs[size_t(Job)] = {ExtractFileName(Entry.InputName), 0};
@@ -37,14 +40,21 @@ void TProgressDisplay::Progress(int32_t Job, int32_t Percent) {
 void TProgressDisplay::EntryFinished(int32_t Job, const TEntryResult& Result, const TMediaEntry& Entry) {
     FJobs[size_t(Job)] = {};
     ++FFinished;
-    if (FMode != pmLines) return;
-    std::string Position = "[" + std::to_string(FFinished) + "/" + std::to_string(FCount) + "] ";
+    if (FMode != pmLines || (Routine(Result.Outcome) && !FVerbose)) return;
     if (Result.Outcome == eoConverted)
-        std::fprintf(FOut, "%sconverted %s -> %s\n", Position.c_str(), Entry.InputName.c_str(),
-                     Entry.OutputName.c_str());
+        PrintLine("converted " + Entry.InputName + " -> " + Entry.OutputName);
     else
-        std::fprintf(FOut, "%s%s %s: %s\n", Position.c_str(), OutcomeText(Result.Outcome),
-                     Entry.InputName.c_str(), Result.Message.c_str());
+        PrintLine(std::string(OutcomeText(Result.Outcome)) + " " + Entry.InputName + ": " + Result.Message);
+}
+
+void TProgressDisplay::EntryKept(const TMediaEntry& Entry) {
+    ++FFinished;
+    if (FMode == pmLines && FVerbose)
+        PrintLine("skipped " + Entry.InputName + ": " + Entry.OutputName + " exists; it was kept.");
+}
+
+void TProgressDisplay::PrintLine(const std::string& Text) {
+    std::fprintf(FOut, "[%d/%d] %s\n", FFinished, FCount, Text.c_str());
     std::fflush(FOut);
 }
 
@@ -59,15 +69,20 @@ void TProgressDisplay::Draw() {
     Text += "\r\x1b[2K";
     int32_t Lines = 0;
     int64_t Sum = int64_t(FFinished) * 100;
+    // Every line fits the terminal, so that clearing the lines drawn last time clears them all.
+    const int32_t NameColumns = std::max(TerminalColumns() - LineColumnsBesideName, MinimumNameColumns);
+    auto Line = [&](const std::string& Name, int32_t Percent) {
+        return "  " + FitToColumns(Name, NameColumns) + " " + Bar(Percent) + " " + std::to_string(Percent) +
+               "%\n";
+    };
     for (const auto& Job : FJobs) {
         if (Job.Name.empty()) continue;
         Sum += Job.Percent;
-        Text += "  " + Fitted(Job.Name) + " " + Bar(Job.Percent) + " " + std::to_string(Job.Percent) + "%\n";
+        Text += Line(Job.Name, Job.Percent);
         ++Lines;
     }
     int32_t Overall = FCount > 0 ? int32_t(Sum / FCount) : 100;
-    std::string Done = std::to_string(FFinished) + "/" + std::to_string(FCount) + " files";
-    Text += "  " + Fitted(Done) + " " + Bar(Overall) + " " + std::to_string(Overall) + "%\n";
+    Text += Line(std::to_string(FFinished) + "/" + std::to_string(FCount) + " files", Overall);
     FLinesDrawn = Lines + 1;
     std::fputs(Text.c_str(), FOut);
     std::fflush(FOut);

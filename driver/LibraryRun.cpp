@@ -94,7 +94,8 @@ void TLibraryRun::Converted(const std::string& OutputName) {
 }
 
 void TLibraryRun::SaveManifest() {
-    if (FBin.OutputDirectory().empty()) return;
+    // A run that wrote nothing into a folder without a record leaves the folder as it was.
+    if (FBin.OutputDirectory().empty() || FManifest.Entries().empty()) return;
     FManifest.SetNaming(NamingOf(FOptions, FBin));
     FManifest.Save(FBin.OutputDirectory(), FOptions.Shard);
 }

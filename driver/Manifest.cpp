@@ -131,7 +131,7 @@ void TManifest::Read(const std::string& FileName) {
     while (std::getline(File, Line)) {
         auto Parts = Fields(Line);
         if (Parts.size() == 2 && Parts[0] == "naming") {
-            FNaming = Unescaped(Parts[1]);
+            if (!Parts[1].empty()) FNaming = Unescaped(Parts[1]);
             continue;
         }
         TManifestEntry Entry;
@@ -188,7 +188,12 @@ void TManifest::Save(const std::string& Folder, const TShard& Shard) const {
         fs::remove(Temporary, Error);
         throw std::runtime_error("The record of the output folder could not be written: " + Error.message());
     }
-    if (!Shard.Whole()) return;
+    // A share's folder is marked as an output folder too, for walks that look for the whole record.
+    if (!Shard.Whole()) {
+        fs::path Whole = fs::path(Folder) / OutputManifestName;
+        if (!fs::exists(Whole, Error)) std::ofstream(Whole, std::ios::binary) << FirstLine << '\n';
+        return;
+    }
     for (const auto& Path : ManifestFiles(Folder))
         if (Path != Target) fs::remove(Path, Error);
 }

@@ -1,16 +1,66 @@
 #include "driver/OutputFiles.h"
 
 #include <atomic>
+#include <charconv>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 namespace deraz {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+constexpr std::string_view TemporaryPrefix = ".deraz-";
+constexpr std::string_view TemporarySuffix = ".part";
+
+// The process id in a name of TemporaryOutputName's pattern (".deraz-PID-N.part", both numbers
+// decimal), or -1 for any other name.
+int64_t TemporaryOwner(std::string_view Name) {
+    if (!Name.starts_with(TemporaryPrefix) || !Name.ends_with(TemporarySuffix)) return -1;
+    Name.remove_prefix(TemporaryPrefix.size());
+    Name.remove_suffix(TemporarySuffix.size());
+    int64_t Pid = -1;
+    uint64_t Counter = 0;
+    auto [PidEnd, PidError] = std::from_chars(Name.data(), Name.data() + Name.size(), Pid);
+    if (PidError != std::errc() || PidEnd == Name.data() + Name.size() || *PidEnd != '-' || Pid <= 0)
+        return -1;
+    const char* CounterStart = PidEnd + 1;
+    auto [End, Error] = std::from_chars(CounterStart, Name.data() + Name.size(), Counter);
+    if (Error != std::errc() || End == CounterStart || End != Name.data() + Name.size()) return -1;
+    return Pid;
+}
+
+} // namespace
+
 std::string TemporaryOutputName(const std::string& FinalName) {
     static std::atomic<unsigned> Counter{0};
-    return FinalName + "." + std::to_string(ProcessId()) + "-" + std::to_string(Counter++) + ".part";
+    // A short name of its own, so that any final name the file system allows leaves room for it.
+    std::string Name = std::string(TemporaryPrefix) + std::to_string(ProcessId()) + "-" +
+                       std::to_string(Counter++) + std::string(TemporarySuffix);
+    return (fs::path(FinalName).parent_path() / Name).string();
+}
+
+int32_t RemoveStaleTemporaries(const std::string& Folder) {
+    int32_t Removed = 0;
+    std::error_code Error;
+    for (fs::directory_iterator Entry(Folder, Error), End; !Error && Entry != End; Entry.increment(Error)) {
+        int64_t Owner = TemporaryOwner(Entry->path().filename().string());
+        std::error_code EntryError;
+        if (Owner < 0 || Owner == ProcessId() || ProcessRunning(Owner) ||
+            !Entry->is_regular_file(EntryError) || Entry->is_symlink(EntryError))
+            continue;
+        if (fs::remove(Entry->path(), EntryError)) ++Removed;
+    }
+    return Removed;
+}
+
+void RequireWritableFolder(const std::string& Folder) {
+    std::string Probe = TemporaryOutputName((fs::path(Folder) / "probe").string());
+    bool Written = static_cast<bool>(std::ofstream(Probe, std::ios::binary));
+    DiscardOutput(Probe);
+    if (!Written) throw std::runtime_error("Cannot write into the output folder " + Folder + ".");
 }
 
 void RequireRegularFile(const std::string& InputName) {

@@ -1,16 +1,23 @@
-// Output files are written under a temporary name beside their final name and take that name
-// only once complete, so a failed conversion never leaves a partial file or spoils an existing
-// one.
+// Output files are written under a temporary name in their final folder and take their final
+// name only once complete, so a failed conversion never leaves a partial file or spoils an
+// existing one.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/System.h"
 
 namespace deraz {
 
-// A name in FinalName's directory that no other conversion of this or another process uses.
+// A short name in FinalName's directory (".deraz-PID-N.part") that no other conversion of this
+// or another process uses.
 std::string TemporaryOutputName(const std::string& FinalName);
+// Removes the files directly in Folder that TemporaryOutputName made for a process that is no
+// longer running, and nothing else; returns how many it removed.
+int32_t RemoveStaleTemporaries(const std::string& Folder);
+// Raises with one line when no file can be made in Folder.
+void RequireWritableFolder(const std::string& Folder);
 // Raises when InputName is not a regular file: a folder, or a device or pipe that could be read
 // without end.
 void RequireRegularFile(const std::string& InputName);

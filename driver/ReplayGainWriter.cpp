@@ -31,7 +31,8 @@ TGainFields R128Fields(const TGainFields& Fields) {
         auto Found = Fields.find(std::string("REPLAYGAIN_") + Pair + "_GAIN");
         if (Found == Fields.end()) continue;
         std::string& Value = Result[std::string("R128_") + Pair + "_GAIN"];
-        if (!Found->second.empty()) Value = std::to_string(std::lround((std::stod(Found->second) - 5.0) * 256.0));
+        if (!Found->second.empty())
+            Value = std::to_string(std::lround((std::stod(Found->second) - 5.0) * 256.0));
     }
     return Result;
 }

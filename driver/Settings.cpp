@@ -169,7 +169,7 @@ int32_t TSettings::Bitrate() const {
     return FIni.ReadInteger(kBitrate.Section, kBitrate.Name, DefaultBitrate);
 }
 bool TSettings::CopyTags() const {
-    return FIni.ReadBool(kCopyTags.Section, kCopyTags.Name, false);
+    return FIni.ReadBool(kCopyTags.Section, kCopyTags.Name, true);
 }
 
 bool TSettings::CapBitrate() const {

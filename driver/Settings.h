@@ -71,6 +71,7 @@ public:
     int32_t DestExt() const;
     // Index into that format's bit rate or level list.
     int32_t Bitrate() const;
+    // "Output"/"CopyTags": the input's tags and cover picture go to the output. Default true.
     bool CopyTags() const;
     // "Output"/"CapBitrate": an MP3 or Ogg Vorbis output of a lossy input keeps no more than the
     // input's bit rate. Default false.

@@ -1,9 +1,12 @@
 #include "platform/System.h"
 
+#include <cerrno>
 #include <filesystem>
 #ifdef _WIN32
 #include <process.h>
+#include <windows.h>
 #else
+#include <csignal>
 #include <unistd.h>
 #endif
 
@@ -28,6 +31,21 @@ int64_t ProcessId() {
     return int64_t(::_getpid());
 #else
     return int64_t(::getpid());
+#endif
+}
+
+bool ProcessRunning(int64_t Pid) {
+    if (Pid <= 0) return true;
+#ifdef _WIN32
+    HANDLE Process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(Pid));
+    if (Process == nullptr) return ::GetLastError() != ERROR_INVALID_PARAMETER;
+    DWORD Code = 0;
+    bool Running = !::GetExitCodeProcess(Process, &Code) || Code == STILL_ACTIVE;
+    ::CloseHandle(Process);
+    return Running;
+#else
+    // Only "no such process" tells that it is gone; a process of another user answers EPERM.
+    return ::kill(pid_t(Pid), 0) == 0 || errno != ESRCH;
 #endif
 }
 

@@ -13,5 +13,7 @@ bool SameFile(const std::string& A, const std::string& B);
 
 // The id of this process, for names that must not collide with another process's.
 int64_t ProcessId();
+// Whether a process with the id Pid is running (or cannot be told apart from one that is).
+bool ProcessRunning(int64_t Pid);
 
 } // namespace deraz

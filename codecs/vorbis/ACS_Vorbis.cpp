@@ -37,13 +37,9 @@ uint32_t Fnv1a(uint32_t Hash, const uint8_t* Bytes, size_t Count) {
 // files, joined into one chain, keep serials of their own.
 int32_t DerivedSerial(const std::string& FileName, const uint8_t* Pcm, size_t Bytes) {
     std::string Name = std::filesystem::path(FileName).filename().string();
-    // A temporary name made by appending to the final one ("song.ogg.1234-0.part") counts as
-    // the final name, so where a file is written first does not change its bytes.
-    std::string Lower = Name;
-    std::transform(Lower.begin(), Lower.end(), Lower.begin(),
-                   [](unsigned char C) { return std::tolower(C); });
-    std::string_view Ogg = OggExtension;
-    if (size_t At = Lower.rfind(Ogg); At != std::string::npos) Name.resize(At + Ogg.size());
+    // A temporary output name (".deraz-1234-0.part") tells nothing of the final one and differs
+    // from run to run, so it counts as no name: the same conversion still writes the same bytes.
+    if (Name.ends_with(".part")) Name.clear();
     uint32_t Hash = Fnv1a(2166136261u, reinterpret_cast<const uint8_t*>(Name.data()), Name.size());
     Hash = Fnv1a(Hash, Pcm, Bytes);
     return int32_t(Hash != 0 ? Hash : 1);

@@ -8,7 +8,7 @@ namespace {
 
 TEST(FindLevel, ByIndexRateOrName) {
     // Format indexes: 0 ogg, 1 mp3, 4 ape.
-    for (auto [Format, Text, Entry] : {std::tuple{1, "8", 8},
+    for (auto [Format, Text, Entry] : {std::tuple{1, "#8", 8},
                                        {1, "17", 17},
                                        {1, "192", 14},
                                        {1, "8k", 0},

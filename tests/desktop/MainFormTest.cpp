@@ -17,6 +17,8 @@
 #include "desktop/uConvDlg.h"
 #include "desktop/uInfoTagDlg.h"
 #include "desktop/uMain.h"
+#include "driver/Manifest.h"
+#include "driver/OutputFiles.h"
 #include "driver/Settings.h"
 #include "tests/desktop/UiTestSupport.h"
 
@@ -55,7 +57,8 @@ void SendDrop(QWidget* Target, const QStringList& Names) {
 std::set<std::string> RelativeFiles(const std::filesystem::path& Root) {
     std::set<std::string> Files;
     for (const auto& Entry : std::filesystem::recursive_directory_iterator(Root))
-        if (Entry.is_regular_file()) Files.insert(std::filesystem::relative(Entry.path(), Root).string());
+        if (Entry.is_regular_file() && Entry.path().filename() != OutputManifestName)
+            Files.insert(std::filesystem::relative(Entry.path(), Root).string());
     return Files;
 }
 

@@ -14,7 +14,7 @@ TEST(Settings, AFreshInstallationStartsWithTheDefaults) {
     TSettings Settings(Dir.File("Varidir.ini"));
     EXPECT_EQ(Settings.DestExt(), 0);
     EXPECT_EQ(Settings.Bitrate(), 5);
-    EXPECT_FALSE(Settings.CopyTags());
+    EXPECT_TRUE(Settings.CopyTags());
     EXPECT_FALSE(Settings.AutoMinimode());
     EXPECT_FALSE(Settings.UseSound());
     EXPECT_EQ(Settings.DoneSound(), "");
