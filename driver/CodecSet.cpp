@@ -27,6 +27,7 @@ TCodecSet::TCodecSet(bool AllowMissingLibraries) : FAllowMissingLibraries(AllowM
         if (!Sink) continue;
         TACSFileOut* Component = Sink.get();
         auto ApplyLevel = [Row = &Format, Component](const TOutputChoice& Choice) {
+            if (Row->SetEntry) Row->SetEntry(*Component, Choice.DestExt);
             if (auto Level = SinkLevel(*Row, Choice.DestExt, Choice.Bitrate))
                 Row->SetLevel(*Component, *Level);
         };

@@ -57,6 +57,17 @@ bool WriteInto(TagLib::APE::File& File, const TGainFields& Fields) {
     return File.save();
 }
 
+bool WriteInto(TagLib::MP4::File& File, const TGainFields& Fields) {
+    auto* Tag = File.tag();
+    if (!Tag) return false;
+    for (const auto& [Name, Value] : Fields) {
+        const String Atom = "----:com.apple.iTunes:" + Text(Name);
+        Tag->removeItem(Atom);
+        if (!Value.empty()) Tag->setItem(Atom, TagLib::MP4::Item(StringList(Text(Value))));
+    }
+    return File.save();
+}
+
 bool WriteInto(TagLib::RIFF::WAV::File&, const TGainFields&) {
     return true;
 }

@@ -98,6 +98,23 @@ bool WriteInto(TagLib::RIFF::WAV::File& File, const TTagSet& Tags) {
     return File.save(TagLib::RIFF::WAV::File::Info, TagLib::File::StripNone);
 }
 
+bool WriteInto(TagLib::MP4::File& File, const TTagSet& Tags) {
+    auto* Tag = File.tag();
+    if (!Tag) return false;
+    // setProperties drops the freeform atoms it is not given, the gapless comment among them.
+    const bool Gapless = Tag->contains(GaplessAtom);
+    const TagLib::MP4::Item GaplessItem = Gapless ? Tag->item(GaplessAtom) : TagLib::MP4::Item();
+    Tag->setProperties(ToProperties(Tags));
+    if (Gapless) Tag->setItem(GaplessAtom, GaplessItem);
+    if (Tags.Cover) {
+        const ByteVector Data(Tags.Cover->Data.data(), unsigned(Tags.Cover->Data.size()));
+        const auto Format =
+            Tags.Cover->MimeType == "image/png" ? TagLib::MP4::CoverArt::PNG : TagLib::MP4::CoverArt::JPEG;
+        Tag->setItem("covr", TagLib::MP4::CoverArtList().append(TagLib::MP4::CoverArt(Format, Data)));
+    }
+    return File.save();
+}
+
 } // namespace
 
 void RequireTagCopy() {}

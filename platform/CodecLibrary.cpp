@@ -28,6 +28,9 @@ constexpr TLibraryFileNames LibraryFileNames[] = {
     {TCodecLibraryId::LAME, "lame_enc.dll", "libmp3lame.so.0"},
     {TCodecLibraryId::Mpg123, "libmpg123-0.dll", "libmpg123.so.0"},
     {TCodecLibraryId::Soxr, "libsoxr.dll", "libsoxr.so.0"},
+    {TCodecLibraryId::AvUtil, "avutil-57.dll", "libavutil.so.57"},
+    {TCodecLibraryId::AvCodec, "avcodec-59.dll", "libavcodec.so.59"},
+    {TCodecLibraryId::AvFormat, "avformat-59.dll", "libavformat.so.59"},
 };
 
 } // namespace

@@ -3,7 +3,9 @@
 // what ffmpeg decodes from the input, frames, rate and channels included (float input as 24-bit
 // integers clipped at full scale); lossy outputs come within 1 dB of the SNR that the reference
 // encoder reaches on the same PCM; pairs beyond an output's limits fail with a one-line reason;
-// --info agrees with ffprobe on duration, rate and channels.
+// --info agrees with ffprobe on duration, rate and channels. MPEG-4 inputs decode to the length
+// their container states; our AAC outputs state the input's exact length, and ALAC outputs are
+// exact.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -34,6 +36,9 @@ struct TInputRow {
     // later ones at the first one's rate and channels.
     std::vector<std::string> Links = {};
     bool Resampled = false; // a later stream has another rate: only the first one is exact
+    // AAC: its lossless outputs hold ffmpeg's float decoding as 24-bit values, to the frame count
+    // the container states (ffmpeg itself decodes the last block whole).
+    bool Lossy = false;
 };
 
 const TInputRow Inputs[] = {
@@ -70,9 +75,24 @@ const TInputRow Inputs[] = {
      true},
     {"jmac.ape", "jmac c2000 music.wav jmac.ape", 16},
     {"tagonly.mp3", "touch tagonly.mp3 && id3v2 -t Silence tagonly.mp3", 0},
+    // This ffmpeg has only its own AAC encoder (no libfdk_aac), so no HE-AAC input is made.
+    {"aac.m4a", "ffmpeg -i music.wav -c:a aac -b:a 128k aac.m4a", 24, false, {}, false, true},
+    {"aac64.m4a", "ffmpeg -i music.wav -ar 32000 -c:a aac -b:a 64k aac64.m4a", 24, false, {}, false, true},
+    {"surround.m4a", "ffmpeg -i surround.wav -c:a aac -b:a 256k surround.m4a", 24, false, {}, false, true},
+    {"tagged.m4a",
+     "ffmpeg -f lavfi -i color=c=red:s=16x16 -frames:v 1 cover.png && ffmpeg -i music.wav -i cover.png -map "
+     "0 "
+     "-map 1 -c:a aac -c:v copy -disposition:v attached_pic -metadata title=Song tagged.m4a",
+     24,
+     false,
+     {},
+     false,
+     true},
+    {"alac16.m4a", "ffmpeg -i music.wav -c:a alac alac16.m4a", 16},
+    {"alac24.m4a", "sox music.wav -t wav -b 24 - vol 0.9 | ffmpeg -f wav -i - -c:a alac alac24.m4a", 24},
 };
 
-const char* const ColumnNames[] = {"wav", "flac", "ape", "ogg", "mp3", "info"};
+const char* const ColumnNames[] = {"wav", "flac", "ape", "ogg", "mp3", "m4a", "alac", "info"};
 
 struct TStreamFacts {
     int32_t Rate = 0, Channels = 0, Bits = 0;
@@ -98,6 +118,15 @@ TStreamFacts Probe(const std::string& File) {
         if (Line.starts_with("bits_per")) Facts.Bits = std::max(Facts.Bits, Value());
     }
     return Facts;
+}
+
+// The frames the first audio stream states it holds (its time base is the sample rate).
+size_t StatedFrames(const std::string& File) {
+    std::string Text;
+    RunCommand("ffprobe -v error -select_streams a:0 -show_entries stream=duration_ts -of csv=p=0 " +
+                   ShellQuote(File),
+               &Text);
+    return size_t(std::atoll(Text.c_str()));
 }
 
 double ProbedDuration(const std::string& File) {
@@ -168,11 +197,13 @@ protected:
     // The input's samples (see DecodeInts) at its first stream's rate and channels: what every
     // lossless output must hold, float as 24-bit values clipped at full scale.
     std::vector<int32_t> ReferencePcm() const {
-        if (Row.Float) {
+        if (Row.Float || Row.Lossy) {
             std::vector<int32_t> Samples;
             for (double Value : Decode<double>(Input))
                 Samples.push_back(int32_t(std::clamp(std::round(Value * 8388608.0), -8388608.0, 8388607.0)) *
                                   256);
+            if (Row.Lossy)
+                Samples.resize(std::min(Samples.size(), StatedFrames(Input) * size_t(In.Channels)));
             return Samples;
         }
         std::vector<int32_t> Pcm;
@@ -208,13 +239,15 @@ protected:
     int Convert(const std::string& Extension, const std::string& Level) {
         Messages.clear();
         fs::create_directories(Dir.File("out"));
+        fs::remove(Output(Extension)); // AAC and ALAC outputs share their name
         return RunCommand(ShellQuote(DERAZ_CONVERT) + " -f " + Extension + " -l " + Level + " -o " +
                               ShellQuote(Dir.File("out")) + " " + ShellQuote(Input),
                           &Messages);
     }
 
     std::string Output(const std::string& Extension) const {
-        return Dir.File("out/" + fs::path(Row.Name).stem().string() + "." + Extension);
+        return Dir.File("out/" + fs::path(Row.Name).stem().string() + "." +
+                        (Extension == "alac" ? "m4a" : Extension));
     }
 
     // The line the batch summary has for the input, "" when none.
@@ -334,8 +367,8 @@ protected:
 };
 
 TEST_P(InteropTable, ConvertsIntoEveryFormat) {
-    // Where the output formats stop: FLAC and Monkey's Audio at 24 bits, Monkey's Audio at 2 channels
-    // and at an empty file (which other decoders would refuse).
+    // Where the output formats stop: FLAC, Monkey's Audio and ALAC at 24 bits, Monkey's Audio at 2
+    // channels and at an empty file (which other decoders would refuse).
     const std::function<void()> Columns[] = {
         [&] { ExpectLossless("wav"); },
         [&] { Row.Bits > 24 ? ExpectRefusal("flac", "24") : ExpectLossless("flac"); },
@@ -346,6 +379,14 @@ TEST_P(InteropTable, ConvertsIntoEveryFormat) {
         },
         [&] { ExpectLossy("ogg", "4", "oggenc -Q -q 4 -o reference.ogg same.wav"); },
         [&] { ExpectLossy("mp3", "128", "lame --quiet -b 128 same.wav reference.mp3"); },
+        [&] {
+            ExpectLossy("m4a", "192",
+                        "ffmpeg -nostdin -v error -i same.wav -c:a aac -b:a 192k reference.m4a");
+            // The edit list states the input's length, to the frame.
+            if (Row.Bits != 0 && !Row.Resampled)
+                EXPECT_EQ(StatedFrames(Output("m4a")), Expected.size() / size_t(In.Channels));
+        },
+        [&] { Row.Bits > 24 ? ExpectRefusal("alac", "24") : ExpectLossless("alac"); },
         [&] { ExpectInfo(); }};
     for (size_t Column = 0; Column < std::size(Columns); ++Column) {
         SCOPED_TRACE(ColumnNames[Column]);
