@@ -162,8 +162,8 @@ constexpr TFormat Table[] = {
     {VorbisInputs, VorbisOutputs, "OGG Files", 5, mkOggVorbis, tfOggComments, scVorbisOut,
      MakeSource<TVorbisIn>, MakeVorbisSink, SetVorbisLevel, false},
 #ifdef DERAZ_HAVE_FFMPEG
-    {M4aInputs, M4aOutputs, "MPEG-4 Audio Files", 6, mkMP4, tfMP4Atoms, scM4aOut, MakeSource<TFFmpegIn>,
-     MakeM4aSink, SetM4aLevel, false, SetM4aEntry},
+    {M4aInputs, M4aOutputs, "M4A Files", 6, mkMP4, tfMP4Atoms, scM4aOut, MakeSource<TFFmpegIn>, MakeM4aSink,
+     SetM4aLevel, false, SetM4aEntry, true},
 #endif
 };
 

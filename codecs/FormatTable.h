@@ -80,6 +80,9 @@ struct TFormat {
     // Tells a sink MakeSink made which of the format's entries is chosen, for formats whose
     // entries share one sink and extension; null when there is nothing to tell.
     void (*SetEntry)(TACSFileOut& Sink, int32_t DestExt) = nullptr;
+    // Whether a missing codec library fails only the files of this format, in every program;
+    // otherwise it stops a program that does not allow missing libraries.
+    bool OptionalLibraries = false;
 };
 
 // Every format, in the order of the "All Supported Files" filter.

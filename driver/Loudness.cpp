@@ -47,9 +47,11 @@ std::string JoinedText(const std::string& First, const std::string& Second) {
     return First.empty() ? Second : First + " " + Second;
 }
 
-// Lossy outputs are the ones whose levels are bit rates.
-bool IsLossy(const std::string& Ext) {
-    const TOutputFormat* Entry = OutputEntry(FindOutputFormat(Ext));
+// Lossy outputs are the ones whose levels are bit rates: the chosen entry's when it writes Ext
+// (AAC and Apple Lossless both write .m4a), else the first entry that does.
+bool IsLossy(int32_t DestExt, const std::string& Ext) {
+    const TOutputFormat* Entry = OutputEntry(DestExt);
+    if (!Entry || Entry->Extension != Ext) Entry = OutputEntry(FindOutputFormat(Ext));
     return Entry && !Entry->LevelKbps.empty();
 }
 
@@ -252,7 +254,7 @@ TLoudnessMeter* ConnectMeter(std::unique_ptr<TLoudnessMeter>& Meter, const TOutp
     std::string Ext = LowerCase(OutputExt);
     bool Tags = Choice.ReplayGain != gmOff && HasGainTagForm(Ext);
     // Only a track's own gain can be applied while it converts.
-    bool Apply = Choice.ApplyGain == gmTrack && IsLossy(Ext);
+    bool Apply = Choice.ApplyGain == gmTrack && IsLossy(Choice.DestExt, Ext);
     if (!Tags && !Apply) {
         Sink.SetInput(Source);
         return nullptr;

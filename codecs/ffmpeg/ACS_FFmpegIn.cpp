@@ -152,6 +152,7 @@ std::string TFFmpegIn::OpenDecoder() {
             !(Stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
             Video = true;
     }
+    if (FFormat->nb_streams == 0) return "The file holds no streams; its index is missing or cut off.";
     if (!FAudio)
         return Video ? "The file holds only video, no audio stream." : "The file holds no audio stream.";
     const AVCodecParameters* Parameters = FAudio->codecpar;
@@ -168,6 +169,8 @@ std::string TFFmpegIn::OpenDecoder() {
     if (Codec.avcodec_parameters_to_context(FCodec, Parameters) < 0)
         return "The " + FCodecName + " stream is damaged.";
     FCodec->pkt_timebase = FAudio->time_base;
+    // As many threads as cores, as ffmpeg itself decodes (Apple Lossless decodes frames in parallel).
+    FCodec->thread_count = 0;
     if (Codec.avcodec_open2(FCodec, Decoder, nullptr) < 0)
         return "The " + FCodecName + " stream cannot be decoded.";
     FDecodedFrames = 0;

@@ -12,7 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int Run(const fs::path& Folder, const std::string& Command, std::string* Output = nullptr) {
+int RunIn(const fs::path& Folder, const std::string& Command, std::string* Output = nullptr) {
     return RunCommand("cd " + ShellQuote(Folder.string()) + " && { " + Command + "; }", Output);
 }
 
@@ -42,11 +42,11 @@ TEST(ConvertM4a, AacKeepsTheLengthAndAlacTheSamples) {
         TTempDir Dir;
         WritePcmWav(Dir.File("in16.wav"), MusicLikeSignal(Shape.Frames, Shape.Channels, Shape.Rate),
                     Shape.Channels, Shape.Rate);
-        ASSERT_EQ(Run(Dir.Path(), "sox in16.wav -b " + std::to_string(Shape.Bits) + " in.wav vol 0.9"), 0);
+        ASSERT_EQ(RunIn(Dir.Path(), "sox in16.wav -b " + std::to_string(Shape.Bits) + " in.wav vol 0.9"), 0);
         const std::string Frames = std::to_string(Shape.Frames);
-        ASSERT_EQ(Run(Dir.Path(), Convert("-f m4a -o aac in.wav") + " && " +
-                                      Convert("-f alac -o alac in.wav") + " && " +
-                                      Convert("-f wav -o back aac/in.m4a")),
+        ASSERT_EQ(RunIn(Dir.Path(), Convert("-f m4a -o aac in.wav") + " && " +
+                                        Convert("-f alac -o alac in.wav") + " && " +
+                                        Convert("-f wav -o back aac/in.m4a")),
                   0);
         EXPECT_NE(Probe(Dir.File("aac/in.m4a"), "stream=duration_ts").find("duration_ts=" + Frames),
                   std::string::npos);
@@ -64,7 +64,7 @@ TEST(ConvertM4a, AacKeepsTheLengthAndAlacTheSamples) {
         // ALAC: exact in ffmpeg and through our own source.
         EXPECT_EQ(DecodeWithFfmpeg(Dir.File("alac/in.m4a"), "s32le"),
                   DecodeWithFfmpeg(Dir.File("in.wav"), "s32le"));
-        ASSERT_EQ(Run(Dir.Path(), Convert("-f wav -o alacback alac/in.m4a")), 0);
+        ASSERT_EQ(RunIn(Dir.Path(), Convert("-f wav -o alacback alac/in.m4a")), 0);
         EXPECT_EQ(DecodeWithFfmpeg(Dir.File("alacback/in.wav"), "s32le"),
                   DecodeWithFfmpeg(Dir.File("in.wav"), "s32le"));
     }
@@ -75,11 +75,11 @@ TEST(ConvertM4a, TagsAndCoverTravelBothWays) {
     TTempDir Dir;
     WritePcmWav(Dir.File("in.wav"), MusicLikeSignal(44100, 2, 44100), 2, 44100);
     ASSERT_EQ(
-        Run(Dir.Path(), "ffmpeg -nostdin -v error -f lavfi -i color=c=red:s=16x16 -frames:v 1 cover.png && "
-                        "flac -s -T TITLE=Song -T ARTIST=Someone -T TRACKNUMBER=3 --picture=cover.png "
-                        "in.wav -o in.flac && " +
-                            Convert("--copy-tags -f m4a -o m4a in.flac") + " && " +
-                            Convert("--copy-tags -f flac -o flac m4a/in.m4a")),
+        RunIn(Dir.Path(), "ffmpeg -nostdin -v error -f lavfi -i color=c=red:s=16x16 -frames:v 1 cover.png && "
+                          "flac -s -T TITLE=Song -T ARTIST=Someone -T TRACKNUMBER=3 --picture=cover.png "
+                          "in.wav -o in.flac && " +
+                              Convert("--copy-tags -f m4a -o m4a in.flac") + " && " +
+                              Convert("--copy-tags -f flac -o flac m4a/in.m4a")),
         0);
     for (const char* File : {"m4a/in.m4a", "flac/in.flac"}) {
         SCOPED_TRACE(File);
@@ -107,14 +107,15 @@ TEST(ConvertM4a, RefusesWhatItCannotDecode) {
         {"ffmpeg -f lavfi -i color=s=32x32:d=1 -c:v mpeg4 -f mp4 in.m4a", "only video, no audio stream"},
         {"sed 's/mp4a/drms/' whole.m4a > in.m4a", "protected (DRM) audio stream"},
         {"head -c 20000 whole.m4a > in.m4a", "The AAC stream is damaged at 0:0"},
+        {"ffmpeg -f lavfi -i sine=d=3 -c:a aac tail.m4a && head -c 20000 tail.m4a > in.m4a", "cut off"},
         {"head -c 3000 /dev/urandom > in.m4a", "no container"},
     };
     for (const auto& Row : Rows) {
         SCOPED_TRACE(Row.Command);
         TTempDir Dir;
-        ASSERT_EQ(Run(Dir.Path(), Make + std::string(Row.Command)), 0);
+        ASSERT_EQ(RunIn(Dir.Path(), Make + std::string(Row.Command)), 0);
         std::string Output;
-        EXPECT_EQ(Run(Dir.Path(), Convert("-f wav -o out in.m4a"), &Output), 1);
+        EXPECT_EQ(RunIn(Dir.Path(), Convert("-f wav -o out in.m4a"), &Output), 1);
         EXPECT_NE(Output.find(Row.Reason), std::string::npos) << Output;
         EXPECT_FALSE(fs::exists(Dir.File("out/in.wav")));
     }
