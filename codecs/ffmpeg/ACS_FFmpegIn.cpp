@@ -142,7 +142,9 @@ std::string TFFmpegIn::OpenDecoder() {
     FFormat->flags |= AVFMT_FLAG_CUSTOM_IO;
     // On failure the context is freed and the pointer cleared.
     if (Format.avformat_open_input(&FFormat, nullptr, nullptr, nullptr) < 0)
-        return FIo->Error().empty() ? "The file is in no container FFmpeg's libraries read." : FIo->Error();
+        return FIo->Error().empty()
+                   ? "The file is in no container FFmpeg's libraries read, or its index is cut off."
+                   : FIo->Error();
     if (Format.avformat_find_stream_info(FFormat, nullptr) < 0) return "The file's streams cannot be read.";
     bool Video = false;
     for (unsigned I = 0; I < FFormat->nb_streams && !FAudio; ++I) {

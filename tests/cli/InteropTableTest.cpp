@@ -200,7 +200,7 @@ protected:
         if (Row.Float || Row.Lossy) {
             std::vector<int32_t> Samples;
             for (double Value : Decode<double>(Input))
-                Samples.push_back(int32_t(std::clamp(std::round(Value * 8388608.0), -8388608.0, 8388607.0)) *
+                Samples.push_back(int32_t(std::clamp(std::nearbyint(Value * 8388608.0), -8388608.0, 8388607.0)) *
                                   256);
             if (Row.Lossy)
                 Samples.resize(std::min(Samples.size(), StatedFrames(Input) * size_t(In.Channels)));
@@ -383,8 +383,9 @@ TEST_P(InteropTable, ConvertsIntoEveryFormat) {
             ExpectLossy("m4a", "192",
                         "ffmpeg -nostdin -v error -i same.wav -c:a aac -b:a 192k reference.m4a");
             // The edit list states the input's length, to the frame.
-            if (Row.Bits != 0 && !Row.Resampled)
+            if (Row.Bits != 0 && !Row.Resampled) {
                 EXPECT_EQ(StatedFrames(Output("m4a")), Expected.size() / size_t(In.Channels));
+            }
         },
         [&] { Row.Bits > 24 ? ExpectRefusal("alac", "24") : ExpectLossless("alac"); },
         [&] { ExpectInfo(); }};
