@@ -200,8 +200,8 @@ protected:
         if (Row.Float || Row.Lossy) {
             std::vector<int32_t> Samples;
             for (double Value : Decode<double>(Input))
-                Samples.push_back(int32_t(std::clamp(std::nearbyint(Value * 8388608.0), -8388608.0, 8388607.0)) *
-                                  256);
+                Samples.push_back(
+                    int32_t(std::clamp(std::nearbyint(Value * 8388608.0), -8388608.0, 8388607.0)) * 256);
             if (Row.Lossy)
                 Samples.resize(std::min(Samples.size(), StatedFrames(Input) * size_t(In.Channels)));
             return Samples;
@@ -316,7 +316,10 @@ protected:
                                   : "";
         ASSERT_EQ(RunIn(Dir.Path(), "ffmpeg -nostdin -v error -y -f s32le -ar " + std::to_string(In.Rate) +
                                         " -ac " + std::to_string(In.Channels) + " -i same.raw" + Downmix +
-                                        " -c:a pcm_s16le same.wav && " + Reference),
+                                        // An AAC input's 24-bit decoding: the reference
+                                        // encoder gets exactly what ours gets.
+                                        " -c:a " + (Row.Lossy ? "pcm_s24le" : "pcm_s16le") + " same.wav && " +
+                                        Reference),
                   0);
         TStreamFacts Ours = Probe(Output(Extension)), Theirs = Probe(Dir.File("reference." + Extension));
         EXPECT_EQ(Ours.Rate, Theirs.Rate);
