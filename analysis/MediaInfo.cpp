@@ -2,6 +2,9 @@
 
 #include "analysis/ShownTags.h"
 #include "analysis/TextUtils.h"
+#ifdef DERAZ_HAVE_FFMPEG
+#include "codecs/ffmpeg/FFmpegProbe.h"
+#endif
 #include "platform/Paths.h"
 
 #include <cctype>
@@ -158,6 +161,38 @@ void FillWAV(const TWAVfile& R, TMediaInfo& I) {
     I.SampleRate = Hertz(R.SampleRate());
 }
 
+#ifdef DERAZ_HAVE_FFMPEG
+std::string ProbeBitrate(const TMediaProbe& R) {
+    return IntText((R.Bitrate + 500) / 1000);
+}
+
+void FillProbe(const TMediaProbe& R, TMediaInfo& I) {
+    I.Length = Seconds(R.Duration, 3);
+    I.Bitrate = Kbits(ProbeBitrate(R));
+    I.FileSize = Bytes(R.FileSize);
+    I.Channels = IntText(R.Channels);
+    I.SampleRate = Hertz(R.SampleRate);
+    I.Vendor = R.Encoder;
+    I.Encoder = R.Codec;
+    if (R.Bits > 0) {
+        I.VersionCaption = "Bits:";
+        I.Version = IntText(R.Bits);
+    }
+}
+#else
+// Without FFmpeg's libraries in the build, their formats are read by nothing.
+struct TMediaProbe {
+    bool Valid = false;
+};
+TMediaProbe ProbeMedia(const std::string&) {
+    return {};
+}
+std::string ProbeBitrate(const TMediaProbe&) {
+    return {};
+}
+void FillProbe(const TMediaProbe&, TMediaInfo&) {}
+#endif
+
 // A value on one line: line breaks written as \n and \r.
 std::string OneLine(const std::string& Text) {
     std::string Out;
@@ -222,6 +257,10 @@ std::string BitrateText(TMediaAnalysers& A, const std::string& FileName) {
         case mkOpus:
             A.Opus.LoadFile(FileName);
             return A.Opus.IsValid() ? IntText(A.Opus.Bitrate()) : Invalid;
+        case mkMP4: {
+            const TMediaProbe Probe = ProbeMedia(FileName);
+            return Probe.Valid ? ProbeBitrate(Probe) : Invalid;
+        }
         }
     } catch (const std::exception&) {
         // A file its reader cannot open counts as not valid here.
@@ -283,6 +322,13 @@ bool ReadMediaInfo(TMediaAnalysers& A, const std::string& FileName, TMediaInfo& 
         if (!A.Opus.IsValid()) return false;
         FillOpus(A.Opus, Result);
         break;
+    case mkMP4: {
+        const TMediaProbe Probe = ProbeMedia(FileName);
+        if (!Probe.Valid) return false;
+        FillProbe(Probe, Result);
+        FillTags(ShownTags(ReadTags(FileName)), Result);
+        break;
+    }
     }
     Info = std::move(Result);
     return true;

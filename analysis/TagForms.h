@@ -12,6 +12,7 @@
 #include <taglib/flacpicture.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/infotag.h>
+#include <taglib/mp4file.h>
 #include <taglib/mpegfile.h>
 #include <taglib/opusfile.h>
 #include <taglib/tpropertymap.h>
@@ -42,6 +43,9 @@ inline constexpr std::pair<const char*, const char*> InfoFields[] = {
     {"IGNR", "GENRE"}, {"ICMT", "COMMENT"}, {"IPRT", "TRACKNUMBER"}, {"ITRK", "TRACKNUMBER"}};
 // The APEv2 item of the front cover: a file name, a zero byte, then the image.
 inline constexpr const char* APECoverKey = "COVER ART (FRONT)";
+
+// The freeform MP4 atom of gapless playback, which a tag rewrite keeps.
+inline constexpr const char* GaplessAtom = "----:com.apple.iTunes:iTunSMPB";
 
 inline std::string Utf8(const String& Text) {
     return Text.to8Bit(true);
@@ -93,6 +97,10 @@ void WithTagFile(TTagForm Form, const std::string& FileName, bool ReadProperties
     }
     case tfOpusComments: {
         TagLib::Ogg::Opus::File File(Name, ReadProperties);
+        return Action(File);
+    }
+    case tfMP4Atoms: {
+        TagLib::MP4::File File(Name, ReadProperties);
         return Action(File);
     }
     }

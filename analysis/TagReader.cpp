@@ -140,6 +140,18 @@ TTagSet ReadFrom(TagLib::APE::File& File) {
     return Tags;
 }
 
+TTagSet ReadFrom(TagLib::MP4::File& File) {
+    if (!File.tag()) return {};
+    TTagSet Tags = FromProperties(File.properties());
+    std::vector<TPictureView> Pictures;
+    if (File.tag()->contains("covr"))
+        for (const auto& Art : File.tag()->item("covr").toCoverArtList())
+            Pictures.push_back(
+                {true, Art.data(), Art.format() == TagLib::MP4::CoverArt::PNG ? "image/png" : "", {}});
+    Tags.Cover = ChooseCover(Pictures);
+    return Tags;
+}
+
 TTagSet ReadFrom(TagLib::RIFF::WAV::File& File) {
     TTagSet Tags;
     if (File.hasID3v2Tag()) {

@@ -223,15 +223,13 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments) {
 
 TOutputChoice ResolveOutputChoice(const TCliOptions& Options, const TOutputChoice& Stored) {
     TOutputChoice Choice = Stored;
-    auto Formats = OutputFormats();
-    if (Options.Format) {
-        Choice.DestExt = *Options.Format;
-        Choice.Bitrate = Formats[size_t(Choice.DestExt)].DefaultLevel;
-    }
-    if (Choice.DestExt < 0 || size_t(Choice.DestExt) >= Formats.size())
+    if (Options.Format) Choice.DestExt = *Options.Format;
+    const TOutputFormat* Entry = OutputEntry(Choice.DestExt);
+    if (!Entry)
         throw EUsageError("the stored output format " + std::to_string(Choice.DestExt) +
                           " is unknown; use -f");
-    const TOutputFormat& Format = Formats[size_t(Choice.DestExt)];
+    const TOutputFormat& Format = *Entry;
+    if (Options.Format) Choice.Bitrate = Format.DefaultLevel;
     if (Options.Level) {
         Choice.Bitrate = FindLevel(Choice.DestExt, *Options.Level);
     } else if (Choice.Bitrate < 0 || size_t(Choice.Bitrate) >= Format.Levels.size()) {
@@ -265,13 +263,14 @@ std::string EntryHead(const std::string& Entry) {
 }
 
 std::string ListHint(const TOutputFormat& Format) {
-    return "; deraz-convert --levels " + std::string(Format.Extension + 1) + " lists them";
+    return "; deraz-convert --levels " + std::string(Format.Name ? Format.Name : Format.Extension + 1) +
+           " lists them";
 }
 
 } // namespace
 
 int32_t FindLevel(int32_t DestExt, const std::string& Text) {
-    const TOutputFormat& Format = OutputFormats()[size_t(DestExt)];
+    const TOutputFormat& Format = *OutputEntry(DestExt);
     int32_t Count = int32_t(Format.Levels.size());
     std::string Wanted = LowerCase(Text);
     // "#N" is always entry N, "Nk" and "Nkbps" always a bit rate; a bare number is whichever of the
@@ -314,12 +313,10 @@ int32_t FindLevel(int32_t DestExt, const std::string& Text) {
 
 std::string LevelsText(const std::string& Extension) {
     std::string Text;
-    auto Formats = OutputFormats();
-    for (size_t F = 0; F < Formats.size(); ++F) {
-        const TOutputFormat& Format = Formats[F];
-        if (!Extension.empty() && FindOutputFormat(Extension) != int32_t(F)) continue;
+    for (const TOutputFormat& Format : OutputFormats()) {
+        if (!Extension.empty() && FindOutputFormat(Extension) != Format.DestExt) continue;
         if (!Text.empty()) Text += "\n";
-        Text += std::string(Format.Extension + 1) + ": " + Format.Entry + "\n";
+        Text += std::string(Format.Name ? Format.Name : Format.Extension + 1) + ": " + Format.Entry + "\n";
         for (size_t I = 0; I < Format.Levels.size(); ++I)
             Text += "  " + std::string(I < 10 ? " " : "") + std::to_string(I) + "  " + Format.Levels[I] +
                     (int32_t(I) == Format.DefaultLevel ? "  (default)" : "") + "\n";

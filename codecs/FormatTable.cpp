@@ -10,10 +10,17 @@
 #include "codecs/opus/ACS_Opus.h"
 #include "codecs/vorbis/ACS_Vorbis.h"
 #include "codecs/wave/ACS_Wave.h"
+#ifdef DERAZ_HAVE_FFMPEG
+#include "codecs/ffmpeg/ACS_FFmpeg.h"
+#endif
 
 namespace deraz {
 
 namespace {
+
+bool InRange(int32_t Value, size_t Count) {
+    return Value >= 0 && size_t(Value) < Count;
+}
 
 template <class T> std::unique_ptr<TACSFileIn> MakeSource() {
     return std::make_unique<T>();
@@ -132,6 +139,34 @@ void SetOpusLevel(TACSFileOut& Sink, int32_t Level) {
     static_cast<TOpusOut&>(Sink).SetBitrate(OpusKbps[Level]);
 }
 
+#ifdef DERAZ_HAVE_FFMPEG
+// MPEG-4 audio: AAC at a bit rate, or Apple Lossless, through one sink that the chosen entry
+// switches; an .m4a is read by whichever codec it holds.
+constexpr const char* AACLevels[] = {"96 kbps", "128 kbps", "160 kbps", "192 kbps", "256 kbps", "320 kbps"};
+constexpr int32_t AACKbps[] = {96, 128, 160, 192, 256, 320};
+constexpr const char* ALACLevels[] = {"Standard"};
+constexpr int32_t AACDestExt = 7;
+constexpr int32_t ALACDestExt = 8;
+constexpr TOutputFormat M4aOutputs[] = {
+    {AACDestExt, ".m4a", "AAC Encoder (*.m4a)", AACLevels, 3, AACLevels, AACKbps},
+    {ALACDestExt, ".m4a", "Apple Lossless Encoder (*.m4a)", ALACLevels, 0, ALACLevels, {}, "alac"}};
+constexpr TInputExtension M4aInputs[] = {{".m4a"}};
+
+std::unique_ptr<TACSFileOut> MakeM4aSink() {
+    auto Sink = std::make_unique<TM4aOut>();
+    Sink->SetBitRate(AACKbps[M4aOutputs[0].DefaultLevel]);
+    return Sink;
+}
+
+void SetM4aLevel(TACSFileOut& Sink, int32_t Level) {
+    if (InRange(Level, std::size(AACKbps))) static_cast<TM4aOut&>(Sink).SetBitRate(AACKbps[Level]);
+}
+
+void SetM4aEntry(TACSFileOut& Sink, int32_t DestExt) {
+    static_cast<TM4aOut&>(Sink).SetCodec(DestExt == ALACDestExt ? mcALAC : mcAAC);
+}
+#endif
+
 constexpr TFormat Table[] = {
     {MP3Inputs, MP3Outputs, "MP3 Files", 1, mkMPEG, tfID3v2, scMP3Out, MakeSource<TMP3In>, MakeMP3Sink,
      SetMP3Level, true},
@@ -145,6 +180,10 @@ constexpr TFormat Table[] = {
      MakeSource<TVorbisIn>, MakeVorbisSink, SetVorbisLevel, false},
     {OpusInputs, OpusOutputs, "Opus Files", 6, mkOpus, tfOpusComments, scOpusOut, MakeSource<TOpusIn>,
      MakeOpusSink, SetOpusLevel, false},
+#ifdef DERAZ_HAVE_FFMPEG
+    {M4aInputs, M4aOutputs, "M4A Files", 7, mkMP4, tfMP4Atoms, scM4aOut, MakeSource<TFFmpegIn>, MakeM4aSink,
+     SetM4aLevel, false, SetM4aEntry, true},
+#endif
 };
 
 bool SameText(const std::string& A, const char* B) {
@@ -161,10 +200,6 @@ const TInputExtension* FindInputExtension(const std::string& Extension, const TF
                 return &Input;
             }
     return nullptr;
-}
-
-bool InRange(int32_t Value, size_t Count) {
-    return Value >= 0 && size_t(Value) < Count;
 }
 
 // The patterns of a format's extensions: "*.flac *.fla".
@@ -197,12 +232,20 @@ std::span<const TOutputFormat> OutputFormats() {
     return Entries;
 }
 
+const TOutputFormat* OutputEntry(int32_t DestExt) {
+    for (const TOutputFormat& Entry : OutputFormats())
+        if (Entry.DestExt == DestExt) return &Entry;
+    return nullptr;
+}
+
 std::string OutputExtension(int32_t DestExt) {
-    auto Entries = OutputFormats();
-    return InRange(DestExt, Entries.size()) ? Entries[size_t(DestExt)].Extension : "";
+    const TOutputFormat* Entry = OutputEntry(DestExt);
+    return Entry ? Entry->Extension : "";
 }
 
 int32_t FindOutputFormat(const std::string& Extension) {
+    for (const TOutputFormat& Entry : OutputFormats())
+        if (Entry.Name && SameText(Extension, Entry.Name)) return Entry.DestExt;
     std::string Wanted = Extension.starts_with('.') ? Extension : "." + Extension;
     for (const TOutputFormat& Entry : OutputFormats())
         if (SameText(Wanted, Entry.Extension)) return Entry.DestExt;

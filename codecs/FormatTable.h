@@ -24,14 +24,15 @@ enum TSinkCode : int32_t {
     scMACOut = 2,
     scFLACOut = 3,
     scMP3Out = 4,
-    scOpusOut = 5
+    scOpusOut = 5,
+    scM4aOut = 6,
 };
 
 // The reader of the analysis subsystem that shows a format's technical data.
-enum TMediaKind { mkOggVorbis, mkMPEG, mkFLAC, mkMonkey, mkWAV, mkOpus };
+enum TMediaKind { mkOggVorbis, mkMPEG, mkFLAC, mkMonkey, mkWAV, mkOpus, mkMP4 };
 
 // Where a format keeps its tags, as the tag reader and the tag copier open the file.
-enum TTagForm { tfID3v2, tfOggComments, tfFLACComments, tfAPEv2, tfRIFFInfo, tfOpusComments };
+enum TTagForm { tfID3v2, tfOggComments, tfFLACComments, tfAPEv2, tfRIFFInfo, tfOpusComments, tfMP4Atoms };
 
 // The extension Ogg Vorbis files are written with; the Vorbis sink derives its stream serial
 // from the output's name up to it.
@@ -54,6 +55,8 @@ struct TOutputFormat {
     std::span<const char* const> ShownLevels; // listed when the dialog opens on the stored format
     std::span<const int32_t> LevelKbps;       // the rate in kbit/s of each level; empty when the
                                               // levels are no bit rates
+    const char* Name = nullptr;               // the name -f and --levels know it by, when its
+                                              // extension names another entry first ("alac")
 };
 
 // One format.
@@ -75,6 +78,12 @@ struct TFormat {
     // Whether the sink takes the stored level whatever format is chosen (an MP3 level is the rank
     // of its bit rate, whichever list it was picked from).
     bool LevelFromAnyFormat;
+    // Tells a sink MakeSink made which of the format's entries is chosen, for formats whose
+    // entries share one sink and extension; null when there is nothing to tell.
+    void (*SetEntry)(TACSFileOut& Sink, int32_t DestExt) = nullptr;
+    // Whether a missing codec library fails only the files of this format, in every program;
+    // otherwise it stops a program that does not allow missing libraries.
+    bool OptionalLibraries = false;
 };
 
 // Every format, in the order of the "All Supported Files" filter.
@@ -84,10 +93,12 @@ const TFormat* FindInputFormat(const std::string& Extension);
 
 // The output format dialog's entries, indexed by the stored "DestExt".
 std::span<const TOutputFormat> OutputFormats();
+// Entry DestExt; null for a value outside the list.
+const TOutputFormat* OutputEntry(int32_t DestExt);
 // The extension of entry DestExt; empty for a value outside the list.
 std::string OutputExtension(int32_t DestExt);
-// The entry whose extension is Extension (with or without its dot, any case); -1 when there is
-// none.
+// The entry whose name or extension is Extension (with or without its dot, any case; the first
+// of the entries with that extension); -1 when there is none.
 int32_t FindOutputFormat(const std::string& Extension);
 // The format that writes entry DestExt; null for a value outside the list.
 const TFormat* FormatOfOutput(int32_t DestExt);

@@ -5,12 +5,12 @@ namespace deraz {
 using TRole = TPipelineTable::TRole;
 
 template <class T, class TExtensions>
-std::unique_ptr<T> TCodecSet::Create(std::unique_ptr<T> (*Make)(), TRole Role,
+std::unique_ptr<T> TCodecSet::Create(const TFormat& Format, std::unique_ptr<T> (*Make)(), TRole Role,
                                      const TExtensions& Extensions) {
     try {
         return Make();
     } catch (const EACSException& E) {
-        if (!FAllowMissingLibraries) throw;
+        if (!FAllowMissingLibraries && !Format.OptionalLibraries) throw;
         for (const auto& Row : Extensions) FPipelines.AddUnavailable(Role, Row.Extension, E.what());
     }
     return nullptr;
@@ -18,15 +18,16 @@ std::unique_ptr<T> TCodecSet::Create(std::unique_ptr<T> (*Make)(), TRole Role,
 
 TCodecSet::TCodecSet(bool AllowMissingLibraries) : FAllowMissingLibraries(AllowMissingLibraries) {
     for (const TFormat& Format : Formats()) {
-        if (auto Source = Create(Format.MakeSource, TRole::Source, Format.Inputs)) {
+        if (auto Source = Create(Format, Format.MakeSource, TRole::Source, Format.Inputs)) {
             for (const TInputExtension& Input : Format.Inputs)
                 FPipelines.AddSource(Input.Extension, Source.get());
             FSources.push_back(std::move(Source));
         }
-        auto Sink = Create(Format.MakeSink, TRole::Sink, Format.Outputs);
+        auto Sink = Create(Format, Format.MakeSink, TRole::Sink, Format.Outputs);
         if (!Sink) continue;
         TACSFileOut* Component = Sink.get();
         auto ApplyLevel = [Row = &Format, Component](const TOutputChoice& Choice) {
+            if (Row->SetEntry) Row->SetEntry(*Component, Choice.DestExt);
             if (auto Level = SinkLevel(*Row, Choice.DestExt, Choice.Bitrate))
                 Row->SetLevel(*Component, *Level);
         };

@@ -39,10 +39,11 @@ private:
     std::vector<std::unique_ptr<TACSFileIn>> FSources;
     std::vector<std::pair<TSinkCode, std::unique_ptr<TACSFileOut>>> FSinks;
 
-    // The component Make returns, or null when its library is missing and that is allowed; the
-    // extensions it would serve are then recorded as unavailable with the reason.
+    // The component of Format that Make returns, or null when its library is missing and that is
+    // allowed (for the set or for the format); the extensions it would serve are then recorded as
+    // unavailable with the reason.
     template <class T, class TExtensions>
-    std::unique_ptr<T> Create(std::unique_ptr<T> (*Make)(), TPipelineTable::TRole Role,
+    std::unique_ptr<T> Create(const TFormat& Format, std::unique_ptr<T> (*Make)(), TPipelineTable::TRole Role,
                               const TExtensions& Extensions);
 };
 

@@ -53,10 +53,12 @@ std::string JoinedText(const std::string& First, const std::string& Second) {
     return First.empty() ? Second : First + " " + Second;
 }
 
-// Lossy outputs are the ones whose levels are bit rates.
-bool IsLossy(const std::string& Ext) {
-    int32_t DestExt = FindOutputFormat(Ext);
-    return DestExt >= 0 && !OutputFormats()[size_t(DestExt)].LevelKbps.empty();
+// Lossy outputs are the ones whose levels are bit rates: the chosen entry's when it writes Ext
+// (AAC and Apple Lossless both write .m4a), else the first entry that does.
+bool IsLossy(int32_t DestExt, const std::string& Ext) {
+    const TOutputFormat* Entry = OutputEntry(DestExt);
+    if (!Entry || Entry->Extension != Ext) Entry = OutputEntry(FindOutputFormat(Ext));
+    return Entry && !Entry->LevelKbps.empty();
 }
 
 } // namespace
@@ -273,7 +275,7 @@ TLoudnessMeter* ConnectMeter(std::unique_ptr<TLoudnessMeter>& Meter, const TOutp
                              std::function<TAppliedGain()> AlbumGain) {
     std::string Ext = LowerCase(OutputExt);
     bool Tags = Choice.ReplayGain != gmOff && HasGainTagForm(Ext);
-    bool Lossy = IsLossy(Ext);
+    bool Lossy = IsLossy(Choice.DestExt, Ext);
     bool ApplyTrack = Choice.ApplyGain == gmTrack && Lossy;
     bool ApplyAlbum = Choice.ApplyGain == gmAlbum && Lossy && AlbumGain;
     if (!Tags && !ApplyTrack && !ApplyAlbum) {

@@ -23,6 +23,7 @@ bool FormHoldsGain(TTagForm Form) {
     case tfFLACComments:
     case tfAPEv2:
     case tfOpusComments:
+    case tfMP4Atoms:
         return true;
     case tfRIFFInfo:
         return false;

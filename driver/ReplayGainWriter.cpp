@@ -95,6 +95,16 @@ void WriteForm(TTagForm Form, const std::string& FileName, const TGainFields& Fi
             SetFields(*File.tag(), R128Fields(Fields));
             return File.save();
         });
+    case tfMP4Atoms:
+        // Players read them from freeform atoms in the iTunes namespace.
+        return Rewrite<TagLib::MP4::File>(FileName, [&](auto& File) {
+            for (const auto& [Name, Value] : Fields) {
+                const String Atom = "----:com.apple.iTunes:" + Text(Name);
+                File.tag()->removeItem(Atom);
+                if (!Value.empty()) File.tag()->setItem(Atom, TagLib::MP4::Item(StringList(Text(Value))));
+            }
+            return File.save();
+        });
     case tfRIFFInfo:
         return; // no standard place
     }

@@ -116,6 +116,23 @@ template <class TFile> void ClearTags(TFile& File) {
         if (auto* Tag = File.ID3v2Tag()) Tag->removeFrames("APIC");
 }
 
+bool WriteInto(TagLib::MP4::File& File, const TTagSet& Tags) {
+    auto* Tag = File.tag();
+    if (!Tag) return false;
+    // setProperties drops the freeform atoms it is not given, the gapless comment among them.
+    const bool Gapless = Tag->contains(GaplessAtom);
+    const TagLib::MP4::Item GaplessItem = Gapless ? Tag->item(GaplessAtom) : TagLib::MP4::Item();
+    Tag->setProperties(ToProperties(Tags));
+    if (Gapless) Tag->setItem(GaplessAtom, GaplessItem);
+    if (Tags.Cover) {
+        const ByteVector Data(Tags.Cover->Data.data(), unsigned(Tags.Cover->Data.size()));
+        const auto Format =
+            Tags.Cover->MimeType == "image/png" ? TagLib::MP4::CoverArt::PNG : TagLib::MP4::CoverArt::JPEG;
+        Tag->setItem("covr", TagLib::MP4::CoverArtList().append(TagLib::MP4::CoverArt(Format, Data)));
+    }
+    return File.save();
+}
+
 } // namespace
 
 void RequireTagCopy() {}

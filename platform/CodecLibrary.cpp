@@ -30,6 +30,9 @@ constexpr TLibraryFileNames LibraryFileNames[] = {
     {TCodecLibraryId::Soxr, "libsoxr.dll", "libsoxr.so.0"},
     {TCodecLibraryId::OpusFile, "libopusfile-0.dll", "libopusfile.so.0"},
     {TCodecLibraryId::OpusEnc, "libopusenc-0.dll", "libopusenc.so.0"},
+    {TCodecLibraryId::AvUtil, "avutil-57.dll", "libavutil.so.57"},
+    {TCodecLibraryId::AvCodec, "avcodec-59.dll", "libavcodec.so.59"},
+    {TCodecLibraryId::AvFormat, "avformat-59.dll", "libavformat.so.59"},
 };
 
 } // namespace

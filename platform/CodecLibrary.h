@@ -18,7 +18,10 @@ enum class TCodecLibraryId {
     Mpg123,
     Soxr,
     OpusFile,
-    OpusEnc
+    OpusEnc,
+    AvUtil,
+    AvCodec,
+    AvFormat
 };
 
 // File name of a codec library on this platform ("libFLAC.so.12" here, "libFLAC.dll" on Windows).

@@ -3,7 +3,9 @@
 // what ffmpeg decodes from the input, frames, rate and channels included (float input as 24-bit
 // integers clipped at full scale); lossy outputs come within 1 dB of the SNR that the reference
 // encoder reaches on the same PCM; pairs beyond an output's limits fail with a one-line reason;
-// --info agrees with ffprobe on duration, rate and channels.
+// --info agrees with ffprobe on duration, rate and channels. MPEG-4 inputs decode to the length
+// their container states; our AAC outputs state the input's exact length, and ALAC outputs are
+// exact.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -37,6 +39,9 @@ struct TInputRow {
     // Opus: its reference is opusdec's float decoding at 48 kHz, which our 24-bit outputs meet to
     // within the last bit (rounding halves may go either way).
     bool Opus = false;
+    // AAC: its lossless outputs hold ffmpeg's float decoding as 24-bit values, to the frame count
+    // the container states (ffmpeg itself decodes the last block whole).
+    bool Lossy = false;
 };
 
 const TInputRow Inputs[] = {
@@ -84,9 +89,39 @@ const TInputRow Inputs[] = {
      {"a.opus", "b.opus"},
      false,
      true},
+    // This ffmpeg has only its own AAC encoder (no libfdk_aac), so no HE-AAC input is made.
+    {"aac.m4a", "ffmpeg -i music.wav -c:a aac -b:a 128k aac.m4a", 24, false, {}, false, false, true},
+    {"aac64.m4a",
+     "ffmpeg -i music.wav -ar 32000 -c:a aac -b:a 64k aac64.m4a",
+     24,
+     false,
+     {},
+     false,
+     false,
+     true},
+    {"surround.m4a",
+     "ffmpeg -i surround.wav -c:a aac -b:a 256k surround.m4a",
+     24,
+     false,
+     {},
+     false,
+     false,
+     true},
+    {"tagged.m4a",
+     "ffmpeg -f lavfi -i color=c=red:s=16x16 -frames:v 1 cover.png && ffmpeg -i music.wav -i cover.png -map "
+     "0 "
+     "-map 1 -c:a aac -c:v copy -disposition:v attached_pic -metadata title=Song tagged.m4a",
+     24,
+     false,
+     {},
+     false,
+     false,
+     true},
+    {"alac16.m4a", "ffmpeg -i music.wav -c:a alac alac16.m4a", 16},
+    {"alac24.m4a", "sox music.wav -t wav -b 24 - vol 0.9 | ffmpeg -f wav -i - -c:a alac alac24.m4a", 24},
 };
 
-const char* const ColumnNames[] = {"wav", "flac", "ape", "ogg", "mp3", "opus", "info"};
+const char* const ColumnNames[] = {"wav", "flac", "ape", "ogg", "mp3", "opus", "m4a", "alac", "info"};
 
 struct TStreamFacts {
     int32_t Rate = 0, Channels = 0, Bits = 0;
@@ -112,6 +147,15 @@ TStreamFacts Probe(const std::string& File) {
         if (Line.starts_with("bits_per")) Facts.Bits = std::max(Facts.Bits, Value());
     }
     return Facts;
+}
+
+// The frames the first audio stream states it holds (its time base is the sample rate).
+size_t StatedFrames(const std::string& File) {
+    std::string Text;
+    RunCommand("ffprobe -v error -select_streams a:0 -show_entries stream=duration_ts -of csv=p=0 " +
+                   ShellQuote(File),
+               &Text);
+    return size_t(std::atoll(Text.c_str()));
 }
 
 double ProbedDuration(const std::string& File) {
@@ -182,6 +226,14 @@ protected:
     // The input's samples (see DecodeInts) at its first stream's rate and channels: what every
     // lossless output must hold, float as 24-bit values clipped at full scale.
     std::vector<int32_t> ReferencePcm() const {
+        if (Row.Lossy) {
+            std::vector<int32_t> Samples;
+            for (double Value : Decode<double>(Input))
+                Samples.push_back(
+                    int32_t(std::clamp(std::nearbyint(Value * 8388608.0), -8388608.0, 8388607.0)) * 256);
+            Samples.resize(std::min(Samples.size(), StatedFrames(Input) * size_t(In.Channels)));
+            return Samples;
+        }
         if (Row.Float) return FloatAs24Bits(Input);
         std::vector<int32_t> Pcm;
         for (const auto& Link : Row.Links.empty() ? std::vector<std::string>{Row.Name} : Row.Links) {
@@ -228,13 +280,15 @@ protected:
     int Convert(const std::string& Extension, const std::string& Level) {
         Messages.clear();
         fs::create_directories(Dir.File("out"));
+        fs::remove(Output(Extension)); // AAC and ALAC outputs share their name
         return RunCommand(ShellQuote(DERAZ_CONVERT) + " -f " + Extension + " -l " + Level + " -o " +
                               ShellQuote(Dir.File("out")) + " " + ShellQuote(Input),
                           &Messages);
     }
 
     std::string Output(const std::string& Extension) const {
-        return Dir.File("out/" + fs::path(Row.Name).stem().string() + "." + Extension);
+        return Dir.File("out/" + fs::path(Row.Name).stem().string() + "." +
+                        (Extension == "alac" ? "m4a" : Extension));
     }
 
     // The line the batch summary has for the input, "" when none.
@@ -312,7 +366,10 @@ protected:
                                   : "";
         ASSERT_EQ(RunIn(Dir.Path(), "ffmpeg -nostdin -v error -y -f s32le -ar " + std::to_string(In.Rate) +
                                         " -ac " + std::to_string(In.Channels) + " -i same.raw" + Downmix +
-                                        " -c:a pcm_s16le same.wav && " + Reference),
+                                        // An AAC input's 24-bit decoding: the reference
+                                        // encoder gets exactly what ours gets.
+                                        " -c:a " + (Row.Lossy ? "pcm_s24le" : "pcm_s16le") + " same.wav && " +
+                                        Reference),
                   0);
         TStreamFacts Ours = Probe(Output(Extension)), Theirs = Probe(Dir.File("reference." + Extension));
         EXPECT_EQ(Ours.Rate, Theirs.Rate);
@@ -373,8 +430,8 @@ protected:
 };
 
 TEST_P(InteropTable, ConvertsIntoEveryFormat) {
-    // Where the output formats stop: FLAC and Monkey's Audio at 24 bits, Monkey's Audio at 2 channels
-    // and at an empty file (which other decoders would refuse).
+    // Where the output formats stop: FLAC, Monkey's Audio and ALAC at 24 bits, Monkey's Audio at 2
+    // channels and at an empty file (which other decoders would refuse).
     const std::function<void()> Columns[] = {
         [&] { ExpectLossless("wav"); },
         [&] { Row.Bits > 24 ? ExpectRefusal("flac", "24") : ExpectLossless("flac"); },
@@ -386,6 +443,15 @@ TEST_P(InteropTable, ConvertsIntoEveryFormat) {
         [&] { ExpectLossy("ogg", "4", "oggenc -Q -q 4 -o reference.ogg same.wav"); },
         [&] { ExpectLossy("mp3", "128", "lame --quiet -b 128 same.wav reference.mp3"); },
         [&] { ExpectLossy("opus", "128", "opusenc --quiet --bitrate 128 same.wav reference.opus"); },
+        [&] {
+            ExpectLossy("m4a", "192",
+                        "ffmpeg -nostdin -v error -i same.wav -c:a aac -b:a 192k reference.m4a");
+            // The edit list states the input's length, to the frame.
+            if (Row.Bits != 0 && !Row.Resampled) {
+                EXPECT_EQ(StatedFrames(Output("m4a")), Expected.size() / size_t(In.Channels));
+            }
+        },
+        [&] { Row.Bits > 24 ? ExpectRefusal("alac", "24") : ExpectLossless("alac"); },
         [&] { ExpectInfo(); }};
     for (size_t Column = 0; Column < std::size(Columns); ++Column) {
         SCOPED_TRACE(ColumnNames[Column]);

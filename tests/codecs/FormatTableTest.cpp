@@ -9,25 +9,30 @@ namespace {
 
 TEST(FormatTable, DialogEntriesKeepTheirStoredIndexTextsAndLevels) {
     struct {
+        int32_t DestExt;
         const char *Extension, *Entry;
         size_t Levels;
         const char *Default, *LastShown;
         TSinkCode Sink;
+        const char* Name = nullptr; // what -f finds it by
     } Expected[] = {
-        {".ogg", "OGG Vorbis Encoder (*.ogg)", 11, "Quality 5 - 160 kbps", "Quality 10 - 500 kbps",
+        {0, ".ogg", "OGG Vorbis Encoder (*.ogg)", 11, "Quality 5 - 160 kbps", "Quality 10 - 500 kbps",
          scVorbisOut},
-        {".mp3", "Lame MP3 Encoder (*.mp3)", 18, "128 kbps", "320 kbps", scMP3Out},
-        {".fla", "Free Lossless Audio Codec Encoder (*.fla)", 1, "Standard", "Standard", scFLACOut},
-        {".flac", "Free Lossless Audio Codec Encoder (*.flac)", 1, "Standad", "Standad", scFLACOut},
-        {".ape", "Monkeys Audio Compression Encoder (*.ape)", 6, "Normal - Good compression", "Insane",
+        {1, ".mp3", "Lame MP3 Encoder (*.mp3)", 18, "128 kbps", "320 kbps", scMP3Out},
+        {2, ".fla", "Free Lossless Audio Codec Encoder (*.fla)", 1, "Standard", "Standard", scFLACOut},
+        {3, ".flac", "Free Lossless Audio Codec Encoder (*.flac)", 1, "Standad", "Standad", scFLACOut},
+        {4, ".ape", "Monkeys Audio Compression Encoder (*.ape)", 6, "Normal - Good compression", "Insane",
          scMACOut},
-        {".wav", "Wave Writer (*.wav)", 1, "Standard", "Standard", scWaveOut},
-        {".opus", "Opus Encoder (*.opus)", 8, "128 kbps", "256 kbps", scOpusOut}};
+        {5, ".wav", "Wave Writer (*.wav)", 1, "Standard", "Standard", scWaveOut},
+        {6, ".opus", "Opus Encoder (*.opus)", 8, "128 kbps", "256 kbps", scOpusOut},
+        {7, ".m4a", "AAC Encoder (*.m4a)", 6, "192 kbps", "320 kbps", scM4aOut},
+        {8, ".m4a", "Apple Lossless Encoder (*.m4a)", 1, "Standard", "Standard", scM4aOut, "alac"}};
     ASSERT_EQ(OutputFormats().size(), std::size(Expected));
-    for (int32_t DestExt = 0; DestExt < int32_t(std::size(Expected)); ++DestExt) {
-        const auto& Want = Expected[DestExt];
-        const TOutputFormat& Entry = OutputFormats()[size_t(DestExt)];
-        SCOPED_TRACE(Want.Extension);
+    for (const auto& Want : Expected) {
+        const int32_t DestExt = Want.DestExt;
+        ASSERT_NE(OutputEntry(DestExt), nullptr);
+        const TOutputFormat& Entry = *OutputEntry(DestExt);
+        SCOPED_TRACE(Want.Entry);
         EXPECT_EQ(Entry.DestExt, DestExt);
         EXPECT_STREQ(Entry.Entry, Want.Entry);
         EXPECT_EQ(Entry.Levels.size(), Want.Levels);
@@ -35,18 +40,25 @@ TEST(FormatTable, DialogEntriesKeepTheirStoredIndexTextsAndLevels) {
         EXPECT_STREQ(Entry.ShownLevels.back(), Want.LastShown);
         EXPECT_EQ(FormatOfOutput(DestExt)->SinkCode, Want.Sink);
         EXPECT_EQ(OutputExtension(DestExt), Want.Extension);
-        EXPECT_EQ(FindOutputFormat(Want.Extension), DestExt);
+        EXPECT_EQ(FindOutputFormat(Want.Name ? Want.Name : Want.Extension), DestExt);
     }
-    EXPECT_EQ(OutputExtension(7), "");
+    EXPECT_EQ(OutputExtension(99), "");
     EXPECT_EQ(OutputExtension(-1), "");
-    EXPECT_EQ(FormatOfOutput(7), nullptr);
+    EXPECT_EQ(FormatOfOutput(99), nullptr);
     EXPECT_EQ(FindOutputFormat("FLA"), 2);
     EXPECT_EQ(FindOutputFormat("aac"), -1);
     // {entry, level, kbit/s}: only the lossy lists are bit rates.
-    for (auto [DestExt, Level, Kbps] :
-         {std::tuple{0, 0, 64}, {0, 10, 500}, {1, 2, 24}, {1, 14, 192}, {6, 0, 32}, {6, 7, 256}})
-        EXPECT_EQ(OutputFormats()[size_t(DestExt)].LevelKbps[size_t(Level)], Kbps);
-    EXPECT_TRUE(OutputFormats()[4].LevelKbps.empty());
+    for (auto [DestExt, Level, Kbps] : {std::tuple{0, 0, 64},
+                                        {0, 10, 500},
+                                        {1, 2, 24},
+                                        {1, 14, 192},
+                                        {6, 0, 32},
+                                        {6, 7, 256},
+                                        {7, 0, 96},
+                                        {7, 5, 320}})
+        EXPECT_EQ(OutputEntry(DestExt)->LevelKbps[size_t(Level)], Kbps);
+    EXPECT_TRUE(OutputEntry(4)->LevelKbps.empty());
+    EXPECT_TRUE(OutputEntry(8)->LevelKbps.empty());
 }
 
 TEST(FormatTable, InputsAreFoundByExtensionInAnyCase) {
@@ -56,10 +68,10 @@ TEST(FormatTable, InputsAreFoundByExtensionInAnyCase) {
         TTagForm Tags;
         const char* Invalid;
     } Expected[] = {
-        {".MP3", mkMPEG, tfID3v2, "iNVALiD"},        {".Flac", mkFLAC, tfFLACComments, "iNVALID"},
-        {".fla", mkFLAC, tfFLACComments, "iNVALiD"}, {".ape", mkMonkey, tfAPEv2, "iNVALiD"},
-        {".wav", mkWAV, tfRIFFInfo, "iNVALiD"},      {".ogg", mkOggVorbis, tfOggComments, "iNVALiD"},
-        {".OPUS", mkOpus, tfOpusComments, "iNVALiD"}};
+        {".MP3", mkMPEG, tfID3v2, "iNVALiD"},         {".Flac", mkFLAC, tfFLACComments, "iNVALID"},
+        {".fla", mkFLAC, tfFLACComments, "iNVALiD"},  {".ape", mkMonkey, tfAPEv2, "iNVALiD"},
+        {".wav", mkWAV, tfRIFFInfo, "iNVALiD"},       {".ogg", mkOggVorbis, tfOggComments, "iNVALiD"},
+        {".OPUS", mkOpus, tfOpusComments, "iNVALiD"}, {".M4A", mkMP4, tfMP4Atoms, "iNVALiD"}};
     for (const auto& Want : Expected) {
         const TFormat* Format = FindInputFormat(Want.Extension);
         ASSERT_NE(Format, nullptr) << Want.Extension;
@@ -73,9 +85,10 @@ TEST(FormatTable, InputsAreFoundByExtensionInAnyCase) {
 
 TEST(FormatTable, OpenDialogFiltersKeepTheirTextsAndOrder) {
     EXPECT_EQ(OpenDialogFilters(),
-              (std::vector<std::string>{"All Supported Files (*.mp3 *.flac *.fla *.ape *.wav *.ogg *.opus)",
-                                        "MP3 Files (*.mp3)", "FLAC Files (*.flac *.fla)", "Wav Files (*.wav)",
-                                        "APE Files (*.ape)", "OGG Files (*.ogg)", "Opus Files (*.opus)"}));
+              (std::vector<std::string>{
+                  "All Supported Files (*.mp3 *.flac *.fla *.ape *.wav *.ogg *.opus *.m4a)",
+                  "MP3 Files (*.mp3)", "FLAC Files (*.flac *.fla)", "Wav Files (*.wav)", "APE Files (*.ape)",
+                  "OGG Files (*.ogg)", "Opus Files (*.opus)", "M4A Files (*.m4a)"}));
 }
 
 TEST(FormatTable, AStoredLevelReachesOnlyTheSinksItBelongsTo) {
@@ -100,7 +113,10 @@ TEST(FormatTable, AStoredLevelReachesOnlyTheSinksItBelongsTo) {
                                                  {scWaveOut, 5, 0, -1},
                                                  {scOpusOut, 6, 7, 7},
                                                  {scOpusOut, 6, 8, -1},
-                                                 {scOpusOut, 1, 4, -1}})
+                                                 {scOpusOut, 1, 4, -1},
+                                                 {scM4aOut, 7, 5, 5},
+                                                 {scM4aOut, 8, 0, 0},
+                                                 {scM4aOut, 7, 6, -1}})
         EXPECT_EQ(SinkLevel(*Writer(Sink), DestExt, Bitrate).value_or(-1), Level)
             << Sink << " " << DestExt << " " << Bitrate;
 }

@@ -1,0 +1,26 @@
+#include "codecs/ffmpeg/M4aGapless.h"
+
+#include <cstdio>
+
+#include <taglib/mp4file.h>
+
+namespace deraz {
+
+std::string GaplessComment(int64_t Priming, int64_t Padding, int64_t Length) {
+    char Text[160];
+    std::snprintf(Text, sizeof Text, " 00000000 %08X %08X %016llX", unsigned(Priming), unsigned(Padding),
+                  (unsigned long long)Length);
+    std::string Comment = Text;
+    for (int Field = 0; Field < 8; ++Field) Comment += " 00000000";
+    return Comment;
+}
+
+bool WriteGaplessComment(const std::string& FileName, const std::string& Comment) {
+    TagLib::MP4::File File(FileName.c_str(), false);
+    if (!File.isValid() || !File.tag()) return false;
+    File.tag()->setItem("----:com.apple.iTunes:iTunSMPB",
+                        TagLib::MP4::Item(TagLib::StringList(TagLib::String(Comment, TagLib::String::UTF8))));
+    return File.save();
+}
+
+} // namespace deraz

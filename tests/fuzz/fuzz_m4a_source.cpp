@@ -1,0 +1,9 @@
+// The FFmpeg source on arbitrary files named as MPEG-4 audio.
+#include "codecs/ffmpeg/ACS_FFmpeg.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+    static deraz::TFFmpegIn Source;
+    deraz::fuzz::ReadToEnd(Source, deraz::fuzz::WriteInput(Data, Size, ".m4a"));
+    return 0;
+}
