@@ -2,6 +2,7 @@
 #pragma once
 
 #include "analysis/FLACfile.h"
+#include "analysis/LosslessInfo.h"
 #include "analysis/MPEGaudio.h"
 #include "analysis/Monkey.h"
 #include "analysis/OggVorbis.h"
@@ -21,6 +22,8 @@ struct TMediaAnalysers {
     TFLACfile Flac;
     TWAVfile Wav;
     TMPEGaudio Mpeg;
+    TWavPackFile WavPack;
+    TAIFFfile Aiff;
 };
 
 // The extension of a file name from its last dot, as written; empty when it has none.

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include <taglib/aifffile.h>
 #include <taglib/apefile.h>
 #include <taglib/apetag.h>
 #include <taglib/attachedpictureframe.h>
@@ -16,6 +17,7 @@
 #include <taglib/tpropertymap.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
+#include <taglib/wavpackfile.h>
 #include <taglib/xiphcomment.h>
 
 #include "codecs/FormatTable.h"
@@ -88,6 +90,14 @@ void WithTagFile(TTagForm Form, const std::string& FileName, bool ReadProperties
     }
     case tfRIFFInfo: {
         TagLib::RIFF::WAV::File File(Name, ReadProperties);
+        return Action(File);
+    }
+    case tfWavPackAPEv2: {
+        TagLib::WavPack::File File(Name, ReadProperties);
+        return Action(File);
+    }
+    case tfAIFFID3: {
+        TagLib::RIFF::AIFF::File File(Name, ReadProperties);
         return Action(File);
     }
     }

@@ -177,15 +177,14 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& Arguments) {
 
 TOutputChoice ResolveOutputChoice(const TCliOptions& Options, const TOutputChoice& Stored) {
     TOutputChoice Choice = Stored;
-    auto Formats = OutputFormats();
     if (Options.Format) {
         Choice.DestExt = *Options.Format;
-        Choice.Bitrate = Formats[size_t(Choice.DestExt)].DefaultLevel;
+        Choice.Bitrate = OutputEntry(Choice.DestExt)->DefaultLevel;
     }
-    if (Choice.DestExt < 0 || size_t(Choice.DestExt) >= Formats.size())
+    if (!OutputEntry(Choice.DestExt))
         throw EUsageError("the stored output format " + std::to_string(Choice.DestExt) +
                           " is unknown; use -f");
-    const TOutputFormat& Format = Formats[size_t(Choice.DestExt)];
+    const TOutputFormat& Format = *OutputEntry(Choice.DestExt);
     if (Options.Level) {
         Choice.Bitrate = FindLevel(Choice.DestExt, *Options.Level);
     } else if (Choice.Bitrate < 0 || size_t(Choice.Bitrate) >= Format.Levels.size()) {
@@ -204,7 +203,8 @@ TOutputChoice ResolveOutputChoice(const TCliOptions& Options, const TOutputChoic
     if (Options.ReplayGain != gmOff && !HasGainTagForm(Format.Extension)) throw NoEffect("--replaygain");
     if (Options.ApplyGain != gmOff && LevelBitrates(Choice.DestExt).empty()) throw NoEffect("--apply-gain");
     if (Options.ApplyGain == gmAlbum)
-        throw EUsageError("--apply-gain album is not available yet; --apply-gain track applies each file's gain");
+        throw EUsageError(
+            "--apply-gain album is not available yet; --apply-gain track applies each file's gain");
     Choice.ReplayGain = Options.ReplayGain;
     Choice.ApplyGain = Options.ApplyGain;
     Choice.CopyTags = Options.CopyTags.value_or(Stored.CopyTags);
@@ -226,7 +226,7 @@ std::string ListHint(const TOutputFormat& Format) {
 } // namespace
 
 int32_t FindLevel(int32_t DestExt, const std::string& Text) {
-    const TOutputFormat& Format = OutputFormats()[size_t(DestExt)];
+    const TOutputFormat& Format = *OutputEntry(DestExt);
     int32_t Count = int32_t(Format.Levels.size());
     std::string Wanted = LowerCase(Text);
     // A number is an index first, a bit rate otherwise; "192k" and "192kbps" are always rates.
@@ -257,10 +257,8 @@ int32_t FindLevel(int32_t DestExt, const std::string& Text) {
 
 std::string LevelsText(const std::string& Extension) {
     std::string Text;
-    auto Formats = OutputFormats();
-    for (size_t F = 0; F < Formats.size(); ++F) {
-        const TOutputFormat& Format = Formats[F];
-        if (!Extension.empty() && FindOutputFormat(Extension) != int32_t(F)) continue;
+    for (const TOutputFormat& Format : OutputFormats()) {
+        if (!Extension.empty() && FindOutputFormat(Extension) != Format.DestExt) continue;
         if (!Text.empty()) Text += "\n";
         Text += std::string(Format.Extension + 1) + ": " + Format.Entry + "\n";
         for (size_t I = 0; I < Format.Levels.size(); ++I)

@@ -7,9 +7,8 @@
 namespace deraz {
 
 std::span<const int32_t> LevelBitrates(int32_t DestExt) {
-    auto Entries = OutputFormats();
-    return DestExt >= 0 && size_t(DestExt) < Entries.size() ? Entries[size_t(DestExt)].LevelKbps
-                                                            : std::span<const int32_t>();
+    const TOutputFormat* Entry = OutputEntry(DestExt);
+    return Entry ? Entry->LevelKbps : std::span<const int32_t>();
 }
 
 int32_t LossyInputBitrate(const std::string& InputName) {

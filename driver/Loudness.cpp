@@ -50,7 +50,8 @@ std::string JoinedText(const std::string& First, const std::string& Second) {
 // Lossy outputs are the ones whose levels are bit rates.
 bool IsLossy(const std::string& Ext) {
     int32_t DestExt = FindOutputFormat(Ext);
-    return DestExt >= 0 && !OutputFormats()[size_t(DestExt)].LevelKbps.empty();
+    const TOutputFormat* Entry = OutputEntry(DestExt);
+    return Entry && !Entry->LevelKbps.empty();
 }
 
 } // namespace

@@ -32,8 +32,7 @@ bool WriteInto(TagLib::FLAC::File& File, const TGainFields& Fields) {
     return File.save();
 }
 
-bool WriteInto(TagLib::MPEG::File& File, const TGainFields& Fields) {
-    auto* Tag = File.ID3v2Tag(true);
+void SetID3v2(TagLib::ID3v2::Tag* Tag, const TGainFields& Fields) {
     for (const auto& [Name, Value] : Fields) {
         while (auto* Old = TagLib::ID3v2::UserTextIdentificationFrame::find(Tag, Text(Name)))
             Tag->removeFrame(Old);
@@ -43,17 +42,35 @@ bool WriteInto(TagLib::MPEG::File& File, const TGainFields& Fields) {
         Frame->setText(Text(Value));
         Tag->addFrame(Frame.release());
     }
+}
+
+bool WriteInto(TagLib::MPEG::File& File, const TGainFields& Fields) {
+    SetID3v2(File.ID3v2Tag(true), Fields);
     // As the tag copy does: only the front tag changes, the audio stays as it is.
     return File.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v4,
                      TagLib::File::DoNotDuplicate);
 }
 
-bool WriteInto(TagLib::APE::File& File, const TGainFields& Fields) {
+// Monkey's Audio and WavPack: APEv2 items.
+template <class TFile> bool WriteApeGain(TFile& File, const TGainFields& Fields) {
     auto* Tag = File.APETag(true);
     for (const auto& [Name, Value] : Fields) {
         Tag->removeItem(Name);
         if (!Value.empty()) Tag->addValue(Name, Text(Value));
     }
+    return File.save();
+}
+
+bool WriteInto(TagLib::APE::File& File, const TGainFields& Fields) {
+    return WriteApeGain(File, Fields);
+}
+
+bool WriteInto(TagLib::WavPack::File& File, const TGainFields& Fields) {
+    return WriteApeGain(File, Fields);
+}
+
+bool WriteInto(TagLib::RIFF::AIFF::File& File, const TGainFields& Fields) {
+    SetID3v2(File.tag(), Fields);
     return File.save();
 }
 

@@ -28,6 +28,7 @@ constexpr TLibraryFileNames LibraryFileNames[] = {
     {TCodecLibraryId::LAME, "lame_enc.dll", "libmp3lame.so.0"},
     {TCodecLibraryId::Mpg123, "libmpg123-0.dll", "libmpg123.so.0"},
     {TCodecLibraryId::Soxr, "libsoxr.dll", "libsoxr.so.0"},
+    {TCodecLibraryId::WavPack, "wavpackdll.dll", "libwavpack.so.1"},
 };
 
 } // namespace

@@ -6,7 +6,19 @@
 namespace deraz {
 
 // The codec libraries the program loads, in the order they are loaded at start.
-enum class TCodecLibraryId { Ogg, Vorbis, VorbisFile, VorbisEnc, FLAC, MAD, MAC, LAME, Mpg123, Soxr };
+enum class TCodecLibraryId {
+    Ogg,
+    Vorbis,
+    VorbisFile,
+    VorbisEnc,
+    FLAC,
+    MAD,
+    MAC,
+    LAME,
+    Mpg123,
+    Soxr,
+    WavPack
+};
 
 // File name of a codec library on this platform ("libFLAC.so.12" here, "libFLAC.dll" on Windows).
 const char* CodecLibraryFileName(TCodecLibraryId Id);

@@ -9,36 +9,42 @@ namespace {
 
 TEST(FormatTable, DialogEntriesKeepTheirStoredIndexTextsAndLevels) {
     struct {
+        int32_t DestExt;
         const char *Extension, *Entry;
         size_t Levels;
         const char *Default, *LastShown;
         TSinkCode Sink;
-    } Expected[] = {
-        {".ogg", "OGG Vorbis Encoder (*.ogg)", 11, "Quality 5 - 160 kbps", "Quality 10 - 500 kbps",
-         scVorbisOut},
-        {".mp3", "Lame MP3 Encoder (*.mp3)", 18, "128 kbps", "320 kbps", scMP3Out},
-        {".fla", "Free Lossless Audio Codec Encoder (*.fla)", 1, "Standard", "Standard", scFLACOut},
-        {".flac", "Free Lossless Audio Codec Encoder (*.flac)", 1, "Standad", "Standad", scFLACOut},
-        {".ape", "Monkeys Audio Compression Encoder (*.ape)", 6, "Normal - Good compression", "Insane",
-         scMACOut},
-        {".wav", "Wave Writer (*.wav)", 1, "Standard", "Standard", scWaveOut}};
-    ASSERT_EQ(OutputFormats().size(), std::size(Expected));
-    for (int32_t DestExt = 0; DestExt < int32_t(std::size(Expected)); ++DestExt) {
-        const auto& Want = Expected[DestExt];
-        const TOutputFormat& Entry = OutputFormats()[size_t(DestExt)];
+    } Expected[] = {{0, ".ogg", "OGG Vorbis Encoder (*.ogg)", 11, "Quality 5 - 160 kbps",
+                     "Quality 10 - 500 kbps", scVorbisOut},
+                    {1, ".mp3", "Lame MP3 Encoder (*.mp3)", 18, "128 kbps", "320 kbps", scMP3Out},
+                    {2, ".fla", "Free Lossless Audio Codec Encoder (*.fla)", 10, "Level 5 - default",
+                     "Level 8 - smallest", scFLACOut},
+                    {3, ".flac", "Free Lossless Audio Codec Encoder (*.flac)", 10, "Level 5 - default",
+                     "Level 8 - smallest", scFLACOut},
+                    {4, ".ape", "Monkeys Audio Compression Encoder (*.ape)", 6, "Normal - Good compression",
+                     "Insane", scMACOut},
+                    {5, ".wav", "Wave Writer (*.wav)", 1, "Standard", "Standard", scWaveOut},
+                    {9, ".wv", "WavPack Encoder (*.wv)", 4, "Normal", "Very high", scWavPackOut},
+                    {10, ".aiff", "AIFF Writer (*.aiff)", 1, "Standard", "Standard", scAiffOut}};
+    for (const auto& Want : Expected) {
         SCOPED_TRACE(Want.Extension);
-        EXPECT_EQ(Entry.DestExt, DestExt);
-        EXPECT_STREQ(Entry.Entry, Want.Entry);
-        EXPECT_EQ(Entry.Levels.size(), Want.Levels);
-        EXPECT_STREQ(Entry.Levels[size_t(Entry.DefaultLevel)], Want.Default);
-        EXPECT_STREQ(Entry.ShownLevels.back(), Want.LastShown);
-        EXPECT_EQ(FormatOfOutput(DestExt)->SinkCode, Want.Sink);
-        EXPECT_EQ(OutputExtension(DestExt), Want.Extension);
-        EXPECT_EQ(FindOutputFormat(Want.Extension), DestExt);
+        const TOutputFormat* Entry = OutputEntry(Want.DestExt);
+        ASSERT_NE(Entry, nullptr);
+        EXPECT_EQ(Entry->DestExt, Want.DestExt);
+        EXPECT_STREQ(Entry->Entry, Want.Entry);
+        EXPECT_EQ(Entry->Levels.size(), Want.Levels);
+        EXPECT_STREQ(Entry->Levels[size_t(Entry->DefaultLevel)], Want.Default);
+        EXPECT_STREQ(Entry->ShownLevels.back(), Want.LastShown);
+        EXPECT_EQ(FormatOfOutput(Want.DestExt)->SinkCode, Want.Sink);
+        EXPECT_EQ(OutputExtension(Want.DestExt), Want.Extension);
+        EXPECT_EQ(FindOutputFormat(Want.Extension), Want.DestExt);
     }
-    EXPECT_EQ(OutputExtension(6), "");
+    // Today's FLAC entries keep their first level and its text.
+    EXPECT_STREQ(OutputEntry(2)->Levels[0], "Standard");
+    EXPECT_STREQ(OutputEntry(3)->Levels[0], "Standad");
+    EXPECT_EQ(OutputExtension(99), "");
     EXPECT_EQ(OutputExtension(-1), "");
-    EXPECT_EQ(FormatOfOutput(6), nullptr);
+    EXPECT_EQ(FormatOfOutput(99), nullptr);
     EXPECT_EQ(FindOutputFormat("FLA"), 2);
     EXPECT_EQ(FindOutputFormat("aac"), -1);
     // {entry, level, kbit/s}: only the lossy lists are bit rates.
@@ -54,9 +60,11 @@ TEST(FormatTable, InputsAreFoundByExtensionInAnyCase) {
         TTagForm Tags;
         const char* Invalid;
     } Expected[] = {
-        {".MP3", mkMPEG, tfID3v2, "iNVALiD"},        {".Flac", mkFLAC, tfFLACComments, "iNVALID"},
-        {".fla", mkFLAC, tfFLACComments, "iNVALiD"}, {".ape", mkMonkey, tfAPEv2, "iNVALiD"},
-        {".wav", mkWAV, tfRIFFInfo, "iNVALiD"},      {".ogg", mkOggVorbis, tfOggComments, "iNVALiD"}};
+        {".MP3", mkMPEG, tfID3v2, "iNVALiD"},          {".Flac", mkFLAC, tfFLACComments, "iNVALID"},
+        {".fla", mkFLAC, tfFLACComments, "iNVALiD"},   {".ape", mkMonkey, tfAPEv2, "iNVALiD"},
+        {".wav", mkWAV, tfRIFFInfo, "iNVALiD"},        {".ogg", mkOggVorbis, tfOggComments, "iNVALiD"},
+        {".WV", mkWavPack, tfWavPackAPEv2, "iNVALiD"}, {".aif", mkAIFF, tfAIFFID3, "iNVALiD"},
+        {".AIFF", mkAIFF, tfAIFFID3, "iNVALiD"},       {".aifc", mkAIFF, tfAIFFID3, "iNVALiD"}};
     for (const auto& Want : Expected) {
         const TFormat* Format = FindInputFormat(Want.Extension);
         ASSERT_NE(Format, nullptr) << Want.Extension;
@@ -70,9 +78,10 @@ TEST(FormatTable, InputsAreFoundByExtensionInAnyCase) {
 
 TEST(FormatTable, OpenDialogFiltersKeepTheirTextsAndOrder) {
     EXPECT_EQ(OpenDialogFilters(),
-              (std::vector<std::string>{"All Supported Files (*.mp3 *.flac *.fla *.ape *.wav *.ogg)",
-                                        "MP3 Files (*.mp3)", "FLAC Files (*.flac *.fla)", "Wav Files (*.wav)",
-                                        "APE Files (*.ape)", "OGG Files (*.ogg)"}));
+              (std::vector<std::string>{
+                  "All Supported Files (*.mp3 *.flac *.fla *.ape *.wav *.ogg *.wv *.aiff *.aif *.aifc)",
+                  "MP3 Files (*.mp3)", "FLAC Files (*.flac *.fla)", "Wav Files (*.wav)", "APE Files (*.ape)",
+                  "OGG Files (*.ogg)", "WavPack Files (*.wv)", "AIFF Files (*.aiff *.aif *.aifc)"}));
 }
 
 TEST(FormatTable, AStoredLevelReachesOnlyTheSinksItBelongsTo) {
@@ -93,7 +102,12 @@ TEST(FormatTable, AStoredLevelReachesOnlyTheSinksItBelongsTo) {
                                                  {scMP3Out, 0, 5, 5},
                                                  {scMP3Out, 1, 18, -1},
                                                  {scMP3Out, 1, -1, -1},
-                                                 {scFLACOut, 3, 0, -1},
+                                                 {scFLACOut, 3, 0, 0},
+                                                 {scFLACOut, 2, 9, 9},
+                                                 {scFLACOut, 3, 10, -1},
+                                                 {scWavPackOut, 9, 3, 3},
+                                                 {scWavPackOut, 3, 1, -1},
+                                                 {scAiffOut, 10, 0, -1},
                                                  {scWaveOut, 5, 0, -1}})
         EXPECT_EQ(SinkLevel(*Writer(Sink), DestExt, Bitrate).value_or(-1), Level)
             << Sink << " " << DestExt << " " << Bitrate;
