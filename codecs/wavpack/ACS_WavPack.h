@@ -10,7 +10,7 @@
 #include <wavpack/wavpack.h>
 
 #include "codecs/OwnedHandle.h"
-#include "codecs/wavpack/Md5.h"
+#include "macdll/Checksums.h"
 #include "pipeline/ACS_Classes.h"
 
 namespace deraz {
@@ -53,7 +53,7 @@ private:
     bool FFromStart = true;
     bool FCheckSum = false;
     std::array<uint8_t, 16> FStoredSum{};
-    TMd5 FSum;
+    ape::TMd5 FSum;
     int64_t FFramesDecoded = 0;
     std::vector<int32_t> FSamples;
     std::vector<uint8_t> FSumBytes;
@@ -88,7 +88,7 @@ private:
     int32_t FBytes = 0;
     int32_t FChannels = 0;
     int64_t FFrames = 0;
-    TMd5 FSum;
+    ape::TMd5 FSum;
     // The first block as written, rewritten at the end with the real sample count.
     std::vector<uint8_t> FFirstBlock;
     std::string FWriteError;

@@ -86,7 +86,7 @@ void TWavPackIn::OpenSource() {
     FNote.clear();
     FFromStart = true;
     FFramesDecoded = 0;
-    FSum = TMd5();
+    FSum = ape::TMd5();
     FDecodeError = FContext ? TakeFormat() : "The file is no WavPack file (" + std::string(Message) + ").";
     FValid = FDecodeError.empty();
 }

@@ -32,7 +32,7 @@ void TWavPackOut::Prepare() {
     FWriteError.clear();
     FFirstBlock.clear();
     FFrames = 0;
-    FSum = TMd5();
+    FSum = ape::TMd5();
     FContext = OwnHandle(WavPackLibrary()->WavpackOpenFileOutput(WriteBlock, this, nullptr),
                          WavPackLibrary()->WavpackCloseFile);
     if (!FContext) throw EACSException("Failed to initialize WavPack encoder.");
