@@ -11,7 +11,7 @@ namespace deraz {
 // Which ReplayGain values a batch writes or applies.
 enum TGainMode : uint8_t { gmOff = 0, gmTrack = 1, gmAlbum = 2 };
 
-// A stored output choice: format index ("DestExt", an index into OutputFormats()), the index into
+// A stored output choice: format index ("DestExt", see OutputEntry()), the index into
 // its level list, and the two options that apply to every output.
 struct TOutputChoice {
     int32_t DestExt = 0;

@@ -5,6 +5,7 @@
 #include "codecs/wavpack/ACS_WavPack.h"
 #include "codecs/wavpack/WavPackLibrary.h"
 #include "pipeline/PcmSamples.h"
+#include "platform/ByteOrder.h"
 
 namespace deraz {
 
@@ -161,18 +162,19 @@ std::span<const uint8_t> TWavPackIn::Refill() {
 
 void TWavPackIn::Deliver(uint32_t Frames) {
     const size_t Count = size_t(Frames) * FChannels;
-    uint8_t* Sum = FSumBytes.data();
-    uint8_t* Out = FBuffer.data();
-    for (size_t I = 0; I < Count; ++I) {
-        const int32_t Sample = FSamples[I];
-        // The sum covers the samples as a WAV file holds them: little-endian, 8-bit unsigned.
-        const uint32_t Stored = FStoredBytes == 1 ? uint32_t(Sample + 128) : uint32_t(Sample);
-        for (int32_t B = 0; B < FStoredBytes; ++B) *Sum++ = uint8_t(Stored >> (8 * B));
-        const int32_t Value = FFloat ? FloatToInt24(double(std::bit_cast<float>(Sample))) : Sample;
-        const uint32_t Pcm = FBitsPerSample == 8 ? uint32_t(Value + 128) : uint32_t(Value);
-        for (int32_t B = 0; B < FBitsPerSample / 8; ++B) *Out++ = uint8_t(Pcm >> (8 * B));
+    const bool Summing = FCheckSum && FFromStart;
+    if (FFloat) {
+        // The sum covers the floats as stored.
+        if (Summing) {
+            for (size_t I = 0; I < Count; ++I) PutLittleEndian32(&FSumBytes[I * 4], uint32_t(FSamples[I]));
+            FSum.Update(FSumBytes.data(), Count * 4);
+        }
+        for (size_t I = 0; I < Count; ++I)
+            FSamples[I] = FloatToInt24(double(std::bit_cast<float>(FSamples[I])));
     }
-    if (FCheckSum && FFromStart) FSum.Update(FSumBytes.data(), size_t(Sum - FSumBytes.data()));
+    PackPcm(FSamples.data(), FBitsPerSample, Count, FBuffer.data());
+    // The sum of integers covers them as a WAV file holds them, which is the pipeline's form.
+    if (Summing && !FFloat) FSum.Update(FBuffer.data(), Count * size_t(FBitsPerSample / 8));
 }
 
 void TWavPackIn::CheckEnd() {
