@@ -16,6 +16,10 @@ constexpr int32_t StepFrames = 4096;
 // The library's flags of each mode: fast, default, high, very high.
 constexpr int ModeFlags[] = {CONFIG_FAST_FLAG, 0, CONFIG_HIGH_FLAG, CONFIG_HIGH_FLAG | CONFIG_VERY_HIGH_FLAG};
 
+EACSException EmptyOutput() {
+    return EACSException("A WavPack file cannot be empty.");
+}
+
 } // namespace
 
 TWavPackOut::TWavPackOut(TComponent* AOwner) : TACSFileOut(AOwner) {
@@ -59,6 +63,8 @@ void TWavPackOut::Configure() {
     Config.sample_rate = Source->SampleRate();
     Config.flags = ModeFlags[std::clamp(FMode, 0, int32_t(std::size(ModeFlags)) - 1)] | CONFIG_MD5_CHECKSUM;
     const int64_t InputBytes = Source->Size();
+    // Without samples the library writes no block, and a file without one is no WavPack file.
+    if (InputBytes == 0) throw EmptyOutput();
     const int64_t Frames = InputBytes >= 0 ? InputBytes / (int64_t(FBytes) * FChannels) : -1;
     const auto& Api = WavPackLibrary().Functions();
     if (!Api.WavpackSetConfiguration64(FContext.get(), &Config, Frames, nullptr) ||
@@ -95,8 +101,7 @@ void TWavPackOut::FinishOutput() {
     if (!Api.WavpackFlushSamples(FContext.get()) || !Api.WavpackStoreMD5Sum(FContext.get(), Sum.data()) ||
         !Api.WavpackFlushSamples(FContext.get()))
         FailEncoding();
-    // Without samples the library writes no block, and a file without one is no WavPack file.
-    if (FFirstBlock.empty()) throw EACSException("A WavPack file cannot be empty.");
+    if (FFirstBlock.empty()) throw EmptyOutput();
     try {
         Api.WavpackUpdateNumSamples(FContext.get(), FFirstBlock.data());
         FStream->Seek(0);
