@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "codecs/WholeBytePcm.h"
 #include "codecs/aiff/ACS_Aiff.h"
 #include "pipeline/PcmSamples.h"
 
@@ -8,7 +9,6 @@ namespace deraz {
 
 namespace {
 
-constexpr int32_t MaxChannels = 8;
 constexpr int64_t StepFrames = 4096;
 // "FORM" header, "COMM" chunk, "SSND" chunk header with its offset and block size.
 constexpr int64_t HeaderBytes = 12 + 8 + 18 + 16;
@@ -33,12 +33,7 @@ void TAiffOut::Prepare() {
     const int32_t Bits = Source->BitsPerSample();
     FChannels = Source->Channels();
     FBytes = Bits / 8;
-    if (Bits != 8 && Bits != 16 && Bits != 24 && Bits != 32)
-        throw EACSException("AIFF output holds 8 to 32 bits per sample; the input has " +
-                            std::to_string(Bits) + ".");
-    if (FChannels < 1 || FChannels > MaxChannels)
-        throw EACSException("AIFF holds at most 8 channels here; the input has " + std::to_string(FChannels) +
-                            ".");
+    RequireWholeBytePcm(*Source, "AIFF");
     if (Source->SampleRate() <= 0) throw EACSException("The input has no sample rate.");
     FSampleRate = uint32_t(Source->SampleRate());
     FDataBytes = 0;
@@ -73,12 +68,9 @@ void TAiffOut::WriteHeader(uint32_t Frames) {
 bool TAiffOut::DoOutput(bool Abort) {
     if (auto Result = BeginStep(Abort)) return *Result;
     const int32_t FrameBytes = FBytes * FChannels;
-    int32_t Filled = 0;
-    while (Filled < int32_t(FBuffer.size())) {
-        const int32_t Got = ReadInput(FBuffer.data() + Filled, int32_t(FBuffer.size()) - Filled);
-        if (Got <= 0) break;
-        Filled += Got;
-    }
+    const int32_t Filled =
+        FillFromInput(FBuffer.data(), int32_t(FBuffer.size()),
+                      [this](uint8_t* Into, int32_t Count) { return ReadInput(Into, Count); });
     const int32_t Bytes = Filled / FrameBytes * FrameBytes;
     if (Bytes == 0) return false;
     if (FDataBytes + Bytes > MaxDataBytes) throw EACSException("AIFF holds at most 4 GiB of audio.");

@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "codecs/WholeBytePcm.h"
 #include "codecs/wavpack/ACS_WavPack.h"
 #include "codecs/wavpack/WavPackLibrary.h"
 #include "pipeline/ChannelLayout.h"
@@ -9,7 +10,6 @@ namespace deraz {
 
 namespace {
 
-constexpr int32_t MaxChannels = 8;
 // Sample frames handed to the encoder per step.
 constexpr int32_t StepFrames = 4096;
 
@@ -49,12 +49,7 @@ void TWavPackOut::Configure() {
     const int32_t Bits = Source->BitsPerSample();
     FChannels = Source->Channels();
     FBytes = Bits / 8;
-    if (Bits != 8 && Bits != 16 && Bits != 24 && Bits != 32)
-        throw EACSException("WavPack output holds 8 to 32 bits per sample; the input has " +
-                            std::to_string(Bits) + ".");
-    if (FChannels < 1 || FChannels > MaxChannels)
-        throw EACSException("WavPack holds at most 8 channels here; the input has " +
-                            std::to_string(FChannels) + ".");
+    RequireWholeBytePcm(*Source, "WavPack");
     WavpackConfig Config{};
     Config.bits_per_sample = Bits;
     Config.bytes_per_sample = FBytes;
@@ -77,12 +72,9 @@ void TWavPackOut::Configure() {
 bool TWavPackOut::DoOutput(bool Abort) {
     if (auto Result = BeginStep(Abort)) return *Result;
     const int32_t FrameBytes = FBytes * FChannels;
-    int32_t Filled = 0;
-    while (Filled < int32_t(FBuffer.size())) {
-        const int32_t Got = ReadInput(FBuffer.data() + Filled, int32_t(FBuffer.size()) - Filled);
-        if (Got <= 0) break;
-        Filled += Got;
-    }
+    const int32_t Filled =
+        FillFromInput(FBuffer.data(), int32_t(FBuffer.size()),
+                      [this](uint8_t* Into, int32_t Count) { return ReadInput(Into, Count); });
     const int32_t Frames = Filled / FrameBytes;
     if (Frames == 0) return false;
     // The sum covers the audio as a WAV file holds it, which is the pipeline's form.
