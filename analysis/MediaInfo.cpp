@@ -193,6 +193,17 @@ std::string ProbeBitrate(const TMediaProbe&) {
 void FillProbe(const TMediaProbe&, TMediaInfo&) {}
 #endif
 
+void FillLossless(const TLosslessInfo& R, const std::string& Encoder, TMediaInfo& I) {
+    I.Length = Seconds(R.Duration(), 3);
+    I.Bitrate = Kbits(IntText(R.Bitrate()));
+    I.FileSize = Bytes(R.FileSize());
+    I.Channels = IntText(R.Channels());
+    I.SampleRate = Hertz(R.SampleRate());
+    I.Encoder = Encoder;
+    I.VersionCaption = "Samples:";
+    I.Version = IntText(R.BitsPerSample()) + (R.Float() ? "-bit float" : "-bit");
+}
+
 // A value on one line: line breaks written as \n and \r.
 std::string OneLine(const std::string& Text) {
     std::string Out;
@@ -261,6 +272,12 @@ std::string BitrateText(TMediaAnalysers& A, const std::string& FileName) {
             const TMediaProbe Probe = ProbeMedia(FileName);
             return Probe.Valid ? ProbeBitrate(Probe) : Invalid;
         }
+        case mkWavPack:
+            A.WavPack.LoadFile(FileName);
+            return A.WavPack.Valid() ? IntText(A.WavPack.Bitrate()) : Invalid;
+        case mkAIFF:
+            A.Aiff.LoadFile(FileName);
+            return A.Aiff.Valid() ? IntText(A.Aiff.Bitrate()) : Invalid;
         }
     } catch (const std::exception&) {
         // A file its reader cannot open counts as not valid here.
@@ -329,6 +346,19 @@ bool ReadMediaInfo(TMediaAnalysers& A, const std::string& FileName, TMediaInfo& 
         FillTags(ShownTags(ReadTags(FileName)), Result);
         break;
     }
+    case mkWavPack:
+        A.WavPack.LoadFile(FileName);
+        if (!A.WavPack.Valid()) return false;
+        FillLossless(A.WavPack, A.WavPack.Hybrid() ? "WavPack (hybrid)" : "WavPack", Result);
+        FillTags(ShownTags(ReadTags(FileName)), Result);
+        break;
+    case mkAIFF:
+        A.Aiff.LoadFile(FileName);
+        if (!A.Aiff.Valid()) return false;
+        FillLossless(A.Aiff, A.Aiff.Compression() == "NONE" ? "AIFF" : "AIFF-C " + A.Aiff.Compression(),
+                     Result);
+        FillTags(ShownTags(ReadTags(FileName)), Result);
+        break;
     }
     Info = std::move(Result);
     return true;

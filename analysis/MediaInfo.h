@@ -2,6 +2,7 @@
 #pragma once
 
 #include "analysis/FLACfile.h"
+#include "analysis/LosslessInfo.h"
 #include "analysis/MPEGaudio.h"
 #include "analysis/Monkey.h"
 #include "analysis/OggOpus.h"
@@ -23,6 +24,8 @@ struct TMediaAnalysers {
     TWAVfile Wav;
     TMPEGaudio Mpeg;
     TOggOpus Opus;
+    TWavPackFile WavPack;
+    TAIFFfile Aiff;
 };
 
 // The extension of a file name from its last dot, as written; empty when it has none.

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include <taglib/aifffile.h>
 #include <taglib/apefile.h>
 #include <taglib/apetag.h>
 #include <taglib/attachedpictureframe.h>
@@ -18,6 +19,7 @@
 #include <taglib/tpropertymap.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
+#include <taglib/wavpackfile.h>
 #include <taglib/xiphcomment.h>
 
 #include "codecs/FormatTable.h"
@@ -101,6 +103,14 @@ void WithTagFile(TTagForm Form, const std::string& FileName, bool ReadProperties
     }
     case tfMP4Atoms: {
         TagLib::MP4::File File(Name, ReadProperties);
+        return Action(File);
+    }
+    case tfWavPackAPEv2: {
+        TagLib::WavPack::File File(Name, ReadProperties);
+        return Action(File);
+    }
+    case tfAIFFID3: {
+        TagLib::RIFF::AIFF::File File(Name, ReadProperties);
         return Action(File);
     }
     }

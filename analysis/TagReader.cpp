@@ -134,7 +134,8 @@ TTagSet ReadFrom(TagLib::FLAC::File& File) {
     return Tags;
 }
 
-TTagSet ReadFrom(TagLib::APE::File& File) {
+// Monkey's Audio and WavPack: an APEv2 tag (or ID3v1) at the end.
+template <class TFile> TTagSet ReadApeTagged(TFile& File) {
     TTagSet Tags = FromProperties(File.properties());
     Tags.Cover = APECover(File.hasAPETag() ? File.APETag() : nullptr);
     return Tags;
@@ -149,6 +150,21 @@ TTagSet ReadFrom(TagLib::MP4::File& File) {
             Pictures.push_back(
                 {true, Art.data(), Art.format() == TagLib::MP4::CoverArt::PNG ? "image/png" : "", {}});
     Tags.Cover = ChooseCover(Pictures);
+    return Tags;
+}
+
+TTagSet ReadFrom(TagLib::APE::File& File) {
+    return ReadApeTagged(File);
+}
+
+TTagSet ReadFrom(TagLib::WavPack::File& File) {
+    return ReadApeTagged(File);
+}
+
+TTagSet ReadFrom(TagLib::RIFF::AIFF::File& File) {
+    if (!File.hasID3v2Tag()) return {};
+    TTagSet Tags = FromProperties(File.tag()->properties());
+    Tags.Cover = ID3v2Cover(File.tag());
     return Tags;
 }
 

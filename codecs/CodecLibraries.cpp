@@ -1,9 +1,10 @@
 #include "codecs/CodecLibraries.h"
 
-#include "codecs/flac/FLACLibrary.h"
 #include "codecs/ape/MACLibrary.h"
+#include "codecs/flac/FLACLibrary.h"
 #include "codecs/mp3/MadLibrary.h"
 #include "codecs/vorbis/VorbisLibrary.h"
+#include "codecs/wavpack/WavPackLibrary.h"
 
 namespace deraz {
 
@@ -15,6 +16,7 @@ void LoadCodecLibraries() {
     FLACLibrary();
     MadLibrary();
     MACLibrary();
+    WavPackLibrary();
 }
 
 } // namespace deraz

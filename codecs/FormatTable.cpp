@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "codecs/aiff/ACS_Aiff.h"
 #include "codecs/ape/ACS_MAC.h"
 #include "codecs/flac/ACS_FLAC.h"
 #include "codecs/mp3/ACS_LAME.h"
@@ -13,6 +14,7 @@
 #ifdef DERAZ_HAVE_FFMPEG
 #include "codecs/ffmpeg/ACS_FFmpeg.h"
 #endif
+#include "codecs/wavpack/ACS_WavPack.h"
 
 namespace deraz {
 
@@ -45,12 +47,20 @@ void SetMP3Level(TACSFileOut& Sink, int32_t Level) {
     static_cast<TMP3Out&>(Sink).SetBitRate(TMP3BitRate(Level));
 }
 
-// FLAC: ".fla" and ".flac" are one format with two dialog entries, each with its own list.
-constexpr const char* FlaLevels[] = {"Standard"};
-constexpr const char* FlacLevels[] = {"Standad"};
+// FLAC: ".fla" and ".flac" are one format with two dialog entries, each with its own list: the
+// first entry of each is the format's fixed-predictor setting, the others the library's presets
+// 0 to 8.
+#define DERAZ_FLAC_PRESETS                                                                                   \
+    "Level 0 - fastest", "Level 1", "Level 2", "Level 3", "Level 4", "Level 5 - default", "Level 6",         \
+        "Level 7", "Level 8 - smallest"
+constexpr const char* FlaLevels[] = {"Standard", DERAZ_FLAC_PRESETS};
+constexpr const char* FlacLevels[] = {"Standad", DERAZ_FLAC_PRESETS};
+#undef DERAZ_FLAC_PRESETS
+// "Level 5", the flac tool's own default.
+constexpr int32_t FLACDefaultLevel = 6;
 constexpr TOutputFormat FLACOutputs[] = {
-    {2, ".fla", "Free Lossless Audio Codec Encoder (*.fla)", FlaLevels, 0, FlaLevels, {}},
-    {3, ".flac", "Free Lossless Audio Codec Encoder (*.flac)", FlacLevels, 0, FlacLevels, {}}};
+    {2, ".fla", "Free Lossless Audio Codec Encoder (*.fla)", FlaLevels, FLACDefaultLevel, FlaLevels, {}},
+    {3, ".flac", "Free Lossless Audio Codec Encoder (*.flac)", FlacLevels, FLACDefaultLevel, FlacLevels, {}}};
 constexpr TInputExtension FLACInputs[] = {{".flac", "iNVALID"}, {".fla"}};
 
 std::unique_ptr<TACSFileOut> MakeFLACSink() {
@@ -66,6 +76,10 @@ std::unique_ptr<TACSFileOut> MakeFLACSink() {
     Sink->SetQLPCoeffPrecisionSearch(false);
     Sink->SetVerify(false);
     return Sink;
+}
+
+void SetFLACLevel(TACSFileOut& Sink, int32_t Level) {
+    static_cast<TFLACOut&>(Sink).SetCompressionLevel(Level - 1);
 }
 
 // Monkey's Audio: entry i is level (i + 1) x 1000; the sink writes "braindead" (6000) as 5000,
@@ -167,11 +181,37 @@ void SetM4aEntry(TACSFileOut& Sink, int32_t DestExt) {
 }
 #endif
 
+// WavPack: entry i is the library's mode i (fast, default, high, very high).
+constexpr const char* WavPackLevels[] = {"Fast", "Normal", "High", "Very high"};
+constexpr TOutputFormat WavPackOutputs[] = {
+    {9, ".wv", "WavPack Encoder (*.wv)", WavPackLevels, 1, WavPackLevels, {}}};
+constexpr TInputExtension WavPackInputs[] = {{".wv"}};
+
+std::unique_ptr<TACSFileOut> MakeWavPackSink() {
+    auto Sink = std::make_unique<TWavPackOut>();
+    Sink->SetMode(1);
+    return Sink;
+}
+
+void SetWavPackLevel(TACSFileOut& Sink, int32_t Level) {
+    static_cast<TWavPackOut&>(Sink).SetMode(Level);
+}
+
+// AIFF and AIFF-C in, AIFF out.
+constexpr const char* AiffLevels[] = {"Standard"};
+constexpr TOutputFormat AiffOutputs[] = {
+    {10, ".aiff", "AIFF Writer (*.aiff)", AiffLevels, 0, AiffLevels, {}}};
+constexpr TInputExtension AiffInputs[] = {{".aiff"}, {".aif"}, {".aifc"}};
+
+std::unique_ptr<TACSFileOut> MakeAiffSink() {
+    return std::make_unique<TAiffOut>();
+}
+
 constexpr TFormat Table[] = {
     {MP3Inputs, MP3Outputs, "MP3 Files", 1, mkMPEG, tfID3v2, scMP3Out, MakeSource<TMP3In>, MakeMP3Sink,
      SetMP3Level, true},
     {FLACInputs, FLACOutputs, "FLAC Files", 2, mkFLAC, tfFLACComments, scFLACOut, MakeSource<TFLACIn>,
-     MakeFLACSink, nullptr, false},
+     MakeFLACSink, SetFLACLevel, false},
     {MACInputs, MACOutputs, "APE Files", 4, mkMonkey, tfAPEv2, scMACOut, MakeSource<TMACIn>, MakeMACSink,
      SetMACLevel, false},
     {WavInputs, WavOutputs, "Wav Files", 3, mkWAV, tfRIFFInfo, scWaveOut, MakeSource<TWaveIn>, MakeWavSink,
@@ -184,6 +224,10 @@ constexpr TFormat Table[] = {
     {M4aInputs, M4aOutputs, "M4A Files", 7, mkMP4, tfMP4Atoms, scM4aOut, MakeSource<TFFmpegIn>, MakeM4aSink,
      SetM4aLevel, false, SetM4aEntry, true},
 #endif
+    {WavPackInputs, WavPackOutputs, "WavPack Files", 8, mkWavPack, tfWavPackAPEv2, scWavPackOut,
+     MakeSource<TWavPackIn>, MakeWavPackSink, SetWavPackLevel, false},
+    {AiffInputs, AiffOutputs, "AIFF Files", 9, mkAIFF, tfAIFFID3, scAiffOut, MakeSource<TAiffIn>,
+     MakeAiffSink, nullptr, false},
 };
 
 bool SameText(const std::string& A, const char* B) {

@@ -26,13 +26,25 @@ enum TSinkCode : int32_t {
     scMP3Out = 4,
     scOpusOut = 5,
     scM4aOut = 6,
+    scWavPackOut = 7,
+    scAiffOut = 8
 };
 
 // The reader of the analysis subsystem that shows a format's technical data.
-enum TMediaKind { mkOggVorbis, mkMPEG, mkFLAC, mkMonkey, mkWAV, mkOpus, mkMP4 };
+enum TMediaKind { mkOggVorbis, mkMPEG, mkFLAC, mkMonkey, mkWAV, mkOpus, mkMP4, mkWavPack, mkAIFF };
 
 // Where a format keeps its tags, as the tag reader and the tag copier open the file.
-enum TTagForm { tfID3v2, tfOggComments, tfFLACComments, tfAPEv2, tfRIFFInfo, tfOpusComments, tfMP4Atoms };
+enum TTagForm {
+    tfID3v2,
+    tfOggComments,
+    tfFLACComments,
+    tfAPEv2,
+    tfRIFFInfo,
+    tfOpusComments,
+    tfMP4Atoms,
+    tfWavPackAPEv2, // APEv2 at the end of a WavPack file
+    tfAIFFID3       // an ID3v2 tag in the "ID3 " chunk of an AIFF file
+};
 
 // The extension Ogg Vorbis files are written with; the Vorbis sink derives its stream serial
 // from the output's name up to it.
@@ -91,9 +103,9 @@ std::span<const TFormat> Formats();
 // The format that reads files with Extension (with its dot, any case); null when there is none.
 const TFormat* FindInputFormat(const std::string& Extension);
 
-// The output format dialog's entries, indexed by the stored "DestExt".
+// The output format dialog's entries, in the order of their stored "DestExt".
 std::span<const TOutputFormat> OutputFormats();
-// Entry DestExt; null for a value outside the list.
+// The entry stored as DestExt; null for a value no entry has.
 const TOutputFormat* OutputEntry(int32_t DestExt);
 // The extension of entry DestExt; empty for a value outside the list.
 std::string OutputExtension(int32_t DestExt);

@@ -113,10 +113,22 @@ TConfigOutputDlg::TConfigOutputDlg(TMainForm* MainForm, std::string SettingsFile
     TSettings Settings(FSettingsFileName);
     CBoxCopyTags->setChecked(Settings.CopyTags());
     CBoxUseBitrate->setChecked(Settings.CapBitrate());
-    ComboxDestFormat->setCurrentIndex(Settings.DestExt());
+    ComboxDestFormat->setCurrentIndex(ListPosition(Settings.DestExt()));
     ComboxBitrates->setCurrentIndex(-1);
 
     setFixedSize(sizeHint().expandedTo(QSize(ClientWidth, ClientHeight)));
+}
+
+int TConfigOutputDlg::ListPosition(int32_t DestExt) {
+    auto Entries = OutputFormats();
+    for (size_t I = 0; I < Entries.size(); ++I)
+        if (Entries[I].DestExt == DestExt) return int(I);
+    return -1;
+}
+
+int32_t TConfigOutputDlg::ChosenDestExt() const {
+    const int Index = ComboxDestFormat->currentIndex();
+    return Index >= 0 ? OutputFormats()[size_t(Index)].DestExt : -1;
 }
 
 void TConfigOutputDlg::FillLevels(std::span<const char* const> Levels, int Selected) {
@@ -133,10 +145,8 @@ void TConfigOutputDlg::showEvent(QShowEvent* Event) {
 void TConfigOutputDlg::FormShow() {
     ComboxDestFormat->setFocus();
     TSettings Settings(FSettingsFileName);
-    int32_t DestExt = Settings.DestExt();
-    auto Formats = OutputFormats();
-    if (DestExt >= 0 && DestExt < int32_t(Formats.size()))
-        FillLevels(Formats[size_t(DestExt)].ShownLevels, Settings.Bitrate());
+    if (const TOutputFormat* Entry = OutputEntry(Settings.DestExt()))
+        FillLevels(Entry->ShownLevels, Settings.Bitrate());
     else
         FillLevels({}, -1);
 }
@@ -150,15 +160,15 @@ void TConfigOutputDlg::ComboxDestFormatChange() {
 
 void TConfigOutputDlg::BtnOKClick() {
     TSettings Settings(FSettingsFileName);
-    Settings.WriteOutputFormat(ComboxDestFormat->currentIndex(), ComboxBitrates->currentIndex(),
-                               CBoxCopyTags->isChecked());
+    const int32_t DestExt = ChosenDestExt();
+    Settings.WriteOutputFormat(DestExt, ComboxBitrates->currentIndex(), CBoxCopyTags->isChecked());
     Settings.WriteCapBitrate(CBoxUseBitrate->isChecked());
     if (FMainForm->EntryCount() == 0) {
         ShowError(this,
                   tr("Cannot update filename extension, because there isnt any files in the media bin!"));
         return;
     }
-    std::string Extension = OutputExtension(ComboxDestFormat->currentIndex());
+    std::string Extension = OutputExtension(DestExt);
     if (!Extension.empty()) FMainForm->SetOutputExtensions(Extension);
     accept();
 }

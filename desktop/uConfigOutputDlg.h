@@ -39,6 +39,10 @@ protected:
 private:
     // Fills the level list with Levels and selects entry Selected (none when out of range).
     void FillLevels(std::span<const char* const> Levels, int Selected);
+    // The format list's position of the entry stored as DestExt (-1 when none is), and the
+    // DestExt of the chosen entry (-1 without a choice).
+    static int ListPosition(int32_t DestExt);
+    int32_t ChosenDestExt() const;
 
     TMainForm* FMainForm;
     std::string FSettingsFileName;

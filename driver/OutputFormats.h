@@ -20,7 +20,7 @@ struct TDeviceLimits {
     bool operator==(const TDeviceLimits&) const = default;
 };
 
-// A stored output choice: format index ("DestExt", an index into OutputFormats()), the index into
+// A stored output choice: format index ("DestExt", see OutputEntry()), the index into
 // its level list, and the two options that apply to every output.
 struct TOutputChoice {
     int32_t DestExt = 0;

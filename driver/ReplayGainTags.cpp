@@ -24,6 +24,8 @@ bool FormHoldsGain(TTagForm Form) {
     case tfAPEv2:
     case tfOpusComments:
     case tfMP4Atoms:
+    case tfWavPackAPEv2:
+    case tfAIFFID3:
         return true;
     case tfRIFFInfo:
         return false;

@@ -105,6 +105,16 @@ void WriteForm(TTagForm Form, const std::string& FileName, const TGainFields& Fi
             }
             return File.save();
         });
+    case tfWavPackAPEv2:
+        return Rewrite<TagLib::WavPack::File>(FileName, [&](auto& File) {
+            SetItems(*File.APETag(true), Fields);
+            return File.save();
+        });
+    case tfAIFFID3:
+        return Rewrite<TagLib::RIFF::AIFF::File>(FileName, [&](auto& File) {
+            SetFrames(*File.tag(), Fields);
+            return File.save();
+        });
     case tfRIFFInfo:
         return; // no standard place
     }

@@ -47,8 +47,7 @@ void SetXiphComment(TagLib::Ogg::XiphComment& Comment, const TTagSet& Tags) {
     }
 }
 
-bool WriteInto(TagLib::MPEG::File& File, const TTagSet& Tags) {
-    auto* Tag = File.ID3v2Tag(true);
+void SetID3v2(TagLib::ID3v2::Tag* Tag, const TTagSet& Tags) {
     Tag->setProperties(ToProperties(Tags));
     if (Tags.Cover) {
         auto Frame = std::make_unique<TagLib::ID3v2::AttachedPictureFrame>();
@@ -59,6 +58,10 @@ bool WriteInto(TagLib::MPEG::File& File, const TTagSet& Tags) {
         Frame->setPicture(ByteVector(Tags.Cover->Data.data(), unsigned(Tags.Cover->Data.size())));
         Tag->addFrame(Frame.release());
     }
+}
+
+bool WriteInto(TagLib::MPEG::File& File, const TTagSet& Tags) {
+    SetID3v2(File.ID3v2Tag(true), Tags);
     // Only the tag at the front changes; the audio, its LAME/Info frame included, stays as it is.
     return File.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v4,
                      TagLib::File::DoNotDuplicate);
@@ -85,7 +88,8 @@ bool WriteInto(TagLib::FLAC::File& File, const TTagSet& Tags) {
     return File.save();
 }
 
-bool WriteInto(TagLib::APE::File& File, const TTagSet& Tags) {
+// Monkey's Audio and WavPack: an APEv2 tag at the end.
+template <class TFile> bool WriteApeTag(TFile& File, const TTagSet& Tags) {
     auto* Tag = File.APETag(true);
     Tag->setProperties(ToProperties(Tags));
     if (Tags.Cover) {
@@ -94,6 +98,19 @@ bool WriteInto(TagLib::APE::File& File, const TTagSet& Tags) {
         Value.append(ByteVector(Tags.Cover->Data.data(), unsigned(Tags.Cover->Data.size())));
         Tag->setItem("Cover Art (Front)", TagLib::APE::Item("Cover Art (Front)", Value, true));
     }
+    return File.save();
+}
+
+bool WriteInto(TagLib::APE::File& File, const TTagSet& Tags) {
+    return WriteApeTag(File, Tags);
+}
+
+bool WriteInto(TagLib::WavPack::File& File, const TTagSet& Tags) {
+    return WriteApeTag(File, Tags);
+}
+
+bool WriteInto(TagLib::RIFF::AIFF::File& File, const TTagSet& Tags) {
+    SetID3v2(File.tag(), Tags);
     return File.save();
 }
 

@@ -33,6 +33,7 @@ constexpr TLibraryFileNames LibraryFileNames[] = {
     {TCodecLibraryId::AvUtil, "avutil-57.dll", "libavutil.so.57"},
     {TCodecLibraryId::AvCodec, "avcodec-59.dll", "libavcodec.so.59"},
     {TCodecLibraryId::AvFormat, "avformat-59.dll", "libavformat.so.59"},
+    {TCodecLibraryId::WavPack, "wavpackdll.dll", "libwavpack.so.1"},
 };
 
 } // namespace

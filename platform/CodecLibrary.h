@@ -21,7 +21,8 @@ enum class TCodecLibraryId {
     OpusEnc,
     AvUtil,
     AvCodec,
-    AvFormat
+    AvFormat,
+    WavPack
 };
 
 // File name of a codec library on this platform ("libFLAC.so.12" here, "libFLAC.dll" on Windows).

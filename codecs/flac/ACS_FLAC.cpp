@@ -98,6 +98,25 @@ void TFLACOut::ConfigureEncoder() {
     Api.FLAC__stream_encoder_set_channels(FEncoder.get(), uint32_t(FChannels));
     Api.FLAC__stream_encoder_set_bits_per_sample(FEncoder.get(), uint32_t(Bits));
     Api.FLAC__stream_encoder_set_sample_rate(FEncoder.get(), uint32_t(Source->SampleRate()));
+    if (FCompressionLevel >= 0)
+        Api.FLAC__stream_encoder_set_compression_level(FEncoder.get(), uint32_t(FCompressionLevel));
+    else
+        ApplySettings(Bits);
+    const int64_t InputBytes = Source->Size();
+    if (InputBytes > 0)
+        Api.FLAC__stream_encoder_set_total_samples_estimate(
+            FEncoder.get(), FLAC__uint64(InputBytes / (int64_t(FBytesPerSample) * FChannels)));
+    if (Api.FLAC__stream_encoder_init_stream(FEncoder.get(), WriteCallback, SeekCallback, TellCallback,
+                                             nullptr, this) != FLAC__STREAM_ENCODER_INIT_STATUS_OK)
+        throw EACSException("Failed to initialize FLAC encoder.");
+    // One block per step; the encoder picks the size itself when BlockSize is 0.
+    const size_t Frames = Api.FLAC__stream_encoder_get_blocksize(FEncoder.get());
+    FBuffer.resize(size_t(FBytesPerSample) * Frames * FChannels);
+    FSamples.resize(Frames * FChannels);
+}
+
+void TFLACOut::ApplySettings(int32_t Bits) {
+    const auto& Api = FLACLibrary().Functions();
     if (FChannels == 2) {
         Api.FLAC__stream_encoder_set_do_mid_side_stereo(FEncoder.get(), FEnableMidSideStereo);
         Api.FLAC__stream_encoder_set_loose_mid_side_stereo(FEncoder.get(), FEnableLooseMidSideStereo);
@@ -110,17 +129,6 @@ void TFLACOut::ConfigureEncoder() {
     Api.FLAC__stream_encoder_set_min_residual_partition_order(FEncoder.get(), FMinResidualPartitionOrder);
     Api.FLAC__stream_encoder_set_max_residual_partition_order(FEncoder.get(), FMaxResidualPartitionOrder);
     Api.FLAC__stream_encoder_set_do_exhaustive_model_search(FEncoder.get(), FBestModelSearch);
-    const int64_t InputBytes = Source->Size();
-    if (InputBytes > 0)
-        Api.FLAC__stream_encoder_set_total_samples_estimate(
-            FEncoder.get(), FLAC__uint64(InputBytes / (int64_t(FBytesPerSample) * FChannels)));
-    if (Api.FLAC__stream_encoder_init_stream(FEncoder.get(), WriteCallback, SeekCallback, TellCallback,
-                                             nullptr, this) != FLAC__STREAM_ENCODER_INIT_STATUS_OK)
-        throw EACSException("Failed to initialize FLAC encoder.");
-    // One block per step; the encoder picks the size itself when BlockSize is 0.
-    const size_t Frames = Api.FLAC__stream_encoder_get_blocksize(FEncoder.get());
-    FBuffer.resize(size_t(FBytesPerSample) * Frames * FChannels);
-    FSamples.resize(Frames * FChannels);
 }
 
 bool TFLACOut::DoOutput(bool Abort) {

@@ -46,6 +46,10 @@ public:
     void SetQLPCoeffPrecisionSearch(bool Value) { FQLPCoeffPrecisionSearch = Value; }
     bool Verify() const { return FVerify; }
     void SetVerify(bool Value) { FVerify = Value; }
+    // A preset of the library, 0 to 8 (the flac tool's -0 to -8), which then makes every choice
+    // the settings above make; -1 (the default) encodes with those settings instead.
+    int32_t CompressionLevel() const { return FCompressionLevel; }
+    void SetCompressionLevel(int32_t Value) { FCompressionLevel = Value; }
 
 protected:
     bool DoOutput(bool Abort) override;
@@ -66,6 +70,8 @@ private:
 
     // Sets up the encoder for the input's format; the input has been initialised.
     void ConfigureEncoder();
+    // Passes the settings of the properties to the encoder, for Bits-bit samples.
+    void ApplySettings(int32_t Bits);
     // Turns the first Bytes of the PCM buffer into signed samples; returns the whole frames.
     uint32_t ConvertSamples(int32_t Bytes);
     // Keeps the system's reason of a failed write for the error that ends the conversion.
@@ -89,6 +95,7 @@ private:
     bool FQLPCoeffPrecisionSearch = false;
     uint16_t FMaxResidualPartitionOrder = 0;
     uint16_t FMinResidualPartitionOrder = 0;
+    int32_t FCompressionLevel = -1;
 };
 
 // Decodes a FLAC file of 1 to 8 channels and 4 to 32 bits into PCM of 8, 16, 24 or 32 bits (other

@@ -29,6 +29,7 @@
     X(FLAC__stream_encoder_set_max_residual_partition_order) \
     X(FLAC__stream_encoder_set_total_samples_estimate) \
     X(FLAC__stream_encoder_set_metadata) \
+    X(FLAC__stream_encoder_set_compression_level) \
     X(FLAC__stream_encoder_get_state) \
     X(FLAC__stream_encoder_get_verify_decoder_state) \
     X(FLAC__stream_encoder_get_resolved_state_string) \

@@ -19,14 +19,18 @@ TEST(FormatTable, DialogEntriesKeepTheirStoredIndexTextsAndLevels) {
         {0, ".ogg", "OGG Vorbis Encoder (*.ogg)", 11, "Quality 5 - 160 kbps", "Quality 10 - 500 kbps",
          scVorbisOut},
         {1, ".mp3", "Lame MP3 Encoder (*.mp3)", 18, "128 kbps", "320 kbps", scMP3Out},
-        {2, ".fla", "Free Lossless Audio Codec Encoder (*.fla)", 1, "Standard", "Standard", scFLACOut},
-        {3, ".flac", "Free Lossless Audio Codec Encoder (*.flac)", 1, "Standad", "Standad", scFLACOut},
+        {2, ".fla", "Free Lossless Audio Codec Encoder (*.fla)", 10, "Level 5 - default",
+         "Level 8 - smallest", scFLACOut},
+        {3, ".flac", "Free Lossless Audio Codec Encoder (*.flac)", 10, "Level 5 - default",
+         "Level 8 - smallest", scFLACOut},
         {4, ".ape", "Monkeys Audio Compression Encoder (*.ape)", 6, "Normal - Good compression", "Insane",
          scMACOut},
         {5, ".wav", "Wave Writer (*.wav)", 1, "Standard", "Standard", scWaveOut},
         {6, ".opus", "Opus Encoder (*.opus)", 8, "128 kbps", "256 kbps", scOpusOut},
         {7, ".m4a", "AAC Encoder (*.m4a)", 6, "192 kbps", "320 kbps", scM4aOut},
-        {8, ".m4a", "Apple Lossless Encoder (*.m4a)", 1, "Standard", "Standard", scM4aOut, "alac"}};
+        {8, ".m4a", "Apple Lossless Encoder (*.m4a)", 1, "Standard", "Standard", scM4aOut, "alac"},
+        {9, ".wv", "WavPack Encoder (*.wv)", 4, "Normal", "Very high", scWavPackOut},
+        {10, ".aiff", "AIFF Writer (*.aiff)", 1, "Standard", "Standard", scAiffOut}};
     ASSERT_EQ(OutputFormats().size(), std::size(Expected));
     for (const auto& Want : Expected) {
         const int32_t DestExt = Want.DestExt;
@@ -42,6 +46,9 @@ TEST(FormatTable, DialogEntriesKeepTheirStoredIndexTextsAndLevels) {
         EXPECT_EQ(OutputExtension(DestExt), Want.Extension);
         EXPECT_EQ(FindOutputFormat(Want.Name ? Want.Name : Want.Extension), DestExt);
     }
+    // Today's FLAC entries keep their first level and its text.
+    EXPECT_STREQ(OutputEntry(2)->Levels[0], "Standard");
+    EXPECT_STREQ(OutputEntry(3)->Levels[0], "Standad");
     EXPECT_EQ(OutputExtension(99), "");
     EXPECT_EQ(OutputExtension(-1), "");
     EXPECT_EQ(FormatOfOutput(99), nullptr);
@@ -68,10 +75,12 @@ TEST(FormatTable, InputsAreFoundByExtensionInAnyCase) {
         TTagForm Tags;
         const char* Invalid;
     } Expected[] = {
-        {".MP3", mkMPEG, tfID3v2, "iNVALiD"},         {".Flac", mkFLAC, tfFLACComments, "iNVALID"},
-        {".fla", mkFLAC, tfFLACComments, "iNVALiD"},  {".ape", mkMonkey, tfAPEv2, "iNVALiD"},
-        {".wav", mkWAV, tfRIFFInfo, "iNVALiD"},       {".ogg", mkOggVorbis, tfOggComments, "iNVALiD"},
-        {".OPUS", mkOpus, tfOpusComments, "iNVALiD"}, {".M4A", mkMP4, tfMP4Atoms, "iNVALiD"}};
+        {".MP3", mkMPEG, tfID3v2, "iNVALiD"},          {".Flac", mkFLAC, tfFLACComments, "iNVALID"},
+        {".fla", mkFLAC, tfFLACComments, "iNVALiD"},   {".ape", mkMonkey, tfAPEv2, "iNVALiD"},
+        {".wav", mkWAV, tfRIFFInfo, "iNVALiD"},        {".ogg", mkOggVorbis, tfOggComments, "iNVALiD"},
+        {".OPUS", mkOpus, tfOpusComments, "iNVALiD"},  {".M4A", mkMP4, tfMP4Atoms, "iNVALiD"},
+        {".WV", mkWavPack, tfWavPackAPEv2, "iNVALiD"}, {".aif", mkAIFF, tfAIFFID3, "iNVALiD"},
+        {".AIFF", mkAIFF, tfAIFFID3, "iNVALiD"},       {".aifc", mkAIFF, tfAIFFID3, "iNVALiD"}};
     for (const auto& Want : Expected) {
         const TFormat* Format = FindInputFormat(Want.Extension);
         ASSERT_NE(Format, nullptr) << Want.Extension;
@@ -85,10 +94,12 @@ TEST(FormatTable, InputsAreFoundByExtensionInAnyCase) {
 
 TEST(FormatTable, OpenDialogFiltersKeepTheirTextsAndOrder) {
     EXPECT_EQ(OpenDialogFilters(),
-              (std::vector<std::string>{
-                  "All Supported Files (*.mp3 *.flac *.fla *.ape *.wav *.ogg *.opus *.m4a)",
-                  "MP3 Files (*.mp3)", "FLAC Files (*.flac *.fla)", "Wav Files (*.wav)", "APE Files (*.ape)",
-                  "OGG Files (*.ogg)", "Opus Files (*.opus)", "M4A Files (*.m4a)"}));
+              (std::vector<std::string>{"All Supported Files (*.mp3 *.flac *.fla *.ape *.wav *.ogg *.opus "
+                                        "*.m4a *.wv *.aiff *.aif *.aifc)",
+                                        "MP3 Files (*.mp3)", "FLAC Files (*.flac *.fla)", "Wav Files (*.wav)",
+                                        "APE Files (*.ape)", "OGG Files (*.ogg)", "Opus Files (*.opus)",
+                                        "M4A Files (*.m4a)", "WavPack Files (*.wv)",
+                                        "AIFF Files (*.aiff *.aif *.aifc)"}));
 }
 
 TEST(FormatTable, AStoredLevelReachesOnlyTheSinksItBelongsTo) {
@@ -109,7 +120,12 @@ TEST(FormatTable, AStoredLevelReachesOnlyTheSinksItBelongsTo) {
                                                  {scMP3Out, 0, 5, 5},
                                                  {scMP3Out, 1, 18, -1},
                                                  {scMP3Out, 1, -1, -1},
-                                                 {scFLACOut, 3, 0, -1},
+                                                 {scFLACOut, 3, 0, 0},
+                                                 {scFLACOut, 2, 9, 9},
+                                                 {scFLACOut, 3, 10, -1},
+                                                 {scWavPackOut, 9, 3, 3},
+                                                 {scWavPackOut, 3, 1, -1},
+                                                 {scAiffOut, 10, 0, -1},
                                                  {scWaveOut, 5, 0, -1},
                                                  {scOpusOut, 6, 7, 7},
                                                  {scOpusOut, 6, 8, -1},

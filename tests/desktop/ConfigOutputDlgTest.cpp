@@ -7,9 +7,9 @@
 #include <QTreeWidget>
 
 #include "desktop/ApplicationForms.h"
-#include "driver/Settings.h"
 #include "desktop/uConfigOutputDlg.h"
 #include "desktop/uMain.h"
+#include "driver/Settings.h"
 #include "tests/desktop/UiTestSupport.h"
 
 using namespace deraz;
@@ -64,8 +64,8 @@ private slots:
         QTest::addColumn<QString>("Selected");
         QTest::newRow("ogg") << 0 << 11 << "Quality 5 - 160 kbps";
         QTest::newRow("mp3") << 1 << 18 << "128 kbps";
-        QTest::newRow("fla") << 2 << 1 << "Standard";
-        QTest::newRow("flac") << 3 << 1 << "Standad";
+        QTest::newRow("fla") << 2 << 10 << "Level 5 - default";
+        QTest::newRow("flac") << 3 << 10 << "Level 5 - default";
         QTest::newRow("ape") << 4 << 6 << "Normal - Good compression";
         QTest::newRow("wav") << 5 << 1 << "Standard";
     }
