@@ -51,10 +51,7 @@ TEST(ConvertAdpcm, EveryOutputEndsWhereTheFactChunkSays) {
     for (const char* Ext : {"wav", "flac", "ape", "ogg", "mp3"}) {
         fs::create_directories(Dir.File(Ext));
         std::string Messages;
-        ASSERT_EQ(RunConverter("-q -f " + Ext + " -o " +
-                                 ShellQuote(Dir.File(Ext)) + Files,
-                             &Messages),
-                  0)
+        ASSERT_EQ(RunConverter("-q -f " + Ext + " -o " + ShellQuote(Dir.File(Ext)) + Files, &Messages), 0)
             << Messages;
     }
     for (const TInput& Input : Inputs) {

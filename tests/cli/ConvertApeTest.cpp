@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-#include "driver/CodecSet.h"
 #include "codecs/ape/MACLibrary.h"
+#include "driver/CodecSet.h"
 #include "tests/support/TestSupport.h"
 
 namespace deraz::test {
@@ -28,9 +28,8 @@ protected:
     // Runs deraz-convert quietly into a fresh folder Out; its exit status, messages in Messages.
     int Convert(const std::string& Options, const std::string& Out, const std::string& File) {
         fs::create_directories(Dir.File(Out));
-        return RunConverter("-q " + Options + " -o " + ShellQuote(Dir.File(Out)) +
-                              " " + ShellQuote(File),
-                          &Messages);
+        return RunConverter("-q " + Options + " -o " + ShellQuote(Dir.File(Out)) + " " + ShellQuote(File),
+                            &Messages);
     }
 
     TTempDir Dir;

@@ -306,10 +306,11 @@ TEST(ConvertCommand, AnInterruptLeavesNoPartialFileAndListsTheRest) {
         ShellQuote(test::ConverterProgram()) + " -q -j 1 -f mp3" + Joined({Long, Others[0], Others[1]});
     // The interrupt comes once the first output is being written, so the handler is in place.
     std::string Err;
-    int Status = test::RunCommand("(" + Command + " & pid=$!; i=0; until ls " + ShellQuote(Dir.Path().string()) +
-                                      "/*.part >/dev/null 2>&1 || [ $i -ge 1200 ]; do sleep 0.05; i=$((i+1)); "
-                                      "done; kill -INT $pid; wait $pid)",
-                                  &Err);
+    int Status =
+        test::RunCommand("(" + Command + " & pid=$!; i=0; until ls " + ShellQuote(Dir.Path().string()) +
+                             "/*.part >/dev/null 2>&1 || [ $i -ge 1200 ]; do sleep 0.05; i=$((i+1)); "
+                             "done; kill -INT $pid; wait $pid)",
+                         &Err);
     EXPECT_EQ(Status, 1) << Err;
     EXPECT_NE(Err.find(Long + ": stopped: "), std::string::npos) << Err;
     EXPECT_NE(Err.find(Others[1] + ": not started: "), std::string::npos) << Err;

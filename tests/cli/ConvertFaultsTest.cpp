@@ -175,7 +175,8 @@ TEST_F(Faults, TwoProcessesWritingIntoOneFolder) {
                ShellQuote(Dir.File(std::string(Folder) + "/song.wav"));
     };
     std::string Output;
-    EXPECT_EQ(RunCommand("(" + One("a") + " & a=$!; " + One("b") + " & b=$!; wait $a; s=$?; wait $b; exit $((s | $?)))",
+    EXPECT_EQ(RunCommand("(" + One("a") + " & a=$!; " + One("b") +
+                             " & b=$!; wait $a; s=$?; wait $b; exit $((s | $?)))",
                          &Output),
               0)
         << Output;

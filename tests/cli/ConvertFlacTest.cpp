@@ -16,9 +16,8 @@ protected:
     // Runs deraz-convert quietly into a fresh folder Out; its exit status, messages in Messages.
     int Convert(const std::string& Format, const std::string& Out, const std::string& File) {
         fs::create_directories(Dir.File(Out));
-        return RunConverter("-q -f " + Format + " -o " +
-                              ShellQuote(Dir.File(Out)) + " " + ShellQuote(File),
-                          &Messages);
+        return RunConverter("-q -f " + Format + " -o " + ShellQuote(Dir.File(Out)) + " " + ShellQuote(File),
+                            &Messages);
     }
 
     TTempDir Dir;

@@ -142,7 +142,8 @@ protected:
         std::string V23 = Dir.File("in/v23.mp3");
         EXPECT_EQ(Shell("lame --silent -b 128 " + Wav + " " + ShellQuote(V23)), 0);
         std::string Id3Script =
-            "import sys\nfrom mutagen.id3 import ID3, TIT2, TPE1, TALB, TPE2, TRCK, TPOS, TDRC, TCON, COMM, TCOM, APIC\nt = ID3()\n"
+            "import sys\nfrom mutagen.id3 import ID3, TIT2, TPE1, TALB, TPE2, TRCK, TPOS, TDRC, TCON, COMM, "
+            "TCOM, APIC\nt = ID3()\n"
             "for f in [TIT2(text=sys.argv[2]), TPE1(text='Ärtist'), TALB(text='Album'), TPE2(text='AA'),"
             " TRCK(text='3/12'), TPOS(text='1/2'), TDRC(text='2001'), TCON(text='Rock'),"
             " COMM(lang='eng', desc='', text='Hello'), TCOM(text='Comp'),"
@@ -260,7 +261,9 @@ TEST_F(CopyTags, InfoShowsTheTagAFileReallyHas) {
     ASSERT_EQ(Shell("id3v2 -1 -t Old -a Old " + ShellQuote(Dir.File("in/v24.mp3"))), 0);
     for (const char* Name : {"v24.mp3", "v23.mp3", "monkey.ape", "info.wav"}) {
         std::string Out;
-        Shell(ShellQuote(test::ConverterProgram()) + " --info " + ShellQuote(Dir.File(std::string("in/") + Name)), &Out);
+        Shell(ShellQuote(test::ConverterProgram()) + " --info " +
+                  ShellQuote(Dir.File(std::string("in/") + Name)),
+              &Out);
         EXPECT_NE(Out.find("Title: " + Title + "\n"), std::string::npos) << Name << "\n" << Out;
         EXPECT_NE(Out.find("Artist: Ärtist\n"), std::string::npos) << Name;
         EXPECT_NE(Out.find("Date / year: 2001\n"), std::string::npos) << Name;
@@ -268,7 +271,8 @@ TEST_F(CopyTags, InfoShowsTheTagAFileReallyHas) {
 }
 
 int32_t ProbeBitrateKbps(const std::string& File) {
-    return int32_t(std::lround(std::atof(test::ProbeEntries(File, "stream=bit_rate")["bit_rate"].c_str()) / 1000.0));
+    return int32_t(
+        std::lround(std::atof(test::ProbeEntries(File, "stream=bit_rate")["bit_rate"].c_str()) / 1000.0));
 }
 
 TEST_F(CopyTags, CapBitrateKeepsALossyInputsLowerRate) {
@@ -288,8 +292,8 @@ TEST_F(CopyTags, VorbisEntriesEncodeAtTheRateTheyName) {
     // libvorbis states 499.821 kbit/s for quality 1.0, as oggenc -q 10 does.
     for (auto [Entry, Nominal] : {std::pair{0, "64.000"}, {5, "160.000"}, {10, "499.821"}}) {
         std::string OutDir = Dir.File("q" + std::to_string(Entry));
-        ASSERT_EQ(Shell(ShellQuote(test::ConverterProgram()) + " -q -f ogg -l " + std::to_string(Entry) + " -o " +
-                        ShellQuote(OutDir) + " " + ShellQuote(Dir.File("source.wav"))),
+        ASSERT_EQ(Shell(ShellQuote(test::ConverterProgram()) + " -q -f ogg -l " + std::to_string(Entry) +
+                        " -o " + ShellQuote(OutDir) + " " + ShellQuote(Dir.File("source.wav"))),
                   0);
         std::string Info;
         test::RunCommand("ogginfo " + ShellQuote(OutDir + "/source.ogg"), &Info);

@@ -187,9 +187,9 @@ protected:
     int Convert(const std::string& Extension, const std::string& Level) {
         Messages.clear();
         fs::create_directories(Dir.File("out"));
-        return RunConverter("-f " + Extension + " -l " + Level + " -o " +
-                              ShellQuote(Dir.File("out")) + " " + ShellQuote(Input),
-                          &Messages);
+        return RunConverter("-f " + Extension + " -l " + Level + " -o " + ShellQuote(Dir.File("out")) + " " +
+                                ShellQuote(Input),
+                            &Messages);
     }
 
     std::string Output(const std::string& Extension) const {

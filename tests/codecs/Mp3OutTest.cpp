@@ -2,8 +2,8 @@
 
 #include <cmath>
 #include <filesystem>
-#include <memory>
 #include <functional>
+#include <memory>
 #include <numeric>
 #include <thread>
 
@@ -129,7 +129,8 @@ TEST(MP3Out, RefusesWhatItCannotEncodeWithoutLeavingAFile) {
     TMemorySource Crowded(Bytes, 9, Rate, 16);
     EXPECT_EQ((Sink.SetInput(&Crowded), RunAndWait(Sink)), "MP3 encoding takes 1 to 8 channels, not 9.");
     TMemorySource Odd(Bytes, 2, Rate, 20);
-    EXPECT_EQ((Sink.SetInput(&Odd), RunAndWait(Sink)), "MP3 encoding takes 8, 16, 24 or 32-bit input, not 20-bit.");
+    EXPECT_EQ((Sink.SetInput(&Odd), RunAndWait(Sink)),
+              "MP3 encoding takes 8, 16, 24 or 32-bit input, not 20-bit.");
     EXPECT_FALSE(std::filesystem::exists(Dir.File("refused.mp3")));
     EXPECT_FALSE(Crowded.Busy());
     EXPECT_FALSE(Odd.Busy());

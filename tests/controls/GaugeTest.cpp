@@ -1,7 +1,7 @@
 // The gauge's range rules and the pictures it composes.
 #include <QApplication>
-#include <cstdlib>
 #include <QtTest>
+#include <cstdlib>
 
 #include "controls/TGauge.h"
 

@@ -11,9 +11,9 @@
 #include <QtTest>
 #include <thread>
 
-#include "driver/Settings.h"
 #include "desktop/uConfigDlg.h"
-#include "tests/desktop/MessageBoxWatcher.h"
+#include "driver/Settings.h"
+#include "tests/desktop/UiTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 using namespace deraz;
@@ -53,7 +53,7 @@ private slots:
         // Playing without a file is refused with a message.
         Dlg.CBoxEnable->setChecked(true);
         Dlg.CBoxSound->setChecked(true);
-        test::TMessageBoxWatcher Watcher;
+        test::TMessageBoxAnswers Watcher(QMessageBox::Ok);
         Dlg.BitBtn1->click();
         QCOMPARE(Watcher.Texts, QStringList{"Please select wave file first!"});
     }

@@ -30,7 +30,10 @@ TMessageBoxAnswers::TMessageBoxAnswers(QMessageBox::StandardButton Button) {
         if (!Box) return;
         Texts << Box->text();
         Icons << Box->icon();
-        Box->button(Button)->click();
+        if (auto* Answer = Box->button(Button))
+            Answer->click();
+        else
+            Box->accept();
     });
 }
 

@@ -52,7 +52,8 @@ std::map<std::string, std::string> GainTags(const std::string& File) {
     std::map<std::string, std::string> Tags;
     for (auto [Name, Value] : test::ProbeEntries(File, "format_tags:stream_tags")) {
         for (auto& C : Name) C = char(std::toupper(static_cast<unsigned char>(C)));
-        if (Name.find("REPLAYGAIN_") != std::string::npos) Tags[Name.substr(Name.find("REPLAYGAIN_"))] = Value;
+        if (Name.find("REPLAYGAIN_") != std::string::npos)
+            Tags[Name.substr(Name.find("REPLAYGAIN_"))] = Value;
     }
     return Tags;
 }

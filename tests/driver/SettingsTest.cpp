@@ -1,7 +1,7 @@
 #include "driver/Settings.h"
 
-#include <filesystem>
 #include <algorithm>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
 

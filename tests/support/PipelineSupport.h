@@ -22,8 +22,8 @@
 namespace deraz::test {
 
 // Delivers Data as PCM of the given format in pieces of at most ChunkSize bytes, with a size
-// known up front or not, once or in a loop. Hook runs before each GetData with the bytes delivered so far (and may
-// throw to fake a failing input); FailAt and FailFlush make reading or flushing fail.
+// known up front or not, once or in a loop. Hook runs before each GetData with the bytes delivered so far
+// (and may throw to fake a failing input); FailAt and FailFlush make reading or flushing fail.
 class TMemorySource : public TACSInput {
 public:
     // 16-bit stereo at 44100 Hz.
@@ -62,7 +62,8 @@ public:
         if (Hook) Hook(FPosition);
         if (FailAt >= 0 && FPosition >= FailAt) throw EACSException("read failure");
         if (Loop && FPosition >= int64_t(FData.size())) FPosition = 0;
-        int32_t Count = int32_t(std::min<int64_t>({BufferSize, ChunkSize, int64_t(FData.size()) - FPosition.load()}));
+        int32_t Count =
+            int32_t(std::min<int64_t>({BufferSize, ChunkSize, int64_t(FData.size()) - FPosition.load()}));
         if (Count > 0) std::memcpy(Buffer, FData.data() + FPosition, size_t(Count));
         FPosition += Count;
         return Count;
