@@ -49,7 +49,6 @@ TEST(ConvertAdpcm, EveryOutputEndsWhereTheFactChunkSays) {
         Files += " " + ShellQuote(MakeToolWav(Dir, "in/" + std::string(Input.Name), Input.Tool, Input.Options,
                                               Input.Channels, 22050, 22050 + 77));
     for (const char* Ext : {"wav", "flac", "ape", "ogg", "mp3"}) {
-        fs::create_directories(Dir.File(Ext));
         std::string Messages;
         ASSERT_EQ(RunConverter("-q -f " + Ext + " -o " + ShellQuote(Dir.File(Ext)) + Files, &Messages), 0)
             << Messages;

@@ -25,9 +25,8 @@ protected:
         ASSERT_EQ(MACLibrary()->CompressFile(Wav.c_str(), Input.c_str(), 3000, nullptr, nullptr, nullptr), 0);
     }
 
-    // Runs deraz-convert quietly into a fresh folder Out; its exit status, messages in Messages.
+    // Runs deraz-convert quietly into folder Out, which it makes; its exit status, messages in Messages.
     int Convert(const std::string& Options, const std::string& Out, const std::string& File) {
-        fs::create_directories(Dir.File(Out));
         return RunConverter("-q " + Options + " -o " + ShellQuote(Dir.File(Out)) + " " + ShellQuote(File),
                             &Messages);
     }

@@ -10,11 +10,6 @@ namespace {
 
 using namespace test;
 
-// Runs deraz-convert quietly with Arguments; its exit status, with what it printed in Output.
-int Convert(const std::string& Arguments, std::string* Output = nullptr) {
-    return RunConverter("-q " + Arguments, Output);
-}
-
 std::string OgginfoLine(const std::string& File, const std::string& Label) {
     std::string Report;
     RunCommand("ogginfo " + ShellQuote(File), &Report);
@@ -31,11 +26,10 @@ protected:
     // Converts Input to Ogg Vorbis at list entry Level into a folder of its own; the output file.
     std::string ConvertAtLevel(int Level) {
         std::string Folder = Dir.File("level" + std::to_string(Level));
-        std::filesystem::create_directory(Folder);
         std::string Output;
-        EXPECT_EQ(Convert("-f ogg -l " + std::to_string(Level) + " -o " + ShellQuote(Folder) + " " +
-                              ShellQuote(Input),
-                          &Output),
+        EXPECT_EQ(RunConverter("-q -f ogg -l " + std::to_string(Level) + " -o " + ShellQuote(Folder) + " " +
+                                   ShellQuote(Input),
+                               &Output),
                   0)
             << Output;
         return Folder + "/music.ogg";
@@ -68,7 +62,8 @@ TEST(ConvertFromOgg, FileThatIsNotOggVorbisFailsAndLeavesNoOutput) {
     std::string Folder = Dir.File("out");
     std::filesystem::create_directory(Folder);
     std::string Output;
-    EXPECT_EQ(Convert("-f ogg -o " + ShellQuote(Folder) + " " + ShellQuote(Fake), &Output), 1) << Output;
+    EXPECT_EQ(RunConverter("-q -f ogg -o " + ShellQuote(Folder) + " " + ShellQuote(Fake), &Output), 1)
+        << Output;
     EXPECT_NE(Output.find("fake.ogg"), std::string::npos) << Output;
     EXPECT_TRUE(std::filesystem::is_empty(Folder));
 }

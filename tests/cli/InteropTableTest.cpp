@@ -186,7 +186,6 @@ protected:
     // Converts the input into Extension with the level given; the exit status, messages in Messages.
     int Convert(const std::string& Extension, const std::string& Level) {
         Messages.clear();
-        fs::create_directories(Dir.File("out"));
         return RunConverter("-f " + Extension + " -l " + Level + " -o " + ShellQuote(Dir.File("out")) + " " +
                                 ShellQuote(Input),
                             &Messages);

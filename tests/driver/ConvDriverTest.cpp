@@ -236,7 +236,7 @@ TEST(ConvDriver, TheLevelIsReadAndAppliedForEachEntry) {
 
 TEST(ConvDriver, AbortStopsTheRunningFileLeavesNoOutputAndStartsNothingMore) {
     TRig Rig;
-    Rig.Out.StepDelay = std::chrono::microseconds(500);
+    Rig.Out.StallForAbort = true;
     auto Content = Bytes(400000, 5);
     auto Older = Bytes(1000, 9);
     test::WriteFileBytes(Rig.Dir.File("1.o.raw"), Older);
@@ -263,7 +263,7 @@ TEST(ConvDriver, AbortStopsTheRunningFileLeavesNoOutputAndStartsNothingMore) {
 
     // The next batch starts from its first entry.
     Rig.Driver.OnProgress = nullptr;
-    Rig.Out.StepDelay = {};
+    Rig.Out.StallForAbort = false;
     Rig.Run(Entries);
     EXPECT_EQ(Rig.Ends.back().Converted, 3);
     EXPECT_EQ(test::ReadFileBytes(Rig.Dir.File("1.o.raw")), Content);
@@ -292,7 +292,7 @@ TEST(ConvDriver, AbortFromTheDriversOwnEventsEndsTheBatchOnce) {
 
 TEST(ConvDriver, DestroyingADriverMidConversionStopsItWithoutOutput) {
     TRig Rig;
-    Rig.Out.StepDelay = std::chrono::microseconds(200);
+    Rig.Out.StallForAbort = true;
     auto Content = Bytes(200000, 6);
     {
         TConvDriver Driver(Rig.Table, [] { return TOutputChoice{}; });
