@@ -50,7 +50,9 @@ TEST(ConvertAdpcm, EveryOutputEndsWhereTheFactChunkSays) {
                                               Input.Channels, 22050, 22050 + 77));
     for (const char* Ext : {"wav", "flac", "ape", "ogg", "mp3"}) {
         std::string Messages;
-        ASSERT_EQ(RunConverter("-q -f " + Ext + " -o " + ShellQuote(Dir.File(Ext)) + Files, &Messages), 0)
+        ASSERT_EQ(
+            RunConverter(std::string("-q -f ") + Ext + " -o " + ShellQuote(Dir.File(Ext)) + Files, &Messages),
+            0)
             << Messages;
     }
     for (const TInput& Input : Inputs) {
