@@ -90,8 +90,11 @@ TEST(DriverPairings, EveryPairingConvertsThroughItsComponents) {
         EXPECT_NEAR(double(DecodedFrames), double(Frames), 2304.0);
         if (Lossless(InExt) && Lossless(OutExt))
             EXPECT_EQ(Decoded, Signal);
-        else
-            EXPECT_GT(test::WorstChannelSnrDb(Signal, Decoded, 2), 10.0);
+        else if (Lossless(InExt) && OutExt == ".mp3") // at 128 kbit/s, as the peer encodes it
+            EXPECT_GE(test::WorstChannelSnrDb(Signal, Decoded, 2),
+                      test::PeerWorstChannelSnrDb(Signal, 2, Rate, OutExt) - 1.0);
+        else // a silenced, swapped or misplaced channel falls to 0 dB or below
+            EXPECT_GT(test::WorstChannelSnrDb(Signal, Decoded, 2), 3.0);
     }
 }
 

@@ -167,6 +167,15 @@ double WorstChannelSnrDb(const std::vector<int16_t>& Reference, const std::vecto
     return Each.empty() ? 0.0 : *std::min_element(Each.begin(), Each.end());
 }
 
+double PeerWorstChannelSnrDb(const std::vector<int16_t>& Samples, int32_t Channels, int32_t SampleRate,
+                             const std::string& Extension) {
+    TTempDir Dir;
+    WritePcmWav(Dir.File("pcm.wav"), Samples, Channels, SampleRate);
+    if (!EncodeWithPeerTool(Dir.File("pcm.wav"), Extension, Dir.File("peer" + Extension))) return -1000.0;
+    return WorstChannelSnrDb(Samples, BytesToSamples(DecodeWithFfmpeg(Dir.File("peer" + Extension))),
+                             Channels);
+}
+
 std::vector<int16_t> BytesToSamples(const std::vector<uint8_t>& Bytes) {
     std::vector<int16_t> Samples(Bytes.size() / 2);
     if (!Samples.empty()) std::memcpy(Samples.data(), Bytes.data(), Samples.size() * 2);

@@ -79,6 +79,12 @@ std::vector<double> ChannelSnrDb(const std::vector<int16_t>& Reference, const st
 double WorstChannelSnrDb(const std::vector<int16_t>& Reference, const std::vector<int16_t>& Test,
                          int32_t Channels);
 
+// WorstChannelSnrDb of what the peer tool for Extension (as EncodeWithPeerTool runs it) makes of
+// 16-bit Samples, decoded by ffmpeg: what an output of that format should reach; -1000 when no
+// peer encodes it.
+double PeerWorstChannelSnrDb(const std::vector<int16_t>& Samples, int32_t Channels, int32_t SampleRate,
+                             const std::string& Extension);
+
 std::vector<int16_t> BytesToSamples(const std::vector<uint8_t>& Bytes);
 
 // Encodes a WAV file into Out with a peer tool, chosen by Extension (".wav" copies, ".mp3" lame
