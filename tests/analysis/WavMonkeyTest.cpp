@@ -38,22 +38,12 @@ TEST(WAVfile, AgreesWithFfprobeOnSoxFiles) {
 // A WAV header with a fmt chunk of FmtSize bytes, then a chunk of DataSize bytes of which
 // Present are in the file.
 TBytes WavHeader(uint32_t FmtSize, uint32_t DataSize, uint32_t Present) {
-    TBytes H;
-    Append(H, "RIFF");
-    AppendLE32(H, 4 + 8 + FmtSize + 8 + Present);
-    Append(H, "WAVEfmt ");
-    AppendLE32(H, FmtSize);
-    AppendLE16(H, 1);
-    AppendLE16(H, 2);
-    AppendLE32(H, 44100);
-    AppendLE32(H, 176400);
-    AppendLE16(H, 4);
-    AppendLE16(H, 16);
-    AppendZeros(H, FmtSize - 16);
-    Append(H, "data");
-    AppendLE32(H, DataSize);
-    AppendZeros(H, Present);
-    return H;
+    auto Format = FormatBody(1, 2, 44100, 4, 16);
+    Format.resize(FmtSize);
+    TBytes Data{'d', 'a', 't', 'a'};
+    AppendLE32(Data, DataSize);
+    Data.resize(Data.size() + Present);
+    return TRiffImage().Chunk("fmt ", Format).Raw(Data).Bytes();
 }
 
 TEST(WAVfile, HeaderQuirksAndRejects) {
