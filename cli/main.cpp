@@ -7,12 +7,13 @@
 #include "cli/Info.h"
 #include "cli/Options.h"
 #include "codecs/CodecLibraries.h"
+#include "platform/CommandLine.h"
 
 int main(int argc, char** argv) {
     using namespace deraz;
     try {
         LoadCodecLibraries();
-        TCliOptions Options = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+        TCliOptions Options = ParseCommandLine(CommandLineArguments(argc, argv));
         if (Options.Help) {
             std::fputs(UsageText, stdout);
             std::fputs(HelpText, stdout);

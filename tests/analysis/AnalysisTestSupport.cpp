@@ -1,37 +1,17 @@
 #include "tests/analysis/AnalysisTestSupport.h"
 
-#include <sstream>
+#include <cstdlib>
 #include <stdexcept>
 
 namespace deraz::test {
 
 TProbe Probe(const std::string& FileName) {
-    std::string Text;
-    RunCommand("ffprobe -v error -select_streams a:0 -show_entries "
-               "stream=sample_rate,channels,bit_rate:format=duration,bit_rate -of default=nw=1 " +
-                   ShellQuote(FileName),
-               &Text);
-    TProbe Result;
-    std::istringstream Lines(Text);
-    std::string Line;
-    bool StreamRate = true; // stream entries come before the format's
-    while (std::getline(Lines, Line)) {
-        auto Equals = Line.find('=');
-        if (Equals == std::string::npos) continue;
-        std::string Key = Line.substr(0, Equals), Value = Line.substr(Equals + 1);
-        if (Value == "N/A") {
-            if (Key == "bit_rate") StreamRate = false;
-            continue;
-        }
-        if (Key == "sample_rate") Result.SampleRate = std::stoi(Value);
-        if (Key == "channels") Result.Channels = std::stoi(Value);
-        if (Key == "duration") Result.Duration = std::stod(Value);
-        if (Key == "bit_rate") {
-            (StreamRate ? Result.StreamBitRate : Result.FormatBitRate) = std::stoll(Value);
-            StreamRate = false;
-        }
-    }
-    return Result;
+    auto Stream = ProbeEntries(FileName, "stream=sample_rate,channels,bit_rate");
+    auto Format = ProbeEntries(FileName, "format=duration,bit_rate");
+    // ffprobe writes "N/A" for what it does not know; atof reads that as 0.
+    auto Number = [](const std::string& Text) { return std::atof(Text.c_str()); };
+    return {Number(Format["duration"]), int(Number(Stream["sample_rate"])), int(Number(Stream["channels"])),
+            int64_t(Number(Stream["bit_rate"])), int64_t(Number(Format["bit_rate"]))};
 }
 
 std::string MakeWav(const TTempDir& Dir, const std::string& Name, double Seconds, int SampleRate,

@@ -78,7 +78,7 @@ TEST(InfoInterop, AgreesWithFfprobe) {
         Files += " " + ShellQuote(Dir.File(Case.File));
     }
     std::string Output;
-    EXPECT_EQ(RunCommand(ShellQuote(DERAZ_CONVERT) + " --info" + Files, &Output), 0) << Output;
+    EXPECT_EQ(RunConverter("--info" + Files, &Output), 0) << Output;
     auto Info = InfoLines(Output);
 
     for (const TCase& Case : Cases) {

@@ -94,10 +94,11 @@ TEST(MediaInfo, WindowFieldsByKind) {
     EXPECT_EQ(I.Channels, "Stereo");
     EXPECT_EQ(I.SampleRate, "44100 Hz");
     EXPECT_EQ(I.VersionCaption, "Compression:");
-    // The file's size against the 352800 bytes of PCM it holds.
-    char Ratio[32];
-    std::snprintf(Ratio, sizeof Ratio, "%.2f%%", double(std::filesystem::file_size(Flac)) / 3528.0);
-    EXPECT_EQ(I.Version, Ratio);
+    // The file's size against the 352800 bytes of PCM it holds: 299880 bytes are 85 %. Only the
+    // headers are read, so the audio frames may be cut or padded to that size.
+    std::filesystem::resize_file(Flac, 299880);
+    ASSERT_TRUE(ReadMediaInfo(A, Flac, I));
+    EXPECT_EQ(I.Version, "85.00%");
     EXPECT_EQ(I.Layer, "");
     EXPECT_FALSE(I.CRC);
 

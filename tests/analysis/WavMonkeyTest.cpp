@@ -3,9 +3,11 @@
 #include "analysis/WAVfile.h"
 #include "codecs/wave/ACS_Wave.h"
 #include "tests/analysis/AnalysisTestSupport.h"
+#include "tests/support/RiffImage.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
 namespace deraz::test {
@@ -36,22 +38,12 @@ TEST(WAVfile, AgreesWithFfprobeOnSoxFiles) {
 // A WAV header with a fmt chunk of FmtSize bytes, then a chunk of DataSize bytes of which
 // Present are in the file.
 TBytes WavHeader(uint32_t FmtSize, uint32_t DataSize, uint32_t Present) {
-    TBytes H;
-    Append(H, "RIFF");
-    AppendLE32(H, 4 + 8 + FmtSize + 8 + Present);
-    Append(H, "WAVEfmt ");
-    AppendLE32(H, FmtSize);
-    AppendLE16(H, 1);
-    AppendLE16(H, 2);
-    AppendLE32(H, 44100);
-    AppendLE32(H, 176400);
-    AppendLE16(H, 4);
-    AppendLE16(H, 16);
-    AppendZeros(H, FmtSize - 16);
-    Append(H, "data");
-    AppendLE32(H, DataSize);
-    AppendZeros(H, Present);
-    return H;
+    auto Format = FormatBody(1, 2, 44100, 4, 16);
+    Format.resize(FmtSize);
+    TBytes Data{'d', 'a', 't', 'a'};
+    AppendLE32(Data, DataSize);
+    Data.resize(Data.size() + Present);
+    return TRiffImage().Chunk("fmt ", Format).Raw(Data).Bytes();
 }
 
 TEST(WAVfile, HeaderQuirksAndRejects) {
@@ -83,55 +75,22 @@ TEST(WAVfile, HeaderQuirksAndRejects) {
     EXPECT_FALSE(W.LoadFile(Dir.Path().string()));
 }
 
-// A chunk with its ID, size and body, and the pad byte after an odd body when Padded.
-void AppendChunk(TBytes& Out, const std::string& Id, const TBytes& Body, bool Padded = true) {
-    Append(Out, Id);
-    AppendLE32(Out, uint32_t(Body.size()));
-    Out.insert(Out.end(), Body.begin(), Body.end());
-    if (Padded && Body.size() % 2 == 1) Out.push_back(0);
-}
-
-// A "fmt " body for 44100 Hz: the common 16 bytes, then Extension.
-TBytes FormatBody(uint16_t Tag, uint16_t Channels, uint16_t BlockAlign, uint16_t Bits, uint32_t ByteRate,
-                  const TBytes& Extension = {}) {
-    TBytes F;
-    AppendLE16(F, Tag);
-    AppendLE16(F, Channels);
-    AppendLE32(F, 44100);
-    AppendLE32(F, ByteRate);
-    AppendLE16(F, BlockAlign);
-    AppendLE16(F, Bits);
-    F.insert(F.end(), Extension.begin(), Extension.end());
-    return F;
-}
-
-TBytes Le32(uint32_t Value) {
-    TBytes B;
-    AppendLE32(B, Value);
-    return B;
-}
-
 TEST(WAVfile, ChunksBeforeDataInAnyOrderAndNumber) {
     TTempDir Dir;
     std::string File = Dir.File("c.wav");
     for (bool Padded : {true, false}) {
         SCOPED_TRACE(Padded);
-        TBytes Chunks;
-        AppendChunk(Chunks, "LIST", TBytes(27, 'l'), Padded);
-        AppendChunk(Chunks, "bext", TBytes(602, 'b'), Padded);
-        AppendChunk(Chunks, "fmt ", FormatBody(1, 2, 4, 16, 176400), Padded);
-        AppendChunk(Chunks, "id3 ", TBytes(11, 'i'), Padded);
-        AppendChunk(Chunks, "JUNK", TBytes(28, 0), Padded);
-        AppendChunk(Chunks, "PAD ", TBytes(3, 0), Padded);
-        AppendChunk(Chunks, "fact", Le32(99), Padded);
-        size_t DataOffset = 12 + Chunks.size() + 8;
-        AppendChunk(Chunks, "data", TBytes(17640, 0), Padded);
-        AppendChunk(Chunks, "LIST", TBytes(100, 'l'), Padded);
-        TBytes Bytes;
-        Append(Bytes, "RIFF");
-        AppendLE32(Bytes, uint32_t(Chunks.size() + 4));
-        Append(Bytes, "WAVE");
-        Bytes.insert(Bytes.end(), Chunks.begin(), Chunks.end());
+        TRiffImage Image;
+        Image.Chunk("LIST", TBytes(27, 'l'), Padded)
+            .Chunk("bext", TBytes(602, 'b'), Padded)
+            .Chunk("fmt ", FormatBody(1, 2, 44100, 4, 16), Padded)
+            .Chunk("id3 ", TBytes(11, 'i'), Padded)
+            .Chunk("JUNK", TBytes(28, 0), Padded)
+            .Chunk("PAD ", TBytes(3, 0), Padded)
+            .Chunk("fact", Le32(99), Padded);
+        size_t DataOffset = Image.Bytes().size() + 8;
+        TBytes Bytes =
+            Image.Chunk("data", TBytes(17640, 0), Padded).Chunk("LIST", TBytes(100, 'l'), Padded).Bytes();
         WriteFileBytes(File, Bytes);
         TWAVfile W;
         ASSERT_TRUE(W.LoadFile(File));
@@ -147,17 +106,14 @@ TEST(WAVfile, AdpcmCountsTheFactFramesThatItsBlocksHold) {
     TTempDir Dir;
     std::string File = Dir.File("a.wav");
     // IMA ADPCM, mono, 256-byte blocks of 505 frames.
-    TBytes Extension;
-    AppendLE16(Extension, 2);
-    AppendLE16(Extension, 505);
+    auto Format = FormatBody(0x11, 1, 44100, 256, 4, {2, 505});
+    PutLittleEndian32(&Format[8], 22311); // the byte rate its encoder wrote
     for (uint32_t Fact : {1000u, 5000000u}) {
-        TBytes Bytes;
-        Append(Bytes, "RIFF");
-        AppendLE32(Bytes, 4 + 28 + 12 + 8 + 512);
-        Append(Bytes, "WAVE");
-        AppendChunk(Bytes, "fmt ", FormatBody(0x11, 1, 256, 4, 22311, Extension));
-        AppendChunk(Bytes, "fact", Le32(Fact));
-        AppendChunk(Bytes, "data", TBytes(512, 0x11));
+        TBytes Bytes = TRiffImage()
+                           .Chunk("fmt ", Format)
+                           .Chunk("fact", Le32(Fact))
+                           .Chunk("data", TBytes(512, 0x11))
+                           .Bytes();
         WriteFileBytes(File, Bytes);
         TWAVfile W;
         ASSERT_TRUE(W.LoadFile(File));
@@ -178,14 +134,12 @@ TEST(WAVfile, Rf64BeyondFourGigabytes) {
         AppendLE32(Ds64, uint32_t(Value >> 32));
     }
     AppendLE32(Ds64, 0);
-    TBytes Bytes;
-    Append(Bytes, "RF64");
-    AppendLE32(Bytes, 0xFFFFFFFF);
-    Append(Bytes, "WAVE");
-    AppendChunk(Bytes, "ds64", Ds64);
-    AppendChunk(Bytes, "fmt ", FormatBody(1, 2, 4, 16, 176400));
-    Append(Bytes, "data");
-    AppendLE32(Bytes, 0xFFFFFFFF);
+    TBytes Bytes = TRiffImage()
+                       .Chunk("ds64", Ds64)
+                       .Chunk("fmt ", FormatBody(1, 2, 44100, 4, 16))
+                       .Raw({'d', 'a', 't', 'a', 0xFF, 0xFF, 0xFF, 0xFF})
+                       .Bytes();
+    std::memcpy(Bytes.data(), "RF64\xFF\xFF\xFF\xFF", 8);
     ASSERT_EQ(Bytes.size(), 80u);
     WriteFileBytes(File, Bytes);
     std::filesystem::resize_file(File, 80 + DataBytes); // sparse: no disk space taken
@@ -229,18 +183,15 @@ TEST(WAVfile, ReadsEveryHeaderAsTheWavSourceDoes) {
     // Odd-sized chunks before and after "fmt ": padded with a zero, with another byte, or not at all.
     const TBytes Data(4 * 441, 0x5A);
     for (int Pad : {0, 0xFF, -1}) {
-        TBytes Chunks;
-        AppendChunk(Chunks, "LIST", TBytes(27, 'l'), false);
-        if (Pad >= 0) Chunks.push_back(uint8_t(Pad));
-        AppendChunk(Chunks, "fmt ", FormatBody(1, 2, 4, 16, 176400));
-        AppendChunk(Chunks, "id3 ", TBytes(5, 'i'), false);
-        if (Pad >= 0) Chunks.push_back(uint8_t(Pad));
-        AppendChunk(Chunks, "data", Data);
-        TBytes Bytes;
-        Append(Bytes, "RIFF");
-        AppendLE32(Bytes, uint32_t(Chunks.size() + 4));
-        Append(Bytes, "WAVE");
-        Bytes.insert(Bytes.end(), Chunks.begin(), Chunks.end());
+        TBytes PadByte = Pad >= 0 ? TBytes{uint8_t(Pad)} : TBytes{};
+        TBytes Bytes = TRiffImage()
+                           .Chunk("LIST", TBytes(27, 'l'))
+                           .Raw(PadByte)
+                           .Chunk("fmt ", FormatBody(1, 2, 44100, 4, 16))
+                           .Chunk("id3 ", TBytes(5, 'i'))
+                           .Raw(PadByte)
+                           .Chunk("data", Data)
+                           .Bytes();
         Files.push_back(Dir.File("odd" + std::to_string(Pad) + ".wav"));
         WriteFileBytes(Files.back(), Bytes);
     }
@@ -256,9 +207,9 @@ TEST(WAVfile, ReadsEveryHeaderAsTheWavSourceDoes) {
     for (int Pad : {0, 0xFF, -1}) {
         const std::string Odd = Dir.File("odd" + std::to_string(Pad) + ".wav");
         std::string Shown;
-        ASSERT_EQ(RunCommand(ShellQuote(DERAZ_CONVERT) + " --info " + ShellQuote(Odd), &Shown), 0);
+        ASSERT_EQ(RunConverter("--info " + ShellQuote(Odd), &Shown), 0);
         EXPECT_NE(Shown.find("Duration: .010 sec."), std::string::npos) << Shown;
-        RunTool(ShellQuote(DERAZ_CONVERT) + " -q -f wav -o " + ShellQuote(Dir.File("out")) + " " +
+        RunTool(ShellQuote(ConverterProgram()) + " -q -f wav -o " + ShellQuote(Dir.File("out")) + " " +
                 ShellQuote(Odd));
         TWAVfile Converted;
         ASSERT_TRUE(Converted.LoadFile(Dir.File("out/odd" + std::to_string(Pad) + ".wav")));
@@ -439,7 +390,7 @@ TEST(Monkey, AgreesWithFfprobeOnFilesOfOurLibrary) {
     for (TApeCase C : ApeCases) {
         SCOPED_TRACE(C.Level);
         std::string Wav = MakeWav(Dir, "in.wav", 2.3, C.Rate, C.Channels);
-        RunTool(std::string(DERAZ_CONVERT) + " -q -f ape -l " + std::to_string(C.Level - 1) + " " +
+        RunTool(ShellQuote(ConverterProgram()) + " -q -f ape -l " + std::to_string(C.Level - 1) + " " +
                 ShellQuote(Wav));
         CheckAgainstFfprobe(Dir.File("in.ape"), Wav, C.Level);
         std::filesystem::remove(Dir.File("in.ape"));

@@ -49,12 +49,10 @@ TEST(ConvertAdpcm, EveryOutputEndsWhereTheFactChunkSays) {
         Files += " " + ShellQuote(MakeToolWav(Dir, "in/" + std::string(Input.Name), Input.Tool, Input.Options,
                                               Input.Channels, 22050, 22050 + 77));
     for (const char* Ext : {"wav", "flac", "ape", "ogg", "mp3"}) {
-        fs::create_directories(Dir.File(Ext));
         std::string Messages;
-        ASSERT_EQ(RunCommand(ShellQuote(DERAZ_CONVERT) + " -q -f " + Ext + " -o " +
-                                 ShellQuote(Dir.File(Ext)) + Files,
-                             &Messages),
-                  0)
+        ASSERT_EQ(
+            RunConverter(std::string("-q -f ") + Ext + " -o " + ShellQuote(Dir.File(Ext)) + Files, &Messages),
+            0)
             << Messages;
     }
     for (const TInput& Input : Inputs) {

@@ -22,7 +22,7 @@ struct TRun {
     std::string Err;
 };
 
-TRun Convert(const std::string& Arguments, const std::string& Program = DERAZ_CONVERT) {
+TRun Convert(const std::string& Arguments, const std::string& Program = test::ConverterProgram()) {
     test::TTempDir Logs;
     TRun Run;
     Run.Status = test::RunCommand("(" + ShellQuote(Program) + " " + Arguments + " >" +
@@ -290,12 +290,7 @@ TEST(ConvertCommand, WithoutAFormatUsesTheStoredOne) {
     test::TTempDir Dir;
     auto Inputs = MixedInputs(Dir, 1);
     // A copy of the program with its own settings file beside it.
-    fs::create_directories(Dir.File("bin"));
-    std::string Program = Dir.File("bin/deraz-convert");
-    fs::copy_file(DERAZ_CONVERT, Program);
-    for (const auto& Entry : fs::directory_iterator(fs::path(DERAZ_CONVERT).parent_path()))
-        if (Entry.path().extension() == ".so")
-            fs::create_symlink(Entry.path(), Dir.File("bin/" + Entry.path().filename().string()));
+    std::string Program = test::CopyProgram(test::ConverterProgram(), Dir.File("bin"));
     std::string Ini = "[output]\nDESTEXT=0x2\n";
     test::WriteFileBytes(Dir.File("bin/Varidir.ini"), {Ini.begin(), Ini.end()});
     TRun Run = Convert("-q" + Joined(Inputs), Program);
@@ -311,9 +306,14 @@ TEST(ConvertCommand, AnInterruptLeavesNoPartialFileAndListsTheRest) {
               0);
     auto Others = MixedInputs(Dir, 2);
     std::string Command =
-        ShellQuote(DERAZ_CONVERT) + " -q -j 1 -f mp3" + Joined({Long, Others[0], Others[1]});
+        ShellQuote(test::ConverterProgram()) + " -q -j 1 -f mp3" + Joined({Long, Others[0], Others[1]});
+    // The interrupt comes once the first output is being written, so the handler is in place.
     std::string Err;
-    int Status = test::RunCommand("(" + Command + " & pid=$!; sleep 1; kill -INT $pid; wait $pid)", &Err);
+    int Status =
+        test::RunCommand("(" + Command + " & pid=$!; i=0; until ls " + ShellQuote(Dir.Path().string()) +
+                             "/*.part >/dev/null 2>&1 || [ $i -ge 1200 ]; do sleep 0.05; i=$((i+1)); "
+                             "done; kill -INT $pid; wait $pid)",
+                         &Err);
     EXPECT_EQ(Status, 130) << Err;
     EXPECT_NE(Err.find("Stopped: 0 converted, 1 stopped, 2 not started."), std::string::npos) << Err;
     EXPECT_FALSE(fs::exists(Dir.File("long.mp3")));

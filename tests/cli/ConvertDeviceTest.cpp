@@ -20,7 +20,7 @@ class ConvertDevice : public ::testing::Test {
 protected:
     // Runs the program without tags, whatever its settings file says; its exit status, messages
     // in Messages.
-    int Run(const std::string& Arguments, const std::string& Program = DERAZ_CONVERT) {
+    int Run(const std::string& Arguments, const std::string& Program = test::ConverterProgram()) {
         Messages.clear();
         return RunCommand(ShellQuote(Program) + " --no-copy-tags " + Arguments, &Messages);
     }
@@ -127,12 +127,7 @@ TEST_F(ConvertDevice, CompatibleInputsAreCopiedOthersConverted) {
 
 TEST_F(ConvertDevice, AProfileSavedLikeTheDesktopProgramGivesTheSameOutput) {
     // A copy of the program with its own settings file beside it.
-    fs::create_directories(Dir.File("bin"));
-    const std::string Program = Dir.File("bin/deraz-convert");
-    fs::copy_file(DERAZ_CONVERT, Program);
-    for (const auto& Entry : fs::directory_iterator(fs::path(DERAZ_CONVERT).parent_path()))
-        if (Entry.path().extension() == ".so")
-            fs::create_symlink(Entry.path(), Dir.File("bin/" + Entry.path().filename().string()));
+    const std::string Program = test::CopyProgram(DERAZ_CONVERT, Dir.File("bin"));
     TSettings Settings(Dir.File("bin/Varidir.ini"));
     Settings.WriteOutputFormat(3, 0, false);
     Settings.WriteDeviceOutput({44100, 16, 1}, false);

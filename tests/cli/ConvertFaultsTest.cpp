@@ -24,7 +24,7 @@ struct TRunResult {
 
 TRunResult Convert(const std::string& Arguments, const std::string& Prefix = "") {
     TRunResult Result;
-    Result.Status = RunCommand(Prefix + ShellQuote(DERAZ_CONVERT) + " -q " + Arguments, &Result.Output);
+    Result.Status = RunCommand(Prefix + ShellQuote(ConverterProgram()) + " -q " + Arguments, &Result.Output);
     return Result;
 }
 
@@ -173,6 +173,49 @@ TEST_F(Faults, ABadFileInTheMiddleOfABatch) {
     EXPECT_EQ(Run.Status, 1) << Run.Output;
     EXPECT_NE(Run.Output.find("bad.ogg"), std::string::npos) << Run.Output;
     EXPECT_EQ(Listing(Out), (std::vector<std::string>{"second.mp3", "song.mp3"}));
+}
+
+TEST_F(Faults, AnOutputThatCannotBeReplacedStaysAsItWas) {
+    fs::path Out = Dir.Path() / "out";
+    // A folder in the output's place, and an older output that refuses to be replaced.
+    fs::create_directories(Out / "song.flac");
+    WriteFileBytes((Out / "song.flac" / "keep").string(), {'k'});
+    WriteFileBytes((Out / "song.ape").string(), {'o', 'l', 'd'});
+    TReadOnly Locked(Out / "song.ape");
+    for (const char* Format : {"flac", "ape"}) {
+        if (std::string(Format) == "ape" && !Locked.Made()) continue;
+        TRunResult Run = Convert(std::string("-f ") + Format + " -o " + ShellQuote(Out.string()) + " " +
+                                 ShellQuote(Input));
+        EXPECT_EQ(Run.Status, 1) << Format << ": " << Run.Output;
+        EXPECT_NE(Run.Output.find("song.wav"), std::string::npos) << Format << ": " << Run.Output;
+        EXPECT_EQ(Listing(Out), (std::vector<std::string>{"song.ape", "song.flac"})) << Format;
+    }
+    EXPECT_EQ(ReadFileBytes((Out / "song.flac" / "keep").string()), std::vector<uint8_t>{'k'});
+    EXPECT_EQ(ReadFileBytes((Out / "song.ape").string()), (std::vector<uint8_t>{'o', 'l', 'd'}));
+}
+
+TEST_F(Faults, TwoProcessesWritingIntoOneFolder) {
+    // Two inputs of one name from two folders, into one output folder at the same time.
+    fs::create_directories(Dir.Path() / "a");
+    fs::create_directories(Dir.Path() / "b");
+    fs::copy_file(Input, Dir.Path() / "a" / "song.wav");
+    WritePcmWav(Dir.File("b/song.wav"), MusicLikeSignal(44100 * 5, 2, 44100, 9), 2, 44100);
+    std::string Out = ShellQuote(Dir.File("out"));
+    auto One = [&](const char* Folder) {
+        return ShellQuote(ConverterProgram()) + " -q -f flac -o " + Out + " " +
+               ShellQuote(Dir.File(std::string(Folder) + "/song.wav"));
+    };
+    std::string Output;
+    EXPECT_EQ(RunCommand("(" + One("a") + " & a=$!; " + One("b") +
+                             " & b=$!; wait $a; s=$?; wait $b; exit $((s | $?)))",
+                         &Output),
+              0)
+        << Output;
+    // One whole output, the conversion of either input; nothing half written beside it.
+    EXPECT_EQ(Listing(Dir.Path() / "out"), std::vector<std::string>{"song.flac"});
+    auto Decoded = DecodeWithFfmpeg(Dir.File("out/song.flac"));
+    EXPECT_TRUE(Decoded == DecodeWithFfmpeg(Dir.File("a/song.wav")) ||
+                Decoded == DecodeWithFfmpeg(Dir.File("b/song.wav")));
 }
 
 } // namespace

@@ -26,7 +26,7 @@ struct LosslessConversions : ::testing::Test {
     }
     int Convert(const std::string& Arguments) {
         Messages.clear();
-        return RunCommand(ShellQuote(DERAZ_CONVERT) + " -q " + Arguments, &Messages);
+        return RunConverter("-q " + Arguments, &Messages);
     }
 };
 

@@ -19,7 +19,7 @@ int RunIn(const fs::path& Folder, const std::string& Command, std::string* Outpu
 }
 
 std::string Convert(const std::string& Arguments) {
-    return ShellQuote(DERAZ_CONVERT) + " -q " + Arguments;
+    return ShellQuote(ConverterProgram()) + " -q " + Arguments;
 }
 
 std::string Probe(const std::string& File, const std::string& Entries) {
@@ -95,7 +95,7 @@ TEST(ConvertM4a, TagsAndCoverTravelBothWays) {
     }
     EXPECT_NE(ReadFileBytes(Dir.File("m4a/in.m4a")).size(), 0u);
     std::string Info;
-    RunCommand(ShellQuote(DERAZ_CONVERT) + " --info " + ShellQuote(Dir.File("m4a/in.m4a")), &Info);
+    RunCommand(ShellQuote(ConverterProgram()) + " --info " + ShellQuote(Dir.File("m4a/in.m4a")), &Info);
     EXPECT_NE(Info.find("Title: Song"), std::string::npos) << Info;
     EXPECT_NE(Info.find("Encoder: AAC"), std::string::npos) << Info;
 }

@@ -53,21 +53,9 @@ TFields Normalised(const TFields& Raw) {
 
 // Format and first-stream tags as ffprobe reads them.
 TFields ProbeTags(const std::string& File) {
-    std::string Out;
-    test::RunCommand("ffprobe -v error -show_entries format_tags:stream_tags -select_streams a:0 -of "
-                     "default=noprint_wrappers=1 " +
-                         ShellQuote(File),
-                     &Out);
     TFields Raw;
-    size_t At = 0;
-    while (At < Out.size()) {
-        size_t End = Out.find('\n', At);
-        std::string Line = Out.substr(At, End - At);
-        At = End == std::string::npos ? Out.size() : End + 1;
-        if (!Line.starts_with("TAG:")) continue;
-        size_t Equals = Line.find('=');
-        Raw[Line.substr(4, Equals - 4)] = Line.substr(Equals + 1);
-    }
+    for (const auto& [Name, Value] : test::ProbeEntries(File, "format_tags:stream_tags"))
+        if (Name.starts_with("TAG:")) Raw[Name.substr(4)] = Value;
     TFields Wanted;
     for (auto& [Name, Value] : Normalised(Raw))
         if (AllFields.contains(Name)) Wanted[Name] = Value;
@@ -196,7 +184,7 @@ protected:
 
         // Monkey's Audio from our own encoder, tagged by mutagen's APEv2 writer.
         std::string Ape = Dir.File("in/monkey.ape");
-        EXPECT_EQ(Shell(ShellQuote(DERAZ_CONVERT) + " -q --no-copy-tags -f ape -o " +
+        EXPECT_EQ(Shell(ShellQuote(test::ConverterProgram()) + " -q --no-copy-tags -f ape -o " +
                         ShellQuote(Dir.File("ape")) + " " + Wav),
                   0);
         fs::rename(Dir.File("ape/source.ape"), Ape);
@@ -235,12 +223,11 @@ TEST_F(CopyTags, EveryFieldAndThePictureReachEveryOutput) {
     auto CoverBytes = test::ReadFileBytes(Cover);
     // The inputs as the tools wrote them hold what the table says.
     for (const auto& Input : Inputs) {
-        TFields Fields = ProbeTags(Dir.File("in/") + Input.Name);
-        EXPECT_EQ(Fields.size(), Input.Fields.size()) << Input.Name;
+        EXPECT_EQ(ProbeTags(Dir.File("in/") + Input.Name), Input.Fields) << Input.Name;
     }
     for (const char* Output : {"mp3", "ogg", "flac", "ape", "wav", "opus"}) {
         std::string OutDir = Dir.File(std::string("out-") + Output);
-        ASSERT_EQ(Shell(ShellQuote(DERAZ_CONVERT) + " -q --copy-tags -f " + Output + " -o " +
+        ASSERT_EQ(Shell(ShellQuote(test::ConverterProgram()) + " -q --copy-tags -f " + Output + " -o " +
                         ShellQuote(OutDir) + " " + ShellQuote(Dir.File("in"))),
                   0)
             << Output;
@@ -266,7 +253,7 @@ TEST_F(CopyTags, EveryFieldAndThePictureReachEveryOutput) {
     // Without the option no tag and no picture appears.
     for (const char* Output : {"mp3", "ogg", "flac", "ape", "wav", "opus"}) {
         std::string File = Dir.File(std::string("plain/flac.") + Output);
-        ASSERT_EQ(Shell(ShellQuote(DERAZ_CONVERT) + " -q --no-copy-tags -f " + Output + " -o " +
+        ASSERT_EQ(Shell(ShellQuote(test::ConverterProgram()) + " -q --no-copy-tags -f " + Output + " -o " +
                         ShellQuote(Dir.File("plain")) + " " + ShellQuote(Dir.File("in/flac.flac"))),
                   0);
         EXPECT_TRUE(ProbeTags(File).empty()) << Output;
@@ -281,7 +268,9 @@ TEST_F(CopyTags, InfoShowsTheTagAFileReallyHas) {
     ASSERT_EQ(Shell("id3v2 -1 -t Old -a Old " + ShellQuote(Dir.File("in/v24.mp3"))), 0);
     for (const char* Name : {"v24.mp3", "v23.mp3", "monkey.ape", "info.wav", "opus.opus"}) {
         std::string Out;
-        Shell(ShellQuote(DERAZ_CONVERT) + " --info " + ShellQuote(Dir.File(std::string("in/") + Name)), &Out);
+        Shell(ShellQuote(test::ConverterProgram()) + " --info " +
+                  ShellQuote(Dir.File(std::string("in/") + Name)),
+              &Out);
         EXPECT_NE(Out.find("Title: " + Title + "\n"), std::string::npos) << Name << "\n" << Out;
         EXPECT_NE(Out.find("Artist: Ärtist\n"), std::string::npos) << Name;
         EXPECT_NE(Out.find("Date / year: 2001\n"), std::string::npos) << Name;
@@ -289,18 +278,15 @@ TEST_F(CopyTags, InfoShowsTheTagAFileReallyHas) {
 }
 
 int32_t ProbeBitrateKbps(const std::string& File) {
-    std::string Out;
-    test::RunCommand("ffprobe -v error -select_streams a:0 -show_entries stream=bit_rate -of csv=p=0 " +
-                         ShellQuote(File),
-                     &Out);
-    return int32_t(std::lround(std::atof(Out.c_str()) / 1000.0));
+    return int32_t(
+        std::lround(std::atof(test::ProbeEntries(File, "stream=bit_rate")["bit_rate"].c_str()) / 1000.0));
 }
 
 TEST_F(CopyTags, CapBitrateKeepsALossyInputsLowerRate) {
     std::string Wav = ShellQuote(Dir.File("source.wav"));
     ASSERT_EQ(Shell("lame --silent -b 96 " + Wav + " " + ShellQuote(Dir.File("low.mp3"))), 0);
     ASSERT_EQ(Shell("flac -s -f -o " + ShellQuote(Dir.File("lossless.flac")) + " " + Wav), 0);
-    ASSERT_EQ(Shell(ShellQuote(DERAZ_CONVERT) + " -q -f mp3 -l 192k --cap-bitrate -o " +
+    ASSERT_EQ(Shell(ShellQuote(test::ConverterProgram()) + " -q -f mp3 -l 192k --cap-bitrate -o " +
                     ShellQuote(Dir.File("out")) + " " + ShellQuote(Dir.File("low.mp3")) + " " +
                     ShellQuote(Dir.File("lossless.flac"))),
               0);
@@ -313,8 +299,8 @@ TEST_F(CopyTags, VorbisEntriesEncodeAtTheRateTheyName) {
     // libvorbis states 499.821 kbit/s for quality 1.0, as oggenc -q 10 does.
     for (auto [Entry, Nominal] : {std::pair{0, "64.000"}, {5, "160.000"}, {10, "499.821"}}) {
         std::string OutDir = Dir.File("q" + std::to_string(Entry));
-        ASSERT_EQ(Shell(ShellQuote(DERAZ_CONVERT) + " -q -f ogg -l " + std::to_string(Entry) + " -o " +
-                        ShellQuote(OutDir) + " " + ShellQuote(Dir.File("source.wav"))),
+        ASSERT_EQ(Shell(ShellQuote(test::ConverterProgram()) + " -q -f ogg -l " + std::to_string(Entry) +
+                        " -o " + ShellQuote(OutDir) + " " + ShellQuote(Dir.File("source.wav"))),
                   0);
         std::string Info;
         test::RunCommand("ogginfo " + ShellQuote(OutDir + "/source.ogg"), &Info);

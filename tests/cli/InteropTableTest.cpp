@@ -155,20 +155,10 @@ int RunIn(const fs::path& Folder, const std::string& Command, std::string* Outpu
 }
 
 TStreamFacts Probe(const std::string& File) {
-    std::string Text;
-    RunCommand("ffprobe -v error -select_streams a:0 -show_entries "
-               "stream=sample_rate,channels,bits_per_sample,bits_per_raw_sample -of default=nw=1 " +
-                   ShellQuote(File),
-               &Text);
-    TStreamFacts Facts;
-    std::istringstream Lines(Text);
-    for (std::string Line; std::getline(Lines, Line);) {
-        auto Value = [&] { return std::atoi(Line.c_str() + Line.find('=') + 1); };
-        if (Line.starts_with("sample_rate=")) Facts.Rate = Value();
-        if (Line.starts_with("channels=")) Facts.Channels = Value();
-        if (Line.starts_with("bits_per")) Facts.Bits = std::max(Facts.Bits, Value());
-    }
-    return Facts;
+    auto Fields = ProbeEntries(File, "stream=sample_rate,channels,bits_per_sample,bits_per_raw_sample");
+    auto Number = [&](const char* Key) { return std::atoi(Fields[Key].c_str()); };
+    return {Number("sample_rate"), Number("channels"),
+            std::max(Number("bits_per_sample"), Number("bits_per_raw_sample"))};
 }
 
 // The frames the first audio stream states it holds (its time base is the sample rate).
@@ -181,9 +171,7 @@ size_t StatedFrames(const std::string& File) {
 }
 
 double ProbedDuration(const std::string& File) {
-    std::string Text;
-    RunCommand("ffprobe -v error -show_entries format=duration -of csv=p=0 " + ShellQuote(File), &Text);
-    return std::atof(Text.c_str());
+    return std::atof(ProbeEntries(File, "format=duration")["duration"].c_str());
 }
 
 // Raw little-endian samples that ffmpeg decodes from File, with its extra arguments.
@@ -222,15 +210,6 @@ std::vector<int32_t> DecodeInts(const std::string& File, int32_t Bits, const std
     if (Bits != 16) return Decode<int32_t>(File, Extra);
     auto Samples = Decode<int16_t>(File, Extra);
     return {Samples.begin(), Samples.end()};
-}
-
-template <typename T> double SnrDb(const std::vector<T>& Reference, const std::vector<T>& Test) {
-    double Signal = 0, Noise = 0;
-    for (size_t I = 0; I < std::min(Reference.size(), Test.size()); ++I) {
-        Signal += double(Reference[I]) * Reference[I];
-        Noise += (double(Reference[I]) - Test[I]) * (double(Reference[I]) - Test[I]);
-    }
-    return Noise == 0 ? 200.0 : 10.0 * std::log10(Signal / Noise);
 }
 
 class InteropTable : public ::testing::TestWithParam<size_t> {
@@ -303,9 +282,9 @@ protected:
         Messages.clear();
         fs::create_directories(Dir.File("out"));
         fs::remove(Output(Extension)); // AAC and ALAC outputs share their name
-        return RunCommand(ShellQuote(DERAZ_CONVERT) + " -f " + Extension + " -l " + Level + " -o " +
-                              ShellQuote(Dir.File("out")) + " " + ShellQuote(Input),
-                          &Messages);
+        return RunConverter("-f " + Extension + " -l " + Level + " -o " + ShellQuote(Dir.File("out")) + " " +
+                                ShellQuote(Input),
+                            &Messages);
     }
 
     std::string Output(const std::string& Extension) const {
@@ -382,7 +361,7 @@ protected:
         EXPECT_NEAR(double(Ours.size()), double(Expected.size()), 2.0 * In.Channels) << "frames";
         std::vector<int32_t> Theirs(Expected.begin() + ptrdiff_t(FirstSamples), Expected.end());
         std::vector<int32_t> Mine(Ours.begin() + ptrdiff_t(FirstSamples), Ours.end());
-        EXPECT_GT(SnrDb(Theirs, Mine), 30.0);
+        EXPECT_GT(SignalToNoiseDb(Theirs, Mine), 30.0);
     }
 
     // The SNR of our output and of the reference encoder's on the same PCM (downmixed to stereo
@@ -424,12 +403,12 @@ protected:
         auto OurPcm = Decode<float>(Output(Extension));
         auto TheirPcm = Decode<float>(Dir.File("reference." + Extension));
         EXPECT_EQ(OurPcm.size(), TheirPcm.size());
-        EXPECT_GE(SnrDb(Pcm, OurPcm), SnrDb(Pcm, TheirPcm) - 1.0);
+        EXPECT_GE(SignalToNoiseDb(Pcm, OurPcm), SignalToNoiseDb(Pcm, TheirPcm) - 1.0);
     }
 
     void ExpectInfo() {
         std::string Text;
-        RunCommand(ShellQuote(DERAZ_CONVERT) + " --info " + ShellQuote(Input), &Text);
+        RunConverter("--info " + ShellQuote(Input), &Text);
         auto Field = [&](const std::string& Caption) {
             size_t At = Text.find("\n" + Caption + " ");
             return At == std::string::npos ? std::string()

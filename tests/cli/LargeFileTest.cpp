@@ -58,10 +58,8 @@ TEST(LargeFile, ThreeGibibyteWavConvertsWholeIntoFlacAndWav) {
     const uint64_t Frames = DataBytes / FrameBytes;
 
     std::string Messages;
-    ASSERT_EQ(RunCommand(ShellQuote(DERAZ_CONVERT) + " -q -f flac -o " + ShellQuote(Dir.File("flac")) + " " +
-                             ShellQuote(Input),
-                         &Messages),
-              0)
+    ASSERT_EQ(
+        RunConverter("-q -f flac -o " + ShellQuote(Dir.File("flac")) + " " + ShellQuote(Input), &Messages), 0)
         << Messages;
     std::string Flac = Dir.File("flac/long.flac");
     EXPECT_EQ(Metaflac("--show-total-samples", Flac), std::to_string(Frames));
@@ -73,10 +71,8 @@ TEST(LargeFile, ThreeGibibyteWavConvertsWholeIntoFlacAndWav) {
     EXPECT_TRUE(ReadFileBytes(Decoded) == TailBytes);
 
     // The WAV copy is no longer sparse: it is removed as soon as it is checked.
-    ASSERT_EQ(RunCommand(ShellQuote(DERAZ_CONVERT) + " -q -f wav -o " + ShellQuote(Dir.File("wav")) + " " +
-                             ShellQuote(Input),
-                         &Messages),
-              0)
+    ASSERT_EQ(
+        RunConverter("-q -f wav -o " + ShellQuote(Dir.File("wav")) + " " + ShellQuote(Input), &Messages), 0)
         << Messages;
     std::string Wav = Dir.File("wav/long.wav");
     std::string Samples;

@@ -26,12 +26,7 @@ TRun Bash(const std::string& Script) {
 
 // A copy of the program without a settings file beside it, as on a fresh installation.
 std::string FreshProgram(const test::TTempDir& Dir) {
-    fs::create_directories(Dir.File("bin"));
-    for (const auto& Entry : fs::directory_iterator(fs::path(DERAZ_CONVERT).parent_path()))
-        if (Entry.path().extension() == ".so")
-            fs::create_symlink(Entry.path(), Dir.File("bin/" + Entry.path().filename().string()));
-    fs::copy_file(DERAZ_CONVERT, Dir.File("bin/deraz-convert"));
-    return ShellQuote(Dir.File("bin/deraz-convert"));
+    return ShellQuote(test::CopyProgram(DERAZ_CONVERT, Dir.File("bin")));
 }
 
 void WriteTrack(const std::string& Name, int32_t Seconds, uint32_t Seed) {

@@ -16,8 +16,7 @@ class MirrorTest : public ::testing::Test {
 protected:
     // Runs deraz-convert into out/ with its own settings; returns its exit status.
     int Convert(const std::string& Arguments) {
-        return test::RunCommand("XDG_CONFIG_HOME=" + ShellQuote(Dir.File("config")) + " " +
-                                ShellQuote(DERAZ_CONVERT) + " -q -f flac --copy-tags -o " +
+        return test::RunCommand(ShellQuote(test::ConverterProgram()) + " -q -f flac --copy-tags -o " +
                                 ShellQuote(Dir.File("out")) + " " + Arguments + " " +
                                 ShellQuote(Dir.File("lib")) + " >" + ShellQuote(Dir.File("log")) + " 2>&1");
     }
@@ -87,9 +86,8 @@ TEST_F(MirrorTest, SharesRunAtOnceConvertEveryFileOnce) {
         MakeTrack("d" + std::to_string(I % 3) + "/" + std::to_string(I) + ".flac", "", uint32_t(I));
     std::string Shards;
     for (int K = 1; K <= 4; ++K)
-        Shards += "(" + std::string("XDG_CONFIG_HOME=") + ShellQuote(Dir.File("config")) + " " +
-                  ShellQuote(DERAZ_CONVERT) + " -f flac -o " + ShellQuote(Dir.File("out")) + " --shard " +
-                  std::to_string(K) + "/4 " + ShellQuote(Dir.File("lib")) + " >" +
+        Shards += "(" + ShellQuote(test::ConverterProgram()) + " -f flac -o " + ShellQuote(Dir.File("out")) +
+                  " --shard " + std::to_string(K) + "/4 " + ShellQuote(Dir.File("lib")) + " >" +
                   ShellQuote(Dir.File("log" + std::to_string(K))) + ") & ";
     ASSERT_EQ(test::RunCommand(Shards + "wait"), 0);
     int Converted = 0;

@@ -2,10 +2,9 @@
 // exactly the samples its decoder gives, bad files are refused.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "codecs/flac/ACS_FLAC.h"
 #include "tests/codecs/CodecTestDoubles.h"
+#include "tests/support/RiffImage.h"
 
 namespace deraz::test {
 namespace {
@@ -108,29 +107,15 @@ TEST(FLACInStream, UndeclaredLengthIsReadToTheEndAndLoops) {
 // A WAVE_FORMAT_EXTENSIBLE file whose samples have ValidBits bits, left-justified in their bytes.
 void WriteExtensibleWav(const std::string& File, const std::vector<uint8_t>& Pcm, const TPcmFormat& Format,
                         int32_t ValidBits) {
-    const uint32_t Align = uint32_t(Format.Channels * Format.BitsPerSample / 8);
-    std::vector<uint8_t> Bytes(68 + Pcm.size());
-    auto Put = [&Bytes](size_t At, uint32_t Value, int Size) {
-        for (int I = 0; I < Size; ++I) Bytes[At + size_t(I)] = uint8_t(Value >> (8 * I));
-    };
-    std::memcpy(&Bytes[0], "RIFF", 4);
-    Put(4, uint32_t(60 + Pcm.size()), 4);
-    std::memcpy(&Bytes[8], "WAVEfmt ", 8);
-    Put(16, 40, 4);
-    Put(20, 0xFFFE, 2);
-    Put(22, uint32_t(Format.Channels), 2);
-    Put(24, uint32_t(Format.SampleRate), 4);
-    Put(28, uint32_t(Format.SampleRate) * Align, 4);
-    Put(32, Align, 2);
-    Put(34, uint32_t(Format.BitsPerSample), 2);
-    Put(36, 22, 2);
-    Put(38, uint32_t(ValidBits), 2);
-    const uint8_t PcmGuid[16] = {1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
-    std::memcpy(&Bytes[44], PcmGuid, 16);
-    std::memcpy(&Bytes[60], "data", 4);
-    Put(64, uint32_t(Pcm.size()), 4);
-    std::copy(Pcm.begin(), Pcm.end(), Bytes.begin() + 68);
-    WriteFileBytes(File, Bytes);
+    // The extension: its size, the valid bits, no channel mask, the PCM sub-format GUID.
+    const std::vector<uint16_t> Extension{
+        22, uint16_t(ValidBits), 0, 0, 1, 0, 0, 0x10, 0x80, 0xAA00, 0x3800, 0x719B};
+    TRiffImage()
+        .Chunk("fmt ", FormatBody(0xFFFE, uint16_t(Format.Channels), uint32_t(Format.SampleRate),
+                                  uint16_t(Format.Channels * Format.BitsPerSample / 8),
+                                  uint16_t(Format.BitsPerSample), Extension))
+        .Chunk("data", Pcm)
+        .Save(File);
 }
 
 // Files of other encoders in every depth and channel count FLAC holds read exactly as ffmpeg

@@ -246,13 +246,25 @@ struct TDecoderRun {
             int32_t Percent = Decoder.Progress();
             EXPECT_GE(Percent, 0);
             EXPECT_LE(Percent, 100);
-            std::lock_guard Lock(Mutex);
+            std::unique_lock Lock(Mutex);
             ++Progressed;
+            // A held run waits here, certainly unfinished, until the test releases it.
+            Ended.wait_for(Lock, std::chrono::minutes(2), [this] { return !Hold; });
         };
     }
+    void Release() {
+        std::lock_guard Lock(Mutex);
+        Hold = false;
+        Ended.notify_all();
+    }
+    int Dones() {
+        std::lock_guard Lock(Mutex);
+        return DoneCount;
+    }
+    bool Hold = false;
     bool Wait() {
         std::unique_lock Lock(Mutex);
-        return Ended.wait_for(Lock, std::chrono::seconds(30), [this] { return DoneCount > 0; });
+        return Ended.wait_for(Lock, std::chrono::minutes(2), [this] { return DoneCount > 0; });
     }
 };
 
@@ -282,8 +294,6 @@ TEST(MP3ToWav, DecodesLameFilesCloseToMpg123) {
         EXPECT_EQ(RunCommand("soxi -c " + ShellQuote(Decoder.OutputFile()), &Channels), 0);
         EXPECT_EQ(RunCommand("soxi -r " + ShellQuote(Decoder.OutputFile()), &Rate), 0);
         EXPECT_EQ(Channels + Rate, std::to_string(Case.Channels) + "\n" + std::to_string(Case.Rate) + "\n");
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        EXPECT_EQ(Run.DoneCount, 1);
     }
 }
 
@@ -335,17 +345,23 @@ TEST(MP3ToWav, FailedRunsReportOnceAndLeaveNoFile) {
     EXPECT_FALSE(Run.Success);
     EXPECT_EQ(DecodeWithMpg123(Long).size(), Samples.size());
 
-    // A stopped run is a failed one.
-    Run.DoneCount = 0;
-    Decoder.SetOutputFile(Dir.File("stopped.wav"));
-    Decoder.Run();
-    EXPECT_THROW(Decoder.Run(), EACSException);
-    Decoder.Stop();
-    ASSERT_TRUE(Run.Wait());
-    EXPECT_FALSE(Run.Success);
+    // A stopped run is a failed one, reported once: counted after its thread has ended.
+    TDecoderRun Stopped;
+    {
+        TMP3ToWav Held;
+        Stopped.Attach(Held);
+        Stopped.Hold = true;
+        Held.SetInputFile(Long);
+        Held.SetOutputFile(Dir.File("stopped.wav"));
+        Held.Run();
+        EXPECT_THROW(Held.Run(), EACSException);
+        Held.Stop();
+        Stopped.Release();
+        ASSERT_TRUE(Stopped.Wait());
+    }
+    EXPECT_FALSE(Stopped.Success);
     EXPECT_FALSE(std::filesystem::exists(Dir.File("stopped.wav")));
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(Run.DoneCount, 1);
+    EXPECT_EQ(Stopped.Dones(), 1);
 }
 
 TEST(MP3ToWav, DestroyingWithoutARunOrDuringOneIsSafe) {

@@ -37,19 +37,6 @@ void EncodeWithFfmpegVorbis(const std::string& Wav, const std::string& Ogg) {
         throw std::runtime_error("ffmpeg failed: " + Output);
 }
 
-std::vector<double> ChannelSnrDb(const std::vector<int16_t>& Reference, const std::vector<int16_t>& Test,
-                                 int32_t Channels) {
-    std::vector<double> Result;
-    for (int32_t Channel = 0; Channel < Channels; ++Channel) {
-        std::vector<int16_t> Wanted, Got;
-        for (size_t I = size_t(Channel); I < Reference.size(); I += size_t(Channels))
-            Wanted.push_back(Reference[I]);
-        for (size_t I = size_t(Channel); I < Test.size(); I += size_t(Channels)) Got.push_back(Test[I]);
-        Result.push_back(SignalToNoiseDb(Wanted, Got));
-    }
-    return Result;
-}
-
 void ExpectChannelsAbove(const std::vector<double>& ChannelDb, double MinimumDb) {
     for (size_t Channel = 0; Channel < ChannelDb.size(); ++Channel)
         EXPECT_GT(ChannelDb[Channel], MinimumDb) << "channel " << Channel;

@@ -18,10 +18,6 @@ std::string EncodeWithOggenc(const std::string& Folder, const std::string& Name,
 std::vector<uint8_t> DecodeWithOggdec(const std::string& FileName);
 // Encodes a WAV file with ffmpeg's libvorbis encoder, which reads WAV order and writes Vorbis order.
 void EncodeWithFfmpegVorbis(const std::string& Wav, const std::string& Ogg);
-// The signal-to-noise ratio of each channel of interleaved Test against the same channel of
-// Reference: a swapped or misplaced channel gives 0 dB or less.
-std::vector<double> ChannelSnrDb(const std::vector<int16_t>& Reference, const std::vector<int16_t>& Test,
-                                 int32_t Channels);
 // Expects every channel's ratio above MinimumDb, naming the channels that fall short.
 void ExpectChannelsAbove(const std::vector<double>& ChannelDb, double MinimumDb);
 

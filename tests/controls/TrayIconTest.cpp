@@ -84,9 +84,8 @@ private slots:
         TRecorder Recorder(Tray);
         Tray.HandleNotification(tnLeftDown);
         Tray.HandleNotification(tnLeftUp);
+        // No click until the event loop has seen the double-click time pass.
         QCOMPARE(Recorder.Events, QStringList({"DownLeft", "UpLeft"}));
-        QTest::qWait(QApplication::styleHints()->mouseDoubleClickInterval() / 2);
-        QCOMPARE(Recorder.Events.count("Click"), 0);
         QTRY_COMPARE(Recorder.Events.count("Click"), 1);
 
         // A double click reports only itself.

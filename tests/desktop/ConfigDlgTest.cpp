@@ -13,7 +13,7 @@
 
 #include "desktop/uConfigDlg.h"
 #include "driver/Settings.h"
-#include "tests/desktop/MessageBoxWatcher.h"
+#include "tests/desktop/UiTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 using namespace deraz;
@@ -53,7 +53,7 @@ private slots:
         // Playing without a file is refused with a message.
         Dlg.CBoxEnable->setChecked(true);
         Dlg.CBoxSound->setChecked(true);
-        test::TMessageBoxWatcher Watcher;
+        test::TMessageBoxAnswers Watcher(QMessageBox::Ok);
         Dlg.BitBtn1->click();
         QCOMPARE(Watcher.Texts, QStringList{"Please select wave file first!"});
     }

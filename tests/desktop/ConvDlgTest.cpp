@@ -10,7 +10,7 @@
 #include "desktop/uConvDlg.h"
 #include "desktop/uMinimodeDlg.h"
 #include "driver/Settings.h"
-#include "tests/desktop/MessageBoxWatcher.h"
+#include "tests/desktop/UiTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 using namespace deraz;
@@ -30,7 +30,7 @@ struct TDesk {
     TMinimodeDlg Mini{&Main};
     QSignalSpy Announced{&Conv, &TConvDlg::BatchAnnounced};
     QStringList Captions;
-    test::TMessageBoxWatcher Messages;
+    test::TMessageBoxAnswers Messages{QMessageBox::Ok};
 
     explicit TDesk(int32_t Jobs = 1) {
         Conv.SetMinimode(&Mini);
@@ -116,7 +116,9 @@ private slots:
         test::WriteFileBytes(Entries[1].OutputName, {'o', 'l', 'd'});
         auto InputBytes = test::ReadFileBytes(Long);
         Desk.Conv.StartBatch(Entries, false);
-        QTRY_VERIFY(Desk.Conv.CurrentProg->Progress() > 0);
+        // Both jobs are writing their files before the abort.
+        QTRY_COMPARE_WITH_TIMEOUT(test::FilesWithExtension(Desk.Dir.Path(), ".part").size(), size_t(2),
+                                  60000);
         Desk.Conv.BtnAbort->click();
         QVERIFY(!Desk.Conv.isVisible());
         QVERIFY(Desk.WaitForEnd());

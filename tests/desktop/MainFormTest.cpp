@@ -220,10 +220,9 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(Answers.Texts.size(), 1, 60000);
         QCOMPARE(Answers.Texts[0], "Convertion completed!\n3 converted, 0 up to date, 0 failed, 0 skipped.");
 
-        std::string Converter = QCoreApplication::applicationDirPath().toStdString() + "/deraz-convert";
-        QCOMPARE(RunCommand(ShellQuote(Converter) + " -q -f wav -o " + ShellQuote(Dir->File("cli")) + " " +
-                            ShellQuote(Music.string())),
-                 0);
+        QCOMPARE(
+            RunConverter("-q -f wav -o " + ShellQuote(Dir->File("cli")) + " " + ShellQuote(Music.string())),
+            0);
         const std::set<std::string> Expected{"A/One/01 Intro.wav", "A/One/Cover.JPG", "B/Two/01 Intro.wav",
                                              "B/Two/02 Song.wav"};
         QCOMPARE(RelativeFiles(Dir->Path() / "cli"), Expected);

@@ -1,7 +1,6 @@
 #include "tests/desktop/UiTestSupport.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QPushButton>
 #include <stdexcept>
 
@@ -31,7 +30,10 @@ TMessageBoxAnswers::TMessageBoxAnswers(QMessageBox::StandardButton Button) {
         if (!Box) return;
         Texts << Box->text() + (Box->detailedText().isEmpty() ? "" : "\n" + Box->detailedText());
         Icons << Box->icon();
-        Box->button(Button)->click();
+        if (auto* Answer = Box->button(Button))
+            Answer->click();
+        else
+            Box->accept();
     });
 }
 
@@ -43,11 +45,10 @@ const TAudioFolder& TAudioFolder::Get() {
 TAudioFolder::TAudioFolder() {
     std::string Wav = File("a.wav");
     WritePcmWav(Wav, MusicLikeSignal(452907, 2, 44100), 2, 44100); // 10.27 s
-    std::string Converter = QCoreApplication::applicationDirPath().toStdString() + "/deraz-convert";
     bool Made = EncodeWithPeerTool(Wav, ".mp3", File("b.mp3")) &&
                 EncodeWithPeerTool(Wav, ".ogg", File("c.ogg")) &&
                 EncodeWithPeerTool(Wav, ".flac", File("d.flac")) &&
-                RunCommand(ShellQuote(Converter) + " -q -f ape -l 3 " + ShellQuote(Wav)) == 0 &&
+                RunConverter("-q -f ape -l 3 " + ShellQuote(Wav)) == 0 &&
                 RunCommand("mv " + ShellQuote(File("a.ape")) + " " + ShellQuote(File("e.ape"))) == 0;
     if (!Made) throw std::runtime_error("the test audio could not be made");
 }

@@ -28,7 +28,7 @@ private:
     int FCount = 0;
 };
 
-// Answers every message box with Button and keeps their texts and icons.
+// Answers every message box with Button (or accepts one without it) and keeps their texts and icons.
 class TMessageBoxAnswers {
 public:
     explicit TMessageBoxAnswers(QMessageBox::StandardButton Button);

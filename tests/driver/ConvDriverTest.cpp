@@ -80,13 +80,11 @@ struct TRig {
     std::vector<std::string> LeftOvers() const { return test::FilesWithExtension(Dir.Path(), ".part"); }
 };
 
-TEST(ConvDriver, ABatchOfOneConvertsItOnceAndEndsAtOnce) {
+TEST(ConvDriver, ABatchOfOneConvertsItOnceAndEnds) {
     TRig Rig;
     auto Content = Bytes(10000, 1);
     std::string In = Rig.Input("a.raw", Content);
-    auto Before = std::chrono::steady_clock::now();
     Rig.Run({{In, Rig.Dir.File("a.wav")}});
-    EXPECT_LT(std::chrono::steady_clock::now() - Before, std::chrono::seconds(2));
     EXPECT_EQ(Rig.Out.Prepares, 1);
     EXPECT_EQ(test::ReadFileBytes(Rig.Dir.File("a.wav")), Content);
     ASSERT_EQ(Rig.Ends.size(), 1u);
@@ -238,7 +236,7 @@ TEST(ConvDriver, TheLevelIsReadAndAppliedForEachEntry) {
 
 TEST(ConvDriver, AbortStopsTheRunningFileLeavesNoOutputAndStartsNothingMore) {
     TRig Rig;
-    Rig.Out.StepDelay = std::chrono::microseconds(500);
+    Rig.Out.StallForAbort = true;
     auto Content = Bytes(400000, 5);
     auto Older = Bytes(1000, 9);
     test::WriteFileBytes(Rig.Dir.File("1.o.raw"), Older);
@@ -265,7 +263,7 @@ TEST(ConvDriver, AbortStopsTheRunningFileLeavesNoOutputAndStartsNothingMore) {
 
     // The next batch starts from its first entry.
     Rig.Driver.OnProgress = nullptr;
-    Rig.Out.StepDelay = {};
+    Rig.Out.StallForAbort = false;
     Rig.Run(Entries);
     EXPECT_EQ(Rig.Ends.back().Converted, 3);
     EXPECT_EQ(test::ReadFileBytes(Rig.Dir.File("1.o.raw")), Content);
@@ -294,7 +292,7 @@ TEST(ConvDriver, AbortFromTheDriversOwnEventsEndsTheBatchOnce) {
 
 TEST(ConvDriver, DestroyingADriverMidConversionStopsItWithoutOutput) {
     TRig Rig;
-    Rig.Out.StepDelay = std::chrono::microseconds(200);
+    Rig.Out.StallForAbort = true;
     auto Content = Bytes(200000, 6);
     {
         TConvDriver Driver(Rig.Table, [] { return TOutputChoice{}; });

@@ -88,11 +88,15 @@ TEST(DriverPairings, EveryPairingConvertsThroughItsComponents) {
         auto Decoded = test::BytesToSamples(
             test::DecodeWithFfmpeg(Entries[I].OutputName, "s16le -ar " + std::to_string(Rate)));
         int64_t DecodedFrames = int64_t(Decoded.size() / 2);
-        EXPECT_NEAR(double(DecodedFrames), double(Frames), 4096.0);
+        // Lossy coders may pad or trim up to a frame; every channel must still be there, in time.
+        EXPECT_NEAR(double(DecodedFrames), double(Frames), 2304.0);
         if (Lossless(InExt) && Lossless(OutExt))
             EXPECT_EQ(Decoded, Signal);
-        else
-            EXPECT_GT(test::SignalToNoiseDb(Signal, Decoded), 3.0);
+        else if (Lossless(InExt) && OutExt == ".mp3") // at 128 kbit/s, as the peer encodes it
+            EXPECT_GE(test::WorstChannelSnrDb(Signal, Decoded, 2),
+                      test::PeerWorstChannelSnrDb(Signal, 2, Rate, OutExt) - 1.0);
+        else // a silenced, swapped or misplaced channel falls to 0 dB or below
+            EXPECT_GT(test::WorstChannelSnrDb(Signal, Decoded, 2), 3.0);
     }
 }
 
@@ -134,12 +138,7 @@ TEST(DriverPairings, TheStoredLevelIsReadForEachFile) {
         EXPECT_EQ(Batch.Results.at(0).Outcome, eoConverted) << Batch.Results[0].Message;
     }
 
-    std::string Probe;
-    ASSERT_EQ(test::RunCommand("ffprobe -v error -show_entries stream=bit_rate -of csv=p=0 " +
-                                   ShellQuote(Dir.File("a.mp3")),
-                               &Probe),
-              0);
-    EXPECT_EQ(std::stoi(Probe), 32000);
+    EXPECT_EQ(test::ProbeEntries(Dir.File("a.mp3"), "stream=bit_rate")["bit_rate"], "32000");
 }
 
 } // namespace

@@ -52,7 +52,9 @@ public:
     ~TRawOut() override { TerminateWorker(); }
 
     std::atomic<int32_t> Prepares{0};
-    std::chrono::microseconds StepDelay{0};
+    // Once a tenth of the input is read, steps on without reading until the conversion is aborted,
+    // so that an abort certainly finds it running.
+    std::atomic<bool> StallForAbort{false};
     std::atomic<int32_t> Level{-1}; // set by the test table's level hook
     std::string NoteToMake;         // the note every conversion leaves
 
@@ -65,7 +67,10 @@ protected:
     }
     bool DoOutput(bool Abort) override {
         if (auto R = BeginStep(Abort)) return *R;
-        if (StepDelay.count() > 0) std::this_thread::sleep_for(StepDelay);
+        if (StallForAbort && Progress() >= 10) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return true;
+        }
         char Buffer[1024];
         int32_t Count = ReadInput(Buffer, sizeof Buffer);
         if (Count > 0 && memmem(Buffer, size_t(Count), "FAIL", 4))

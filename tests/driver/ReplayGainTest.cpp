@@ -52,17 +52,11 @@ std::vector<TEntryResult> Convert(const TOutputChoice& Choice, const std::vector
 
 // The REPLAYGAIN_* tags of File as ffprobe reads them, names in upper case.
 std::map<std::string, std::string> GainTags(const std::string& File) {
-    std::string Text;
-    test::RunCommand(
-        "ffprobe -v error -show_entries format_tags:stream_tags -of default=nw=1 " + ShellQuote(File), &Text);
     std::map<std::string, std::string> Tags;
-    std::istringstream Lines(Text);
-    for (std::string Line; std::getline(Lines, Line);) {
-        size_t Equals = Line.find('=');
-        std::string Name = Line.substr(0, Equals);
+    for (auto [Name, Value] : test::ProbeEntries(File, "format_tags:stream_tags")) {
         for (auto& C : Name) C = char(std::toupper(static_cast<unsigned char>(C)));
-        if (Equals != std::string::npos && Name.find("REPLAYGAIN_") != std::string::npos)
-            Tags[Name.substr(Name.find("REPLAYGAIN_"))] = Line.substr(Equals + 1);
+        if (Name.find("REPLAYGAIN_") != std::string::npos)
+            Tags[Name.substr(Name.find("REPLAYGAIN_"))] = Value;
     }
     return Tags;
 }

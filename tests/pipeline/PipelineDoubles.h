@@ -19,8 +19,6 @@ public:
     std::atomic<int> PrepareCount{0};
     std::atomic<int> DoneCount{0};
     std::atomic<bool> FailInPrepare{false};
-    // Slows each step down so that a test can act while a conversion runs.
-    std::chrono::microseconds StepDelay{0};
 
 protected:
     void Prepare() override {
@@ -34,7 +32,6 @@ protected:
         uint8_t Buffer[512];
         int32_t Count = ReadInput(Buffer, sizeof Buffer);
         Written.insert(Written.end(), Buffer, Buffer + Count);
-        if (StepDelay.count()) std::this_thread::sleep_for(StepDelay);
         return Count > 0;
     }
     void FinishOutput() override { ++DoneCount; }

@@ -42,17 +42,20 @@ TEST(Run, RefusesWithoutInputAndWhileBusy) {
         EXPECT_STREQ(E.what(), "Input is not assigned");
     }
 
+    TGate Gate;
     TMemorySource Source(CountingBytes(200000), 100);
     Sink.SetInput(&Source);
-    Sink.StepDelay = 50us;
+    Source.Hook = Gate.At(100000);
     ASSERT_EQ(RunAndWait(Sink,
                          [&] {
+                             ASSERT_TRUE(Gate.WaitReached());
                              try {
                                  Sink.Run();
                                  ADD_FAILURE() << "second Run";
                              } catch (const EACSException& E) {
                                  EXPECT_STREQ(E.what(), "Component is buisy");
                              }
+                             Gate.Open();
                          }),
               "");
     EXPECT_EQ(Sink.Written, CountingBytes(200000)) << "the running conversion is left alone";
@@ -78,15 +81,17 @@ TEST(Run, ConvertsEverythingAndReportsEachPercentOnce) {
 }
 
 TEST(Stop, FinishesTheOutputEarlyAndFiresOnDone) {
+    TGate Gate;
     TMemorySink Sink;
     TMemorySource Source(CountingBytes(1000000), 100);
     Sink.SetInput(&Source);
-    Sink.StepDelay = 20us;
+    Source.Hook = Gate.At(10000);
     ASSERT_EQ(RunAndWait(Sink,
                          [&] {
-                             ASSERT_TRUE(WaitUntil([&] { return Source.Position() >= 10000; }));
+                             ASSERT_TRUE(Gate.WaitReached());
                              EXPECT_NE(Sink.Status(), osIdle);
                              Sink.Stop();
+                             Gate.Open();
                          }),
               "");
     EXPECT_EQ(Sink.DoneCount, 1);
@@ -96,7 +101,7 @@ TEST(Stop, FinishesTheOutputEarlyAndFiresOnDone) {
     EXPECT_EQ(Sink.Written, Expected) << "what was written is a prefix of the input";
 
     // The abort flag does not carry over into the next conversion.
-    Sink.StepDelay = 0us;
+    Source.Hook = nullptr;
     ASSERT_EQ(RunAndWait(Sink), "");
     EXPECT_EQ(Sink.Written, CountingBytes(1000000));
 }
@@ -173,10 +178,11 @@ TEST(Errors, TheFinishingStepRunsWholeAndReportsItsFirstError) {
 
 TEST(Input, SwappingTheInputWhileBusyContinuesFromTheNewSource) {
     TMemorySink Sink;
+    // The first source never ends, so the swap comes while it is read.
     TMemorySource First(std::vector<uint8_t>(400000, 1), 100);
+    First.Loop = true;
     TMemorySource Second(std::vector<uint8_t>(30000, 2), 100);
     Sink.SetInput(&First);
-    Sink.StepDelay = 10us;
     ASSERT_EQ(RunAndWait(Sink,
                          [&] {
                              ASSERT_TRUE(WaitUntil([&] { return First.Position() >= 20000; }));
@@ -214,11 +220,11 @@ TEST(Worker, ManyBackToBackRunsAreNeverLost) {
 }
 
 TEST(Worker, DestroyingASinkEndsItsWorkerWhetherRunningOrAsleep) {
-    TMemorySource Source(CountingBytes(5000000), 100);
+    TMemorySource Source(CountingBytes(5000), 100);
+    Source.Loop = true;
     {
         TMemorySink Running;
         Running.SetInput(&Source);
-        Running.StepDelay = 10us;
         Running.Run();
         ASSERT_TRUE(WaitUntil([&] { return Source.Position() >= 1000; }));
     }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <string>
-#include <unistd.h>
 
 #include "tests/support/TestSupport.h"
 
@@ -119,29 +118,20 @@ TEST(IniFile, AWriteChangesOneKeyAndKeepsEveryOtherLine) {
     EXPECT_EQ(Ini.ReadInteger("Extra", "Y", 0), 2);
 }
 
-// Makes a file refuse writes, also for the superuser; false when this system cannot.
-bool MakeReadOnly(const std::string& FileName) {
-    if (geteuid() != 0) return test::RunCommand("chmod a-w " + test::ShellQuote(FileName)) == 0;
-    return test::RunCommand("chattr +i " + test::ShellQuote(FileName) + " 2>/dev/null") == 0;
-}
-
-void MakeWritable(const std::string& FileName) {
-    test::RunCommand("chattr -i " + test::ShellQuote(FileName) + " 2>/dev/null; chmod u+w " +
-                     test::ShellQuote(FileName));
-}
-
 TEST(IniFile, ARefusedWriteRaisesAndKeepsWhatWasWritten) {
     TTempDir Dir;
     TIniFile Ini(Dir.File("r.ini"));
     Ini.WriteInteger("Output", "DestExt", 3);
-    if (!MakeReadOnly(Ini.FileName())) GTEST_SKIP() << "cannot make a file read-only here";
-    try {
-        Ini.WriteInteger("Output", "Bitrate", 1);
-        ADD_FAILURE() << "the write was not refused";
-    } catch (const EIniFileException& E) {
-        EXPECT_EQ(std::string(E.what()), "Unable to write to " + Ini.FileName());
+    {
+        test::TReadOnly Locked(Ini.FileName());
+        if (!Locked.Made()) GTEST_SKIP() << "cannot make a file read-only here";
+        try {
+            Ini.WriteInteger("Output", "Bitrate", 1);
+            ADD_FAILURE() << "the write was not refused";
+        } catch (const EIniFileException& E) {
+            EXPECT_EQ(std::string(E.what()), "Unable to write to " + Ini.FileName());
+        }
     }
-    MakeWritable(Ini.FileName());
     EXPECT_EQ(Ini.ReadInteger("Output", "DestExt", 0), 3);
     EXPECT_EQ(Ini.ReadInteger("Output", "Bitrate", 5), 5);
 }

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
-#include <unistd.h>
 
 #include "tests/support/TestSupport.h"
 
@@ -45,18 +44,6 @@ TEST(Paths, TheUserSettingsFolderFollowsTheXdgRules) {
     }
 }
 
-// Makes a file or folder refuse writes, also for the superuser; false when this system cannot.
-bool MakeReadOnly(const fs::path& Path) {
-    auto Name = test::ShellQuote(Path.string());
-    if (geteuid() != 0) return test::RunCommand("chmod a-w " + Name) == 0;
-    return test::RunCommand("chattr +i " + Name + " 2>/dev/null") == 0;
-}
-
-void MakeWritable(const fs::path& Path) {
-    auto Name = test::ShellQuote(Path.string());
-    test::RunCommand("chattr -i " + Name + " 2>/dev/null; chmod u+w " + Name);
-}
-
 TEST(Paths, WritableMeansTheFileOrItsFolderAcceptsWrites) {
     test::TTempDir Dir;
     EXPECT_TRUE(CanWriteFile(Dir.Path() / "new.ini"));
@@ -66,14 +53,16 @@ TEST(Paths, WritableMeansTheFileOrItsFolderAcceptsWrites) {
 
     fs::create_directory(Dir.Path() / "locked");
     test::WriteFileBytes(Dir.File("locked/existing.ini"), {'x'});
-    if (!MakeReadOnly(Dir.Path() / "locked")) GTEST_SKIP() << "cannot make a folder read-only here";
-    // A writable file stays writable in a read-only folder; no new file can be made there.
-    EXPECT_TRUE(CanWriteFile(Dir.Path() / "locked" / "existing.ini"));
-    EXPECT_FALSE(CanWriteFile(Dir.Path() / "locked" / "new.ini"));
-    MakeWritable(Dir.Path() / "locked");
-    ASSERT_TRUE(MakeReadOnly(Dir.Path() / "existing.ini"));
+    {
+        test::TReadOnly Locked(Dir.Path() / "locked");
+        if (!Locked.Made()) GTEST_SKIP() << "cannot make a folder read-only here";
+        // A writable file stays writable in a read-only folder; no new file can be made there.
+        EXPECT_TRUE(CanWriteFile(Dir.Path() / "locked" / "existing.ini"));
+        EXPECT_FALSE(CanWriteFile(Dir.Path() / "locked" / "new.ini"));
+    }
+    test::TReadOnly Locked(Dir.Path() / "existing.ini");
+    ASSERT_TRUE(Locked.Made());
     EXPECT_FALSE(CanWriteFile(Dir.Path() / "existing.ini"));
-    MakeWritable(Dir.Path() / "existing.ini");
 }
 
 TEST(Paths, SettingsStayBesideAProgramWhoseFolderIsWritable) {

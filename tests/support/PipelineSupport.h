@@ -22,8 +22,8 @@
 namespace deraz::test {
 
 // Delivers Data as PCM of the given format in pieces of at most ChunkSize bytes, with a size
-// known up front or not. Hook runs before each GetData with the bytes delivered so far (and may
-// throw to fake a failing input); FailAt and FailFlush make reading or flushing fail.
+// known up front or not, once or in a loop. Hook runs before each GetData with the bytes delivered so far
+// (and may throw to fake a failing input); FailAt and FailFlush make reading or flushing fail.
 class TMemorySource : public TACSInput {
 public:
     // 16-bit stereo at 44100 Hz.
@@ -61,7 +61,9 @@ public:
         if (!FBusy) throw EACSException("not initialised");
         if (Hook) Hook(FPosition);
         if (FailAt >= 0 && FPosition >= FailAt) throw EACSException("read failure");
-        int32_t Count = int32_t(std::min<int64_t>({BufferSize, ChunkSize, int64_t(FData.size()) - FPosition.load()}));
+        if (Loop && FPosition >= int64_t(FData.size())) FPosition = 0;
+        int32_t Count =
+            int32_t(std::min<int64_t>({BufferSize, ChunkSize, int64_t(FData.size()) - FPosition.load()}));
         if (Count > 0) std::memcpy(Buffer, FData.data() + FPosition, size_t(Count));
         FPosition += Count;
         return Count;
@@ -71,6 +73,8 @@ public:
     std::function<void(int32_t)> Hook;
     std::atomic<int32_t> FailAt{-1};
     std::atomic<bool> FailFlush{false};
+    // Starts again from the beginning at the end: a source that never ends.
+    std::atomic<bool> Loop{false};
     std::atomic<int> InitCount{0};
     std::atomic<int> FlushCount{0};
 
@@ -143,6 +147,37 @@ inline std::string RunAndWait(TACSOutput& Sink, const std::function<void()>& Whi
     if (!Ends->Changed.wait_for(Lock, Limit, [&] { return Ends->Count > Before; })) return "timed out";
     return Ends->Count == Before + 1 ? Ends->Error : "ended twice";
 }
+
+// Holds a source's reader once it reaches a position, so that a test acts on a conversion that
+// is certainly still under way: Source.Hook = Gate.At(Position), Gate.WaitReached(), act,
+// Gate.Open(). The reader waits at most two minutes, a safety net for a failed test.
+class TGate {
+public:
+    std::function<void(int32_t)> At(int32_t Position) {
+        return [this, Position](int32_t Now) {
+            if (Now < Position) return;
+            std::unique_lock Lock(FMutex);
+            FReached = true;
+            FChanged.notify_all();
+            FChanged.wait_for(Lock, std::chrono::minutes(2), [this] { return FOpen; });
+        };
+    }
+    bool WaitReached() {
+        std::unique_lock Lock(FMutex);
+        return FChanged.wait_for(Lock, std::chrono::minutes(2), [this] { return FReached; });
+    }
+    void Open() {
+        std::lock_guard Lock(FMutex);
+        FOpen = true;
+        FChanged.notify_all();
+    }
+
+private:
+    std::mutex FMutex;
+    std::condition_variable FChanged;
+    bool FReached = false;
+    bool FOpen = false;
+};
 
 // Polls Condition until it holds or Limit passes; whether it held.
 inline bool WaitUntil(const std::function<bool()>& Condition,

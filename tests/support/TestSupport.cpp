@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -147,16 +148,32 @@ std::vector<uint8_t> DecodeWithFfmpeg(const std::string& FileName, const std::st
     return ReadFileBytes(Raw);
 }
 
-double SignalToNoiseDb(const std::vector<int16_t>& Reference, const std::vector<int16_t>& Test) {
-    size_t Count = std::min(Reference.size(), Test.size());
-    double Signal = 0, Noise = 0;
-    for (size_t I = 0; I < Count; ++I) {
-        Signal += double(Reference[I]) * Reference[I];
-        double Difference = double(Reference[I]) - Test[I];
-        Noise += Difference * Difference;
+std::vector<double> ChannelSnrDb(const std::vector<int16_t>& Reference, const std::vector<int16_t>& Test,
+                                 int32_t Channels) {
+    std::vector<double> Result;
+    for (int32_t Channel = 0; Channel < Channels; ++Channel) {
+        std::vector<int16_t> Wanted, Got;
+        for (size_t I = size_t(Channel); I < Reference.size(); I += size_t(Channels))
+            Wanted.push_back(Reference[I]);
+        for (size_t I = size_t(Channel); I < Test.size(); I += size_t(Channels)) Got.push_back(Test[I]);
+        Result.push_back(SignalToNoiseDb(Wanted, Got));
     }
-    if (Noise == 0) return 200.0;
-    return 10.0 * std::log10(Signal / Noise);
+    return Result;
+}
+
+double WorstChannelSnrDb(const std::vector<int16_t>& Reference, const std::vector<int16_t>& Test,
+                         int32_t Channels) {
+    auto Each = ChannelSnrDb(Reference, Test, Channels);
+    return Each.empty() ? 0.0 : *std::min_element(Each.begin(), Each.end());
+}
+
+double PeerWorstChannelSnrDb(const std::vector<int16_t>& Samples, int32_t Channels, int32_t SampleRate,
+                             const std::string& Extension) {
+    TTempDir Dir;
+    WritePcmWav(Dir.File("pcm.wav"), Samples, Channels, SampleRate);
+    if (!EncodeWithPeerTool(Dir.File("pcm.wav"), Extension, Dir.File("peer" + Extension))) return -1000.0;
+    return WorstChannelSnrDb(Samples, BytesToSamples(DecodeWithFfmpeg(Dir.File("peer" + Extension))),
+                             Channels);
 }
 
 std::vector<int16_t> BytesToSamples(const std::vector<uint8_t>& Bytes) {
@@ -178,6 +195,57 @@ bool EncodeWithPeerTool(const std::string& Wav, const std::string& Extension, co
         return ToolAvailable("jmac") && RunCommand("jmac c2 " + In + " " + Target + " >/dev/null") == 0 &&
                fs::exists(Out) && fs::file_size(Out) > 0;
     return false;
+}
+
+std::map<std::string, std::string> ProbeEntries(const std::string& File, const std::string& Entries) {
+    std::string Text;
+    std::map<std::string, std::string> Result;
+    // Errors are left out of the text parsed.
+    RunCommand("(ffprobe -v error -select_streams a:0 -show_entries " + Entries + " -of default=nw=1 " +
+                   ShellQuote(File) + " 2>/dev/null)",
+               &Text);
+    std::istringstream Lines(Text);
+    for (std::string Line; std::getline(Lines, Line);)
+        if (auto Equals = Line.find('='); Equals != std::string::npos)
+            Result[Line.substr(0, Equals)] = Line.substr(Equals + 1);
+    return Result;
+}
+
+std::string CopyProgram(const std::string& Program, const fs::path& Folder) {
+    fs::create_directories(Folder);
+    fs::path Source(Program), Copy = Folder / Source.filename();
+    // A hard link is a copy for /proc/self/exe, which names the link it was started through.
+    std::error_code Error;
+    fs::create_hard_link(Source, Copy, Error);
+    if (Error) fs::copy_file(Source, Copy);
+    for (const auto& Entry : fs::directory_iterator(Source.parent_path()))
+        if (auto Name = Entry.path().filename(); Name != Source.filename() && Name != "Varidir.ini")
+            fs::create_symlink(Entry.path(), Folder / Name);
+    return Copy.string();
+}
+
+std::string ConverterProgram() {
+    static TTempDir Folder;
+    // Open to every user: some tests run the program as an unprivileged one.
+    static std::string Program = [] {
+        fs::permissions(Folder.Path(), fs::perms::all & ~(fs::perms::group_write | fs::perms::others_write));
+        return CopyProgram(DERAZ_CONVERT_PROGRAM, Folder.Path());
+    }();
+    return Program;
+}
+
+int RunConverter(const std::string& Arguments, std::string* Output) {
+    return RunCommand(ShellQuote(ConverterProgram()) + " " + Arguments, Output);
+}
+
+TReadOnly::TReadOnly(const fs::path& Path) : FPath(Path) {
+    auto Name = ShellQuote(Path.string());
+    FMade = RunCommand(geteuid() != 0 ? "chmod a-w " + Name : "chattr +i " + Name + " 2>/dev/null") == 0;
+}
+
+TReadOnly::~TReadOnly() {
+    auto Name = ShellQuote(FPath.string());
+    RunCommand("chattr -i " + Name + " 2>/dev/null; chmod u+w " + Name);
 }
 
 } // namespace deraz::test
