@@ -22,8 +22,8 @@ namespace {
 constexpr int ClientWidth = 296;
 constexpr int ClientHeight = 230;
 
-// The format table's entries and levels as this dialog shows them; a text without a translation
-// (a bit rate, a format added later) is shown as the table has it.
+// The format table's entries and levels as this dialog shows them, listed here for lupdate: a
+// text missing from this list (a bit rate, a format added later) is shown as the table has it.
 [[maybe_unused]] constexpr const char* TableTexts[] = {
     QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "OGG Vorbis Encoder (*.ogg)"),
     QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Lame MP3 Encoder (*.mp3)"),
@@ -31,6 +31,11 @@ constexpr int ClientHeight = 230;
     QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Free Lossless Audio Codec Encoder (*.flac)"),
     QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Monkeys Audio Compression Encoder (*.ape)"),
     QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Wave Writer (*.wav)"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Opus Encoder (*.opus)"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "AAC Encoder (*.m4a)"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Apple Lossless Encoder (*.m4a)"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "WavPack Encoder (*.wv)"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "AIFF Writer (*.aiff)"),
     QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Standard"),
     QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Standad"),
     QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Fast"),
@@ -38,6 +43,22 @@ constexpr int ClientHeight = 230;
     QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "High"),
     QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Extra high"),
     QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Insane"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Very high"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Fast - Poor compression"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Normal - Good compression"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "High - Good compression"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Extra high - Best compression"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Insane compression"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Braindead compression"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Level 0 - fastest"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Level 1"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Level 2"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Level 3"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Level 4"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Level 5 - default"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Level 6"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Level 7"),
+    QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Level 8 - smallest"),
     QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Quality 0 - 64 kbps"),
     QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Quality 1 - 80 kbps"),
     QT_TRANSLATE_NOOP("deraz::TConfigOutputDlg", "Quality 2 - 96 kbps"),

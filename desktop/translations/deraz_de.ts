@@ -192,6 +192,86 @@ Freie Software: siehe die beiliegende Lizenz.</translation>
         <source>Please select wave file first!</source>
         <translation>Bitte zuerst eine Wave-Datei wählen!</translation>
     </message>
+    <message>
+        <source>Device</source>
+        <translation>Gerät</translation>
+    </message>
+    <message>
+        <source>Highest sample rate:</source>
+        <translation>Höchste Abtastrate:</translation>
+    </message>
+    <message>
+        <source>Keep</source>
+        <translation>Beibehalten</translation>
+    </message>
+    <message>
+        <source>Inputs above this rate are resampled to the highest rate of their family at or below it (88200 Hz to 44100 Hz, 96000 Hz to 48000 Hz).</source>
+        <translation>Eingaben über dieser Rate werden auf die höchste Rate ihrer Familie umgerechnet, die diese Grenze nicht überschreitet (88200 Hz auf 44100 Hz, 96000 Hz auf 48000 Hz).</translation>
+    </message>
+    <message>
+        <source>Highest bit depth:</source>
+        <translation>Höchste Bittiefe:</translation>
+    </message>
+    <message>
+        <source>Wider inputs are reduced with dither in lossless outputs; lossy outputs take them as they are.</source>
+        <translation>Eingaben mit größerer Bittiefe werden in verlustfreien Ausgaben mit Dithering reduziert; verlustbehaftete Ausgaben übernehmen sie unverändert.</translation>
+    </message>
+    <message>
+        <source>Channels:</source>
+        <translation>Kanäle:</translation>
+    </message>
+    <message>
+        <source>Stereo</source>
+        <translation>Stereo</translation>
+    </message>
+    <message>
+        <source>Mono</source>
+        <translation>Mono</translation>
+    </message>
+    <message>
+        <source>Inputs with more channels are mixed down.</source>
+        <translation>Eingaben mit mehr Kanälen werden heruntergemischt.</translation>
+    </message>
+    <message>
+        <source>Copy files already in the output format instead of converting them.</source>
+        <translation>Dateien, die schon im Ausgabeformat vorliegen, kopieren statt konvertieren.</translation>
+    </message>
+    <message>
+        <source>A lossy file at or below the chosen bit rate, or a lossless file in the same format, is copied as it is when no limit above applies.</source>
+        <translation>Eine verlustbehaftete Datei mit höchstens der gewählten Bitrate oder eine verlustfreie Datei im selben Format wird unverändert kopiert, wenn keine der obigen Grenzen greift.</translation>
+    </message>
+    <message>
+        <source>Names</source>
+        <translation>Namen</translation>
+    </message>
+    <message>
+        <source>Name outputs by their tags:</source>
+        <translation>Ausgaben nach ihren Tags benennen:</translation>
+    </message>
+    <message>
+        <source>Outputs in the output directory are named by the pattern below.</source>
+        <translation>Ausgaben im Ausgabeordner werden nach dem Muster unten benannt.</translation>
+    </message>
+    <message>
+        <source>Fields: {artist} {albumartist} {album} {title} {track} {disc} {year} {genre} {composer} {filename} {folder}; {track:02} pads a number with zeros.</source>
+        <translation>Felder: {artist} {albumartist} {album} {title} {track} {disc} {year} {genre} {composer} {filename} {folder}; {track:02} füllt eine Zahl mit führenden Nullen auf.</translation>
+    </message>
+    <message>
+        <source>Remove outputs whose source is gone.</source>
+        <translation>Ausgaben entfernen, deren Quelle nicht mehr vorhanden ist.</translation>
+    </message>
+    <message>
+        <source>When a batch starts, outputs in the output directory whose source file has gone are removed, after asking.</source>
+        <translation>Beim Start eines Stapels werden Ausgaben im Ausgabeordner, deren Quelldatei nicht mehr vorhanden ist, nach Rückfrage entfernt.</translation>
+    </message>
+    <message>
+        <source>Select a file in the media bin to see its output name here.</source>
+        <translation>Eine Datei in der Medienliste wählen, um hier ihren Ausgabenamen zu sehen.</translation>
+    </message>
+    <message>
+        <source>%1 gives: %2</source>
+        <translation>%1 ergibt: %2</translation>
+    </message>
 </context>
 <context>
     <name>deraz::TConfigOutputDlg</name>
@@ -350,6 +430,90 @@ Freie Software: siehe die beiliegende Lizenz.</translation>
     <message>
         <source>Cannot update filename extension, because there isnt any files in the media bin!</source>
         <translation>Die Dateiendung kann nicht angepasst werden, weil die Medienliste leer ist!</translation>
+    </message>
+    <message>
+        <source>Opus Encoder (*.opus)</source>
+        <translation>Opus-Encoder (*.opus)</translation>
+    </message>
+    <message>
+        <source>AAC Encoder (*.m4a)</source>
+        <translation>AAC-Encoder (*.m4a)</translation>
+    </message>
+    <message>
+        <source>Apple Lossless Encoder (*.m4a)</source>
+        <translation>Apple-Lossless-Encoder (*.m4a)</translation>
+    </message>
+    <message>
+        <source>WavPack Encoder (*.wv)</source>
+        <translation>WavPack-Encoder (*.wv)</translation>
+    </message>
+    <message>
+        <source>AIFF Writer (*.aiff)</source>
+        <translation>AIFF-Schreiber (*.aiff)</translation>
+    </message>
+    <message>
+        <source>Very high</source>
+        <translation>Sehr hoch</translation>
+    </message>
+    <message>
+        <source>Fast - Poor compression</source>
+        <translation>Schnell - schwache Kompression</translation>
+    </message>
+    <message>
+        <source>Normal - Good compression</source>
+        <translation>Normal - gute Kompression</translation>
+    </message>
+    <message>
+        <source>High - Good compression</source>
+        <translation>Hoch - gute Kompression</translation>
+    </message>
+    <message>
+        <source>Extra high - Best compression</source>
+        <translation>Sehr hoch - beste Kompression</translation>
+    </message>
+    <message>
+        <source>Insane compression</source>
+        <translation>Extreme Kompression</translation>
+    </message>
+    <message>
+        <source>Braindead compression</source>
+        <translation>Maximale Kompression</translation>
+    </message>
+    <message>
+        <source>Level 0 - fastest</source>
+        <translation>Stufe 0 - am schnellsten</translation>
+    </message>
+    <message>
+        <source>Level 1</source>
+        <translation>Stufe 1</translation>
+    </message>
+    <message>
+        <source>Level 2</source>
+        <translation>Stufe 2</translation>
+    </message>
+    <message>
+        <source>Level 3</source>
+        <translation>Stufe 3</translation>
+    </message>
+    <message>
+        <source>Level 4</source>
+        <translation>Stufe 4</translation>
+    </message>
+    <message>
+        <source>Level 5 - default</source>
+        <translation>Stufe 5 - Standard</translation>
+    </message>
+    <message>
+        <source>Level 6</source>
+        <translation>Stufe 6</translation>
+    </message>
+    <message>
+        <source>Level 7</source>
+        <translation>Stufe 7</translation>
+    </message>
+    <message>
+        <source>Level 8 - smallest</source>
+        <translation>Stufe 8 - am kleinsten</translation>
     </message>
 </context>
 <context>
@@ -732,6 +896,26 @@ Freie Software: siehe die beiliegende Lizenz.</translation>
         <source>Do you really want to exit Deraz Audio Converter?</source>
         <translation>Wollen Sie Deraz Audio Converter wirklich beenden?</translation>
     </message>
+    <message>
+        <source>Opus Files</source>
+        <translation>Opus-Dateien</translation>
+    </message>
+    <message>
+        <source>M4A Files</source>
+        <translation>M4A-Dateien</translation>
+    </message>
+    <message>
+        <source>WavPack Files</source>
+        <translation>WavPack-Dateien</translation>
+    </message>
+    <message>
+        <source>AIFF Files</source>
+        <translation>AIFF-Dateien</translation>
+    </message>
+    <message>
+        <source>%1 output file(s) in %2 have lost their source. Remove them?</source>
+        <translation>%1 Ausgabedatei(en) in %2 haben ihre Quelle verloren. Entfernen?</translation>
+    </message>
 </context>
 <context>
     <name>deraz::TMinimodeDlg</name>
@@ -742,6 +926,33 @@ Freie Software: siehe die beiliegende Lizenz.</translation>
     <message>
         <source>Return to normal mode.</source>
         <translation>Zurück zum Normalmodus.</translation>
+    </message>
+</context>
+<context>
+    <name>deraz::TProfilesMenu</name>
+    <message>
+        <source>Profiles</source>
+        <translation>Profile</translation>
+    </message>
+    <message>
+        <source>Use the output format and options of this profile.</source>
+        <translation>Ausgabeformat und Optionen dieses Profils verwenden.</translation>
+    </message>
+    <message>
+        <source>Save current choice as profile...</source>
+        <translation>Aktuelle Auswahl als Profil speichern...</translation>
+    </message>
+    <message>
+        <source>Keep the output format and options under a name.</source>
+        <translation>Ausgabeformat und Optionen unter einem Namen speichern.</translation>
+    </message>
+    <message>
+        <source>Save profile</source>
+        <translation>Profil speichern</translation>
+    </message>
+    <message>
+        <source>Profile name:</source>
+        <translation>Profilname:</translation>
     </message>
 </context>
 </TS>
