@@ -59,8 +59,9 @@ TEST(MACLarge, PcmBeyondTwoGibibytesIsWrittenAndReadWhole) {
     // The tail, reached by a seek, ends exactly where the input ended.
     In.SetStartSample(Blocks - 1000);
     EXPECT_EQ(ReadAllData(In, 3000), std::vector<uint8_t>(4000, 0));
-    if (ToolAvailable("ffprobe"))
+    if (ToolAvailable("ffprobe")) {
         EXPECT_EQ(ProbeEntries(File, "stream=duration_ts")["duration_ts"], std::to_string(Blocks));
+    }
 }
 
 } // namespace

@@ -53,7 +53,8 @@ std::vector<TEntryResult> Convert(const TOutputChoice& Choice, const std::vector
 // The REPLAYGAIN_* tags of File as ffprobe reads them, names in upper case.
 std::map<std::string, std::string> GainTags(const std::string& File) {
     std::map<std::string, std::string> Tags;
-    for (auto [Name, Value] : test::ProbeEntries(File, "format_tags:stream_tags")) {
+    for (const auto& [Key, Value] : test::ProbeEntries(File, "format_tags:stream_tags")) {
+        std::string Name = Key;
         for (auto& C : Name) C = char(std::toupper(static_cast<unsigned char>(C)));
         if (Name.find("REPLAYGAIN_") != std::string::npos)
             Tags[Name.substr(Name.find("REPLAYGAIN_"))] = Value;
