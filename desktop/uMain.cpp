@@ -330,7 +330,7 @@ std::vector<TMediaEntry> TMainForm::Entries() {
                                           .arg(Q(FBin.OutputDirectory()))))
         FLibrary->KeepRemovals();
     FLibraryReport = FLibrary->ApplyWithoutConverting();
-    return FStarted = FLibrary->Entries();
+    return FStarted = FLibrary->Entries(true); // the batch says which are up to date
 }
 
 void TMainForm::BatchEnded(TBatchSummary& Summary) {

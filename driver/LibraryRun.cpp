@@ -75,10 +75,11 @@ TLibraryReport TLibraryRun::ApplyWithoutConverting() {
     return Report;
 }
 
-std::vector<TMediaEntry> TLibraryRun::Entries() const {
+std::vector<TMediaEntry> TLibraryRun::Entries(bool UpToDate) const {
     std::vector<TMediaEntry> Result;
     for (const auto& Sync : FPlan.Items)
-        if (Sync.Action == TSyncAction::Convert) Result.push_back(FBin.EntryOf(Sync.Item));
+        if (Sync.Action == TSyncAction::Convert || (UpToDate && Sync.Action == TSyncAction::UpToDate))
+            Result.push_back(FBin.EntryOf(Sync.Item));
     return Result;
 }
 

@@ -45,8 +45,9 @@ public:
     std::vector<std::string> PlanLines() const;
     // Retags, renames and removes as planned.
     TLibraryReport ApplyWithoutConverting();
-    // The entries to convert, in the bin's order.
-    std::vector<TMediaEntry> Entries() const;
+    // The entries to convert, in the bin's order; with UpToDate also those that are up to date,
+    // for a batch that reports them itself.
+    std::vector<TMediaEntry> Entries(bool UpToDate = false) const;
     // How many entries were up to date.
     int32_t UpToDate() const;
     // Records a converted output.

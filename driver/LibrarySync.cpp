@@ -56,10 +56,12 @@ TSyncPlan PlanSync(const std::vector<TMediaBinItem>& Items, const TManifest& Man
     for (const auto& Item : Items) {
         if (Item.Kept || !Shard.Takes(Item.Input.RelativePath)) continue;
         TSyncItem Sync{Item, TSyncAction::Convert, {}};
-        if (const TManifestEntry* Record = Manifest.Find(Item.Input.Path)) {
+        if (!UpdateOnly) {
+            // Asked to convert everything: the manifest only tells what the output was called.
+        } else if (const TManifestEntry* Record = Manifest.Find(Item.Input.Path)) {
             Sync.OldOutput = Below(OutputFolder, Record->Output);
             Sync.Action = KnownAction(Item, *Record, Sync.OldOutput);
-        } else if (UpdateOnly && OutputUpToDate(Item.Input.Path, Item.OutputName)) {
+        } else if (OutputUpToDate(Item.Input.Path, Item.OutputName)) {
             Sync.Action = TSyncAction::UpToDate;
         }
         Plan.Items.push_back(std::move(Sync));

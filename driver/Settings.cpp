@@ -75,7 +75,7 @@ public:
 
     TOutputChoice Read() const {
         TOutputChoice Choice{Integer(kDestExt, DefaultDestExt), Integer(kBitrate, DefaultBitrate),
-                             Bool(kCopyTags, false), Bool(kCapBitrate, false)};
+                             Bool(kCopyTags, true), Bool(kCapBitrate, false)};
         Choice.ReplayGain = GainMode(Integer(kReplayGain, gmOff));
         const int32_t MaxRate = Integer(kMaxRate, 0);
         Choice.Limits.MaxRate = MaxRate >= LowestMaxRate && MaxRate <= HighestMaxRate ? MaxRate : 0;

@@ -2,6 +2,8 @@
 #include <exception>
 
 #include "codecs/opus/ACS_Opus.h"
+
+#include "codecs/OggSerial.h"
 #include "pipeline/ChannelLayout.h"
 #include "pipeline/PcmSamples.h"
 
@@ -76,6 +78,13 @@ void TOpusOut::CreateEncoder(int32_t SampleRate) {
         throw EACSException("The Opus encoder refuses " + std::to_string(FChannelCount) +
                             (FChannelCount == 1 ? " channel at " : " channels at ") +
                             std::to_string(SampleRate) + " Hz: " + Encoder->ope_strerror(Code) + ".");
+    // A serial of our own rather than the library's random one: the same conversion writes the same
+    // bytes.
+    const int64_t Shape[] = {SampleRate, FInputChannels, FBitsPerSample, Input()->Size()};
+    Check(Encoder->ope_encoder_ctl(
+              FEncoder, OPE_SET_SERIALNO(DerivedSerial(FileName(), reinterpret_cast<const uint8_t*>(Shape),
+                                                       sizeof Shape))),
+          "setting the stream's serial");
     Check(Encoder->ope_encoder_ctl(FEncoder, OPUS_SET_BITRATE(FBitrate * 1000)), "setting the bit rate");
     // Unconstrained VBR, as the reference encoder uses by default.
     Check(Encoder->ope_encoder_ctl(FEncoder, OPUS_SET_VBR(1)), "setting VBR");

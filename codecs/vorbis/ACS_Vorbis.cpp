@@ -1,5 +1,7 @@
 #include "codecs/vorbis/ACS_Vorbis.h"
 
+#include "codecs/OggSerial.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -27,24 +29,6 @@ constexpr int32_t BitRateValues[] = {-1,     45000,  48000,  56000,  64000,  800
                                      128000, 144000, 160000, 192000, 224000, 256000, 320000, 499000};
 
 // A 32-bit FNV-1a hash of Bytes, continuing from Hash.
-uint32_t Fnv1a(uint32_t Hash, const uint8_t* Bytes, size_t Count) {
-    for (size_t I = 0; I < Count; ++I) Hash = (Hash ^ Bytes[I]) * 16777619u;
-    return Hash;
-}
-
-// The serial number of a stream whose serial is left at 0: a hash of the output's file name and
-// the first piece of input, so the same conversion writes the same file, while streams of other
-// files, joined into one chain, keep serials of their own.
-int32_t DerivedSerial(const std::string& FileName, const uint8_t* Pcm, size_t Bytes) {
-    std::string Name = std::filesystem::path(FileName).filename().string();
-    // A temporary output name (".deraz-1234-0.part") tells nothing of the final one and differs
-    // from run to run, so it counts as no name: the same conversion still writes the same bytes.
-    if (Name.ends_with(".part")) Name.clear();
-    uint32_t Hash = Fnv1a(2166136261u, reinterpret_cast<const uint8_t*>(Name.data()), Name.size());
-    Hash = Fnv1a(Hash, Pcm, Bytes);
-    return int32_t(Hash != 0 ? Hash : 1);
-}
-
 // Serial numbers on the Ogg pages a file holds, read page by page up to the first thing that is
 // not an Ogg page.
 std::set<uint32_t> SerialsInFile(TFileStream& Stream) {

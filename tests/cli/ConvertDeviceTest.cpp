@@ -136,7 +136,7 @@ TEST_F(ConvertDevice, AProfileSavedLikeTheDesktopProgramGivesTheSameOutput) {
     const std::string Input = Sox("hires.flac", "-r 88200 -b 24 -c 2", "synth 2 sine 300-3000 gain -3");
     ASSERT_EQ(Run("--profile car -o " + ShellQuote(Dir.File("profile")) + " " + Input, Program), 0)
         << Messages;
-    ASSERT_EQ(Run("-f flac --max-rate 44100 --max-bits 16 --channels 1 -o " +
+    ASSERT_EQ(Run("-f flac -l 0 --max-rate 44100 --max-bits 16 --channels 1 -o " +
                   ShellQuote(Dir.File("options")) + " " + Input),
               0)
         << Messages;

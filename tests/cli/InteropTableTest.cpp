@@ -318,7 +318,8 @@ protected:
         }
         EXPECT_EQ(Out.Rate, In.Rate);
         EXPECT_EQ(Out.Channels, In.Channels);
-        EXPECT_EQ(Out.Bits, Row.Bits);
+        // Apple Lossless has no 8-bit form: such input is widened to 16 bits.
+        EXPECT_EQ(Out.Bits, Extension == "alac" && Row.Bits == 8 ? 16 : Row.Bits);
         auto Ours = DecodeInts(Output(Extension), Row.Bits);
         size_t Channels = size_t(In.Channels);
         if (Row.Resampled) return ExpectResampledChain(Ours);
@@ -341,7 +342,7 @@ protected:
     }
 
     // Our output decoded by its format's own tool as well (wvunpack, which also checks the MD5
-    // sum, or sox): the same samples at the input's depth and channels.
+    // sum, or sox): the same samples at the input's depth and channels as ffmpeg decodes.
     void ExpectPeerDecodes(const std::string& Extension, const std::string& Decoder, const std::string& To) {
         if (Row.Bits == 0 || HasFailure()) return;
         const std::string Wav = Dir.File("peer.wav");
@@ -349,7 +350,8 @@ protected:
         ASSERT_EQ(RunCommand(Decoder + " " + ShellQuote(Output(Extension)) + To + ShellQuote(Wav), &Text), 0)
             << Text;
         EXPECT_EQ(Probe(Wav).Bits, Row.Bits);
-        EXPECT_TRUE(DecodeInts(Wav, Row.Bits) == Expected) << Decoder << " decodes other samples";
+        EXPECT_TRUE(DecodeInts(Wav, Row.Bits) == DecodeInts(Output(Extension), Row.Bits))
+            << Decoder << " decodes other samples";
     }
 
     // The first stream exact, the later one at the first one's rate with its length and close to

@@ -175,7 +175,8 @@ TEST(VorbisOut, UnnumberedStreamsGetSerialsOfTheirOwn) {
     };
     auto First = Encode(FirstPcm, "first.ogg");
     EXPECT_TRUE(Encode(FirstPcm, "first.ogg") == First);
-    EXPECT_TRUE(Encode(FirstPcm, "first.ogg.99-1.part") == First);
+    // Temporary names differ from run to run and count as no name.
+    EXPECT_TRUE(Encode(FirstPcm, ".deraz-99-1.part") == Encode(FirstPcm, ".deraz-7-2.part"));
     auto Second = Encode(SecondPcm, "second.ogg");
     EXPECT_NE(FirstSerial(First), FirstSerial(Second));
     EXPECT_NE(FirstSerial(Encode(FirstPcm, "other.ogg")), FirstSerial(First));

@@ -104,10 +104,12 @@ private slots:
         Dlg.ComboChannels->setCurrentIndex(Dlg.ComboChannels->findData(1));
         Dlg.BtnOK->click();
         QVERIFY(!Dlg.isVisible());
-        QCOMPARE(QString::fromStdString(FileText(Ini)),
-                 QString("[General]\nMinimode=1\nNotify=0\nAutoMinimode=1\nUseSound=0\nDone=\nError=\n"
-                         "KeepFolders=1\nCopyCovers=0\nUpdateOnly=1\nParallelConversions=3\nReplayGain=2\n"
-                         "[Output]\nMaxRate=48000\nMaxBits=0\nChannels=1\nCopyCompatible=0\n"));
+        QCOMPARE(
+            QString::fromStdString(FileText(Ini)),
+            QString("[General]\nMinimode=1\nNotify=0\nAutoMinimode=1\nUseSound=0\nDone=\nError=\n"
+                    "KeepFolders=1\nCopyCovers=0\nUpdateOnly=1\nParallelConversions=3\nReplayGain=2\n"
+                    "NameByTags=0\nNamePattern={albumartist}/{album}/{track:02} - {title}\nRemoveGone=0\n"
+                    "[Output]\nMaxRate=48000\nMaxBits=0\nChannels=1\nCopyCompatible=0\n"));
     }
 };
 

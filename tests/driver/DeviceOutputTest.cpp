@@ -94,14 +94,14 @@ TEST(Profiles, AProfileThisBuildCannotUseIsRefusedWithItsReason) {
     test::TTempDir Dir;
     TSettings Settings(Dir.File("Varidir.ini"));
     TIniFile Ini(Settings.FileName());
-    Ini.WriteString("Profile phone", "Extension", ".opus");
-    Ini.WriteInteger("Profile phone", "DestExt", 6);
+    Ini.WriteString("Profile phone", "Extension", ".mpc");
+    Ini.WriteInteger("Profile phone", "DestExt", 11);
     Ini.WriteInteger("Profile old", "DestExt", 42);
     Settings.WriteOutputFormat(2, 0, false);
     struct {
         const char* Name;
         const char* Reason;
-    } Cases[] = {{"phone", "Profile \"phone\" writes .opus files, which this build cannot write."},
+    } Cases[] = {{"phone", "Profile \"phone\" writes .mpc files, which this build cannot write."},
                  {"old", "Profile \"old\" names output format 42, which this build does not have."},
                  {"none", "There is no profile \"none\"."},
                  {"a]b", "A profile name must not be empty"}};

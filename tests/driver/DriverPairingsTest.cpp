@@ -23,12 +23,14 @@ using test::ShellQuote;
 constexpr int32_t Rate = 44100;
 constexpr int32_t Frames = 30000;
 
-const std::map<std::string, int32_t> SinkCodes{{".wav", scWaveOut}, {".ogg", scVorbisOut}, {".ape", scMACOut},
-                                               {".fla", scFLACOut}, {".flac", scFLACOut},  {".mp3", scMP3Out},
-                                               {".opus", scOpusOut}};
+const std::map<std::string, int32_t> SinkCodes{
+    {".wav", scWaveOut},   {".ogg", scVorbisOut}, {".ape", scMACOut},   {".fla", scFLACOut},
+    {".flac", scFLACOut},  {".mp3", scMP3Out},    {".opus", scOpusOut}, {".m4a", scM4aOut},
+    {".wv", scWavPackOut}, {".aiff", scAiffOut}};
 
 bool Lossless(const std::string& Ext) {
-    return Ext == ".wav" || Ext == ".fla" || Ext == ".flac" || Ext == ".ape";
+    return Ext == ".wav" || Ext == ".fla" || Ext == ".flac" || Ext == ".ape" || Ext == ".wv" ||
+           Ext == ".aiff";
 }
 
 struct TBatch {

@@ -172,7 +172,10 @@ double PeerWorstChannelSnrDb(const std::vector<int16_t>& Samples, int32_t Channe
     TTempDir Dir;
     WritePcmWav(Dir.File("pcm.wav"), Samples, Channels, SampleRate);
     if (!EncodeWithPeerTool(Dir.File("pcm.wav"), Extension, Dir.File("peer" + Extension))) return -1000.0;
-    return WorstChannelSnrDb(Samples, BytesToSamples(DecodeWithFfmpeg(Dir.File("peer" + Extension))),
+    // At the input's rate: Opus decodes at 48 kHz.
+    return WorstChannelSnrDb(Samples,
+                             BytesToSamples(DecodeWithFfmpeg(Dir.File("peer" + Extension),
+                                                             "s16le -ar " + std::to_string(SampleRate))),
                              Channels);
 }
 
@@ -190,6 +193,10 @@ bool EncodeWithPeerTool(const std::string& Wav, const std::string& Extension, co
         return RunCommand("flac -s -f -o " + Target + " " + In) == 0;
     if (Extension == ".ogg") return RunCommand("oggenc -Q -o " + Target + " " + In) == 0;
     if (Extension == ".opus") return RunCommand("opusenc --quiet " + In + " " + Target) == 0;
+    if (Extension == ".m4a")
+        return RunCommand("ffmpeg -nostdin -v error -y -i " + In + " -c:a aac -b:a 192k " + Target) == 0;
+    if (Extension == ".wv") return RunCommand("wavpack -q -y " + In + " -o " + Target) == 0;
+    if (Extension == ".aiff") return RunCommand("sox " + In + " " + Target) == 0;
     // jmac exits 0 even when it fails: look for its output.
     if (Extension == ".ape")
         return ToolAvailable("jmac") && RunCommand("jmac c2 " + In + " " + Target + " >/dev/null") == 0 &&
