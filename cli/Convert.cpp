@@ -83,7 +83,8 @@ void FillMediaBin(TMediaBin& Bin, const TCliOptions& Options, const TOutputChoic
     std::vector<std::string> Present;
     for (const auto& Name : Options.Files) {
         std::error_code Error;
-        bool Missing = fs::symlink_status(Name, Error).type() == fs::file_type::not_found;
+        // By its UTF-8 name, which a path made from the string would read in the ANSI code page on Windows.
+        bool Missing = fs::symlink_status(fs::u8path(Name), Error).type() == fs::file_type::not_found;
         (Missing ? Found.Missing : Present).push_back(Name);
     }
     Bin.Add(ExpandInputs(Present, Bin.OutputDirectory(), &Found.Walk));

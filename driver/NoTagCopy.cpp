@@ -10,6 +10,10 @@ void RequireTagCopy() {
     throw std::runtime_error("Copying tags is not available in this build.");
 }
 
+bool TagCopyAvailable() {
+    return false;
+}
+
 void WriteTags(const std::string&, const std::string&, const TTagSet&, TTagWrite) {
     RequireTagCopy();
 }

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <thread>
 
+#include "driver/TagCopy.h"
 #include "platform/Paths.h"
 
 namespace deraz {
@@ -75,7 +76,7 @@ public:
 
     TOutputChoice Read() const {
         TOutputChoice Choice{Integer(kDestExt, DefaultDestExt), Integer(kBitrate, DefaultBitrate),
-                             Bool(kCopyTags, true), Bool(kCapBitrate, false)};
+                             Bool(kCopyTags, TagCopyAvailable()), Bool(kCapBitrate, false)};
         Choice.ReplayGain = GainMode(Integer(kReplayGain, gmOff));
         const int32_t MaxRate = Integer(kMaxRate, 0);
         Choice.Limits.MaxRate = MaxRate >= LowestMaxRate && MaxRate <= HighestMaxRate ? MaxRate : 0;
@@ -169,7 +170,7 @@ int32_t TSettings::Bitrate() const {
     return FIni.ReadInteger(kBitrate.Section, kBitrate.Name, DefaultBitrate);
 }
 bool TSettings::CopyTags() const {
-    return FIni.ReadBool(kCopyTags.Section, kCopyTags.Name, true);
+    return FIni.ReadBool(kCopyTags.Section, kCopyTags.Name, TagCopyAvailable());
 }
 
 bool TSettings::CapBitrate() const {

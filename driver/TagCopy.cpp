@@ -154,6 +154,10 @@ bool WriteInto(TagLib::MP4::File& File, const TTagSet& Tags) {
 
 void RequireTagCopy() {}
 
+bool TagCopyAvailable() {
+    return true;
+}
+
 void WriteTags(const std::string& FileName, const std::string& OutputExt, const TTagSet& Tags,
                TTagWrite Mode) {
     UseUtf8InfoStrings();

@@ -12,6 +12,8 @@ namespace deraz {
 // Raises std::runtime_error with a message saying so when this build cannot copy tags (it was
 // built without TagLib); returns otherwise.
 void RequireTagCopy();
+// Whether this build can copy tags; tags are copied by default only where it can.
+bool TagCopyAvailable();
 
 // Whether the tags written join those the file holds (fields of the same name replaced), or
 // replace all of its fields and pictures.

@@ -2,8 +2,6 @@
 // damaged files and the failures of a conversion.
 #include <gtest/gtest.h>
 
-#include <regex>
-
 #include <filesystem>
 
 #include "codecs/ape/ACS_MAC.h"
@@ -177,7 +175,11 @@ TEST_F(MACTest, DamagedFilesEndInAnError) {
     // A file cut in the middle of its audio (5.018 s) names where reading stopped.
     WriteFileBytes(Dir.File("half.ape"), std::vector(Bytes.begin(), Bytes.begin() + Bytes.size() / 2));
     std::string Error = Recompress(Dir.File("half.ape"), Dir.File("out.ape"));
-    EXPECT_TRUE(std::regex_match(Error, std::regex(R"(MACDll error: .* at 0:0[123]\.\d{3}\.)"))) << Error;
+    const size_t At = Error.rfind(" at 0:0");
+    ASSERT_TRUE(Error.starts_with("MACDll error: ") && At != std::string::npos) << Error;
+    const double Time = std::stod(Error.substr(At + 7));
+    EXPECT_TRUE(Time >= 1.0 && Time < 4.0) << Error;
+    EXPECT_TRUE(Error.ends_with(".")) << Error;
 }
 
 TEST_F(MACTest, FailedStartReportsAndFreesTheSource) {

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <regex>
 
 #include "codecs/mp3/ACS_LAME.h"
 #include "codecs/mp3/ACS_MAD.h"
@@ -168,10 +167,12 @@ TEST(MP3In, ACutFileNotesHowMuchOfItsStatedLengthArrived) {
         Source.SetFileName(Dir.File("cut.mp3"));
         EXPECT_NEAR(double(ReadAll(Source).size()) / 2 / 44100, 5.333, 0.1) << Options;
         const bool Counted = std::string(Options).find("-t") == std::string::npos;
-        EXPECT_TRUE(std::regex_match(
-            Source.Note(),
-            std::regex(Counted ? R"(The input ends early: 5\.[23]\d\d of 8\.000 s decoded\.)" : "")))
-            << Options << ": " << Source.Note();
+        // "The input ends early: 5.2xx of 8.000 s decoded." or 5.3xx, where the cut falls.
+        const std::string Note = Source.Note();
+        const bool Early = Note.size() == 47 && Note.starts_with("The input ends early: 5.") &&
+                           (Note[24] == '2' || Note[24] == '3') && Note.ends_with(" of 8.000 s decoded.");
+        EXPECT_EQ(Early, Counted) << Options << ": " << Note;
+        if (!Counted) EXPECT_EQ(Note, "") << Options;
         Source.SetFileName(File);
         ReadAll(Source);
         EXPECT_EQ(Source.Note(), "") << Options;
