@@ -172,7 +172,9 @@ TEST(MP3In, ACutFileNotesHowMuchOfItsStatedLengthArrived) {
         const bool Early = Note.size() == 47 && Note.starts_with("The input ends early: 5.") &&
                            (Note[24] == '2' || Note[24] == '3') && Note.ends_with(" of 8.000 s decoded.");
         EXPECT_EQ(Early, Counted) << Options << ": " << Note;
-        if (!Counted) EXPECT_EQ(Note, "") << Options;
+        if (!Counted) {
+            EXPECT_EQ(Note, "") << Options;
+        }
         Source.SetFileName(File);
         ReadAll(Source);
         EXPECT_EQ(Source.Note(), "") << Options;
