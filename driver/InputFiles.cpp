@@ -15,8 +15,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Names are UTF-8 throughout the program, while a path made from or turned into a narrow string
+// uses the ANSI code page on Windows: these two convert by UTF-8 everywhere.
+fs::path PathOf(const std::string& Name) {
+    return fs::u8path(Name);
+}
+std::string NameOf(const fs::path& Path) {
+    const auto Text = Path.u8string();
+    return std::string(Text.begin(), Text.end());
+}
+
 std::string FullName(const std::string& Name) {
-    std::string Path = fs::absolute(Name).lexically_normal().string();
+    std::string Path = NameOf(fs::absolute(PathOf(Name)).lexically_normal());
     // "dir/." normalises to "dir/"; the folder is kept without the trailing slash.
     if (Path.ends_with('/') && Path.size() > 1) Path.pop_back();
     return Path;
@@ -30,9 +40,9 @@ fs::path Canonical(const fs::path& Path) {
 
 // The deepest folder that holds every one of Folders (full, normalised paths).
 fs::path CommonFolder(const std::vector<std::string>& Folders) {
-    fs::path Common = Folders.front();
+    fs::path Common = PathOf(Folders.front());
     for (const auto& Folder : Folders) {
-        const fs::path Other = Folder;
+        const fs::path Other = PathOf(Folder);
         fs::path Shared;
         for (auto A = Common.begin(), B = Other.begin(); A != Common.end() && B != Other.end() && *A == *B;
              ++A, ++B)
@@ -138,22 +148,21 @@ std::vector<TInputFile> ExpandInputs(const std::vector<std::string>& Arguments, 
     std::vector<std::string> Paths, Folders;
     for (const auto& Argument : Arguments) {
         Paths.push_back(FullName(Argument));
-        if (fs::is_directory(Paths.back())) Folders.push_back(Paths.back());
+        if (fs::is_directory(PathOf(Paths.back()))) Folders.push_back(Paths.back());
     }
     const fs::path Root = Folders.empty() ? fs::path() : CommonFolder(Folders);
     std::vector<TInputFile> Inputs;
     for (const auto& Path : Paths) {
-        if (!fs::is_directory(Path)) {
-            if (!Walk.FileRepeated(Path)) Inputs.push_back({Path, {}, ExtractFileName(Path)});
+        if (!fs::is_directory(PathOf(Path))) {
+            if (!Walk.FileRepeated(PathOf(Path))) Inputs.push_back({Path, {}, ExtractFileName(Path)});
             continue;
         }
-        if (Walk.FolderRepeated(Path)) continue;
+        if (Walk.FolderRepeated(PathOf(Path))) continue;
         std::vector<fs::path> Found;
-        Walk.Walk(Path, Found);
+        Walk.Walk(PathOf(Path), Found);
         std::sort(Found.begin(), Found.end());
         for (const auto& File : Found)
-            Inputs.push_back(
-                {File.lexically_normal().string(), Path, File.lexically_relative(Root).string()});
+            Inputs.push_back({NameOf(File.lexically_normal()), Path, NameOf(File.lexically_relative(Root))});
         // A folder with nothing to convert stays an input of its own, which then fails with its
         // reason instead of vanishing from the batch.
         if (Found.empty()) Inputs.push_back({Path, {}, ExtractFileName(Path)});
