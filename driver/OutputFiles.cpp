@@ -12,6 +12,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Names are UTF-8; a path made from a narrow string would read it in the ANSI code page on Windows.
+fs::path PathOf(const std::string& Name) {
+    return fs::u8path(Name);
+}
+
+} // namespace
+
+namespace {
+
 constexpr std::string_view TemporaryPrefix = ".deraz-";
 constexpr std::string_view TemporarySuffix = ".part";
 
@@ -39,7 +48,8 @@ std::string TemporaryOutputName(const std::string& FinalName) {
     // A short name of its own, so that any final name the file system allows leaves room for it.
     std::string Name = std::string(TemporaryPrefix) + std::to_string(ProcessId()) + "-" +
                        std::to_string(Counter++) + std::string(TemporarySuffix);
-    return (fs::path(FinalName).parent_path() / Name).string();
+    const auto Text = (PathOf(FinalName).parent_path() / Name).u8string();
+    return std::string(Text.begin(), Text.end());
 }
 
 int32_t RemoveStaleTemporaries(const std::string& Folder) {
@@ -65,7 +75,7 @@ void RequireWritableFolder(const std::string& Folder) {
 
 void RequireRegularFile(const std::string& InputName) {
     std::error_code Error;
-    fs::file_type Type = fs::status(InputName, Error).type();
+    fs::file_type Type = fs::status(PathOf(InputName), Error).type();
     // A missing file is left to the source, whose message names the system's reason.
     if (Type == fs::file_type::not_found || Type == fs::file_type::regular) return;
     if (Type == fs::file_type::directory)
@@ -75,14 +85,14 @@ void RequireRegularFile(const std::string& InputName) {
 
 bool OutputUpToDate(const std::string& InputName, const std::string& OutputName) {
     std::error_code InputError, OutputError;
-    if (!fs::is_regular_file(OutputName, OutputError)) return false;
-    auto InputTime = fs::last_write_time(InputName, InputError);
-    auto OutputTime = fs::last_write_time(OutputName, OutputError);
+    if (!fs::is_regular_file(PathOf(OutputName), OutputError)) return false;
+    auto InputTime = fs::last_write_time(PathOf(InputName), InputError);
+    auto OutputTime = fs::last_write_time(PathOf(OutputName), OutputError);
     return !InputError && !OutputError && OutputTime >= InputTime;
 }
 
 void MakeOutputFolder(const std::string& FinalName) {
-    fs::path Folder = fs::path(FinalName).parent_path();
+    fs::path Folder = PathOf(FinalName).parent_path();
     std::error_code Error;
     if (Folder.empty() || fs::is_directory(Folder, Error)) return;
     fs::create_directories(Folder, Error);
@@ -94,7 +104,7 @@ void MakeOutputFolder(const std::string& FinalName) {
 
 void CommitOutput(const std::string& TemporaryName, const std::string& FinalName) {
     std::error_code Error;
-    fs::rename(TemporaryName, FinalName, Error);
+    fs::rename(PathOf(TemporaryName), PathOf(FinalName), Error);
     if (Error) {
         DiscardOutput(TemporaryName);
         throw std::runtime_error("Cannot write " + FinalName + ": " + Error.message());
@@ -103,7 +113,7 @@ void CommitOutput(const std::string& TemporaryName, const std::string& FinalName
 
 void DiscardOutput(const std::string& TemporaryName) {
     std::error_code Error;
-    fs::remove(TemporaryName, Error);
+    fs::remove(PathOf(TemporaryName), Error);
 }
 
 } // namespace deraz

@@ -29,7 +29,14 @@ TFileStream::TFileStream(const std::string& FileName, TFileOpenMode Mode) : FFil
         errno = EISDIR;
         Fail("Cannot open");
     }
+#ifdef _WIN32
+    // The name is UTF-8; the narrow fopen would read it in the ANSI code page.
+    const std::string Narrow = ModeString(Mode);
+    FFile = _wfopen(std::filesystem::u8path(FileName).c_str(),
+                    std::wstring(Narrow.begin(), Narrow.end()).c_str());
+#else
     FFile = std::fopen(FileName.c_str(), ModeString(Mode));
+#endif
     if (!FFile) Fail("Cannot open");
 }
 
