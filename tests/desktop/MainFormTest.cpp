@@ -262,8 +262,9 @@ private slots:
             Main->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(Main));
             Main->MediaBox->setFocus();
+            QTRY_VERIFY(Main->MediaBox->hasFocus());
             QTest::keyClick(Main->MediaBox, Qt::Key_Delete);
-            QCOMPARE(Main->EntryCount(), 2);
+            QTRY_COMPARE(Main->EntryCount(), 2);
             QCOMPARE(Main->MediaBox->topLevelItem(1)->text(0), Q(Audio.File("missing.wav")));
             QCOMPARE(Status(), "Total files to be converted: 2");
         }
