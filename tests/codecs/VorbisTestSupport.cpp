@@ -1,5 +1,6 @@
 #include "tests/codecs/VorbisTestSupport.h"
 
+#include <atomic>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
@@ -14,7 +15,10 @@ std::string EncodeWithOggenc(const std::string& Folder, const std::string& Name,
     std::string Wav = Folder + "/" + Name + ".wav";
     std::string Ogg = Folder + "/" + Name + ".ogg";
     WritePcmWav(Wav, Samples, Channels, SampleRate);
-    std::string Command = "oggenc -Q -q " + std::to_string(Quality);
+    // oggenc picks its serial from the clock's second, so files made within one second would share
+    // it and a chain of them would read as one stream: each file gets a serial of its own.
+    static std::atomic<int32_t> Serial{1000};
+    std::string Command = "oggenc -Q -q " + std::to_string(Quality) + " -s " + std::to_string(Serial++);
     for (const std::string& Comment : Comments) Command += " -c " + ShellQuote(Comment);
     std::string Output;
     if (RunCommand(Command + " -o " + ShellQuote(Ogg) + " " + ShellQuote(Wav), &Output) != 0)
