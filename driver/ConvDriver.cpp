@@ -216,6 +216,9 @@ void TConvDriver::ConvertEntry(const std::string& InputName, const std::string& 
         throw;
     }
     bool Decodable = Input->Valid();
+    // A file of tags without audio (an MP3 of ID3 tags alone) converts to an output that TagLib
+    // cannot open, so such an output carries no tags, and says so.
+    const bool NoAudio = Input->Size() == 0;
     const TPcmFormat Format{Input->SampleRate(), Input->BitsPerSample(), Input->Channels()};
     Input->CloseFile();
     if (!Decodable) throw std::runtime_error(UndecodableMessage(*Input));
@@ -230,8 +233,10 @@ void TConvDriver::ConvertEntry(const std::string& InputName, const std::string& 
         throw EEntryCopied("Copied without converting.");
     }
     const TDevicePlan Plan = PlanDeviceOutput(Choice.Limits, Format, !LevelBitrates(Choice.DestExt).empty());
-    FDeviceNote = Plan.Note();
-    FSourceNote = JoinedNotes(Input->Note(), FDeviceNote);
+    FPlanNote = Plan.Note();
+    if (NoAudio && Choice.CopyTags)
+        FPlanNote = JoinedNotes(FPlanNote, "The output holds no audio, so it carries no tags.");
+    FSourceNote = JoinedNotes(Input->Note(), FPlanNote);
 
     FActiveSink = Sink->Code;
     ReportProgress(0);
@@ -240,7 +245,7 @@ void TConvDriver::ConvertEntry(const std::string& InputName, const std::string& 
     FActiveMeter = ConnectMeter(FMeter, Choice, OutputExt, FFilters->Connect(Plan, Input), *Sink->Sink,
                                 std::move(AlbumGain));
     if (Sink->ApplyLevel) Sink->ApplyLevel(Choice);
-    FTagSource = Choice.CopyTags ? InputName : std::string();
+    FTagSource = Choice.CopyTags && !NoAudio ? InputName : std::string();
     FFinalName = OutputName;
     FTemporaryName = TemporaryOutputName(OutputName);
     Sink->Sink->SetFileName(FTemporaryName);
@@ -311,7 +316,7 @@ void TConvDriver::Handle(const TEvent& Event) {
         ReportProgress(100);
         BringCovers(FQueue->Entry(FCurrentIndex));
         // The source's note is read again: reading to the end may have told more (a cut file).
-        if (!FCurrentSource->Note().empty()) FSourceNote = JoinedNotes(FCurrentSource->Note(), FDeviceNote);
+        if (!FCurrentSource->Note().empty()) FSourceNote = JoinedNotes(FCurrentSource->Note(), FPlanNote);
         RecordResult(eoConverted, JoinedNotes(FQueue->Entry(FCurrentIndex).Note,
                                               JoinedNotes(JoinedNotes(FSourceNote, FCurrentSink->Note()),
                                                           GainNote(FLoudness))));

@@ -200,7 +200,7 @@ private:
     std::string FFinalName;     // where its output goes once complete
     std::string FTagSource;     // the input whose tags its output gets; empty: no tags
     std::string FSourceNote;    // what its source had to say about the input
-    std::string FDeviceNote;    // what the rate, depth and channel limits did to the entry
+    std::string FPlanNote;      // what was done to the entry besides converting it (limits, tags)
     int32_t FActiveSink = scWaveOut;
     std::unique_ptr<TDeviceFilters> FFilters;
     std::unique_ptr<TLoudnessMeter> FMeter;
