@@ -8,22 +8,13 @@
 #include "driver/Manifest.h"
 #include "driver/MediaBinEntry.h"
 #include "driver/OutputFiles.h"
+#include "platform/Paths.h"
 
 namespace deraz {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// Names are UTF-8 throughout the program, while a path made from or turned into a narrow string
-// uses the ANSI code page on Windows: these two convert by UTF-8 everywhere.
-fs::path PathOf(const std::string& Name) {
-    return fs::u8path(Name);
-}
-std::string NameOf(const fs::path& Path) {
-    const auto Text = Path.u8string();
-    return std::string(Text.begin(), Text.end());
-}
 
 std::string FullName(const std::string& Name) {
     std::string Path = NameOf(fs::absolute(PathOf(Name)).lexically_normal());

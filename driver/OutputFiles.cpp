@@ -6,18 +6,11 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "platform/Paths.h"
+
 namespace deraz {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// Names are UTF-8; a path made from a narrow string would read it in the ANSI code page on Windows.
-fs::path PathOf(const std::string& Name) {
-    return fs::u8path(Name);
-}
-
-} // namespace
 
 namespace {
 
@@ -48,8 +41,7 @@ std::string TemporaryOutputName(const std::string& FinalName) {
     // A short name of its own, so that any final name the file system allows leaves room for it.
     std::string Name = std::string(TemporaryPrefix) + std::to_string(ProcessId()) + "-" +
                        std::to_string(Counter++) + std::string(TemporarySuffix);
-    const auto Text = (PathOf(FinalName).parent_path() / Name).u8string();
-    return std::string(Text.begin(), Text.end());
+    return NameOf(PathOf(FinalName).parent_path() / Name);
 }
 
 int32_t RemoveStaleTemporaries(const std::string& Folder) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace deraz {
 
@@ -15,6 +16,16 @@ inline constexpr const char* PathDelimiters = "\\/:";
 inline constexpr char PathDelimiter = '/';
 inline constexpr const char* PathDelimiters = "/";
 #endif
+
+// Names are UTF-8 throughout the program, while a path made from or turned into a narrow string
+// uses the ANSI code page on Windows: these two convert by UTF-8 on every system.
+inline std::filesystem::path PathOf(const std::string& Name) {
+    return std::filesystem::u8path(Name);
+}
+inline std::string NameOf(const std::filesystem::path& Path) {
+    const auto Text = Path.u8string();
+    return std::string(Text.begin(), Text.end());
+}
 
 // The folder of the running executable; the current folder when the system does not say.
 std::filesystem::path ExecutableDirectory();
