@@ -297,11 +297,7 @@ void TConvDriver::Handle(const TEvent& Event) {
             break;
         }
         // A shortened file under the final name would pass for a finished conversion.
-        if (FAborting && FCurrentSink->Progress() != 100) {
-            DiscardOutput(FTemporaryName);
-            RecordResult(eoStopped, "Stopped by Abort; no output was written.");
-            break;
-        }
+        if (RecordedAsStopped()) break;
         try {
             // Tags go into the temporary file, so an output whose tags failed is never committed.
             if (!FTagSource.empty()) CopyTags(FTagSource, FTemporaryName, ExtractFileExt(FFinalName));
@@ -323,6 +319,9 @@ void TConvDriver::Handle(const TEvent& Event) {
         break;
     case ekException:
         FCurrentSource->Reset();
+        // A sink cut short by Abort may refuse to finish (a Monkey's Audio file without frames):
+        // the file was stopped, not failed.
+        if (RecordedAsStopped()) break;
         DiscardOutput(FTemporaryName);
         RecordResult(eoFailed, WithFinalName(Event.Message, FTemporaryName, FFinalName));
         break;
@@ -358,6 +357,13 @@ void TConvDriver::StartNext() {
         }
     }
     EndBatch();
+}
+
+bool TConvDriver::RecordedAsStopped() {
+    if (!FAborting || FCurrentSink->Progress() == 100) return false;
+    DiscardOutput(FTemporaryName);
+    RecordResult(eoStopped, "Stopped by Abort; no output was written.");
+    return true;
 }
 
 void TConvDriver::RecordResult(TEntryOutcome Outcome, std::string Message, bool Copied) {

@@ -175,6 +175,8 @@ private:
     // Starts entries until one runs; ends the batch when none is left.
     void StartNext();
     void RecordResult(TEntryOutcome Outcome, std::string Message, bool Copied = false);
+    // Records the current entry as stopped when Abort cut it short; false when it was not.
+    bool RecordedAsStopped();
     // Copies an input that needs no change into its output, with tags as Choice says.
     void CopyEntry(const std::string& InputName, const std::string& OutputName, const TOutputChoice& Choice);
     // Copies the cover pictures of a converted or up-to-date entry, once per pair of folders.

@@ -235,38 +235,42 @@ TEST(ConvDriver, TheLevelIsReadAndAppliedForEachEntry) {
 }
 
 TEST(ConvDriver, AbortStopsTheRunningFileLeavesNoOutputAndStartsNothingMore) {
-    TRig Rig;
-    Rig.Out.StallForAbort = true;
-    auto Content = Bytes(400000, 5);
-    auto Older = Bytes(1000, 9);
-    test::WriteFileBytes(Rig.Dir.File("1.o.raw"), Older);
-    std::vector<TMediaEntry> Entries{{Rig.Input("1.raw", Content), Rig.Dir.File("1.o.raw")},
-                                     {Rig.Input("2.raw", Content), Rig.Dir.File("2.o.raw")},
-                                     {Rig.Input("3.raw", Content), Rig.Dir.File("3.o.raw")}};
-    Rig.Driver.OnProgress = [&](TConvDriver* Sender, int32_t Percent) {
-        if (Percent >= 5) Sender->Abort();
-    };
-    Rig.Run(Entries);
-    ASSERT_EQ(Rig.Ends.size(), 1u);
-    const auto& Summary = Rig.Ends[0];
-    EXPECT_TRUE(Summary.Aborted);
-    EXPECT_EQ(Summary.Converted, 0);
-    ASSERT_EQ(Summary.Problems.size(), 3u);
-    EXPECT_EQ(Summary.Problems[0].Outcome, eoStopped);
-    EXPECT_EQ(Summary.Problems[1].Outcome, eoNotStarted);
-    EXPECT_EQ(Summary.Problems[2].Outcome, eoNotStarted);
-    EXPECT_EQ(test::ReadFileBytes(Rig.Dir.File("1.o.raw")), Older);
-    EXPECT_EQ(test::ReadFileBytes(Rig.Dir.File("1.raw")), Content);
-    EXPECT_FALSE(fs::exists(Rig.Dir.File("2.o.raw")));
-    EXPECT_TRUE(Rig.LeftOvers().empty());
-    EXPECT_EQ(Rig.Driver.QueueIndex(), 0);
+    // A sink that refuses to finish the cut file still counts as stopped, not failed.
+    for (bool RefusesAShortFinish : {false, true}) {
+        TRig Rig;
+        Rig.Out.StallForAbort = true;
+        Rig.Out.RefusesAShortFinish = RefusesAShortFinish;
+        auto Content = Bytes(400000, 5);
+        auto Older = Bytes(1000, 9);
+        test::WriteFileBytes(Rig.Dir.File("1.o.raw"), Older);
+        std::vector<TMediaEntry> Entries{{Rig.Input("1.raw", Content), Rig.Dir.File("1.o.raw")},
+                                         {Rig.Input("2.raw", Content), Rig.Dir.File("2.o.raw")},
+                                         {Rig.Input("3.raw", Content), Rig.Dir.File("3.o.raw")}};
+        Rig.Driver.OnProgress = [&](TConvDriver* Sender, int32_t Percent) {
+            if (Percent >= 5) Sender->Abort();
+        };
+        Rig.Run(Entries);
+        ASSERT_EQ(Rig.Ends.size(), 1u);
+        const auto& Summary = Rig.Ends[0];
+        EXPECT_TRUE(Summary.Aborted);
+        EXPECT_EQ(Summary.Converted, 0);
+        ASSERT_EQ(Summary.Problems.size(), 3u);
+        EXPECT_EQ(Summary.Problems[0].Outcome, eoStopped) << Summary.Problems[0].Message;
+        EXPECT_EQ(Summary.Problems[1].Outcome, eoNotStarted);
+        EXPECT_EQ(Summary.Problems[2].Outcome, eoNotStarted);
+        EXPECT_EQ(test::ReadFileBytes(Rig.Dir.File("1.o.raw")), Older);
+        EXPECT_EQ(test::ReadFileBytes(Rig.Dir.File("1.raw")), Content);
+        EXPECT_FALSE(fs::exists(Rig.Dir.File("2.o.raw")));
+        EXPECT_TRUE(Rig.LeftOvers().empty());
+        EXPECT_EQ(Rig.Driver.QueueIndex(), 0);
 
-    // The next batch starts from its first entry.
-    Rig.Driver.OnProgress = nullptr;
-    Rig.Out.StallForAbort = false;
-    Rig.Run(Entries);
-    EXPECT_EQ(Rig.Ends.back().Converted, 3);
-    EXPECT_EQ(test::ReadFileBytes(Rig.Dir.File("1.o.raw")), Content);
+        // The next batch starts from its first entry.
+        Rig.Driver.OnProgress = nullptr;
+        Rig.Out.StallForAbort = false;
+        Rig.Run(Entries);
+        EXPECT_EQ(Rig.Ends.back().Converted, 3);
+        EXPECT_EQ(test::ReadFileBytes(Rig.Dir.File("1.o.raw")), Content);
+    }
 }
 
 TEST(ConvDriver, AbortFromTheDriversOwnEventsEndsTheBatchOnce) {

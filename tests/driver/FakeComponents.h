@@ -55,6 +55,8 @@ public:
     // Once a tenth of the input is read, steps on without reading until the conversion is aborted,
     // so that an abort certainly finds it running.
     std::atomic<bool> StallForAbort{false};
+    // Like a sink that cannot make a file of fewer frames than it was promised.
+    std::atomic<bool> RefusesAShortFinish{false};
     std::atomic<int32_t> Level{-1}; // set by the test table's level hook
     std::string NoteToMake;         // the note every conversion leaves
 
@@ -77,6 +79,9 @@ protected:
             throw EACSException("corrupt data\nat frame 3 of the library");
         FStream->Write(Buffer, Count);
         return Count > 0;
+    }
+    void FinishOutput() override {
+        if (RefusesAShortFinish && Progress() != 100) throw EACSException("the file is short");
     }
 };
 
