@@ -268,7 +268,7 @@ std::string BitrateText(TMediaAnalysers& A, const std::string& FileName) {
         case mkOpus:
             A.Opus.LoadFile(FileName);
             return A.Opus.IsValid() ? IntText(A.Opus.Bitrate()) : Invalid;
-        case mkMP4: {
+        case mkProbed: {
             const TMediaProbe Probe = ProbeMedia(FileName);
             return Probe.Valid ? ProbeBitrate(Probe) : Invalid;
         }
@@ -339,7 +339,7 @@ bool ReadMediaInfo(TMediaAnalysers& A, const std::string& FileName, TMediaInfo& 
         if (!A.Opus.IsValid()) return false;
         FillOpus(A.Opus, Result);
         break;
-    case mkMP4: {
+    case mkProbed: {
         const TMediaProbe Probe = ProbeMedia(FileName);
         if (!Probe.Valid) return false;
         FillProbe(Probe, Result);

@@ -113,6 +113,8 @@ void WithTagFile(TTagForm Form, const std::string& FileName, bool ReadProperties
         TagLib::RIFF::AIFF::File File(Name, ReadProperties);
         return Action(File);
     }
+    case tfProbed:
+        return; // read apart (ReadTags), never written
     }
 }
 

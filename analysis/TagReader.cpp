@@ -2,6 +2,11 @@
 
 #include "analysis/MediaInfo.h"
 #include "analysis/TagForms.h"
+#ifdef DERAZ_HAVE_FFMPEG
+#include "codecs/ffmpeg/FFmpegProbe.h"
+#endif
+
+#include <taglib/fileref.h>
 
 namespace deraz {
 
@@ -186,12 +191,43 @@ TTagSet ReadFrom(TagLib::RIFF::WAV::File& File) {
     return Tags;
 }
 
+// The metadata FFmpeg's demuxers read, under the names of TagLib's property maps.
+PropertyMap ProbedProperties(const std::string& InputName) {
+    PropertyMap Properties;
+#ifdef DERAZ_HAVE_FFMPEG
+    constexpr std::pair<const char*, const char*> Renamed[] = {
+        {"ALBUM_ARTIST", "ALBUMARTIST"}, {"TRACK", "TRACKNUMBER"}, {"DISC", "DISCNUMBER"}};
+    for (auto [Key, Value] : ProbeMedia(InputName).Tags) {
+        String Name = Text(Key).upper();
+        for (auto [From, To] : Renamed)
+            if (Name == From) Name = To;
+        if (!Properties.contains(Name)) Properties.insert(Name, StringList(Text(Value)));
+    }
+#else
+    (void)InputName;
+#endif
+    return Properties;
+}
+
+// Formats read through FFmpeg: the fields TagLib finds (WMA, Musepack, TTA, MP4 video), with
+// the ones only FFmpeg's demuxers read (TagLib keeps a WMA's comment apart; Matroska, CAF).
+TTagSet ReadProbed(const std::string& InputName) {
+    TagLib::FileRef File(InputName.c_str(), false);
+    TTagSet Tags;
+    if (!File.isNull() && File.file()->isValid()) Tags = FromProperties(File.file()->properties());
+    for (auto& [Name, Values] : FromProperties(ProbedProperties(InputName)).Fields)
+        Tags.Fields.try_emplace(Name, Values);
+    return Tags;
+}
+
 } // namespace
 
 TTagSet ReadTags(const std::string& InputName) {
     UseUtf8InfoStrings();
     TTagSet Tags;
-    if (const TFormat* Format = FindInputFormat(FileExtension(InputName)))
+    const TFormat* Format = FindInputFormat(FileExtension(InputName));
+    if (Format && Format->TagForm == tfProbed) return ReadProbed(InputName);
+    if (Format)
         WithTagFile(Format->TagForm, InputName, false, [&](auto& File) {
             if (File.isValid()) Tags = ReadFrom(File);
         });

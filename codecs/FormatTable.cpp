@@ -179,6 +179,11 @@ void SetM4aLevel(TACSFileOut& Sink, int32_t Level) {
 void SetM4aEntry(TACSFileOut& Sink, int32_t DestExt) {
     static_cast<TM4aOut&>(Sink).SetCodec(DestExt == ALACDestExt ? mcALAC : mcAAC);
 }
+
+// Whatever else FFmpeg's libraries decode, read only: the sound track of a video included.
+constexpr TInputExtension ProbedInputs[] = {{".wma"}, {".mpc"},  {".tta"}, {".ac3"}, {".dts"}, {".mp2"},
+                                            {".amr"}, {".caf"},  {".w64"}, {".mka"}, {".mp4"}, {".m4v"},
+                                            {".mkv"}, {".webm"}, {".avi"}, {".mov"}};
 #endif
 
 // WavPack: entry i is the library's mode i (fast, default, high, very high).
@@ -221,13 +226,28 @@ constexpr TFormat Table[] = {
     {OpusInputs, OpusOutputs, "Opus Files", 6, mkOpus, tfOpusComments, scOpusOut, MakeSource<TOpusIn>,
      MakeOpusSink, SetOpusLevel, false},
 #ifdef DERAZ_HAVE_FFMPEG
-    {M4aInputs, M4aOutputs, "M4A Files", 7, mkMP4, tfMP4Atoms, scM4aOut, MakeSource<TFFmpegIn>, MakeM4aSink,
-     SetM4aLevel, false, SetM4aEntry, true},
+    {M4aInputs, M4aOutputs, "M4A Files", 7, mkProbed, tfMP4Atoms, scM4aOut, MakeSource<TFFmpegIn>,
+     MakeM4aSink, SetM4aLevel, false, SetM4aEntry, true},
 #endif
     {WavPackInputs, WavPackOutputs, "WavPack Files", 8, mkWavPack, tfWavPackAPEv2, scWavPackOut,
      MakeSource<TWavPackIn>, MakeWavPackSink, SetWavPackLevel, false},
     {AiffInputs, AiffOutputs, "AIFF Files", 9, mkAIFF, tfAIFFID3, scAiffOut, MakeSource<TAiffIn>,
      MakeAiffSink, nullptr, false},
+#ifdef DERAZ_HAVE_FFMPEG
+    {ProbedInputs,
+     {},
+     "Other Audio Files",
+     10,
+     mkProbed,
+     tfProbed,
+     scNone,
+     MakeSource<TFFmpegIn>,
+     nullptr,
+     nullptr,
+     false,
+     nullptr,
+     true},
+#endif
 };
 
 bool SameText(const std::string& A, const char* B) {
@@ -319,12 +339,15 @@ const char* InvalidBitrateText(const std::string& Extension) {
 
 std::vector<std::string> OpenDialogFilters() {
     std::string All;
-    std::vector<std::string> Filters(std::size(Table) + 1);
+    // By position; a build without a format leaves its position out.
+    std::vector<std::pair<int32_t, std::string>> Placed;
     for (const TFormat& Row : Table) {
         All += (All.empty() ? "" : " ") + Patterns(Row);
-        Filters.at(size_t(Row.FilterPosition)) = Row.FilterName + (" (" + Patterns(Row) + ")");
+        Placed.emplace_back(Row.FilterPosition, Row.FilterName + (" (" + Patterns(Row) + ")"));
     }
-    Filters.front() = "All Supported Files (" + All + ")";
+    std::sort(Placed.begin(), Placed.end());
+    std::vector<std::string> Filters{"All Supported Files (" + All + ")"};
+    for (auto& [Position, Filter] : Placed) Filters.push_back(std::move(Filter));
     return Filters;
 }
 

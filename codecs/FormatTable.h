@@ -19,6 +19,7 @@ class TACSFileOut;
 
 // Codes of the sinks, as the driver's ActiveSink holds them.
 enum TSinkCode : int32_t {
+    scNone = -1, // a format that is only read
     scWaveOut = 0,
     scVorbisOut = 1,
     scMACOut = 2,
@@ -30,8 +31,9 @@ enum TSinkCode : int32_t {
     scAiffOut = 8
 };
 
-// The reader of the analysis subsystem that shows a format's technical data.
-enum TMediaKind { mkOggVorbis, mkMPEG, mkFLAC, mkMonkey, mkWAV, mkOpus, mkMP4, mkWavPack, mkAIFF };
+// The reader of the analysis subsystem that shows a format's technical data; mkProbed: what
+// FFmpeg's demuxers report.
+enum TMediaKind { mkOggVorbis, mkMPEG, mkFLAC, mkMonkey, mkWAV, mkOpus, mkProbed, mkWavPack, mkAIFF };
 
 // Where a format keeps its tags, as the tag reader and the tag copier open the file.
 enum TTagForm {
@@ -43,7 +45,8 @@ enum TTagForm {
     tfOpusComments,
     tfMP4Atoms,
     tfWavPackAPEv2, // APEv2 at the end of a WavPack file
-    tfAIFFID3       // an ID3v2 tag in the "ID3 " chunk of an AIFF file
+    tfAIFFID3,      // an ID3v2 tag in the "ID3 " chunk of an AIFF file
+    tfProbed        // whatever TagLib finds, else what FFmpeg's demuxers read; never written
 };
 
 // The extension Ogg Vorbis files are written with; the Vorbis sink derives its stream serial
@@ -74,15 +77,16 @@ struct TOutputFormat {
 // One format.
 struct TFormat {
     std::span<const TInputExtension> Inputs; // in the order the open dialog's filters list them
-    std::span<const TOutputFormat> Outputs;
-    const char* FilterName; // the open dialog's filter: "<FilterName> (*.ext ...)"
+    std::span<const TOutputFormat> Outputs;  // empty for a format that is only read
+    const char* FilterName;                  // the open dialog's filter: "<FilterName> (*.ext ...)"
     int32_t FilterPosition; // that filter's place in the list, 1 right after "All Supported Files"
     TMediaKind Analyser;
     TTagForm TagForm;
     TSinkCode SinkCode;
     // A new source; raises EACSException when its codec library is missing.
     std::unique_ptr<TACSFileIn> (*MakeSource)();
-    // A new sink with the settings it keeps for every file; raises like MakeSource.
+    // A new sink with the settings it keeps for every file; raises like MakeSource. Null when
+    // the format has no outputs.
     std::unique_ptr<TACSFileOut> (*MakeSink)();
     // Sets level Level of the format's list on a sink MakeSink made; null when the levels set
     // nothing.

@@ -75,7 +75,8 @@ QString Q(const std::string& Text) {
     QT_TRANSLATE_NOOP("deraz::TMainForm", "Opus Files"),
     QT_TRANSLATE_NOOP("deraz::TMainForm", "M4A Files"),
     QT_TRANSLATE_NOOP("deraz::TMainForm", "WavPack Files"),
-    QT_TRANSLATE_NOOP("deraz::TMainForm", "AIFF Files")};
+    QT_TRANSLATE_NOOP("deraz::TMainForm", "AIFF Files"),
+    QT_TRANSLATE_NOOP("deraz::TMainForm", "Other Audio Files")};
 
 // A media bin row that sorts as people read: numbers by their value ("9 kbps" before "10 kbps"),
 // letters without regard to case.

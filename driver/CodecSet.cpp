@@ -23,6 +23,7 @@ TCodecSet::TCodecSet(bool AllowMissingLibraries) : FAllowMissingLibraries(AllowM
                 FPipelines.AddSource(Input.Extension, Source.get());
             FSources.push_back(std::move(Source));
         }
+        if (Format.Outputs.empty()) continue;
         auto Sink = Create(Format, Format.MakeSink, TRole::Sink, Format.Outputs);
         if (!Sink) continue;
         TACSFileOut* Component = Sink.get();

@@ -28,6 +28,7 @@ bool FormHoldsGain(TTagForm Form) {
     case tfAIFFID3:
         return true;
     case tfRIFFInfo:
+    case tfProbed:
         return false;
     }
     return false;

@@ -116,7 +116,8 @@ void WriteForm(TTagForm Form, const std::string& FileName, const TGainFields& Fi
             return File.save();
         });
     case tfRIFFInfo:
-        return; // no standard place
+    case tfProbed:
+        return; // no standard place, or never an output
     }
 }
 

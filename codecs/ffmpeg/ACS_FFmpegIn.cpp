@@ -157,6 +157,9 @@ std::string TFFmpegIn::OpenDecoder() {
     if (FFormat->nb_streams == 0) return "The file holds no streams; its index is missing or cut off.";
     if (!FAudio)
         return Video ? "The file holds only video, no audio stream." : "The file holds no audio stream.";
+    // The demuxer skips the packets of every other stream (a video's frames) unread.
+    for (unsigned I = 0; I < FFormat->nb_streams; ++I)
+        if (FFormat->streams[I] != FAudio) FFormat->streams[I]->discard = AVDISCARD_ALL;
     const AVCodecParameters* Parameters = FAudio->codecpar;
     if (Parameters->codec_tag == MKTAG('d', 'r', 'm', 's'))
         return "The file holds a protected (DRM) audio stream, which cannot be decoded.";

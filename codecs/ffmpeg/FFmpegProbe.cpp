@@ -13,6 +13,12 @@ struct TInputCloser {
     void operator()(AVFormatContext* Format) const { AvFormatLibrary()->avformat_close_input(&Format); }
 };
 
+void AddTags(const AVDictionary* Metadata, TMediaProbe& Result) {
+    const AVDictionaryEntry* Entry = nullptr;
+    while ((Entry = AvUtilLibrary()->av_dict_get(Metadata, "", Entry, AV_DICT_IGNORE_SUFFIX)))
+        Result.Tags.emplace_back(Entry->key, Entry->value);
+}
+
 void Probe(TFileStream& Stream, TMediaProbe& Result) {
     const auto& Format = AvFormatLibrary().Functions();
     const auto& Codec = AvCodecLibrary().Functions();
@@ -49,6 +55,8 @@ void Probe(TFileStream& Stream, TMediaProbe& Result) {
         else if (Opened->duration > 0)
             Result.Duration = double(Opened->duration) / AV_TIME_BASE;
         Result.Bitrate = Parameters->bit_rate > 0 ? Parameters->bit_rate : Opened->bit_rate;
+        AddTags(Opened->metadata, Result);
+        AddTags(Stream->metadata, Result);
         return;
     }
 }

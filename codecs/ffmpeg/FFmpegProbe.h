@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace deraz {
 
@@ -18,6 +20,8 @@ struct TMediaProbe {
     int32_t Channels = 0;
     int32_t Bits = 0; // stored bits per sample of a lossless codec; 0 when it has none
     int64_t FileSize = 0;
+    // The container's metadata, then the audio stream's, as FFmpeg names them ("album_artist").
+    std::vector<std::pair<std::string, std::string>> Tags;
 };
 
 // Reads FileName's container headers; never raises (a file it cannot read is not Valid, as is

@@ -905,6 +905,10 @@ Freie Software: siehe die beiliegende Lizenz.</translation>
         <translation>M4A-Dateien</translation>
     </message>
     <message>
+        <source>Other Audio Files</source>
+        <translation>Andere Audiodateien</translation>
+    </message>
+    <message>
         <source>WavPack Files</source>
         <translation>WavPack-Dateien</translation>
     </message>

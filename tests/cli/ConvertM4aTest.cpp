@@ -100,26 +100,33 @@ TEST(ConvertM4a, TagsAndCoverTravelBothWays) {
     EXPECT_NE(Info.find("Encoder: AAC"), std::string::npos) << Info;
 }
 
-// .m4a files that cannot be converted: one line saying what they hold or where they break.
+// Files read through FFmpeg that cannot be converted: one line saying what they hold or where
+// they break.
 TEST(ConvertM4a, RefusesWhatItCannotDecode) {
     const char* const Make = "ffmpeg() { command ffmpeg -nostdin -v error -y \"$@\"; }; "
                              "ffmpeg -f lavfi -i sine=d=3 -c:a aac -movflags +faststart whole.m4a && ";
     const struct {
+        const char* Input;
         const char* Command;
         const char* Reason;
     } Rows[] = {
-        {"ffmpeg -f lavfi -i color=s=32x32:d=1 -c:v mpeg4 -f mp4 in.m4a", "only video, no audio stream"},
-        {"sed 's/mp4a/drms/' whole.m4a > in.m4a", "protected (DRM) audio stream"},
-        {"head -c 20000 whole.m4a > in.m4a", "The AAC stream is damaged at 0:0"},
-        {"ffmpeg -f lavfi -i sine=d=3 -c:a aac tail.m4a && head -c 20000 tail.m4a > in.m4a", "cut off"},
-        {"head -c 3000 /dev/urandom > in.m4a", "no container"},
+        {"in.m4a", "ffmpeg -f lavfi -i color=s=32x32:d=1 -c:v mpeg4 -f mp4 in.m4a",
+         "only video, no audio stream"},
+        {"in.mkv", "ffmpeg -f lavfi -i color=s=32x32:d=1 -c:v mpeg4 in.mkv", "only video, no audio stream"},
+        {"in.mkv", "printf '1\\n00:00:00,000 --> 00:00:01,000\\nHi\\n' > s.srt && ffmpeg -i s.srt in.mkv",
+         "The file holds no audio stream."},
+        {"in.m4a", "sed 's/mp4a/drms/' whole.m4a > in.m4a", "protected (DRM) audio stream"},
+        {"in.m4a", "head -c 20000 whole.m4a > in.m4a", "The AAC stream is damaged at 0:0"},
+        {"in.m4a", "ffmpeg -f lavfi -i sine=d=3 -c:a aac tail.m4a && head -c 20000 tail.m4a > in.m4a",
+         "cut off"},
+        {"in.wma", "head -c 3000 /dev/urandom > in.wma", "no container"},
     };
     for (const auto& Row : Rows) {
         SCOPED_TRACE(Row.Command);
         TTempDir Dir;
         ASSERT_EQ(RunIn(Dir.Path(), Make + std::string(Row.Command)), 0);
         std::string Output;
-        EXPECT_EQ(RunIn(Dir.Path(), Convert("-f wav -o out in.m4a"), &Output), 1);
+        EXPECT_EQ(RunIn(Dir.Path(), Convert("-f wav -o out " + std::string(Row.Input)), &Output), 1);
         EXPECT_NE(Output.find(Row.Reason), std::string::npos) << Output;
         EXPECT_FALSE(fs::exists(Dir.File("out/in.wav")));
     }

@@ -1,5 +1,5 @@
-// Files made by the peer tools (ffmpeg, sox, flac, oggenc, opusenc, lame, id3v2, jmac, wavpack), converted by
-// deraz-convert into every output format, and described by --info. Lossless outputs hold exactly
+// Files made by the peer tools (ffmpeg, sox, flac, oggenc, opusenc, lame, id3v2, jmac, wavpack, mpcenc),
+// converted by deraz-convert into every output format, and described by --info. Lossless outputs hold exactly
 // what ffmpeg decodes from the input, frames, rate and channels included (float input as 24-bit
 // integers clipped at full scale); lossy outputs come within 1 dB of the SNR that the reference
 // encoder reaches on the same PCM; pairs beyond an output's limits fail with a one-line reason;
@@ -39,8 +39,9 @@ struct TInputRow {
     // Opus: its reference is opusdec's float decoding at 48 kHz, which our 24-bit outputs meet to
     // within the last bit (rounding halves may go either way).
     bool Opus = false;
-    // AAC: its lossless outputs hold ffmpeg's float decoding as 24-bit values, to the frame count
-    // the container states (ffmpeg itself decodes the last block whole).
+    // Float-decoded lossy codecs (AAC, WMA, AC-3): their lossless outputs hold ffmpeg's float
+    // decoding as 24-bit values, an MPEG-4 file's to the frame count the container states (ffmpeg
+    // itself decodes the last block whole).
     bool Lossy = false;
 };
 
@@ -140,6 +141,16 @@ const TInputRow Inputs[] = {
      "-f aiff fl32.aifc",
      24, true},
     {"ff51.aif", "ffmpeg -i surround.wav -c:a pcm_s16be ff51.aif", 16},
+    // Read through FFmpeg's libraries as the last resort: exactly what ffmpeg decodes.
+    {"tta.tta", "ffmpeg -i music.wav tta.tta", 16},
+    {"w64.w64", "sox music.wav -t wav -b 24 - vol 0.9 | ffmpeg -f wav -i - -c:a pcm_s24le w64.w64", 24},
+    {"alac.caf", "ffmpeg -i music.wav -c:a alac alac.caf", 16},
+    {"mpc.mpc", "mpcenc --silent music.wav mpc.mpc", 16},
+    {"mp2.mp2", "ffmpeg -i music.wav -c:a mp2 -b:a 192k mp2.mp2", 16},
+    {"video.mkv",
+     "ffmpeg -f lavfi -i testsrc=s=64x48:d=4 -i music.wav -map 0 -map 1 -c:v mpeg4 -c:a flac video.mkv", 16},
+    {"wma.wma", "ffmpeg -i music.wav -c:a wmav2 -b:a 128k wma.wma", 24, false, {}, false, false, true},
+    {"surround.ac3", "ffmpeg -i surround.wav -c:a ac3 surround.ac3", 24, false, {}, false, false, true},
 };
 
 const char* const ColumnNames[] = {"wav", "flac", "ape", "ogg",  "mp3", "opus",
@@ -232,7 +243,8 @@ protected:
             for (double Value : Decode<double>(Input))
                 Samples.push_back(
                     int32_t(std::clamp(std::nearbyint(Value * 8388608.0), -8388608.0, 8388607.0)) * 256);
-            Samples.resize(std::min(Samples.size(), StatedFrames(Input) * size_t(In.Channels)));
+            if (Input.ends_with(".m4a"))
+                Samples.resize(std::min(Samples.size(), StatedFrames(Input) * size_t(In.Channels)));
             return Samples;
         }
         if (Row.Float) return FloatAs24Bits(Input);

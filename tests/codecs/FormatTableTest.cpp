@@ -78,9 +78,10 @@ TEST(FormatTable, InputsAreFoundByExtensionInAnyCase) {
         {".MP3", mkMPEG, tfID3v2, "iNVALiD"},          {".Flac", mkFLAC, tfFLACComments, "iNVALID"},
         {".fla", mkFLAC, tfFLACComments, "iNVALiD"},   {".ape", mkMonkey, tfAPEv2, "iNVALiD"},
         {".wav", mkWAV, tfRIFFInfo, "iNVALiD"},        {".ogg", mkOggVorbis, tfOggComments, "iNVALiD"},
-        {".OPUS", mkOpus, tfOpusComments, "iNVALiD"},  {".M4A", mkMP4, tfMP4Atoms, "iNVALiD"},
+        {".OPUS", mkOpus, tfOpusComments, "iNVALiD"},  {".M4A", mkProbed, tfMP4Atoms, "iNVALiD"},
         {".WV", mkWavPack, tfWavPackAPEv2, "iNVALiD"}, {".aif", mkAIFF, tfAIFFID3, "iNVALiD"},
-        {".AIFF", mkAIFF, tfAIFFID3, "iNVALiD"},       {".aifc", mkAIFF, tfAIFFID3, "iNVALiD"}};
+        {".AIFF", mkAIFF, tfAIFFID3, "iNVALiD"},       {".aifc", mkAIFF, tfAIFFID3, "iNVALiD"},
+        {".WMA", mkProbed, tfProbed, "iNVALiD"},       {".mkv", mkProbed, tfProbed, "iNVALiD"}};
     for (const auto& Want : Expected) {
         const TFormat* Format = FindInputFormat(Want.Extension);
         ASSERT_NE(Format, nullptr) << Want.Extension;
@@ -95,11 +96,15 @@ TEST(FormatTable, InputsAreFoundByExtensionInAnyCase) {
 TEST(FormatTable, OpenDialogFiltersKeepTheirTextsAndOrder) {
     EXPECT_EQ(OpenDialogFilters(),
               (std::vector<std::string>{"All Supported Files (*.mp3 *.flac *.fla *.ape *.wav *.ogg *.opus "
-                                        "*.m4a *.wv *.aiff *.aif *.aifc)",
+                                        "*.m4a *.wv *.aiff *.aif *.aifc *.wma *.mpc *.tta *.ac3 *.dts "
+                                        "*.mp2 *.amr *.caf *.w64 *.mka *.mp4 *.m4v *.mkv *.webm *.avi "
+                                        "*.mov)",
                                         "MP3 Files (*.mp3)", "FLAC Files (*.flac *.fla)", "Wav Files (*.wav)",
                                         "APE Files (*.ape)", "OGG Files (*.ogg)", "Opus Files (*.opus)",
                                         "M4A Files (*.m4a)", "WavPack Files (*.wv)",
-                                        "AIFF Files (*.aiff *.aif *.aifc)"}));
+                                        "AIFF Files (*.aiff *.aif *.aifc)",
+                                        "Other Audio Files (*.wma *.mpc *.tta *.ac3 *.dts *.mp2 *.amr "
+                                        "*.caf *.w64 *.mka *.mp4 *.m4v *.mkv *.webm *.avi *.mov)"}));
 }
 
 TEST(FormatTable, AStoredLevelReachesOnlyTheSinksItBelongsTo) {

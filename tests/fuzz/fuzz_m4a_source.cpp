@@ -1,4 +1,5 @@
-// The FFmpeg source on arbitrary files named as MPEG-4 audio.
+// The FFmpeg source on arbitrary files: it finds the container by its content, so the seeds of
+// MPEG-4 audio, WMA, Matroska, TTA and the rest all reach their demuxers.
 #include "codecs/ffmpeg/ACS_FFmpeg.h"
 #include "tests/fuzz/FuzzSupport.h"
 
