@@ -1,12 +1,21 @@
 #include "platform/FileStream.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <sys/stat.h>
+#endif
+
 namespace deraz {
 
 namespace {
+
+constexpr size_t WriteBufferSize = 256 * 1024;
 
 const char* ModeString(TFileOpenMode Mode) {
     switch (Mode) {
@@ -29,6 +38,7 @@ TFileStream::TFileStream(const std::string& FileName, TFileOpenMode Mode) : FFil
         errno = EISDIR;
         Fail("Cannot open");
     }
+    if (Mode != TFileOpenMode::ReadOnly) FBuffer = std::make_unique<char[]>(WriteBufferSize);
 #ifdef _WIN32
     // The name is UTF-8; the narrow fopen would read it in the ANSI code page.
     const std::string Narrow = ModeString(Mode);
@@ -38,6 +48,9 @@ TFileStream::TFileStream(const std::string& FileName, TFileOpenMode Mode) : FFil
     FFile = std::fopen(FileName.c_str(), ModeString(Mode));
 #endif
     if (!FFile) Fail("Cannot open");
+    // Sinks write in pieces of a few kilobytes; a larger buffer makes far fewer system calls (the C
+    // library takes the size only with a buffer of our own).
+    if (FBuffer) std::setvbuf(FFile, FBuffer.get(), _IOFBF, WriteBufferSize);
 }
 
 TFileStream::~TFileStream() {
@@ -51,30 +64,33 @@ void TFileStream::Fail(const char* What) const {
 int64_t TFileStream::Read(void* Buffer, int64_t Count) {
     if (Count <= 0) return 0;
     size_t Got = std::fread(Buffer, 1, static_cast<size_t>(Count), FFile);
+    FPosition += static_cast<int64_t>(Got);
     if (Got < static_cast<size_t>(Count) && std::ferror(FFile)) Fail("Cannot read");
     return static_cast<int64_t>(Got);
 }
 
 void TFileStream::Write(const void* Buffer, int64_t Count) {
     if (Count <= 0) return;
-    if (std::fwrite(Buffer, 1, static_cast<size_t>(Count), FFile) != static_cast<size_t>(Count))
-        Fail("Cannot write to");
+    const size_t Written = std::fwrite(Buffer, 1, static_cast<size_t>(Count), FFile);
+    FPosition += static_cast<int64_t>(Written);
+    if (Written != static_cast<size_t>(Count)) Fail("Cannot write to");
 }
 
 void TFileStream::Seek(int64_t Offset, int Origin) {
     if (fseeko(FFile, static_cast<off_t>(Offset), Origin) != 0) Fail("Cannot seek in");
-}
-
-int64_t TFileStream::Position() const {
-    return static_cast<int64_t>(ftello(FFile));
+    FPosition = Origin == SEEK_SET ? Offset : static_cast<int64_t>(ftello(FFile));
 }
 
 int64_t TFileStream::Size() const {
-    off_t Here = ftello(FFile);
-    fseeko(FFile, 0, SEEK_END);
-    off_t End = ftello(FFile);
-    fseeko(FFile, Here, SEEK_SET);
-    return static_cast<int64_t>(End);
+    // The system's size, without a seek that would drop the read buffer; writes still in the
+    // buffer end at the position.
+#ifdef _WIN32
+    const int64_t Stored = _filelengthi64(_fileno(FFile));
+#else
+    struct stat Status {};
+    const int64_t Stored = fstat(fileno(FFile), &Status) == 0 ? int64_t(Status.st_size) : 0;
+#endif
+    return std::max(Stored, Position());
 }
 
 void TFileStream::Flush() {

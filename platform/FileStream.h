@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -37,7 +38,7 @@ public:
     void Write(const void* Buffer, int64_t Count);
 
     void Seek(int64_t Offset, int Origin = SEEK_SET);
-    int64_t Position() const;
+    int64_t Position() const { return FPosition; }
     int64_t Size() const;
     // Pushes buffered writes to the system; raises EFileError when that fails.
     void Flush();
@@ -47,6 +48,9 @@ private:
 
     std::string FFileName;
     std::FILE* FFile = nullptr;
+    std::unique_ptr<char[]> FBuffer; // the write buffer, which outlives FFile
+    // Kept here: asking the C library for it would flush the write buffer every time.
+    int64_t FPosition = 0;
 };
 
 } // namespace deraz

@@ -108,9 +108,8 @@ void CopyChannel(AVSampleFormat Format, int32_t Bits, const TChannelSource& In, 
 
 } // namespace
 
-TFFmpegIn::TFFmpegIn(TComponent* AOwner) : TACSFileIn(AOwner) {
-    RequireFFmpeg();
-}
+// The libraries are loaded when a file is first opened, as the sink does.
+TFFmpegIn::TFFmpegIn(TComponent* AOwner) : TACSFileIn(AOwner) {}
 
 TFFmpegIn::~TFFmpegIn() {
     CloseSource();
@@ -118,6 +117,7 @@ TFFmpegIn::~TFFmpegIn() {
 
 void TFFmpegIn::OpenSource() {
     if (FFileName.empty()) throw EACSException("File name is not assigned");
+    RequireFFmpeg();
     FStream = std::make_unique<TFileStream>(FFileName, TFileOpenMode::ReadOnly);
     FSampleRate = FChannels = FBitsPerSample = 0;
     FTotalSamples = 0;
@@ -210,9 +210,11 @@ std::string TFFmpegIn::TakeFormat() {
 }
 
 void TFFmpegIn::ReleaseDecoder() {
-    AvUtilLibrary()->av_frame_free(&FFrame);
-    AvCodecLibrary()->av_packet_free(&FPacket);
-    AvCodecLibrary()->avcodec_free_context(&FCodec);
+    // Nothing allocated, nothing to free: a source that never opened a file never loaded the
+    // libraries either.
+    if (FFrame) AvUtilLibrary()->av_frame_free(&FFrame);
+    if (FPacket) AvCodecLibrary()->av_packet_free(&FPacket);
+    if (FCodec) AvCodecLibrary()->avcodec_free_context(&FCodec);
     if (FFormat) AvFormatLibrary()->avformat_close_input(&FFormat);
     FIo.reset();
     FAudio = nullptr;

@@ -42,9 +42,9 @@ bool TakesRate(const AVCodec& Encoder, int32_t Rate) {
 
 } // namespace
 
-TM4aOut::TM4aOut(TComponent* AOwner) : TACSFileOut(AOwner) {
-    RequireFFmpeg();
-}
+// FFmpeg's libraries, with the dozens they depend on, are loaded when a file first needs them:
+// every other conversion starts without that cost.
+TM4aOut::TM4aOut(TComponent* AOwner) : TACSFileOut(AOwner) {}
 
 TM4aOut::~TM4aOut() {
     TerminateWorker();
@@ -52,6 +52,7 @@ TM4aOut::~TM4aOut() {
 }
 
 void TM4aOut::Prepare() {
+    RequireFFmpeg();
     OpenOutputStream();
     EndOfInput = false;
     FHeaderWritten = false;
@@ -219,9 +220,10 @@ void TM4aOut::FinishOutput() {
 }
 
 void TM4aOut::CloseOutput() {
-    AvUtilLibrary()->av_frame_free(&FFrame);
-    AvCodecLibrary()->av_packet_free(&FPacket);
-    AvCodecLibrary()->avcodec_free_context(&FEncoder);
+    // As the source: a sink that never prepared a file never loaded the libraries.
+    if (FFrame) AvUtilLibrary()->av_frame_free(&FFrame);
+    if (FPacket) AvCodecLibrary()->av_packet_free(&FPacket);
+    if (FEncoder) AvCodecLibrary()->avcodec_free_context(&FEncoder);
     if (FMuxer) AvFormatLibrary()->avformat_free_context(FMuxer);
     FMuxer = nullptr;
     FIo.reset();

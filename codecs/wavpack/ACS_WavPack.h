@@ -10,6 +10,7 @@
 #include <wavpack/wavpack.h>
 
 #include "codecs/OwnedHandle.h"
+#include "codecs/wavpack/BackgroundMd5.h"
 #include "macdll/Checksums.h"
 #include "pipeline/ACS_Classes.h"
 
@@ -53,7 +54,7 @@ private:
     bool FFromStart = true;
     bool FCheckSum = false;
     std::array<uint8_t, 16> FStoredSum{};
-    ape::TMd5 FSum;
+    TBackgroundMd5 FSum; // made beside the decoding
     int64_t FFramesDecoded = 0;
     std::vector<int32_t> FSamples;
     std::vector<uint8_t> FSumBytes;

@@ -87,7 +87,7 @@ void TWavPackIn::OpenSource() {
     FNote.clear();
     FFromStart = true;
     FFramesDecoded = 0;
-    FSum = ape::TMd5();
+    FSum.Reset();
     FDecodeError = FContext ? TakeFormat() : "The file is no WavPack file (" + std::string(Message) + ").";
     FValid = FDecodeError.empty();
 }
