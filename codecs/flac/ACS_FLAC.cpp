@@ -214,10 +214,13 @@ FLAC__StreamEncoderWriteStatus TFLACOut::WriteCallback(const FLAC__StreamEncoder
 
 FLAC__StreamEncoderSeekStatus TFLACOut::SeekCallback(const FLAC__StreamEncoder*, FLAC__uint64 Offset,
                                                      void* Client) {
+    auto* Self = static_cast<TFLACOut*>(Client);
     try {
-        static_cast<TFLACOut*>(Client)->FStream->Seek(int64_t(Offset));
+        Self->FStream->Seek(int64_t(Offset));
         return FLAC__STREAM_ENCODER_SEEK_STATUS_OK;
-    } catch (const std::exception&) {
+    } catch (const std::exception& E) {
+        // A seek writes out what the stream buffered first: a full disk shows here.
+        Self->NoteWriteError(E);
         return FLAC__STREAM_ENCODER_SEEK_STATUS_ERROR;
     }
 }
