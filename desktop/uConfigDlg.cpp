@@ -75,9 +75,10 @@ TConfigDlg::TConfigDlg(const std::string& SettingsFile, QWidget* Parent)
                          {8, 64, 501, 20});
     BuildSoundGroup();
 
-    auto* Before = new QLabel(tr("Convert up to"), GeneralTab);
+    auto* Before = new QLabel(tr("Convert &up to"), GeneralTab);
     Before->setGeometry(10, 224, 88, 22);
     SpinParallel = new QSpinBox(GeneralTab);
+    Before->setBuddy(SpinParallel);
     SpinParallel->setGeometry(100, 223, 54, 24);
     SpinParallel->setRange(1, MaxParallel);
     SpinParallel->setToolTip(tr("How many files convert at the same time; 1 converts one after another."));

@@ -154,6 +154,8 @@ void TConvDlg::StartBatch(std::vector<TMediaEntry> Entries, bool AutoMinimode) {
     FRunning.clear();
     BtnAbort->setText(tr("Abort conversion."));
     BtnSendTo->setEnabled(true);
+    // The keyboard starts on the first button; Tab reaches Abort, Return or Space presses.
+    BtnSendTo->setFocus();
     LblCurretProg->setText("0%");
     LblOverallProg->setText("0%");
     LblTimeLeft->clear();
@@ -237,6 +239,8 @@ void TConvDlg::BatchEnded(const TBatchSummary& Summary) {
         FMinimode->ShowPercent(-1);
     }
     BtnAbort->setText(tr("Finish"));
+    // Return finishes: the keyboard moves to the one button left.
+    BtnAbort->setFocus();
     BtnSendTo->setEnabled(false);
     // Back to normal mode once nothing runs any more, then the announcement, outside the
     // batch's own event.

@@ -313,6 +313,8 @@ QWidget* TMainForm::CreateSteps() {
 }
 
 std::vector<TMediaEntry> TMainForm::Entries() {
+    // Files still being added belong to the batch the user asked for.
+    while (!FPending.empty()) AddPendingEntries();
     ReadPreferences();
     ShowOutputNames();
     FLibrary.reset();

@@ -77,8 +77,8 @@ Freie Software: siehe die beiliegende Lizenz.</translation>
         <translation>Ein Klang meldet, ob die Konvertierung fertig ist oder Fehler auftraten.</translation>
     </message>
     <message>
-        <source>Convert up to</source>
-        <translation>Bis zu</translation>
+        <source>Convert &amp;up to</source>
+        <translation>&amp;Bis zu</translation>
     </message>
     <message>
         <source>How many files convert at the same time; 1 converts one after another.</source>
