@@ -2,7 +2,9 @@
 // form, and TagLib's file classes chosen by the format table's tag form. Included only by their sources.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include <taglib/aifffile.h>
@@ -11,6 +13,7 @@
 #include <taglib/attachedpictureframe.h>
 #include <taglib/flacfile.h>
 #include <taglib/flacpicture.h>
+#include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/infotag.h>
 #include <taglib/mp4file.h>
@@ -71,48 +74,37 @@ inline void UseUtf8InfoStrings() {
     (void)Installed;
 }
 
-// Opens FileName as the TagLib file class of tag form Form, with its audio properties when asked
+// TagLib's file class TFile over Stream, with its audio properties when asked for.
+template <class TFile> std::unique_ptr<TFile> OpenTagFile(TagLib::IOStream* Stream, bool ReadProperties) {
+    if constexpr (std::is_constructible_v<TFile, TagLib::IOStream*, TagLib::ID3v2::FrameFactory*, bool>)
+        return std::make_unique<TFile>(Stream, TagLib::ID3v2::FrameFactory::instance(), ReadProperties);
+    else
+        return std::make_unique<TFile>(Stream, ReadProperties);
+}
+
+// Opens Stream as the TagLib file class of tag form Form, with its audio properties when asked
 // for, and hands it to Action.
 template <typename TAction>
-void WithTagFile(TTagForm Form, const std::string& FileName, bool ReadProperties, TAction&& Action) {
-    const char* Name = FileName.c_str();
+void WithTagFile(TTagForm Form, TagLib::IOStream* Stream, bool ReadProperties, TAction&& Action) {
     switch (Form) {
-    case tfID3v2: {
-        TagLib::MPEG::File File(Name, ReadProperties);
-        return Action(File);
-    }
-    case tfOggComments: {
-        TagLib::Ogg::Vorbis::File File(Name, ReadProperties);
-        return Action(File);
-    }
-    case tfFLACComments: {
-        TagLib::FLAC::File File(Name, ReadProperties);
-        return Action(File);
-    }
-    case tfAPEv2: {
-        TagLib::APE::File File(Name, ReadProperties);
-        return Action(File);
-    }
-    case tfRIFFInfo: {
-        TagLib::RIFF::WAV::File File(Name, ReadProperties);
-        return Action(File);
-    }
-    case tfOpusComments: {
-        TagLib::Ogg::Opus::File File(Name, ReadProperties);
-        return Action(File);
-    }
-    case tfMP4Atoms: {
-        TagLib::MP4::File File(Name, ReadProperties);
-        return Action(File);
-    }
-    case tfWavPackAPEv2: {
-        TagLib::WavPack::File File(Name, ReadProperties);
-        return Action(File);
-    }
-    case tfAIFFID3: {
-        TagLib::RIFF::AIFF::File File(Name, ReadProperties);
-        return Action(File);
-    }
+    case tfID3v2:
+        return Action(*OpenTagFile<TagLib::MPEG::File>(Stream, ReadProperties));
+    case tfOggComments:
+        return Action(*OpenTagFile<TagLib::Ogg::Vorbis::File>(Stream, ReadProperties));
+    case tfFLACComments:
+        return Action(*OpenTagFile<TagLib::FLAC::File>(Stream, ReadProperties));
+    case tfAPEv2:
+        return Action(*OpenTagFile<TagLib::APE::File>(Stream, ReadProperties));
+    case tfRIFFInfo:
+        return Action(*OpenTagFile<TagLib::RIFF::WAV::File>(Stream, ReadProperties));
+    case tfOpusComments:
+        return Action(*OpenTagFile<TagLib::Ogg::Opus::File>(Stream, ReadProperties));
+    case tfMP4Atoms:
+        return Action(*OpenTagFile<TagLib::MP4::File>(Stream, ReadProperties));
+    case tfWavPackAPEv2:
+        return Action(*OpenTagFile<TagLib::WavPack::File>(Stream, ReadProperties));
+    case tfAIFFID3:
+        return Action(*OpenTagFile<TagLib::RIFF::AIFF::File>(Stream, ReadProperties));
     case tfProbed:
         return; // read apart (ReadTags), never written
     }

@@ -2,6 +2,7 @@
 
 #include "analysis/MediaInfo.h"
 #include "analysis/TagForms.h"
+#include "codecs/TagStream.h"
 #ifdef DERAZ_HAVE_FFMPEG
 #include "codecs/ffmpeg/FFmpegProbe.h"
 #endif
@@ -227,10 +228,12 @@ TTagSet ReadTags(const std::string& InputName) {
     TTagSet Tags;
     const TFormat* Format = FindInputFormat(FileExtension(InputName));
     if (Format && Format->TagForm == tfProbed) return ReadProbed(InputName);
-    if (Format)
-        WithTagFile(Format->TagForm, InputName, false, [&](auto& File) {
+    if (Format) {
+        TTagStream Stream(InputName, false);
+        WithTagFile(Format->TagForm, &Stream, false, [&](auto& File) {
             if (File.isValid()) Tags = ReadFrom(File);
         });
+    }
     return Tags;
 }
 

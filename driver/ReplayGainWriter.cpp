@@ -6,6 +6,7 @@
 #include <taglib/textidentificationframe.h>
 
 #include "analysis/TagForms.h"
+#include "codecs/TagStream.h"
 #include "driver/FileNames.h"
 #include "driver/OutputFiles.h"
 #include "driver/ReplayGainTags.h"
@@ -59,10 +60,12 @@ void SetItems(TagLib::APE::Tag& Tag, const TGainFields& Fields) {
 // Opens FileName as a TagLib TFile and saves it once Set has changed its tags (Set returns what
 // saving gave); raises saying why not.
 template <class TFile, class TSet> void Rewrite(const std::string& FileName, TSet&& Set) {
-    TFile File(FileName.c_str(), true);
-    if (!File.isValid() || File.readOnly() || !File.audioProperties())
+    TTagStream Stream(FileName, true);
+    auto File = OpenTagFile<TFile>(&Stream, true);
+    if (!File->isValid() || File->readOnly() || !File->audioProperties())
         throw std::runtime_error("the file cannot be opened.");
-    if (!Set(File)) throw std::runtime_error("saving them failed.");
+    if (!Set(*File)) throw std::runtime_error("saving them failed.");
+    Stream.Finish();
 }
 
 // Sets Fields in FileName in the tag form its players read the values from.

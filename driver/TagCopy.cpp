@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "analysis/TagForms.h"
+#include "codecs/TagStream.h"
 
 namespace deraz {
 
@@ -167,7 +168,8 @@ void WriteTags(const std::string& FileName, const std::string& OutputExt, const 
     if (!Format)
         throw std::runtime_error("Cannot write the tags of " + FileName + ": no tag form for " + OutputExt +
                                  ".");
-    WithTagFile(Format->TagForm, FileName, true, [&](auto& File) {
+    TTagStream Stream(FileName, true);
+    WithTagFile(Format->TagForm, &Stream, true, [&](auto& File) {
         if (!File.isValid() || File.readOnly() || !File.audioProperties() ||
             File.audioProperties()->sampleRate() <= 0)
             throw std::runtime_error("Cannot write the tags of " + FileName + ": the file cannot be opened.");
@@ -175,6 +177,7 @@ void WriteTags(const std::string& FileName, const std::string& OutputExt, const 
         if (!WriteInto(File, Tags))
             throw std::runtime_error("Cannot write the tags of " + FileName + ": saving them failed.");
     });
+    Stream.Finish();
 }
 
 void CopyTags(const std::string& InputName, const std::string& OutputName, const std::string& OutputExt) {

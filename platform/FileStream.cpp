@@ -9,6 +9,7 @@
 #include <io.h>
 #else
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace deraz {
@@ -95,6 +96,16 @@ int64_t TFileStream::Size() const {
 
 void TFileStream::Flush() {
     if (std::fflush(FFile) != 0) Fail("Cannot write to");
+}
+
+void TFileStream::Truncate(int64_t Size) {
+    Flush();
+#ifdef _WIN32
+    const bool Cut = _chsize_s(_fileno(FFile), Size) == 0;
+#else
+    const bool Cut = ftruncate(fileno(FFile), static_cast<off_t>(Size)) == 0;
+#endif
+    if (!Cut) Fail("Cannot shorten");
 }
 
 } // namespace deraz

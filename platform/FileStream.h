@@ -42,6 +42,8 @@ public:
     int64_t Size() const;
     // Pushes buffered writes to the system; raises EFileError when that fails.
     void Flush();
+    // Cuts the file to Size bytes; the position stays where it was.
+    void Truncate(int64_t Size);
 
 private:
     [[noreturn]] void Fail(const char* What) const;

@@ -4,6 +4,8 @@
 
 #include <taglib/mp4file.h>
 
+#include "codecs/TagStream.h"
+
 namespace deraz {
 
 std::string GaplessComment(int64_t Priming, int64_t Padding, int64_t Length) {
@@ -16,11 +18,18 @@ std::string GaplessComment(int64_t Priming, int64_t Padding, int64_t Length) {
 }
 
 bool WriteGaplessComment(const std::string& FileName, const std::string& Comment) {
-    TagLib::MP4::File File(FileName.c_str(), false);
+    TTagStream Stream(FileName, true);
+    TagLib::MP4::File File(&Stream, false);
     if (!File.isValid() || !File.tag()) return false;
     File.tag()->setItem("----:com.apple.iTunes:iTunSMPB",
                         TagLib::MP4::Item(TagLib::StringList(TagLib::String(Comment, TagLib::String::UTF8))));
-    return File.save();
+    if (!File.save()) return false;
+    try {
+        Stream.Finish();
+    } catch (const EFileError&) {
+        return false;
+    }
+    return true;
 }
 
 } // namespace deraz

@@ -182,6 +182,29 @@ TEST_F(Faults, ABadFileInTheMiddleOfABatch) {
     EXPECT_EQ(Listing(Out), (std::vector<std::string>{"second.mp3", "song.mp3"}));
 }
 
+TEST_F(Faults, TagsThatCannotBeWrittenAfterEncodingKeepTheOlderOutput) {
+    // With a cover of 1 MB, each output fits under the file size limit until its tags go in.
+    ASSERT_EQ(RunCommand("cd " + ShellQuote(Dir.Path().string()) +
+                         " && head -c 1000000 /dev/urandom > cover.bin && flac -s -o tagged.flac "
+                         "--picture='3|image/jpeg||100x100x24|cover.bin' -T TITLE=Song song.wav"),
+              0);
+    fs::path Out = Dir.Path() / "out";
+    for (const char* Format : {"flac", "mp3", "ogg", "wv", "m4a"}) {
+        const std::string Arguments = std::string("-f ") + Format + " -o " + ShellQuote(Out.string()) + " " +
+                                      ShellQuote(Dir.File("tagged.flac"));
+        ASSERT_EQ(Convert(Arguments).Status, 0) << Format;
+        const std::string Output = (Out / (std::string("tagged.") + Format)).string();
+        const auto Limit = (fs::file_size(Output) - 500000) / 1024;
+        WriteFileBytes(Output, {'o', 'l', 'd'});
+        TRunResult Run = Convert(Arguments, "trap '' XFSZ; ulimit -f " + std::to_string(Limit) + "; ");
+        EXPECT_EQ(Run.Status, 1) << Format << ": " << Run.Output;
+        EXPECT_NE(Run.Output.find("File too large"), std::string::npos) << Format << ": " << Run.Output;
+        EXPECT_EQ(ReadFileBytes(Output), (std::vector<uint8_t>{'o', 'l', 'd'})) << Format;
+    }
+    for (const std::string& Name : Listing(Out))
+        EXPECT_EQ(Name.rfind(".deraz", 0), std::string::npos) << Name;
+}
+
 TEST_F(Faults, AnOutputThatCannotBeReplacedStaysAsItWas) {
     fs::path Out = Dir.Path() / "out";
     // A folder in the output's place, and an older output that refuses to be replaced.
