@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "platform/FileHandle.h"
+#include "platform/Paths.h"
 
 namespace deraz {
 
@@ -13,8 +14,8 @@ namespace {
 
 std::string FullPath(const std::string& FileName) {
     std::error_code Error;
-    auto Path = std::filesystem::absolute(std::filesystem::u8path(FileName), Error);
-    return Error ? FileName : Path.lexically_normal().string();
+    auto Path = std::filesystem::absolute(PathOf(FileName), Error);
+    return Error ? FileName : NameOf(Path.lexically_normal());
 }
 
 TFileAccess Access(uint16_t Mode) {

@@ -20,6 +20,7 @@
 #include "driver/OutputFiles.h"
 #include "driver/ParallelBatch.h"
 #include "driver/Settings.h"
+#include "platform/Paths.h"
 
 namespace deraz {
 
@@ -43,7 +44,7 @@ TBatchSetup BatchSetup(const TCliOptions& Options) {
 }
 
 std::string FullName(const std::string& Name) {
-    return fs::absolute(Name).lexically_normal().string();
+    return NameOf(fs::absolute(PathOf(Name)).lexically_normal());
 }
 
 // What a run found before converting: the inputs that name nothing, what the folder walks left
@@ -57,8 +58,8 @@ struct TPreparation {
 // Makes the output folder; stops the run with one line when it cannot be written.
 void PrepareOutputFolder(const std::string& OutputDir) {
     std::error_code Error;
-    fs::create_directories(OutputDir, Error);
-    if (!fs::is_directory(OutputDir))
+    fs::create_directories(PathOf(OutputDir), Error);
+    if (!fs::is_directory(PathOf(OutputDir)))
         throw EUsageError("cannot make the output directory " + OutputDir +
                           (Error ? ": " + Error.message() : ""));
     RequireWritableFolder(OutputDir);
@@ -109,9 +110,9 @@ int PrintDryRun(const TLibraryRun& Run) {
 // Removes what killed runs left in the folders the entries write into.
 int32_t RemoveStaleOutputs(const std::vector<TMediaEntry>& Entries) {
     std::set<fs::path> Folders;
-    for (const auto& Entry : Entries) Folders.insert(fs::path(Entry.OutputName).parent_path());
+    for (const auto& Entry : Entries) Folders.insert(PathOf(Entry.OutputName).parent_path());
     int32_t Removed = 0;
-    for (const auto& Folder : Folders) Removed += RemoveStaleTemporaries(Folder.string());
+    for (const auto& Folder : Folders) Removed += RemoveStaleTemporaries(NameOf(Folder));
     return Removed;
 }
 

@@ -8,6 +8,7 @@
 #include "driver/FileNames.h"
 #include "driver/Loudness.h"
 #include "driver/ReplayGainTags.h"
+#include "platform/Paths.h"
 
 namespace deraz {
 
@@ -26,7 +27,7 @@ const char* const TrackValuesOnly =
 std::string TAlbumGain::AlbumKey(const std::string& InputName) {
     TTagSet Tags = ReadTags(InputName);
     std::string Album = First(Tags, "ALBUM");
-    if (Album.empty()) return "folder\n" + std::filesystem::path(InputName).parent_path().string();
+    if (Album.empty()) return "folder\n" + NameOf(PathOf(InputName).parent_path());
     std::string Artist = First(Tags, "ALBUMARTIST");
     if (Artist.empty()) Artist = First(Tags, "ARTIST");
     return "tags\n" + Artist + "\n" + Album + "\n" + First(Tags, "DISCNUMBER");

@@ -12,6 +12,7 @@
 #include "driver/Loudness.h"
 #include "driver/OutputFiles.h"
 #include "driver/TagCopy.h"
+#include "platform/Paths.h"
 
 namespace deraz {
 
@@ -43,7 +44,7 @@ std::string JoinedNotes(const std::string& First, const std::string& Second) {
 }
 
 std::string ParentFolder(const std::string& FileName) {
-    return std::filesystem::path(FileName).parent_path().string();
+    return NameOf(PathOf(FileName).parent_path());
 }
 
 } // namespace

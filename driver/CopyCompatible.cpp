@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "driver/BitrateCap.h"
+#include "platform/Paths.h"
 
 namespace deraz {
 
@@ -22,8 +23,8 @@ bool CanCopyUnchanged(const TOutputChoice& Choice, const std::string& InputExt, 
 
 void CopyUnchanged(const std::string& InputName, const std::string& TemporaryName) {
     std::error_code Error;
-    std::filesystem::copy_file(InputName, TemporaryName, std::filesystem::copy_options::overwrite_existing,
-                               Error);
+    std::filesystem::copy_file(PathOf(InputName), PathOf(TemporaryName),
+                               std::filesystem::copy_options::overwrite_existing, Error);
     if (Error) throw std::runtime_error("Cannot copy to " + TemporaryName + ": " + Error.message());
 }
 

@@ -6,6 +6,7 @@
 
 #include "driver/FileNames.h"
 #include "driver/OutputFiles.h"
+#include "platform/Paths.h"
 
 namespace deraz {
 
@@ -31,17 +32,17 @@ void CopyCoverPictures(const std::string& FromFolder, const std::string& ToFolde
         return fs::symlink_status(Path, Error).type() == fs::file_type::not_found;
     };
     std::error_code Error;
-    for (fs::directory_iterator Entry(FromFolder, Error), End; !Error && Entry != End;
+    for (fs::directory_iterator Entry(PathOf(FromFolder), Error), End; !Error && Entry != End;
          Entry.increment(Error)) {
         std::error_code EntryError;
-        if (!Entry->is_regular_file(EntryError) || !IsCoverPicture(Entry->path().filename().string()))
+        if (!Entry->is_regular_file(EntryError) || !IsCoverPicture(NameOf(Entry->path().filename())))
             continue;
-        fs::path Target = fs::path(ToFolder) / Entry->path().filename();
+        fs::path Target = PathOf(ToFolder) / Entry->path().filename();
         if (!Missing(Target)) continue;
         // Copied under a temporary name first, so a failed copy never leaves a broken picture.
-        std::string Temporary = TemporaryOutputName(Target.string());
-        if (fs::copy_file(Entry->path(), Temporary, EntryError) && Missing(Target))
-            fs::rename(Temporary, Target, EntryError);
+        std::string Temporary = TemporaryOutputName(NameOf(Target));
+        if (fs::copy_file(Entry->path(), PathOf(Temporary), EntryError) && Missing(Target))
+            fs::rename(PathOf(Temporary), Target, EntryError);
         DiscardOutput(Temporary); // what a failed copy left; nothing after the rename
     }
 }

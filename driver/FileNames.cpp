@@ -19,7 +19,7 @@ size_t ExtensionStart(const std::string& FileName) {
 
 // Whether a relative path names something below the folder it is relative to.
 bool StaysInside(const std::string& RelativePath) {
-    if (RelativePath.empty() || std::filesystem::path(RelativePath).has_root_path()) return false;
+    if (RelativePath.empty() || PathOf(RelativePath).has_root_path()) return false;
     for (size_t Start = 0; Start <= RelativePath.size();) {
         size_t End = std::min(RelativePath.find_first_of(PathDelimiters, Start), RelativePath.size());
         if (RelativePath.compare(Start, End - Start, "..") == 0) return false;

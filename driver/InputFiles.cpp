@@ -76,7 +76,7 @@ public:
 private:
     void Take(const fs::directory_entry& Entry, std::vector<fs::path>& Found) {
         std::error_code Error;
-        const std::string Name = Entry.path().filename().string();
+        const std::string Name = NameOf(Entry.path().filename());
         if (Entry.is_directory(Error)) {
             if (Name.starts_with('.')) {
                 ++FReport.Hidden;
@@ -102,7 +102,7 @@ private:
 
     bool IsOutputFolder(const fs::path& Folder) const {
         std::error_code Error;
-        if (!FOutputDir.empty() && fs::equivalent(Folder, FOutputDir, Error)) return true;
+        if (!FOutputDir.empty() && fs::equivalent(Folder, PathOf(FOutputDir), Error)) return true;
         return fs::exists(Folder / OutputManifestName, Error);
     }
 

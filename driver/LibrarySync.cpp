@@ -8,6 +8,7 @@
 #include "driver/FileNames.h"
 #include "driver/OutputFiles.h"
 #include "driver/TagCopy.h"
+#include "platform/Paths.h"
 
 namespace deraz {
 
@@ -16,11 +17,12 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string Below(const std::string& Folder, const std::string& Relative) {
-    return (fs::path(Folder) / fs::path(Relative)).lexically_normal().string();
+    return NameOf((PathOf(Folder) / PathOf(Relative)).lexically_normal());
 }
 
 std::string RelativeTo(const std::string& Folder, const std::string& Path) {
-    return fs::path(Path).lexically_relative(fs::path(Folder)).generic_string();
+    const auto Relative = PathOf(Path).lexically_relative(PathOf(Folder)).generic_u8string();
+    return std::string(Relative.begin(), Relative.end());
 }
 
 bool SameStamp(const TManifestEntry& Record, const std::string& Source) {
@@ -30,7 +32,7 @@ bool SameStamp(const TManifestEntry& Record, const std::string& Source) {
 
 bool IsFile(const std::string& Name) {
     std::error_code Error;
-    return fs::is_regular_file(Name, Error);
+    return fs::is_regular_file(PathOf(Name), Error);
 }
 
 // What to do with an entry whose source the manifest knows, its output at OldOutput.
@@ -94,7 +96,7 @@ void RetagOutput(const TSyncItem& Item, const std::string& OutputExtension, cons
     MakeOutputFolder(Target);
     std::string Temporary = TemporaryOutputName(Target);
     try {
-        fs::copy_file(Item.OldOutput, Temporary, fs::copy_options::overwrite_existing);
+        fs::copy_file(PathOf(Item.OldOutput), PathOf(Temporary), fs::copy_options::overwrite_existing);
         if (CopyTags) {
             TTagSet Tags = ReadTags(Item.Item.Input.Path);
             // The loudness measured into the output stays unless the source brings values of its own.
@@ -112,12 +114,12 @@ void RetagOutput(const TSyncItem& Item, const std::string& OutputExtension, cons
 
 void RemoveOutput(const std::string& Output, const std::string& OutputFolder) {
     std::error_code Error;
-    if (!fs::remove(Output, Error) && Error)
+    if (!fs::remove(PathOf(Output), Error) && Error)
         throw std::runtime_error("Cannot remove " + Output + ": " + Error.message());
-    fs::path Root = fs::path(OutputFolder).lexically_normal();
-    for (fs::path Folder = fs::path(Output).parent_path();
+    fs::path Root = PathOf(OutputFolder).lexically_normal();
+    for (fs::path Folder = PathOf(Output).parent_path();
          Folder.lexically_normal() != Root && Folder.has_relative_path(); Folder = Folder.parent_path()) {
-        if (RelativeTo(Root.string(), Folder.string()).starts_with("..")) break;
+        if (RelativeTo(NameOf(Root), NameOf(Folder)).starts_with("..")) break;
         if (!fs::is_empty(Folder, Error) || Error || !fs::remove(Folder, Error)) break;
     }
 }

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/Paths.h"
 #include "platform/System.h"
 
 namespace deraz {
@@ -80,8 +81,8 @@ std::string ShareFileName(const TShard& Shard) {
 std::vector<fs::path> ManifestFiles(const std::string& Folder) {
     std::vector<std::pair<fs::file_time_type, fs::path>> Found;
     std::error_code Error;
-    for (const auto& Item : fs::directory_iterator(fs::path(Folder), Error)) {
-        std::string Name = Item.path().filename().string();
+    for (const auto& Item : fs::directory_iterator(PathOf(Folder), Error)) {
+        std::string Name = NameOf(Item.path().filename());
         if (Name != OutputManifestName && !Name.starts_with(std::string(OutputManifestName) + ".")) continue;
         if (Name.ends_with(".part")) continue;
         std::error_code TimeError;
@@ -110,7 +111,7 @@ std::optional<TShard> ParseShard(const std::string& Text) {
 
 std::optional<std::pair<uint64_t, int64_t>> FileStamp(const std::string& FileName) {
     std::error_code Error;
-    fs::path Path = fs::path(FileName);
+    fs::path Path = PathOf(FileName);
     uint64_t Size = fs::file_size(Path, Error);
     if (Error) return std::nullopt;
     auto Time = fs::last_write_time(Path, Error);
@@ -120,12 +121,12 @@ std::optional<std::pair<uint64_t, int64_t>> FileStamp(const std::string& FileNam
 
 TManifest TManifest::Load(const std::string& Folder) {
     TManifest Manifest;
-    for (const auto& Path : ManifestFiles(Folder)) Manifest.Read(Path.string());
+    for (const auto& Path : ManifestFiles(Folder)) Manifest.Read(NameOf(Path));
     return Manifest;
 }
 
 void TManifest::Read(const std::string& FileName) {
-    std::ifstream File(fs::path(FileName), std::ios::binary);
+    std::ifstream File(PathOf(FileName), std::ios::binary);
     std::string Line;
     if (!std::getline(File, Line) || Line != FirstLine) return;
     while (std::getline(File, Line)) {
@@ -160,7 +161,7 @@ void TManifest::Erase(const std::string& Source) {
 }
 
 void TManifest::Save(const std::string& Folder, const TShard& Shard) const {
-    fs::path Target = fs::path(Folder) / (Shard.Whole() ? OutputManifestName : ShareFileName(Shard));
+    fs::path Target = PathOf(Folder) / (Shard.Whole() ? OutputManifestName : ShareFileName(Shard));
     fs::path Temporary = Target;
     Temporary += "." + std::to_string(ProcessId()) + ".part";
     {
@@ -179,7 +180,7 @@ void TManifest::Save(const std::string& Folder, const TShard& Shard) const {
             std::error_code Ignored;
             fs::remove(Temporary, Ignored);
             throw std::runtime_error("The record of the output folder could not be written: " +
-                                     Temporary.string());
+                                     NameOf(Temporary));
         }
     }
     std::error_code Error;
@@ -190,7 +191,7 @@ void TManifest::Save(const std::string& Folder, const TShard& Shard) const {
     }
     // A share's folder is marked as an output folder too, for walks that look for the whole record.
     if (!Shard.Whole()) {
-        fs::path Whole = fs::path(Folder) / OutputManifestName;
+        fs::path Whole = PathOf(Folder) / OutputManifestName;
         if (!fs::exists(Whole, Error)) std::ofstream(Whole, std::ios::binary) << FirstLine << '\n';
         return;
     }

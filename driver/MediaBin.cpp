@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "driver/FileNames.h"
+#include "platform/Paths.h"
 
 namespace deraz {
 
@@ -77,16 +78,16 @@ std::string TMediaBin::PlainOutputName(const TInputFile& Input) const {
     if (!FNamer)
         return OutputFileName(Input.Path, FOutputExtension, FOutputDirectory,
                               FKeepFolders ? Input.RelativePath : std::string());
-    std::filesystem::path Folder = FOutputDirectory.empty() ? std::filesystem::path(Input.Path).parent_path()
-                                                            : std::filesystem::path(FOutputDirectory);
-    return (Folder / FNamer(Input, FOutputExtension)).lexically_normal().string();
+    std::filesystem::path Folder =
+        FOutputDirectory.empty() ? PathOf(Input.Path).parent_path() : PathOf(FOutputDirectory);
+    return NameOf((Folder / PathOf(FNamer(Input, FOutputExtension))).lexically_normal());
 }
 
 void TMediaBin::NameOutputs() {
     std::unordered_set<std::string> Inputs;
     for (const auto& Item : FItems) Inputs.insert(Item.Input.Path);
     TOutputClaims Claims(std::move(Inputs));
-    auto Exists = [](const std::string& Name) { return std::filesystem::exists(Name); };
+    auto Exists = [](const std::string& Name) { return std::filesystem::exists(PathOf(Name)); };
     for (auto& Item : FItems) {
         std::string Name = PlainOutputName(Item.Input);
         Item.OutputName = FIfExists == ieRename ? Claims.Claim(Name, Item.Input.Path, Exists)

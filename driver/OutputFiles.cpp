@@ -47,8 +47,9 @@ std::string TemporaryOutputName(const std::string& FinalName) {
 int32_t RemoveStaleTemporaries(const std::string& Folder) {
     int32_t Removed = 0;
     std::error_code Error;
-    for (fs::directory_iterator Entry(Folder, Error), End; !Error && Entry != End; Entry.increment(Error)) {
-        int64_t Owner = TemporaryOwner(Entry->path().filename().string());
+    for (fs::directory_iterator Entry(PathOf(Folder), Error), End; !Error && Entry != End;
+         Entry.increment(Error)) {
+        int64_t Owner = TemporaryOwner(NameOf(Entry->path().filename()));
         std::error_code EntryError;
         if (Owner < 0 || Owner == ProcessId() || ProcessRunning(Owner) ||
             !Entry->is_regular_file(EntryError) || Entry->is_symlink(EntryError))
@@ -59,8 +60,8 @@ int32_t RemoveStaleTemporaries(const std::string& Folder) {
 }
 
 void RequireWritableFolder(const std::string& Folder) {
-    std::string Probe = TemporaryOutputName((fs::path(Folder) / "probe").string());
-    bool Written = static_cast<bool>(std::ofstream(Probe, std::ios::binary));
+    std::string Probe = TemporaryOutputName(NameOf(PathOf(Folder) / "probe"));
+    bool Written = static_cast<bool>(std::ofstream(PathOf(Probe), std::ios::binary));
     DiscardOutput(Probe);
     if (!Written) throw std::runtime_error("Cannot write into the output folder " + Folder + ".");
 }

@@ -10,6 +10,7 @@
 #include "driver/FileNames.h"
 #include "driver/OutputFiles.h"
 #include "driver/ReplayGainTags.h"
+#include "platform/Paths.h"
 
 namespace deraz {
 
@@ -133,7 +134,7 @@ void WriteGainFields(const std::string& FileName, const std::string& Ext, const 
     std::string Copy = TemporaryOutputName(FileName);
     try {
         std::error_code Error;
-        if (!fs::copy_file(FileName, Copy, fs::copy_options::overwrite_existing, Error))
+        if (!fs::copy_file(PathOf(FileName), PathOf(Copy), fs::copy_options::overwrite_existing, Error))
             throw std::runtime_error(Error.message() + ".");
         WriteForm(Format->TagForm, Copy, Fields);
         CommitOutput(Copy, FileName);

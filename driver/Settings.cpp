@@ -117,7 +117,7 @@ int32_t ProcessorCount() {
 } // namespace
 
 std::string DefaultSettingsFileName() {
-    return SettingsFilePath("Varidir.ini").string();
+    return NameOf(SettingsFilePath("Varidir.ini"));
 }
 
 TSettings::TSettings(const std::string& FileName) : FIni(FileName) {}
@@ -265,7 +265,7 @@ void TSettings::ApplyProfile(const std::string& Name) {
 // write that follows fails with the file's name.
 void TSettings::MakeFolder() const {
     std::error_code Ignored;
-    std::filesystem::create_directories(std::filesystem::path(FileName()).parent_path(), Ignored);
+    std::filesystem::create_directories(PathOf(FileName()).parent_path(), Ignored);
 }
 
 void TSettings::WritePreferences(const TPreferences& Value) {
@@ -326,8 +326,8 @@ TStoredOutputChoice::TStoredOutputChoice(std::string FileName) : FFileName(std::
 
 TOutputChoice TStoredOutputChoice::operator()() const {
     std::error_code Error;
-    auto Time = std::filesystem::last_write_time(FFileName, Error);
-    auto Size = Error ? 0 : std::filesystem::file_size(FFileName, Error);
+    auto Time = std::filesystem::last_write_time(PathOf(FFileName), Error);
+    auto Size = Error ? 0 : std::filesystem::file_size(PathOf(FFileName), Error);
     std::lock_guard Lock(FCache->Mutex);
     if (Error || FCache->Stamp != std::pair(Time, Size)) {
         FCache->Choice = TSettings(FFileName).OutputChoice();

@@ -1,4 +1,5 @@
 #include "driver/TimeLeft.h"
+#include "platform/Paths.h"
 
 #include <filesystem>
 #include <numeric>
@@ -12,7 +13,7 @@ TTimeLeft TTimeLeft::ForEntries(const std::vector<TMediaEntry>& Entries) {
     std::vector<double> Sizes;
     for (const TMediaEntry& Entry : Entries) {
         std::error_code Error;
-        auto Size = std::filesystem::file_size(Entry.InputName, Error);
+        auto Size = std::filesystem::file_size(PathOf(Entry.InputName), Error);
         Sizes.push_back(Error ? 0.0 : double(Size));
     }
     return TTimeLeft(std::move(Sizes));

@@ -1,9 +1,11 @@
 #include "macdll/File.h"
 
+#include "platform/FileStream.h"
+
 namespace deraz::ape {
 
 std::unique_ptr<TFile> TFile::Open(const std::string& Name, TMode Mode) {
-    std::FILE* Handle = std::fopen(Name.c_str(), Mode == fmRead ? "rb" : "w+b");
+    std::FILE* Handle = OpenCFile(Name, Mode == fmRead ? "rb" : "w+b");
     if (!Handle) return nullptr;
     return std::unique_ptr<TFile>(new TFile(Handle));
 }

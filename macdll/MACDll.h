@@ -5,7 +5,7 @@
 // with interleaved little-endian PCM, c_APECompress_Finish, c_APECompress_Destroy.
 // Decompression: c_APEDecompress_Create, c_APEDecompress_GetData/Seek/GetInfo,
 // c_APEDecompress_Destroy. Every handle may be used by one thread at a time; different handles
-// may be used by different threads at once.
+// may be used by different threads at once. File names are UTF-8 on every system.
 #pragma once
 
 #include <stdint.h>

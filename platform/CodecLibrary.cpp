@@ -1,4 +1,5 @@
 #include "platform/CodecLibrary.h"
+#include "platform/Paths.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -52,7 +53,8 @@ const char* CodecLibraryFileName(TCodecLibraryId Id) {
 
 #ifdef _WIN32
 TLibraryHandle::TLibraryHandle(std::string FileName) : FFileName(std::move(FileName)) {
-    FHandle = reinterpret_cast<void*>(LoadLibraryA(FFileName.c_str()));
+    // The name is UTF-8: the wide call takes every name the folder may have.
+    FHandle = reinterpret_cast<void*>(LoadLibraryW(PathOf(FFileName).c_str()));
 }
 TLibraryHandle::~TLibraryHandle() {
     if (FHandle) FreeLibrary(reinterpret_cast<HMODULE>(FHandle));

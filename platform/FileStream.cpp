@@ -14,6 +14,16 @@
 
 namespace deraz {
 
+std::FILE* OpenCFile(const std::string& FileName, const char* Mode) {
+#ifdef _WIN32
+    const std::string Narrow = Mode;
+    return _wfopen(std::filesystem::u8path(FileName).c_str(),
+                   std::wstring(Narrow.begin(), Narrow.end()).c_str());
+#else
+    return std::fopen(FileName.c_str(), Mode);
+#endif
+}
+
 namespace {
 
 constexpr size_t WriteBufferSize = 256 * 1024;
@@ -40,14 +50,7 @@ TFileStream::TFileStream(const std::string& FileName, TFileOpenMode Mode) : FFil
         Fail("Cannot open");
     }
     if (Mode != TFileOpenMode::ReadOnly) FBuffer = std::make_unique<char[]>(WriteBufferSize);
-#ifdef _WIN32
-    // The name is UTF-8; the narrow fopen would read it in the ANSI code page.
-    const std::string Narrow = ModeString(Mode);
-    FFile = _wfopen(std::filesystem::u8path(FileName).c_str(),
-                    std::wstring(Narrow.begin(), Narrow.end()).c_str());
-#else
-    FFile = std::fopen(FileName.c_str(), ModeString(Mode));
-#endif
+    FFile = OpenCFile(FileName, ModeString(Mode));
     if (!FFile) Fail("Cannot open");
     // Sinks write in pieces of a few kilobytes; a larger buffer makes far fewer system calls (the C
     // library takes the size only with a buffer of our own).

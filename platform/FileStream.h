@@ -14,6 +14,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// std::fopen on a UTF-8 file name, which the narrow fopen of Windows reads in the ANSI code page.
+std::FILE* OpenCFile(const std::string& FileName, const char* Mode);
+
 enum class TFileOpenMode {
     ReadOnly,  // an existing file, read only
     Create,    // a new or emptied file, read and write

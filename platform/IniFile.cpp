@@ -7,6 +7,9 @@
 #include <optional>
 #include <vector>
 
+#include "platform/FileStream.h"
+#include "platform/Paths.h"
+
 namespace deraz {
 
 namespace {
@@ -49,7 +52,7 @@ std::optional<std::string> KeyName(const std::string& Line) {
 
 std::vector<TLine> ReadLines(const std::string& FileName) {
     std::vector<TLine> Lines;
-    std::FILE* File = std::fopen(FileName.c_str(), "rb");
+    std::FILE* File = OpenCFile(FileName, "rb");
     if (!File) return Lines;
     std::string Content;
     char Buffer[4096];
@@ -135,7 +138,7 @@ std::string FirstCharacters(const std::string& Text, size_t Count) {
 void WriteLines(const std::string& FileName, const std::vector<TLine>& Lines) {
     std::string Content;
     for (const TLine& Line : Lines) Content += Line.Text + Line.Ending;
-    std::FILE* File = std::fopen(FileName.c_str(), "wb");
+    std::FILE* File = OpenCFile(FileName, "wb");
     bool Written = File && std::fwrite(Content.data(), 1, Content.size(), File) == Content.size();
     if (File && std::fclose(File) != 0) Written = false;
     if (!Written) throw EIniFileException("Unable to write to " + FileName);
@@ -178,8 +181,8 @@ bool ParseIniInteger(const std::string& Text, int32_t& Value) {
 
 TIniFile::TIniFile(const std::string& FileName) {
     std::error_code Error;
-    auto Absolute = std::filesystem::absolute(FileName, Error);
-    FFileName = Error ? FileName : Absolute.lexically_normal().string();
+    auto Absolute = std::filesystem::absolute(PathOf(FileName), Error);
+    FFileName = Error ? FileName : NameOf(Absolute.lexically_normal());
 }
 
 std::string TIniFile::ReadString(const std::string& Section, const std::string& Ident,

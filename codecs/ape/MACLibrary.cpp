@@ -16,7 +16,7 @@ std::unique_ptr<const TMACBinding> LoadMACLibrary() {
     const char* FileName = CodecLibraryFileName(TCodecLibraryId::MAC);
     const auto Here = ExecutableDirectory();
     for (const auto& Folder : {Here, Here / DERAZ_PRIVATE_LIBRARY_DIR}) {
-        auto Binding = std::make_unique<const TMACBinding>((Folder / FileName).string());
+        auto Binding = std::make_unique<const TMACBinding>(NameOf(Folder / FileName));
         if (Binding->Loaded()) return Binding;
     }
     // Named plainly, so that its not-loaded message carries the plain file name.
