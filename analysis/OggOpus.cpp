@@ -24,21 +24,6 @@ constexpr size_t KeptCommentBytes = 1 << 20;
 // Comment values are kept up to this many bytes, as the Ogg Vorbis reader keeps them.
 constexpr size_t CommentBytes = 250;
 
-enum TCommentSlot {
-    csTitle,
-    csArtist,
-    csAlbum,
-    csTrack,
-    csDate,
-    csGenre,
-    csComment,
-    csPerformer,
-    csDescription
-};
-constexpr int CommentSlotCount = 9;
-constexpr const char* CommentKeys[CommentSlotCount] = {"TITLE", "ARTIST",  "ALBUM",     "TRACKNUMBER", "DATE",
-                                                       "GENRE", "COMMENT", "PERFORMER", "DESCRIPTION"};
-
 // Reads a 32-bit length at At of Packet; false when the packet ends first.
 bool ReadLength(std::string_view Packet, size_t& At, uint32_t& Length) {
     if (Packet.size() - At < 4) return false;
@@ -135,28 +120,14 @@ void TOggOpus::ReadTags(const std::string& Packet) {
     FVendor = TrimControls(DecodeUtf8Prefix(Data.substr(At, std::min<size_t>(Length, CommentBytes))));
     At += Length;
     if (!ReadLength(Data, At, Count)) return;
-    std::array<std::string, CommentSlotCount> Slots;
     for (uint32_t Item = 0; Item < Count && ReadLength(Data, At, Length) && Length <= Data.size() - At;
          ++Item) {
         std::string_view Text = Data.substr(At, Length);
         At += Length;
         const size_t Equals = Text.find('=');
         if (Equals == std::string_view::npos) continue;
-        const std::string Name = UpperCase(Text.substr(0, Equals));
-        for (int Slot = 0; Slot < CommentSlotCount; ++Slot)
-            if (Name == CommentKeys[Slot])
-                Slots[size_t(Slot)] = TrimControls(DecodeUtf8Prefix(Text.substr(Equals + 1, CommentBytes)));
+        TakeComment(Text.substr(0, Equals), Text.substr(Equals + 1, CommentBytes));
     }
-    auto Either = [&](TCommentSlot Slot, TCommentSlot Fallback) {
-        return Slots[Slot].empty() ? Slots[Fallback] : Slots[Slot];
-    };
-    FTitle = Slots[csTitle];
-    FArtist = Either(csArtist, csPerformer);
-    FAlbum = Slots[csAlbum];
-    FTrack = TrackNumber(Slots[csTrack]);
-    FDate = Slots[csDate];
-    FGenre = Slots[csGenre];
-    FComment = Either(csComment, csDescription);
 }
 
 double TOggOpus::Duration() const {

@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <string>
 
+#include "analysis/VorbisComments.h"
+
 namespace deraz {
 
 class TTntFileStream;
 
-class TOggOpus {
+class TOggOpus : public TVorbisComments {
 public:
     // Reads FileName; false when it does not start with an Opus stream. Errors of opening or
     // reading the file are raised to the caller.
@@ -29,16 +31,6 @@ public:
     // Frames at 48 kHz of every chained stream together, each counted by the granule position of
     // its last page less its pre-skip; -1 when no page gives a position.
     int64_t Samples() const { return FSamples; }
-    const std::string& Title() const { return FTitle; }
-    // ARTIST, or PERFORMER when there is no ARTIST.
-    const std::string& Artist() const { return FArtist; }
-    const std::string& Album() const { return FAlbum; }
-    // Number before any "/" of TRACKNUMBER; 0 when not a number.
-    int32_t Track() const { return FTrack; }
-    const std::string& Date() const { return FDate; }
-    const std::string& Genre() const { return FGenre; }
-    // COMMENT, or DESCRIPTION when there is no COMMENT.
-    const std::string& Comment() const { return FComment; }
     // Vendor string of the comment header: the encoder that wrote the stream.
     const std::string& Vendor() const { return FVendor; }
 
@@ -61,9 +53,7 @@ private:
     int32_t FInputSampleRate = 0;
     double FOutputGain = 0;
     int64_t FSamples = -1;
-    std::string FTitle, FArtist, FAlbum;
-    int32_t FTrack = 0;
-    std::string FDate, FGenre, FComment, FVendor;
+    std::string FVendor;
 };
 
 } // namespace deraz

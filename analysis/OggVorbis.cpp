@@ -23,21 +23,6 @@ constexpr uint32_t CommentBytes = 250;
 constexpr int64_t LastPageNearest = 10;
 constexpr int64_t LastPageFarthest = 12060;
 
-enum TCommentSlot {
-    csTitle,
-    csArtist,
-    csAlbum,
-    csTrack,
-    csDate,
-    csGenre,
-    csComment,
-    csPerformer,
-    csDescription
-};
-constexpr int CommentSlotCount = 9;
-constexpr const char* CommentKeys[CommentSlotCount] = {"TITLE", "ARTIST",  "ALBUM",     "TRACKNUMBER", "DATE",
-                                                       "GENRE", "COMMENT", "PERFORMER", "DESCRIPTION"};
-
 bool IsPacket(const uint8_t* Bytes, uint8_t Type) {
     return Bytes[0] == Type && std::memcmp(Bytes + 1, "vorbis", 6) == 0;
 }
@@ -93,7 +78,6 @@ bool TOggVorbis::LoadFile(const std::string& FileName) {
 // Reads the vendor string (item 0), the count N and the items 1 to N; the reading also ends
 // where the file does, whatever the count says.
 void TOggVorbis::ReadComments(TTntFileStream& Stream) {
-    std::array<std::string, CommentSlotCount> Slots;
     uint32_t Count = 0;
     for (uint32_t Item = 0;; ++Item) {
         uint8_t Length[4];
@@ -105,10 +89,7 @@ void TOggVorbis::ReadComments(TTntFileStream& Stream) {
         Text = TrimControls(Text);
         size_t Equals = Text.find('=');
         if (Equals != std::string::npos) {
-            std::string Name = UpperCase(std::string_view(Text).substr(0, Equals));
-            for (int Slot = 0; Slot < CommentSlotCount; ++Slot)
-                if (Name == CommentKeys[Slot])
-                    Slots[Slot] = TrimControls(DecodeUtf8Prefix(std::string_view(Text).substr(Equals + 1)));
+            TakeComment(std::string_view(Text).substr(0, Equals), std::string_view(Text).substr(Equals + 1));
         } else if (FVendor.empty()) {
             FVendor = Text;
         }
@@ -120,16 +101,6 @@ void TOggVorbis::ReadComments(TTntFileStream& Stream) {
         }
         if (Item == Count) break;
     }
-    auto Either = [&](TCommentSlot Slot, TCommentSlot Fallback) {
-        return Slots[Slot].empty() ? Slots[Fallback] : Slots[Slot];
-    };
-    FTitle = Slots[csTitle];
-    FArtist = Either(csArtist, csPerformer);
-    FAlbum = Slots[csAlbum];
-    FTrack = TrackNumber(Slots[csTrack]);
-    FDate = Slots[csDate];
-    FGenre = Slots[csGenre];
-    FComment = Either(csComment, csDescription);
 }
 
 int64_t TOggVorbis::FindLastPage(TTntFileStream& Stream, uint8_t* Header) const {

@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <string>
 
+#include "analysis/VorbisComments.h"
+
 namespace deraz {
 
 class TTntFileStream;
 
-class TOggVorbis {
+class TOggVorbis : public TVorbisComments {
 public:
     // Reads FileName; false when it does not start with a Vorbis stream. Errors of opening or
     // reading the file are raised to the caller.
@@ -28,16 +30,6 @@ public:
     int64_t Samples() const { return FSamples; }
     // Bytes of an ID3v2 tag before the first page.
     int32_t Id3v2Size() const { return FId3v2Size; }
-    const std::string& Title() const { return FTitle; }
-    // ARTIST, or PERFORMER when there is no ARTIST.
-    const std::string& Artist() const { return FArtist; }
-    const std::string& Album() const { return FAlbum; }
-    // Number before any "/" of TRACKNUMBER; 0 when not a number.
-    int32_t Track() const { return FTrack; }
-    const std::string& Date() const { return FDate; }
-    const std::string& Genre() const { return FGenre; }
-    // COMMENT, or DESCRIPTION when there is no COMMENT.
-    const std::string& Comment() const { return FComment; }
     // Vendor string of the comment header.
     const std::string& Vendor() const { return FVendor; }
 
@@ -66,9 +58,7 @@ private:
     // Seconds counted from granule positions; negative when they gave none.
     double FCountedSeconds = -1;
     int32_t FId3v2Size = 0;
-    std::string FTitle, FArtist, FAlbum;
-    int32_t FTrack = 0;
-    std::string FDate, FGenre, FComment, FVendor;
+    std::string FVendor;
 };
 
 } // namespace deraz
