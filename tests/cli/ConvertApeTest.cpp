@@ -1,6 +1,5 @@
 // deraz-convert with Monkey's Audio on either side: the level list, every output from an ".ape"
 // input, and a damaged input.
-#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -17,8 +16,7 @@ class ConvertApe : public ::testing::Test {
 protected:
     void SetUp() override {
         Samples = MusicLikeSignal(30011, 2, 44100, 3);
-        Pcm.resize(Samples.size() * 2);
-        std::memcpy(Pcm.data(), Samples.data(), Pcm.size());
+        Pcm = SamplesToBytes(Samples);
         std::string Wav = Dir.File("source.wav");
         WritePcmWav(Wav, Samples, 2, 44100);
         Input = Dir.File("in.ape");

@@ -135,7 +135,7 @@ TEST_F(Faults, DamagedOpusInputsFailSayingWhere) {
     };
     fs::path Out = Dir.Path() / "out";
     for (const auto& Row : Rows) {
-        ASSERT_EQ(RunCommand("cd " + ShellQuote(Dir.Path().string()) + " && " + Row.Make), 0) << Row.Make;
+        ASSERT_EQ(RunIn(Dir.Path(), Row.Make), 0) << Row.Make;
         TRunResult Run =
             Convert("-f flac -o " + ShellQuote(Out.string()) + " " + ShellQuote(Dir.File(Row.Name)));
         EXPECT_EQ(Run.Status, 1) << Row.Name << ": " << Run.Output;
@@ -184,9 +184,8 @@ TEST_F(Faults, ABadFileInTheMiddleOfABatch) {
 
 TEST_F(Faults, TagsThatCannotBeWrittenAfterEncodingKeepTheOlderOutput) {
     // With a cover of 1 MB, each output fits under the file size limit until its tags go in.
-    ASSERT_EQ(RunCommand("cd " + ShellQuote(Dir.Path().string()) +
-                         " && head -c 1000000 /dev/urandom > cover.bin && flac -s -o tagged.flac "
-                         "--picture='3|image/jpeg||100x100x24|cover.bin' -T TITLE=Song song.wav"),
+    ASSERT_EQ(RunIn(Dir.Path(), "head -c 1000000 /dev/urandom > cover.bin && flac -s -o tagged.flac "
+                                "--picture='3|image/jpeg||100x100x24|cover.bin' -T TITLE=Song song.wav"),
               0);
     fs::path Out = Dir.Path() / "out";
     for (const char* Format : {"flac", "mp3", "ogg", "wv", "m4a"}) {

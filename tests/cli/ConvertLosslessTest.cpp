@@ -22,7 +22,7 @@ struct LosslessConversions : ::testing::Test {
 
     int Run(const std::string& Command) {
         Messages.clear();
-        return RunCommand("cd " + ShellQuote(Dir.Path().string()) + " && " + Command, &Messages);
+        return RunIn(Dir.Path(), Command, &Messages);
     }
     int Convert(const std::string& Arguments) {
         Messages.clear();

@@ -14,10 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int RunIn(const fs::path& Folder, const std::string& Command, std::string* Output = nullptr) {
-    return RunCommand("cd " + ShellQuote(Folder.string()) + " && { " + Command + "; }", Output);
-}
-
 std::string Convert(const std::string& Arguments) {
     return ShellQuote(ConverterProgram()) + " -q " + Arguments;
 }

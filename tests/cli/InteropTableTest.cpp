@@ -27,22 +27,30 @@ constexpr int32_t StereoRate = 44100, SurroundRate = 48000;
 const char* const Prelude = "ffmpeg() { command ffmpeg -nostdin -v error -y \"$@\"; }; "
                             "ffmpeg -i six.wav -c:a pcm_s16le surround.wav && ";
 
+// How an input's lossless outputs are checked against it.
+enum class TKind {
+    Exact, // they hold exactly what ffmpeg decodes
+    Float, // float samples: held as 24-bit values, clipped at full scale
+    // A chain whose later stream has another rate: only the first one is exact.
+    Resampled,
+    // Opus: its reference is opusdec's float decoding at 48 kHz, which our 24-bit outputs meet to
+    // within the last bit (rounding halves may go either way).
+    Opus,
+    // Float-decoded lossy codecs (AAC, WMA, AC-3): their lossless outputs hold ffmpeg's float
+    // decoding as 24-bit values, an MPEG-4 file's to the frame count the container states (ffmpeg
+    // itself decodes the last block whole).
+    Lossy,
+};
+using enum TKind;
+
 struct TInputRow {
     const char* Name; // the input, made in the scratch folder
     const char* Make; // shell commands that make it there
     int32_t Bits;     // bits per sample of its lossless outputs; 0: it holds no audio
-    bool Float = false;
+    TKind Kind = Exact;
     // Chained Ogg: its streams in order. ffmpeg decodes a chain short, so each is decoded alone,
     // later ones at the first one's rate and channels.
     std::vector<std::string> Links = {};
-    bool Resampled = false; // a later stream has another rate: only the first one is exact
-    // Opus: its reference is opusdec's float decoding at 48 kHz, which our 24-bit outputs meet to
-    // within the last bit (rounding halves may go either way).
-    bool Opus = false;
-    // Float-decoded lossy codecs (AAC, WMA, AC-3): their lossless outputs hold ffmpeg's float
-    // decoding as 24-bit values, an MPEG-4 file's to the frame count the container states (ffmpeg
-    // itself decodes the last block whole).
-    bool Lossy = false;
 };
 
 const TInputRow Inputs[] = {
@@ -54,70 +62,46 @@ const TInputRow Inputs[] = {
     {"float.wav",
      "sox music.wav -t wav -b 24 - vol 0.9 | ffmpeg -f wav -i - -af volume=2:precision=float -c:a pcm_f32le "
      "float.wav",
-     24, true},
+     24, Float},
     {"double.wav",
      "sox music.wav -t wav -b 24 - vol 0.9 | ffmpeg -f wav -i - -af volume=2:precision=float -c:a pcm_f64le "
      "double.wav",
-     24, true},
+     24, Float},
     {"rf64.wav", "ffmpeg -i music.wav -rf64 always -c:a pcm_s16le rf64.wav", 16},
     {"surround.wav", "true", 16},
     {"surround.flac", "flac -s -o surround.flac surround.wav", 16},
     {"surround.ogg", "oggenc -Q -q 3 -o surround.ogg surround.wav", 16},
     {"hires.flac", "sox music.wav -b 24 m24.wav vol 0.9 && flac -s -o hires.flac m24.wav", 24},
     {"chain.ogg",
-     "sox music.wav back.wav reverse && oggenc -Q -o a.ogg music.wav && oggenc -Q -o b.ogg back.wav && "
-     "cat a.ogg b.ogg > chain.ogg",
+     "sox music.wav back.wav reverse && oggenc -Q -o a.ogg music.wav && oggenc -Q -o b.ogg back.wav && cat "
+     "a.ogg b.ogg > chain.ogg",
      16,
-     false,
+     Exact,
      {"a.ogg", "b.ogg"}},
     {"change.ogg",
      "sox music.wav -r 48000 -c 1 mono.wav && oggenc -Q -o a.ogg music.wav && oggenc -Q -o b.ogg mono.wav && "
      "cat a.ogg b.ogg > change.ogg",
      16,
-     false,
-     {"a.ogg", "b.ogg"},
-     true},
+     Resampled,
+     {"a.ogg", "b.ogg"}},
     {"jmac.ape", "jmac c2000 music.wav jmac.ape", 16},
     {"tagonly.mp3", "touch tagonly.mp3 && id3v2 -t Silence tagonly.mp3", 0},
-    {"stereo.opus", "opusenc --quiet --bitrate 96 music.wav stereo.opus", 24, false, {}, false, true},
-    {"surround.opus", "opusenc --quiet surround.wav surround.opus", 24, false, {}, false, true},
+    {"stereo.opus", "opusenc --quiet --bitrate 96 music.wav stereo.opus", 24, Opus},
+    {"surround.opus", "opusenc --quiet surround.wav surround.opus", 24, Opus},
     {"chain.opus",
      "sox music.wav back.wav reverse && opusenc --quiet music.wav a.opus && opusenc --quiet back.wav b.opus "
-     "&& "
-     "cat a.opus b.opus > chain.opus",
+     "&& cat a.opus b.opus > chain.opus",
      24,
-     false,
-     {"a.opus", "b.opus"},
-     false,
-     true},
+     Opus,
+     {"a.opus", "b.opus"}},
     // This ffmpeg has only its own AAC encoder (no libfdk_aac), so no HE-AAC input is made.
-    {"aac.m4a", "ffmpeg -i music.wav -c:a aac -b:a 128k aac.m4a", 24, false, {}, false, false, true},
-    {"aac64.m4a",
-     "ffmpeg -i music.wav -ar 32000 -c:a aac -b:a 64k aac64.m4a",
-     24,
-     false,
-     {},
-     false,
-     false,
-     true},
-    {"surround.m4a",
-     "ffmpeg -i surround.wav -c:a aac -b:a 256k surround.m4a",
-     24,
-     false,
-     {},
-     false,
-     false,
-     true},
+    {"aac.m4a", "ffmpeg -i music.wav -c:a aac -b:a 128k aac.m4a", 24, Lossy},
+    {"aac64.m4a", "ffmpeg -i music.wav -ar 32000 -c:a aac -b:a 64k aac64.m4a", 24, Lossy},
+    {"surround.m4a", "ffmpeg -i surround.wav -c:a aac -b:a 256k surround.m4a", 24, Lossy},
     {"tagged.m4a",
      "ffmpeg -f lavfi -i color=c=red:s=16x16 -frames:v 1 cover.png && ffmpeg -i music.wav -i cover.png -map "
-     "0 "
-     "-map 1 -c:a aac -c:v copy -disposition:v attached_pic -metadata title=Song tagged.m4a",
-     24,
-     false,
-     {},
-     false,
-     false,
-     true},
+     "0 -map 1 -c:a aac -c:v copy -disposition:v attached_pic -metadata title=Song tagged.m4a",
+     24, Lossy},
     {"alac16.m4a", "ffmpeg -i music.wav -c:a alac alac16.m4a", 16},
     {"alac24.m4a", "sox music.wav -t wav -b 24 - vol 0.9 | ffmpeg -f wav -i - -c:a alac alac24.m4a", 24},
     {"wp16.wv", "wavpack -q -m music.wav -o wp16.wv", 16},
@@ -125,13 +109,13 @@ const TInputRow Inputs[] = {
     {"wpfloat.wv",
      "sox music.wav -t wav -b 24 - vol 0.9 | ffmpeg -f wav -i - -af volume=2:precision=float -c:a pcm_f32le "
      "f.wav && wavpack -q -m f.wav -o wpfloat.wv",
-     24, true},
+     24, Float},
     {"wp51.wv", "wavpack -q -m -f surround.wav -o wp51.wv", 16},
     // Hybrid with its correction file beside it: exactly music.wav, which ffmpeg cannot tell.
     {"hybrid.wv",
      "wavpack -q -m -b3 -c music.wav -o hybrid.wv && test -f hybrid.wvc",
      16,
-     false,
+     Exact,
      {"music.wav"}},
     {"sox24.aiff", "sox music.wav -b 24 sox24.aiff vol 0.9", 24},
     {"sox8.aif", "sox music.wav -b 8 sox8.aif", 8},
@@ -139,7 +123,7 @@ const TInputRow Inputs[] = {
     {"fl32.aifc",
      "sox music.wav -t wav -b 24 - vol 0.9 | ffmpeg -f wav -i - -af volume=2:precision=float -c:a pcm_f32be "
      "-f aiff fl32.aifc",
-     24, true},
+     24, Float},
     {"ff51.aif", "ffmpeg -i surround.wav -c:a pcm_s16be ff51.aif", 16},
     // Read through FFmpeg's libraries as the last resort: exactly what ffmpeg decodes.
     {"tta.tta", "ffmpeg -i music.wav tta.tta", 16},
@@ -149,8 +133,8 @@ const TInputRow Inputs[] = {
     {"mp2.mp2", "ffmpeg -i music.wav -c:a mp2 -b:a 192k mp2.mp2", 16},
     {"video.mkv",
      "ffmpeg -f lavfi -i testsrc=s=64x48:d=4 -i music.wav -map 0 -map 1 -c:v mpeg4 -c:a flac video.mkv", 16},
-    {"wma.wma", "ffmpeg -i music.wav -c:a wmav2 -b:a 128k wma.wma", 24, false, {}, false, false, true},
-    {"surround.ac3", "ffmpeg -i surround.wav -c:a ac3 surround.ac3", 24, false, {}, false, false, true},
+    {"wma.wma", "ffmpeg -i music.wav -c:a wmav2 -b:a 128k wma.wma", 24, Lossy},
+    {"surround.ac3", "ffmpeg -i surround.wav -c:a ac3 surround.ac3", 24, Lossy},
 };
 
 const char* const ColumnNames[] = {"wav", "flac", "ape", "ogg",  "mp3", "opus",
@@ -159,11 +143,6 @@ const char* const ColumnNames[] = {"wav", "flac", "ape", "ogg",  "mp3", "opus",
 struct TStreamFacts {
     int32_t Rate = 0, Channels = 0, Bits = 0;
 };
-
-// Runs a command in Folder; its output (both streams) in Output.
-int RunIn(const fs::path& Folder, const std::string& Command, std::string* Output = nullptr) {
-    return RunCommand("cd " + ShellQuote(Folder.string()) + " && { " + Command + "; }", Output);
-}
 
 TStreamFacts Probe(const std::string& File) {
     auto Fields = ProbeEntries(File, "stream=sample_rate,channels,bits_per_sample,bits_per_raw_sample");
@@ -185,21 +164,12 @@ double ProbedDuration(const std::string& File) {
     return std::atof(ProbeEntries(File, "format=duration")["duration"].c_str());
 }
 
-// Raw little-endian samples that ffmpeg decodes from File, with its extra arguments.
-std::vector<uint8_t> DecodeBytes(const std::string& File, const std::string& Format,
-                                 const std::string& Extra = "") {
-    TTempDir Dir;
-    RunCommand("ffmpeg -nostdin -v error -i " + ShellQuote(File) + " " + Extra + " -f " + Format + " " +
-               ShellQuote(Dir.File("raw")));
-    return ReadFileBytes(Dir.File("raw"));
-}
-
 template <typename T> std::vector<T> Decode(const std::string& File, const std::string& Extra = "") {
     constexpr const char* Format = std::is_same_v<T, int16_t>   ? "s16le"
                                    : std::is_same_v<T, int32_t> ? "s32le"
                                    : std::is_same_v<T, float>   ? "f32le"
                                                                 : "f64le";
-    auto Bytes = DecodeBytes(File, Format, Extra);
+    auto Bytes = DecodeWithFfmpeg(File, Format + (" " + Extra));
     std::vector<T> Values(Bytes.size() / sizeof(T));
     if (!Values.empty()) std::memcpy(Values.data(), Bytes.data(), Values.size() * sizeof(T));
     return Values;
@@ -238,7 +208,7 @@ protected:
     // The input's samples (see DecodeInts) at its first stream's rate and channels: what every
     // lossless output must hold, float as 24-bit values clipped at full scale.
     std::vector<int32_t> ReferencePcm() const {
-        if (Row.Lossy) {
+        if (Row.Kind == Lossy) {
             std::vector<int32_t> Samples;
             for (double Value : Decode<double>(Input))
                 Samples.push_back(
@@ -247,7 +217,7 @@ protected:
                 Samples.resize(std::min(Samples.size(), StatedFrames(Input) * size_t(In.Channels)));
             return Samples;
         }
-        if (Row.Float) return FloatAs24Bits(Input);
+        if (Row.Kind == Float) return FloatAs24Bits(Input);
         std::vector<int32_t> Pcm;
         for (const auto& Link : Row.Links.empty() ? std::vector<std::string>{Row.Name} : Row.Links) {
             auto Part = LinkPcm(Link);
@@ -271,7 +241,7 @@ protected:
         TStreamFacts Facts = Probe(Dir.File(Link));
         std::string Format = " -ar " + std::to_string(In.Rate);
         if (Facts.Channels == 1 && In.Channels == 2) Format += " -af 'pan=stereo|c0=c0|c1=c0'";
-        if (Row.Opus) {
+        if (Row.Kind == Opus) {
             RunIn(Dir.Path(), "opusdec --quiet --float --rate 48000 " + Link + " link.wav");
             return FloatAs24Bits(Dir.File("link.wav"));
         }
@@ -325,7 +295,7 @@ protected:
         ASSERT_EQ(Convert(Extension, "0"), 0) << Messages;
         TStreamFacts Out = Probe(Output(Extension));
         if (Row.Bits == 0) {
-            EXPECT_TRUE(DecodeBytes(Output(Extension), "s32le").empty());
+            EXPECT_TRUE(DecodeWithFfmpeg(Output(Extension), "s32le").empty());
             return;
         }
         EXPECT_EQ(Out.Rate, In.Rate);
@@ -334,11 +304,11 @@ protected:
         EXPECT_EQ(Out.Bits, Extension == "alac" && Row.Bits == 8 ? 16 : Row.Bits);
         auto Ours = DecodeInts(Output(Extension), Row.Bits);
         size_t Channels = size_t(In.Channels);
-        if (Row.Resampled) return ExpectResampledChain(Ours);
+        if (Row.Kind == Resampled) return ExpectResampledChain(Ours);
         EXPECT_EQ(Ours.size() / Channels, Expected.size() / Channels) << "frames";
-        if (Row.Opus) return ExpectWithinLastBit(Ours);
+        if (Row.Kind == Opus) return ExpectWithinLastBit(Ours);
         EXPECT_TRUE(Ours == Expected) << "samples differ from ffmpeg's decoding";
-        if (Row.Float) {
+        if (Row.Kind == Float) {
             EXPECT_NE(SummaryLine("converted"), "")
                 << "the summary says that floats were written as integers";
             EXPECT_GT(std::count(Expected.begin(), Expected.end(), 0x7FFFFF00), 0) << "no clipped samples";
@@ -383,7 +353,7 @@ protected:
     void ExpectLossy(const std::string& Extension, const std::string& Level, const std::string& Reference) {
         ASSERT_EQ(Convert(Extension, Level), 0) << Messages;
         if (Row.Bits == 0) {
-            EXPECT_TRUE(DecodeBytes(Output(Extension), "f32le").empty());
+            EXPECT_TRUE(DecodeWithFfmpeg(Output(Extension), "f32le").empty());
             return;
         }
         WriteRaw32(Dir.File("same.raw"), Expected, Row.Bits);
@@ -395,8 +365,8 @@ protected:
                                         " -ac " + std::to_string(In.Channels) + " -i same.raw" + Downmix +
                                         // An AAC input's 24-bit decoding: the reference
                                         // encoder gets exactly what ours gets.
-                                        " -c:a " + (Row.Lossy ? "pcm_s24le" : "pcm_s16le") + " same.wav && " +
-                                        Reference),
+                                        " -c:a " + (Row.Kind == Lossy ? "pcm_s24le" : "pcm_s16le") +
+                                        " same.wav && " + Reference),
                   0);
         TStreamFacts Ours = Probe(Output(Extension)), Theirs = Probe(Dir.File("reference." + Extension));
         EXPECT_EQ(Ours.Rate, Theirs.Rate);
@@ -438,7 +408,7 @@ protected:
         for (const auto& Link : Row.Links.empty() ? std::vector<std::string>{Input} : Row.Links)
             Duration += ProbedDuration(Dir.File(Link));
         // ffprobe counts an Opus stream's pre-skip as playing time; opusdec's frames are the length.
-        if (Row.Opus) Duration = double(Expected.size()) / In.Channels / In.Rate;
+        if (Row.Kind == Opus) Duration = double(Expected.size()) / In.Channels / In.Rate;
         EXPECT_NEAR(std::atof(Field("Duration:").c_str()), Duration, 0.010) << Text;
         // Opus adds the rate it was encoded from.
         EXPECT_TRUE(Field("Sampling rate:").starts_with(std::to_string(In.Rate) + " Hz")) << Text;
@@ -474,7 +444,7 @@ TEST_P(InteropTable, ConvertsIntoEveryFormat) {
             ExpectLossy("m4a", "192",
                         "ffmpeg -nostdin -v error -i same.wav -c:a aac -b:a 192k reference.m4a");
             // The edit list states the input's length, to the frame.
-            if (Row.Bits != 0 && !Row.Resampled) {
+            if (Row.Bits != 0 && Row.Kind != Resampled) {
                 EXPECT_EQ(StatedFrames(Output("m4a")), Expected.size() / size_t(In.Channels));
             }
         },

@@ -1,6 +1,5 @@
 // A 3 GiB WAV file, sparse but for its header and its last second of music, converts whole into
 // FLAC and into WAV: past 2 GiB nothing is cut, and the last samples are the input's.
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -53,8 +52,7 @@ TEST(LargeFile, ThreeGibibyteWavConvertsWholeIntoFlacAndWav) {
     std::string Input = Dir.File("long.wav");
     auto Tail = MusicLikeSignal(Rate, 2, Rate, 7);
     WriteSparseWav(Input, Tail);
-    std::vector<uint8_t> TailBytes(Tail.size() * 2);
-    std::memcpy(TailBytes.data(), Tail.data(), TailBytes.size());
+    std::vector<uint8_t> TailBytes = SamplesToBytes(Tail);
     const uint64_t Frames = DataBytes / FrameBytes;
 
     std::string Messages;

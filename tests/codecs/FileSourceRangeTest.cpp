@@ -18,15 +18,6 @@ namespace {
 
 constexpr TPcmFormat Stereo16{2, 16, 44100};
 
-std::vector<int16_t> AsSamples(const std::vector<uint8_t>& Pcm) {
-    return BytesToSamples(Pcm);
-}
-
-std::vector<uint8_t> AsBytes(const std::vector<int16_t>& Samples) {
-    const auto* Bytes = reinterpret_cast<const uint8_t*>(Samples.data());
-    return {Bytes, Bytes + Samples.size() * 2};
-}
-
 // Each traits struct names the source, the format of its test file, and Make: writes Pcm into
 // File and returns what the source must deliver for it (empty when the encoder failed).
 struct TWaveTraits {
@@ -71,8 +62,8 @@ struct TVorbisTraits {
     static constexpr TPcmFormat Format = Stereo16;
     static std::vector<uint8_t> Make(const std::string& File, const std::vector<uint8_t>& Pcm) {
         std::filesystem::path Path(File);
-        std::string Ogg = EncodeWithOggenc(Path.parent_path().string(), Path.stem().string(), AsSamples(Pcm),
-                                           Format.Channels, Format.SampleRate, 4);
+        std::string Ogg = EncodeWithOggenc(Path.parent_path().string(), Path.stem().string(),
+                                           BytesToSamples(Pcm), Format.Channels, Format.SampleRate, 4);
         std::filesystem::rename(Ogg, File);
         return DecodeWithOggdec(File);
     }
@@ -85,10 +76,10 @@ struct TMp3Traits {
     static std::vector<uint8_t> Make(const std::string& File, const std::vector<uint8_t>& Pcm) {
         std::filesystem::path Path(File);
         TTempDir Scratch;
-        std::string Mp3 =
-            EncodeWithLame(Scratch, "music", AsSamples(Pcm), Format.Channels, Format.SampleRate, "-b 160");
+        std::string Mp3 = EncodeWithLame(Scratch, "music", BytesToSamples(Pcm), Format.Channels,
+                                         Format.SampleRate, "-b 160");
         std::filesystem::copy_file(Mp3, File);
-        return AsBytes(DecodeWithMpg123(File));
+        return SamplesToBytes(DecodeWithMpg123(File));
     }
 };
 

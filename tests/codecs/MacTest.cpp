@@ -121,8 +121,7 @@ TEST_F(MACTest, TinyAndEmptyInputs) {
 
 TEST_F(MACTest, ReadsFilesOfTheLibraryAndOfJmac) {
     auto Samples = MusicLikeSignal(30000 + 11, 2, 44100, 7);
-    std::vector<uint8_t> Pcm(Samples.size() * 2);
-    std::memcpy(Pcm.data(), Samples.data(), Pcm.size());
+    std::vector<uint8_t> Pcm = SamplesToBytes(Samples);
     std::string Wav = Dir.File("source.wav");
     WritePcmWav(Wav, Samples, 2, 44100);
 

@@ -41,6 +41,21 @@ void EncodeWithFfmpegVorbis(const std::string& Wav, const std::string& Ogg) {
         throw std::runtime_error("ffmpeg failed: " + Output);
 }
 
+void ExpectCleanOgginfo(const std::string& File) {
+    std::string Report;
+    EXPECT_EQ(RunCommand("ogginfo " + ShellQuote(File), &Report), 0) << Report;
+    EXPECT_EQ(Report.find("WARNING"), std::string::npos) << Report;
+    EXPECT_EQ(Report.find("Warning"), std::string::npos) << Report;
+    EXPECT_EQ(Report.find("ERROR"), std::string::npos) << Report;
+}
+
+std::string OgginfoLine(const std::string& File, const std::string& Label) {
+    std::string Report;
+    RunCommand("ogginfo " + ShellQuote(File), &Report);
+    size_t At = Report.find(Label);
+    return At == std::string::npos ? "" : Report.substr(At, Report.find('\n', At) - At);
+}
+
 void ExpectChannelsAbove(const std::vector<double>& ChannelDb, double MinimumDb) {
     for (size_t Channel = 0; Channel < ChannelDb.size(); ++Channel)
         EXPECT_GT(ChannelDb[Channel], MinimumDb) << "channel " << Channel;

@@ -18,6 +18,10 @@ std::string EncodeWithOggenc(const std::string& Folder, const std::string& Name,
 std::vector<uint8_t> DecodeWithOggdec(const std::string& FileName);
 // Encodes a WAV file with ffmpeg's libvorbis encoder, which reads WAV order and writes Vorbis order.
 void EncodeWithFfmpegVorbis(const std::string& Wav, const std::string& Ogg);
+// ogginfo's report on File, which must pass without warnings or errors.
+void ExpectCleanOgginfo(const std::string& File);
+// The line of ogginfo's report on File from Label on, "" when the report has no Label.
+std::string OgginfoLine(const std::string& File, const std::string& Label);
 // Expects every channel's ratio above MinimumDb, naming the channels that fall short.
 void ExpectChannelsAbove(const std::vector<double>& ChannelDb, double MinimumDb);
 

@@ -81,19 +81,11 @@ INSTANTIATE_TEST_SUITE_P(
         return Name.substr(0, Name.find('.'));
     });
 
-// PCM bytes of Frames 16-bit stereo frames of music.
-std::vector<uint8_t> StereoMusicBytes(int32_t Frames) {
-    std::vector<int16_t> Samples = MusicLikeSignal(Frames, 2, 44100);
-    std::vector<uint8_t> Bytes(Samples.size() * 2);
-    std::memcpy(Bytes.data(), Samples.data(), Bytes.size());
-    return Bytes;
-}
-
 // Chunks of any size and count before "data", odd sizes padded or (by writers that do not pad)
 // not, IDs in any case, bytes before "RIFF".
 TEST(WaveIn, HeaderWalkSkipsForeignChunksAndBytesAndIgnoresCase) {
     TTempDir Dir;
-    std::vector<uint8_t> Pcm = StereoMusicBytes(1000);
+    std::vector<uint8_t> Pcm = SamplesToBytes(MusicLikeSignal(1000, 2, 44100));
     std::vector<uint8_t> Image = TRiffImage()
                                      .Chunk("LIST", std::vector<uint8_t>(27, 'x'))
                                      .Chunk("FMT ", FormatBody(1, 2, 44100, 4, 16))

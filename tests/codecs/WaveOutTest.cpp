@@ -10,10 +10,6 @@
 namespace deraz::test {
 namespace {
 
-std::vector<int16_t> Samples(const std::vector<uint8_t>& Bytes) {
-    return BytesToSamples(Bytes);
-}
-
 std::string Convert(TACSInput& In, const std::string& FileName, TWavType Type = wtPCM,
                     uint16_t BlockSize = 512, TFileOutputMode Mode = foRewrite) {
     TWaveOut Out;
@@ -72,8 +68,7 @@ public:
 TEST(WaveOut, SizesNotKnownAheadAreWrittenInDone) {
     TTempDir Dir;
     std::vector<int16_t> Music = MusicLikeSignal(3001, 2, 44100);
-    std::vector<uint8_t> Bytes(Music.size() * 2);
-    std::memcpy(Bytes.data(), Music.data(), Bytes.size());
+    std::vector<uint8_t> Bytes = SamplesToBytes(Music);
     TMemorySource Unknown(Music, 2, 44100, false);
     TUnderstatingSource Understated(Bytes, 2, 44100, 16);
     for (TACSInput* In : std::initializer_list<TACSInput*>{&Unknown, &Understated}) {
@@ -173,15 +168,15 @@ TEST(WaveOut, ImaAdpcmDecodesAlikeEverywhere) {
         EXPECT_EQ(LittleEndian32(&Bytes[48]), uint32_t(Case.Frames));
         EXPECT_EQ(LittleEndian32(&Bytes[28]), 44100u / Spb * Case.BlockSize);
 
-        std::vector<int16_t> Ours = Samples(WaveInData(File));
+        std::vector<int16_t> Ours = BytesToSamples(WaveInData(File));
         // TWaveIn ends where "fact" says, the tools decode every block whole.
         ASSERT_EQ(Ours.size(), size_t(Case.Frames) * Case.Channels);
         ASSERT_EQ(RunCommand("sox -V1 " + ShellQuote(File) + " -t s16 " + ShellQuote(Dir.File("sox.raw"))),
                   0);
-        std::vector<int16_t> Sox = Samples(ReadFileBytes(Dir.File("sox.raw")));
+        std::vector<int16_t> Sox = BytesToSamples(ReadFileBytes(Dir.File("sox.raw")));
         ASSERT_EQ(Sox.size(), size_t(Blocks) * Spb * Case.Channels);
         EXPECT_TRUE(std::equal(Ours.begin(), Ours.end(), Sox.begin()));
-        EXPECT_GT(SignalToNoiseDb(Samples(DecodeWithFfmpeg(File)), Ours), 40.0);
+        EXPECT_GT(SignalToNoiseDb(BytesToSamples(DecodeWithFfmpeg(File)), Ours), 40.0);
 
         // As close to the original as ffmpeg's own encoder gets.
         WritePcmWav(Dir.File("music.wav"), Music, Case.Channels, 44100);
@@ -190,7 +185,7 @@ TEST(WaveOut, ImaAdpcmDecodesAlikeEverywhere) {
                              ShellQuote(Dir.File("ffmpeg.wav"))),
                   0);
         EXPECT_GT(SignalToNoiseDb(Music, Ours),
-                  SignalToNoiseDb(Music, Samples(DecodeWithFfmpeg(Dir.File("ffmpeg.wav")))) - 1.0);
+                  SignalToNoiseDb(Music, BytesToSamples(DecodeWithFfmpeg(Dir.File("ffmpeg.wav")))) - 1.0);
     }
 }
 
@@ -216,7 +211,7 @@ TEST(WaveOut, AppendingMatchesWritingInOneGo) {
     uint32_t Blocks = (7001 / 1017 + 1) + (12999 / 1017 + 1);
     EXPECT_EQ(Bytes.size(), 60 + Blocks * 1024);
     EXPECT_EQ(LittleEndian32(&Bytes[48]), Blocks * 1017);
-    EXPECT_EQ(Samples(DecodeWithFfmpeg(Dir.File("ima.wav"))).size(), size_t(Blocks) * 1017 * 2);
+    EXPECT_EQ(BytesToSamples(DecodeWithFfmpeg(Dir.File("ima.wav"))).size(), size_t(Blocks) * 1017 * 2);
     // Appending PCM to it keeps the file's type and block size.
     TWaveOut Out;
     Out.SetFileMode(foAppend);

@@ -12,10 +12,6 @@ namespace {
 const QColor Blue(0, 0, 255);
 const QColor White(255, 255, 255);
 
-QColor At(const QImage& Image, int X, int Y) {
-    return Image.pixelColor(X, Y);
-}
-
 // Counts the paint events a widget receives.
 class TPaintCounter : public QObject {
 public:
@@ -93,7 +89,7 @@ private slots:
                 for (int X = 0; X < 60; ++X) {
                     bool Frame = X == 0 || Y == 0 || X == 59 || Y == 19;
                     QColor Expected = Frame ? QColor(Qt::black) : Percent == 100 ? Blue : White;
-                    QVERIFY2(At(Picture, X, Y) == Expected,
+                    QVERIFY2(Picture.pixelColor(X, Y) == Expected,
                              qPrintable(QString("%1,%2 at %3%").arg(X).arg(Y).arg(Percent)));
                 }
         }
@@ -114,7 +110,7 @@ private slots:
         QRect Text;
         for (int Y = 0; Y < 30; ++Y)
             for (int X = 0; X < 120; ++X) {
-                QColor Under = At(Plain, X, Y), Shown = At(WithText, X, Y);
+                QColor Under = Plain.pixelColor(X, Y), Shown = WithText.pixelColor(X, Y);
                 if (Shown == Under) continue;
                 QVERIFY2(Shown == QColor(255 - Under.red(), 255 - Under.green(), 255 - Under.blue()),
                          qPrintable(QString("%1,%2").arg(X).arg(Y)));
@@ -156,7 +152,7 @@ private slots:
             Gauge.SetForeColor(Blue);
             Gauge.SetKind(Case.Kind);
             Gauge.SetProgress(Case.Percent);
-            bool Filled = At(Gauge.Render(), Case.Point.x(), Case.Point.y()) == Blue;
+            bool Filled = Gauge.Render().pixelColor(Case.Point) == Blue;
             QVERIFY2(Filled == Case.Filled, qPrintable(QString("kind %1 at %2%, %3,%4")
                                                            .arg(Case.Kind)
                                                            .arg(Case.Percent)

@@ -44,31 +44,16 @@ private slots:
         QTest::addColumn<QString>("Encoder");
         QTest::addColumn<QString>("VendorCaption");
         QTest::addColumn<QString>("VersionCaption");
-        QTest::newRow("wav") << "a.wav"
-                             << "10.270 sec."
-                             << ""
-                             << "Vendor:"
-                             << "Version:";
-        QTest::newRow("mp3") << "b.mp3"
-                             << "10.3 sec."
-                             << ""
-                             << "Vendor:"
-                             << "Version:";
-        QTest::newRow("ogg") << "c.ogg"
-                             << "10.270 sec."
-                             << "Ogg Vorbis"
-                             << "Vendor:"
-                             << "Version:";
-        QTest::newRow("flac") << "d.flac"
-                              << "10.270 sec."
-                              << ""
-                              << "Vendor:"
-                              << "Compression:";
-        QTest::newRow("ape") << "e.ape"
-                             << "10.270 sec."
-                             << "Monkeys Audio"
-                             << "Compression:"
-                             << "Version:";
+        auto Row = [](const char* File, const char* Length, const char* Encoder, const char* VendorCaption,
+                      const char* VersionCaption) {
+            QTest::newRow(File) << QString(File) << QString(Length) << QString(Encoder)
+                                << QString(VendorCaption) << QString(VersionCaption);
+        };
+        Row("a.wav", "10.270 sec.", "", "Vendor:", "Version:");
+        Row("b.mp3", "10.3 sec.", "", "Vendor:", "Version:");
+        Row("c.ogg", "10.270 sec.", "Ogg Vorbis", "Vendor:", "Version:");
+        Row("d.flac", "10.270 sec.", "", "Vendor:", "Compression:");
+        Row("e.ape", "10.270 sec.", "Monkeys Audio", "Compression:", "Version:");
     }
     void showsEveryKindInItsNumberForms() {
         QFETCH(QString, File);

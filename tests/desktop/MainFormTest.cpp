@@ -349,8 +349,10 @@ private slots:
         QCOMPARE(Forms->MainForm()->MediaBox->columnWidth(2), 123);
     }
 
-    // The German catalogue beside the program gives the windows their German texts.
-    void theGermanTranslationIsFoundAndUsed() {
+    // The German catalogue beside the program gives the windows their German texts. The format
+    // table's entries, levels and open-dialog filter names reach tr() through lists lupdate reads;
+    // one missing there has no German text. Bit rates are shown as they are.
+    void theGermanCatalogueIsFoundAndCoversTheFormatTable() {
         QTranslator German;
         QVERIFY(German.load(QLocale(QLocale::German), "deraz", "_",
                             QCoreApplication::applicationDirPath() + "/translations"));
@@ -361,14 +363,7 @@ private slots:
         QCOMPARE(Translated.BtnSelectFiles->text(), "Audiodateien wählen.");
         QCOMPARE(Translated.TotalPanel->text(), "Zu konvertierende Dateien: 0");
         QCOMPARE(Main->BtnStart->text(), "Start conversion.");
-    }
 
-    // The format table's entries, levels and open-dialog filter names reach tr() through lists
-    // lupdate reads; one missing there has no German text. Bit rates are shown as they are.
-    void theGermanCatalogueCoversTheFormatTable() {
-        QTranslator German;
-        QVERIFY(German.load(QLocale(QLocale::German), "deraz", "_",
-                            QCoreApplication::applicationDirPath() + "/translations"));
         const QRegularExpression BitRate(QStringLiteral("^\\d+ kbps?$"));
         QStringList Missing;
         auto Check = [&](const char* Context, const char* Text) {

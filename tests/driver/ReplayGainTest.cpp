@@ -86,13 +86,16 @@ std::vector<TPeerValues> Loudgain(const std::vector<std::string>& Files, bool Al
     return Rows;
 }
 
-bool HaveTools() {
-    return test::ToolAvailable("sox") && test::ToolAvailable("ffprobe") && test::ToolAvailable("loudgain");
-}
-
-TEST(ReplayGain, TrackValuesMatchTheSignalAndLoudgainInEveryTagForm) {
-    if (!HaveTools()) GTEST_SKIP() << "sox, ffprobe or loudgain missing";
+class ReplayGain : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* Tool : {"sox", "ffprobe", "loudgain", "metaflac"})
+            if (!test::ToolAvailable(Tool)) GTEST_SKIP() << Tool << " is missing";
+    }
     test::TTempDir Dir;
+};
+
+TEST_F(ReplayGain, TrackValuesMatchTheSignalAndLoudgainInEveryTagForm) {
     std::string Stereo = Sine(Dir, "stereo.wav", 0.1), Mono = Sine(Dir, "mono.wav", 0.1, 5, 1);
     struct TCase {
         std::string Input;
@@ -126,9 +129,7 @@ TEST(ReplayGain, TrackValuesMatchTheSignalAndLoudgainInEveryTagForm) {
     }
 }
 
-TEST(ReplayGain, AlbumValuesEqualLoudgainsAlbumModeAndNeedEveryTrack) {
-    if (!HaveTools()) GTEST_SKIP() << "sox, ffprobe or loudgain missing";
-    test::TTempDir Dir;
+TEST_F(ReplayGain, AlbumValuesEqualLoudgainsAlbumModeAndNeedEveryTrack) {
     std::filesystem::create_directories(Dir.File("album"));
     std::filesystem::create_directories(Dir.File("broken"));
     std::vector<TMediaEntry> Entries;
@@ -161,9 +162,7 @@ TEST(ReplayGain, AlbumValuesEqualLoudgainsAlbumModeAndNeedEveryTrack) {
         << Results[4].Message;
 }
 
-TEST(ReplayGain, SilenceAndShortAudioConvertWithoutGainAndSayWhy) {
-    if (!HaveTools()) GTEST_SKIP() << "sox, ffprobe or loudgain missing";
-    test::TTempDir Dir;
+TEST_F(ReplayGain, SilenceAndShortAudioConvertWithoutGainAndSayWhy) {
     struct TCase {
         std::string Input, Why;
     } Cases[] = {{Sine(Dir, "silent.wav", 0), "silent"},
@@ -180,9 +179,7 @@ TEST(ReplayGain, SilenceAndShortAudioConvertWithoutGainAndSayWhy) {
     }
 }
 
-TEST(ReplayGain, InputValuesTravelOnlyWhenNoneAreMeasuredAndFailedWritesChangeNothing) {
-    if (!HaveTools() || !test::ToolAvailable("metaflac")) GTEST_SKIP() << "a peer tool is missing";
-    test::TTempDir Dir;
+TEST_F(ReplayGain, InputValuesTravelOnlyWhenNoneAreMeasuredAndFailedWritesChangeNothing) {
     std::string Input = Dir.File("tagged.flac");
     ASSERT_EQ(test::RunCommand("flac -s -f -o " + ShellQuote(Input) + " " +
                                ShellQuote(Sine(Dir, "s.wav", 0.1)) +
@@ -206,9 +203,7 @@ TEST(ReplayGain, InputValuesTravelOnlyWhenNoneAreMeasuredAndFailedWritesChangeNo
     EXPECT_EQ(test::FilesWithExtension(Dir.Path(), ".part").size(), 0u);
 }
 
-TEST(ReplayGain, AlbumGainAppliedToEveryTrackOfItsAlbumWithinFullScale) {
-    if (!HaveTools()) GTEST_SKIP() << "sox, ffprobe or loudgain missing";
-    test::TTempDir Dir;
+TEST_F(ReplayGain, AlbumGainAppliedToEveryTrackOfItsAlbumWithinFullScale) {
     for (const char* Folder : {"plain", "spiky", "silent"})
         std::filesystem::create_directories(Dir.File(Folder));
     // plain: -20 and -10.5 LUFS, album gain about -4 dB; spiky: -40 LUFS with a peak at 0.9, so

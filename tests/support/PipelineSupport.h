@@ -37,10 +37,7 @@ public:
         : TMemorySource(std::move(Data), TPcmFormat{Channels, Bits, SampleRate}, ChunkSize, KnownSize) {}
     TMemorySource(const std::vector<int16_t>& Samples, int32_t Channels, int32_t SampleRate = 44100,
                   bool KnownSize = true)
-        : TMemorySource(
-              std::vector<uint8_t>(reinterpret_cast<const uint8_t*>(Samples.data()),
-                                   reinterpret_cast<const uint8_t*>(Samples.data() + Samples.size())),
-              TPcmFormat{Channels, 16, SampleRate}, 10000, KnownSize) {}
+        : TMemorySource(SamplesToBytes(Samples), TPcmFormat{Channels, 16, SampleRate}, 10000, KnownSize) {}
 
     int32_t BitsPerSample() override { return FFormat.BitsPerSample; }
     int32_t Channels() override { return FFormat.Channels; }

@@ -129,6 +129,10 @@ int RunCommand(const std::string& Command, std::string* OutputText) {
     return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
 }
 
+int RunIn(const fs::path& Folder, const std::string& Command, std::string* OutputText) {
+    return RunCommand("cd " + ShellQuote(Folder.string()) + " && { " + Command + "; }", OutputText);
+}
+
 bool ToolAvailable(const std::string& Program) {
     return RunCommand("command -v " + ShellQuote(Program) + " >/dev/null") == 0;
 }
@@ -183,6 +187,12 @@ std::vector<int16_t> BytesToSamples(const std::vector<uint8_t>& Bytes) {
     std::vector<int16_t> Samples(Bytes.size() / 2);
     if (!Samples.empty()) std::memcpy(Samples.data(), Bytes.data(), Samples.size() * 2);
     return Samples;
+}
+
+std::vector<uint8_t> SamplesToBytes(const std::vector<int16_t>& Samples) {
+    std::vector<uint8_t> Bytes(Samples.size() * 2);
+    if (!Bytes.empty()) std::memcpy(Bytes.data(), Samples.data(), Bytes.size());
+    return Bytes;
 }
 
 bool EncodeWithPeerTool(const std::string& Wav, const std::string& Extension, const std::string& Out) {

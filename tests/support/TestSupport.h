@@ -52,6 +52,8 @@ void WriteFileBytes(const std::string& FileName, const std::vector<uint8_t>& Byt
 
 // Runs a shell command; returns its exit status. Output goes to OutputText when given.
 int RunCommand(const std::string& Command, std::string* OutputText = nullptr);
+// Runs Command in Folder, as RunCommand does.
+int RunIn(const std::filesystem::path& Folder, const std::string& Command, std::string* OutputText = nullptr);
 // Whether a program is on the PATH.
 bool ToolAvailable(const std::string& Program);
 // Quotes a string for the shell.
@@ -86,6 +88,7 @@ double PeerWorstChannelSnrDb(const std::vector<int16_t>& Samples, int32_t Channe
                              const std::string& Extension);
 
 std::vector<int16_t> BytesToSamples(const std::vector<uint8_t>& Bytes);
+std::vector<uint8_t> SamplesToBytes(const std::vector<int16_t>& Samples);
 
 // Encodes a WAV file into Out with a peer tool, chosen by Extension (".wav" copies, ".mp3" lame
 // at 128 kbit/s, ".fla"/".flac" flac, ".ogg" oggenc, ".ape" jmac); false when none can.
