@@ -60,6 +60,7 @@ void TTagStream::writeBlock(const TagLib::ByteVector& Data) {
 }
 
 void TTagStream::MoveTail(int64_t From, int64_t To) {
+    if (From == To) return; // a block rewritten in place
     const int64_t End = FStream->Size();
     std::vector<char> Buffer(size_t(std::min(MoveChunk, std::max<int64_t>(End - From, 1))));
     auto Move = [&](int64_t At, int64_t Count) {

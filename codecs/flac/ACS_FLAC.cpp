@@ -9,6 +9,10 @@ namespace deraz {
 
 namespace {
 
+// The room kept for tags written after encoding: as much as TagLib keeps when it writes FLAC
+// comments, so that it writes them in place whatever the file's size.
+constexpr uint32_t TagPadding = 4096;
+
 // A damaged stream, named with the time where decoding stopped.
 EACSException ReadError(int64_t FirstFrame, int64_t Bytes, int32_t FrameBytes, int32_t SampleRate) {
     const int64_t Frames = FirstFrame + (FrameBytes > 0 ? Bytes / FrameBytes : 0);
@@ -106,6 +110,9 @@ void TFLACOut::ConfigureEncoder() {
     if (InputBytes > 0)
         Api.FLAC__stream_encoder_set_total_samples_estimate(
             FEncoder.get(), FLAC__uint64(InputBytes / (int64_t(FBytesPerSample) * FChannels)));
+    FPadding.type = FLAC__METADATA_TYPE_PADDING;
+    FPadding.length = TagPadding;
+    Api.FLAC__stream_encoder_set_metadata(FEncoder.get(), FMetadata, 1);
     if (Api.FLAC__stream_encoder_init_stream(FEncoder.get(), WriteCallback, SeekCallback, TellCallback,
                                              nullptr, this) != FLAC__STREAM_ENCODER_INIT_STATUS_OK)
         throw EACSException("Failed to initialize FLAC encoder.");

@@ -17,7 +17,9 @@ namespace deraz {
 // Encodes 8-, 16- or 24-bit PCM of 1 to 8 channels from its input into a FLAC file, one block of
 // BlockSize frames per step; other inputs are refused in Prepare. The pipeline's 8-bit PCM is
 // unsigned, FLAC's signed: 8-bit samples are shifted by 128. A failed write ends the conversion
-// with "Failed to encode data." and the system's reason.
+// with "Failed to encode data." and the system's reason. The file keeps 4 KiB of padding after its
+// stream information, so that tags written afterwards (copied from the input, ReplayGain) go in
+// place instead of moving all of the audio.
 class TFLACOut : public TACSFileOut {
 public:
     explicit TFLACOut(TComponent* AOwner = nullptr);
@@ -82,6 +84,9 @@ private:
     std::vector<FLAC__int32> FSamples;
     TOwnedHandle<FLAC__StreamEncoder> FEncoder;
     std::string FWriteError;
+    // The encoder reads its metadata blocks until it finishes.
+    FLAC__StreamMetadata FPadding{};
+    FLAC__StreamMetadata* FMetadata[1] = {&FPadding};
     int32_t FBytesPerSample = 0;
     int32_t FChannels = 0;
     bool FVerify = false;

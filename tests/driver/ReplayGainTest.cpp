@@ -154,6 +154,12 @@ TEST_F(ReplayGain, AlbumValuesEqualLoudgainsAlbumModeAndNeedEveryTrack) {
         ASSERT_TRUE(Tags.contains("REPLAYGAIN_ALBUM_GAIN")) << Output;
         EXPECT_NEAR(std::stod(Tags["REPLAYGAIN_ALBUM_GAIN"]), Peer[3].Gain, 0.1);
         EXPECT_NEAR(std::stod(Tags["REPLAYGAIN_ALBUM_PEAK"]), Peer[3].Peak, Peer[3].Peak * 0.05);
+        // Both tag writes took from the padding the encoder left (a moved file gets fresh 4096
+        // bytes): the audio stayed where it was.
+        std::string Padding;
+        test::RunCommand("metaflac --list --block-type=PADDING " + ShellQuote(Output), &Padding);
+        ASSERT_NE(Padding.find("length: "), std::string::npos);
+        EXPECT_LT(std::stoi(Padding.substr(Padding.find("length: ") + 8)), 4096);
     }
     EXPECT_EQ(Results[3].Outcome, eoFailed);
     auto Lone = GainTags(Dir.File("broken/good.flac"));
