@@ -126,9 +126,7 @@ void TLoudnessMeter::Init() {
     FScale = 1.0;
     FAhead = false;
     FNote.clear();
-    FRaw.clear();
-    FReady.clear();
-    FReadyAt = 0;
+    FReadyAt = FReadyEnd = FRawEnd = 0;
     FSize = Source->Size();
     FPosition = 0;
     FBusy = true;
@@ -136,36 +134,44 @@ void TLoudnessMeter::Init() {
 
 void TLoudnessMeter::Flush() {
     if (TACSInput* Source = Input()) Source->Flush();
-    FRaw.clear();
-    FReady.clear();
-    FReadyAt = 0;
+    FReadyAt = FReadyEnd = FRawEnd = 0;
     FBusy = false;
 }
 
 void TLoudnessMeter::Process(TTrackMeter* Meter, bool Scale) {
     const int32_t Bits = BitsPerSample();
     const size_t Frame = size_t(FrameBytes());
-    const size_t Whole = FRaw.size() / Frame * Frame;
+    const size_t Whole = (FRawEnd - FReadyEnd) / Frame * Frame;
     const size_t Samples = Whole / size_t(PcmBytes(Bits));
+    uint8_t* Bytes = FRaw.data() + FReadyEnd;
     if (Scale && FScale != 1.0) {
         const double Limit = std::ldexp(1.0, Bits - 1);
         FInts.resize(Samples);
-        UnpackPcm(FRaw.data(), Bits, Samples, FInts.data());
+        UnpackPcm(Bytes, Bits, Samples, FInts.data());
         for (auto& Sample : FInts)
             Sample = int32_t(std::clamp(std::lround(Sample * FScale), long(-Limit), long(Limit - 1)));
-        PackPcm(FInts.data(), Bits, Samples, FRaw.data());
+        PackPcm(FInts.data(), Bits, Samples, Bytes);
     }
     if (Meter) {
         FFloats.resize(Samples);
-        UnpackPcmToFloat(FRaw.data(), Bits, Samples, FFloats.data());
+        UnpackPcmToFloat(Bytes, Bits, Samples, FFloats.data());
         Meter->Add(FFloats.data(), Whole / Frame);
     }
-    if (Scale) {
-        FFrames += int64_t(Whole / Frame);
-        FReady.assign(FRaw.begin(), FRaw.begin() + std::ptrdiff_t(Whole));
-        FReadyAt = 0;
-    }
-    FRaw.erase(FRaw.begin(), FRaw.begin() + std::ptrdiff_t(Whole));
+    if (Scale) FFrames += int64_t(Whole / Frame);
+    FReadyEnd += Whole;
+}
+
+void TLoudnessMeter::DropProcessed() {
+    std::memmove(FRaw.data(), FRaw.data() + FReadyEnd, FRawEnd - FReadyEnd);
+    FRawEnd -= FReadyEnd;
+    FReadyAt = FReadyEnd = 0;
+}
+
+int32_t TLoudnessMeter::ReadMore(size_t Wanted) {
+    if (FRaw.size() < FRawEnd + Wanted) FRaw.resize(FRawEnd + Wanted);
+    int32_t Count = Input()->GetData(FRaw.data() + FRawEnd, int32_t(Wanted));
+    FRawEnd += size_t(std::max(Count, 0));
+    return Count;
 }
 
 void TLoudnessMeter::MeasureAhead() {
@@ -173,16 +179,12 @@ void TLoudnessMeter::MeasureAhead() {
     TACSInput* Source = Input();
     auto Ahead = NewMeter(Source->Channels(), Source->SampleRate());
     if (!Ahead) return;
-    FRaw.clear();
-    for (;;) {
-        size_t Had = FRaw.size();
-        FRaw.resize(Had + ReadSize);
-        int32_t Count = Source->GetData(FRaw.data() + Had, int32_t(ReadSize));
-        FRaw.resize(Had + size_t(std::max(Count, 0)));
-        if (Count <= 0) break;
+    FReadyAt = FReadyEnd = FRawEnd = 0;
+    while (ReadMore(ReadSize) > 0) {
         Process(Ahead.get(), false);
+        DropProcessed();
     }
-    FRaw.clear();
+    FReadyAt = FReadyEnd = FRawEnd = 0;
     Source->Flush();
     Source->Init();
     FSize = Source->Size();
@@ -205,27 +207,22 @@ int32_t TLoudnessMeter::GetData(void* Buffer, int32_t BufferSize) {
         Apply(FGivenGain());
     else if (!FAhead && FApplyTrackGain)
         MeasureAhead();
-    while (FReadyAt == FReady.size()) {
-        size_t Had = FRaw.size();
-        size_t Wanted = std::max<size_t>(size_t(std::max(BufferSize, 0)), size_t(FrameBytes()));
-        FRaw.resize(Had + Wanted);
+    while (FReadyAt == FReadyEnd) {
+        DropProcessed();
         InputLock.Lock();
-        int32_t Count = Source->GetData(FRaw.data() + Had, int32_t(Wanted));
+        int32_t Count = ReadMore(std::max<size_t>(size_t(std::max(BufferSize, 0)), size_t(FrameBytes())));
         InputLock.Unlock();
-        FRaw.resize(Had + size_t(std::max(Count, 0)));
         FSize = Source->Size();
         if (Count <= 0) {
             // A partial frame at the end goes on as it came.
-            FReady.swap(FRaw);
-            FRaw.clear();
-            FReadyAt = 0;
-            if (FReady.empty()) return 0;
+            FReadyEnd = FRawEnd;
+            if (FReadyEnd == 0) return 0;
             break;
         }
         Process(FMeter.get(), true);
     }
-    size_t Count = std::min(FReady.size() - FReadyAt, size_t(std::max(BufferSize, 0)));
-    std::memcpy(Buffer, FReady.data() + FReadyAt, Count);
+    size_t Count = std::min(FReadyEnd - FReadyAt, size_t(std::max(BufferSize, 0)));
+    std::memcpy(Buffer, FRaw.data() + FReadyAt, Count);
     FReadyAt += Count;
     FPosition += int64_t(Count);
     return int32_t(Count);

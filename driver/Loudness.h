@@ -80,9 +80,13 @@ public:
 private:
     // Reads the input through, measuring it, and sets the gain to apply; then restarts the input.
     void MeasureAhead();
-    // Feeds whole frames of FRaw to the meter (scaled first when a gain applies) and moves them to
-    // FReady; a partial frame stays in FRaw.
+    // Feeds the whole frames read and not processed yet to the meter (scaled first when a gain
+    // applies) and makes them ready; a partial frame stays unprocessed.
     void Process(TTrackMeter* Meter, bool Scale);
+    // Drops what is processed, moving the unprocessed bytes to the front of FRaw.
+    void DropProcessed();
+    // Reads up to Wanted bytes from the input after the unprocessed ones; the count read.
+    int32_t ReadMore(size_t Wanted);
     int32_t FrameBytes();
 
     // Sets the gain to apply.
@@ -97,9 +101,13 @@ private:
     double FScale = 1.0;
     bool FAhead = false; // the gain to apply is known for this conversion
     std::string FNote;
-    std::vector<uint8_t> FRaw;   // read from the input, not processed yet
-    std::vector<uint8_t> FReady; // processed, not delivered yet
+    // Bytes read from the input: [0, FReadyEnd) processed, of which [FReadyAt, FReadyEnd) not
+    // delivered yet, then [FReadyEnd, FRawEnd) not processed yet. The buffer only grows, so that
+    // reading needs no clearing.
+    std::vector<uint8_t> FRaw;
     size_t FReadyAt = 0;
+    size_t FReadyEnd = 0;
+    size_t FRawEnd = 0;
     std::vector<float> FFloats;
     std::vector<int32_t> FInts;
 };

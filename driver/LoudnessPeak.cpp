@@ -22,12 +22,26 @@ int OversamplingFactor(int32_t SampleRate) {
     return 1;
 }
 
-// Output[N] += Coefficient * Input[N] for 8 * Blocks values, written so that the compiler
-// vectorises it: a trip count of whole vectors, and no overlap (kept out of line, where the
-// compiler would forget that).
-[[gnu::noinline]] void MultiplyAdd(float* __restrict Output, const float* __restrict Input, float Coefficient,
-                                   size_t Blocks) {
-    for (size_t N = 0; N < Blocks * 8; ++N) Output[N] += Coefficient * Input[N];
+// The largest magnitude among a phase's first Count outputs from Input, output N summing the
+// taps at Input[N - Delay]. Input holds the frames the filter reads before it and whole blocks of
+// 8 after it. Each block of 8 outputs is summed in registers, written for the compiler to
+// vectorise; the taps go in the same order for every output.
+[[gnu::noinline]] float PhasePeak(const float* Coefficients, const size_t* Delays, size_t Taps,
+                                  const float* Input, size_t Count) {
+    float Peaks[8] = {};
+    for (size_t At = 0; At < Count; At += 8) {
+        float Sum[8] = {};
+        for (size_t Tap = 0; Tap < Taps; ++Tap) {
+            const float* In = Input + At - Delays[Tap];
+            const float Coefficient = Coefficients[Tap];
+            for (size_t K = 0; K < 8; ++K) Sum[K] += Coefficient * In[K];
+        }
+        if (Count - At >= 8)
+            for (size_t K = 0; K < 8; ++K) Peaks[K] = std::max(Peaks[K], std::fabs(Sum[K]));
+        else
+            for (size_t K = 0; K < Count - At; ++K) Peaks[0] = std::max(Peaks[0], std::fabs(Sum[K]));
+    }
+    return *std::max_element(Peaks, Peaks + 8);
 }
 
 float AbsolutePeak(const float* First, const float* Last) {
@@ -91,22 +105,16 @@ void TTruePeakMeter::Measure(size_t First, size_t Last) {
     // The samples count too: the filter passes them on only some frames later.
     FPeak = std::max(FPeak, double(AbsolutePeak(&FWork[First * FChannels], FWork.data() + Last * FChannels)));
     if (FPhases.empty()) return;
-    // Each channel apart, with the frames the filter reads before the stretch; output N of a
-    // phase sums the taps at frames First + N - Delay. The outputs go in blocks of 8; the end of
-    // the last block reads zeros and is not looked at.
-    const size_t Blocks = (Count + 7) / 8;
-    FChannel.assign(FilterFrames + Blocks * 8, 0.0f);
-    FOutput.resize(Blocks * 8);
+    // Each channel apart, with the frames the filter reads before the stretch, and zeros up to a
+    // whole block of 8 after it.
+    FChannel.assign(FilterFrames + (Count + 7) / 8 * 8, 0.0f);
     for (size_t Channel = 0; Channel < FChannels; ++Channel) {
         for (size_t Frame = 0; Frame < FilterFrames + Count; ++Frame)
             FChannel[Frame] = FWork[(First - FilterFrames + Frame) * FChannels + Channel];
-        for (const TPhase& Phase : FPhases) {
-            std::fill(FOutput.begin(), FOutput.end(), 0.0f);
-            for (size_t Tap = 0; Tap < Phase.Coefficients.size(); ++Tap)
-                MultiplyAdd(FOutput.data(), FChannel.data() + FilterFrames - Phase.Delays[Tap],
-                            Phase.Coefficients[Tap], Blocks);
-            FPeak = std::max(FPeak, double(AbsolutePeak(FOutput.data(), FOutput.data() + Count)));
-        }
+        for (const TPhase& Phase : FPhases)
+            FPeak = std::max(
+                FPeak, double(PhasePeak(Phase.Coefficients.data(), Phase.Delays.data(),
+                                        Phase.Coefficients.size(), FChannel.data() + FilterFrames, Count)));
     }
 }
 

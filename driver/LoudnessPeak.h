@@ -36,7 +36,6 @@ private:
     double FPeak = 0;
     std::vector<float> FWork;    // the last frames the filter reads, then the frames being added
     std::vector<float> FChannel; // one channel of a stretch being measured
-    std::vector<float> FOutput;  // one phase's output for it
 };
 
 } // namespace deraz
