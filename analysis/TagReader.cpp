@@ -213,7 +213,8 @@ PropertyMap ProbedProperties(const std::string& InputName) {
 // Formats read through FFmpeg: the fields TagLib finds (WMA, Musepack, TTA, MP4 video), with
 // the ones only FFmpeg's demuxers read (TagLib keeps a WMA's comment apart; Matroska, CAF).
 TTagSet ReadProbed(const std::string& InputName) {
-    TagLib::FileRef File(InputName.c_str(), false);
+    TTagStream Stream(InputName, false);
+    TagLib::FileRef File(&Stream, false);
     TTagSet Tags;
     if (!File.isNull() && File.file()->isValid()) Tags = FromProperties(File.file()->properties());
     for (auto& [Name, Values] : FromProperties(ProbedProperties(InputName)).Fields)
