@@ -162,7 +162,7 @@ void TLoudnessMeter::Process(TTrackMeter* Meter, bool Scale) {
 }
 
 void TLoudnessMeter::DropProcessed() {
-    std::memmove(FRaw.data(), FRaw.data() + FReadyEnd, FRawEnd - FReadyEnd);
+    if (FRawEnd > FReadyEnd) std::memmove(FRaw.data(), FRaw.data() + FReadyEnd, FRawEnd - FReadyEnd);
     FRawEnd -= FReadyEnd;
     FReadyAt = FReadyEnd = 0;
 }
