@@ -26,8 +26,8 @@ int OversamplingFactor(int32_t SampleRate) {
 // taps at Input[N - Delay]. Input holds the frames the filter reads before it and whole blocks of
 // 8 after it. Each block of 8 outputs is summed in registers, written for the compiler to
 // vectorise; the taps go in the same order for every output.
-[[gnu::noinline]] float PhasePeak(const float* Coefficients, const size_t* Delays, size_t Taps,
-                                  const float* Input, size_t Count) {
+float PhasePeak(const float* Coefficients, const size_t* Delays, size_t Taps, const float* Input,
+                size_t Count) {
     float Peaks[8] = {};
     for (size_t At = 0; At < Count; At += 8) {
         float Sum[8] = {};

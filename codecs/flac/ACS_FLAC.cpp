@@ -112,7 +112,9 @@ void TFLACOut::ConfigureEncoder() {
             FEncoder.get(), FLAC__uint64(InputBytes / (int64_t(FBytesPerSample) * FChannels)));
     FPadding.type = FLAC__METADATA_TYPE_PADDING;
     FPadding.length = TagPadding;
-    Api.FLAC__stream_encoder_set_metadata(FEncoder.get(), FMetadata, 1);
+    // The encoder copies the list, not the blocks.
+    FLAC__StreamMetadata* Blocks[] = {&FPadding};
+    Api.FLAC__stream_encoder_set_metadata(FEncoder.get(), Blocks, 1);
     if (Api.FLAC__stream_encoder_init_stream(FEncoder.get(), WriteCallback, SeekCallback, TellCallback,
                                              nullptr, this) != FLAC__STREAM_ENCODER_INIT_STATUS_OK)
         throw EACSException("Failed to initialize FLAC encoder.");

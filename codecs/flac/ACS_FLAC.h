@@ -86,7 +86,6 @@ private:
     std::string FWriteError;
     // The encoder reads its metadata blocks until it finishes.
     FLAC__StreamMetadata FPadding{};
-    FLAC__StreamMetadata* FMetadata[1] = {&FPadding};
     int32_t FBytesPerSample = 0;
     int32_t FChannels = 0;
     bool FVerify = false;
